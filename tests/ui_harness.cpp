@@ -1,0 +1,141 @@
+#include "ui_harness.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include "engine/nodrel1.h"
+#include "ui/info/form1.h"
+#include "ui/info/start.h"
+#include "ui/main/form2.h"
+#include "ui/toolkit/programma.h"
+#include "ui/toolkit/stampante.h"
+#include "ui/toolkit/tastiera.h"
+
+namespace prova {
+
+namespace {
+
+QStringList messaggi;
+
+// Answers each message box as soon as it is shown, through the active modal widget.
+class Risponditore : public QObject {
+public:
+    bool eventFilter(QObject* oggetto, QEvent* evento) override {
+        if (evento->type() == QEvent::Show && qobject_cast<QMessageBox*>(oggetto) != nullptr) {
+            QTimer::singleShot(0, [] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box == nullptr) {
+                    return;
+                }
+                messaggi << box->text();
+                box->button(QMessageBox::Ok)->click();
+            });
+        }
+        return false;
+    }
+};
+
+void InstallaRisponditore() {
+    static Risponditore* risponditore = nullptr;
+    if (risponditore == nullptr) {
+        risponditore = new Risponditore;
+        qApp->installEventFilter(risponditore);
+    }
+}
+
+}  // namespace
+
+void Elabora() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+}
+
+void ChiudiTutto() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isWindow() && w->isVisible()) {
+            w->setEnabled(true);
+            w->close();
+        }
+    }
+    Elabora();
+}
+
+void Avvia(const QString& cartella) {
+    InstallaRisponditore();
+    ChiudiTutto();
+    NODREL1::Cognome.clear();
+    NODREL1::Nome.clear();
+    NODREL1::Sesso.clear();
+    NODREL1::Luogo.clear();
+    NODREL1::Provincia.clear();
+    NODREL1::DataNascita.clear();
+    NODREL1::Codice.clear();
+    NODREL1::RsComuni.reset();
+    NODREL1::DbComuni.reset();
+    nodrel::Maiuscole::Imposta(false);
+    nodrel::DialogoStampante::SostituisciDialogo({});
+    nodrel::ImpostaCartellaProgramma(cartella.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                        : cartella);
+    messaggi.clear();
+    nodrel::startProgram();
+    Elabora();
+}
+
+nodrel::Form2* ApriPrincipale(const QString& cartella) {
+    Avvia(cartella);
+    nodrel::Form1::Istanza()->Command1->click();
+    Elabora();
+    return nodrel::Form2::Istanza();
+}
+
+QWidget* Fuoco() { return QApplication::focusWidget(); }
+
+QString NomeFuoco() {
+    QWidget* w = Fuoco();
+    return w ? w->objectName() : QString();
+}
+
+void Premi(Qt::Key tasto, Qt::KeyboardModifiers modificatori) {
+    QTest::keyPress(Fuoco(), tasto, modificatori);
+    Elabora();
+    QTest::keyRelease(Fuoco(), tasto, modificatori);
+    Elabora();
+}
+
+void Scrivi(const QString& testo) {
+    for (QChar c : testo) {
+        const char ascii = c.toLatin1();
+        QTest::keyPress(Fuoco(), ascii);
+        Elabora();
+        QTest::keyRelease(Fuoco(), ascii);
+        Elabora();
+    }
+}
+
+void Invio() { Premi(Qt::Key_Return); }
+
+QStringList Messaggi() {
+    Elabora();
+    QStringList visti = messaggi;
+    messaggi.clear();
+    return visti;
+}
+
+void Clicca(QWidget* controllo) {
+    QTest::mouseClick(controllo, Qt::LeftButton, Qt::NoModifier, controllo->rect().center());
+    Elabora();
+}
+
+void Menu(nodrel::Form2* finestra, const char* voce) {
+    finestra->findChild<QAction*>(voce)->trigger();
+    Elabora();
+}
+
+}  // namespace prova

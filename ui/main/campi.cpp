@@ -1,0 +1,120 @@
+// Key handling of the main window's fields: the Enter chain from surname to sex, and the
+// completion of the municipality from the register as the user types.
+
+#include <QComboBox>
+
+#include "engine/nodrel1.h"
+#include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
+#include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/tastiera.h"
+
+namespace nodrel {
+
+namespace {
+
+QString SenzaSpaziEsterni(const QString& testo) {
+    qsizetype inizio = 0;
+    qsizetype fine = testo.size();
+    while (inizio < fine && testo.at(inizio) == QLatin1Char(' ')) {
+        ++inizio;
+    }
+    while (fine > inizio && testo.at(fine - 1) == QLatin1Char(' ')) {
+        --fine;
+    }
+    return testo.mid(inizio, fine - inizio);
+}
+
+QString Valore(const char16_t* colonna) {
+    return QString::fromStdU16String(NODREL1::RsComuni->Field(colonna));
+}
+
+}  // namespace
+
+void Form2::Text2_KeyPress(int codice) {
+    if (codice != kTastoInvio) {
+        return;
+    }
+    if (Text2->text().isEmpty()) {
+        nodrel::MsgBox(this, QStringLiteral("DEVE ESSERE INSERITO IL COGNOME"));
+    } else {
+        Text3->setFocus();
+    }
+}
+
+void Form2::Text3_KeyPress(int codice) {
+    if (codice != kTastoInvio) {
+        return;
+    }
+    if (Text3->text().isEmpty()) {
+        nodrel::MsgBox(this, QStringLiteral("DEVE ESSERE INSERITO IL NOME"));
+    } else {
+        Text5->setFocus();
+    }
+}
+
+void Form2::Text7_KeyPress(int codice) {
+    const QString data = Text7->text();
+    if (data.size() < 10 && codice != kTastoInvio) {
+        return;
+    }
+    const bool valida = NODREL1::ControllaData(data.toStdU16String());
+    const bool completa = data.size() >= 10;
+    if (!valida || !completa) {
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgDataMancante));
+        Text7->setText(QString());
+    } else {
+        Cbosesso->setFocus();
+    }
+}
+
+void Form2::Cbosesso_KeyPress(int codice) {
+    if (codice == kTastoInvio) {
+        Comando(&Form2::mncalcola_Click);
+    }
+}
+
+void Form2::Text5_KeyUp(int codiceTasto, int /*maiuscolo*/) {
+    ConTrappola(this, [this, codiceTasto] {
+        const QString digitato = SenzaSpaziEsterni(Text5->text());
+        if (!digitato.isEmpty() && codiceTasto == kTastoInvio) {
+            Text7->setFocus();
+            return;
+        }
+        if (digitato.isEmpty()) {
+            Text5->Tag.clear();
+            return;
+        }
+        const bool trovato = NODREL1::CercaPerNome(digitato.toStdU16String());
+        int colore = kColoreNero;
+        if (trovato) {
+            const QString nome = Valore(u"COMU_DESCR");
+            if (nome.left(digitato.size()).toUpper() == digitato.toUpper()) {
+                // Only when characters were added: after a deletion the field keeps what the
+                // user left, so Backspace can take back a completed tail.
+                if (digitato.size() > Text5->Tag.size()) {
+                    Text5->setText(nome);
+                    Text5->setSelection(digitato.size(), Text5->text().size() - digitato.size());
+                    Text6->setText(Valore(u"COMU_PROV"));
+                    Text8->setText(Valore(u"COMU_COD"));
+                }
+            } else {
+                // Said once per run of mismatches: the colour shows the run has started.
+                if (Text5->ForeColor() == kColoreNero) {
+                    nodrel::MsgBox(this,
+                                   QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
+                }
+                colore = kColoreRossoScuro;
+                Text6->setText(QStringLiteral("?"));
+                Text8->setText(QStringLiteral("?"));
+                Text5->setFocus();
+            }
+        }
+        if (Text5->ForeColor() != colore) {
+            Text5->SetForeColor(colore);
+        }
+        Text5->Tag = digitato;
+    });
+}
+
+}  // namespace nodrel

@@ -1,0 +1,270 @@
+// The main window: its controls, menu bar and start-up.
+
+#include "ui/main/form2.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+
+#include "engine/nodrel1.h"
+#include "register/comuni.h"
+#include "ui/toolkit/stampante.h"
+#include "ui/toolkit/controlli.h"
+#include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/programma.h"
+#include "ui/toolkit/tastiera.h"
+#include "ui/toolkit/twips.h"
+
+namespace nodrel {
+
+QPointer<Form2> Form2::istanza_;
+
+namespace {
+
+const QColor kVerde(0, 192, 0);
+const QColor kBianco(255, 255, 255);
+const QColor kArgento(192, 192, 192);
+const QColor kGrigioChiaro(224, 224, 224);
+const QColor kGrigio(128, 128, 128);
+
+QFont FontCampi() { return Carattere(Faccia::MsSansSerif, 12, true); }
+
+}  // namespace
+
+Form2* Form2::Istanza() { return istanza_; }
+
+Form2* Form2::Mostra() {
+    if (!istanza_) {
+        istanza_ = new Form2;
+        istanza_->Form_Load();
+    }
+    istanza_->show();
+    istanza_->raise();
+    istanza_->activateWindow();
+    return istanza_;
+}
+
+Form2::Form2() {
+    setObjectName("Form2");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(kTitoloApplicazione);
+    setFont(Carattere(Faccia::MsSansSerif, 8.25, true));
+    CreaControlli();
+    CreaMenu();
+    // The layout is fixed in twips and does not follow a change of size.
+    setFixedSize(sizeHint());
+    NODREL1::CollegaFinestra(this);
+}
+
+Form2::~Form2() {
+    if (NODREL1::FinestraCollegata() == this) {
+        NODREL1::CollegaFinestra(nullptr);
+    }
+}
+
+void Form2::CreaControlli() {
+    auto* area = new QWidget(this);
+    area->setObjectName("Form2Area");
+    area->setFixedSize(Px(9420), Px(6735));
+    area->setAutoFillBackground(true);
+    QPalette sfondo = area->palette();
+    sfondo.setColor(QPalette::Window, kVerde);
+    area->setPalette(sfondo);
+    setCentralWidget(area);
+
+    // Created back to front: a later control lies above an earlier one.
+    auto* Shape1 = Rettangolo(area, "Shape1", kArgento);
+    Posiziona(Shape1, 0, 0, 9855, 735);
+
+    const QFont etichette = Carattere(Faccia::MsSansSerif, 12, true);
+    auto etichetta = [&](const char* nome, const char* testo, int x, int y, int w, int h) {
+        Posiziona(Etichetta(area, nome, testo, etichette, kBianco, kVerde), x, y, w, h);
+    };
+    etichetta("Label1", "CODICE FISCALE", 240, 1080, 1455, 735);
+    etichetta("Label2", "COGNOME", 240, 2040, 1455, 375);
+    etichetta("Label3", "NOME", 240, 2880, 2175, 375);
+    etichetta("Label4", "SESSO", 4440, 5160, 975, 375);
+    etichetta("Label5", "LUOGO DI NASCITA", 240, 3600, 1455, 615);
+    etichetta("Label6", "PROVINCIA", 240, 4560, 2175, 375);
+    etichetta("Label7", "DATA DI NASCITA", 240, 5160, 2295, 375);
+
+    auto immagine = [&](const char* nome, const char* risorsa, int x, int y, int w, int h,
+                        const char* suggerimento, void (Form2::*gestore)()) {
+        auto* img = new Immagine(area, nome, risorsa);
+        Posiziona(img, x, y, w, h);
+        img->setToolTip(suggerimento);
+        img->Click = [this, gestore] { Comando(gestore); };
+    };
+    immagine("Image2", ":/nodrel/preview.svg", 120, 240, 360, 345,
+             "Visualizza l'anteprima di stampa", &Form2::mnstampa_Click);
+    Linea(area, "Line1", 0, 120, 9480, 120, kGrigioChiaro);
+    immagine("Image4", ":/nodrel/compose.svg", 2520, 240, 360, 345,
+             "Calcola il codice fiscale utilizzando i dati inseriti", &Form2::mncalcola_Click);
+    immagine("Image5", ":/nodrel/clear.svg", 840, 240, 360, 330,
+             "Cancella il contenuto dei vari campi", &Form2::mncancella_Click);
+    immagine("Image1", ":/nodrel/decode.svg", 1680, 240, 360, 345,
+             "Ricava luogo di nascita e data di nascita dal codice fiscale",
+             &Form2::mnestraii_Click);
+    immagine("Image3", ":/nodrel/verify.svg", 3240, 240, 360, 345,
+             "Controlla la correttezza del codice fiscale inserito", &Form2::mncontrolla_Click);
+    Linea(area, "Line2", 3840, 120, 3843, 720, kGrigioChiaro);
+    Linea(area, "Line3", 1440, 120, 1443, 720, kGrigioChiaro);
+    Linea(area, "Line4", 600, 120, 603, 720, kGrigioChiaro);
+    Linea(area, "Line5", 0, 720, 9480, 726, kGrigio);
+
+    CommonDialog1 = new DialogoStampante(this);
+    CommonDialog1->setObjectName("CommonDialog1");
+
+    auto campo = [&](const char* nome, int x, int y, int w, int h, const char* suggerimento,
+                     const QString& testo) {
+        auto* t = new TextBox(area, nome);
+        Posiziona(t, x, y, w, h);
+        t->setFont(FontCampi());
+        t->setToolTip(suggerimento);
+        t->setText(testo);
+        return t;
+    };
+    Text1 = campo("Text1", 1800, 1080, 4452, 555,
+                  "Inserire il codice fiscale solo si si vuole fare un controllo o si vogliono "
+                  "estrarre i dati",
+                  " ");
+    Text1->setFont(Carattere(Faccia::Arial, 18, true));
+    Text2 = campo("Text2", 1800, 2040, 4452, 420,
+                  "Inserire il cognome o i cognomi senza lasciare spazi", " ");
+    Text3 = campo("Text3", 1800, 2880, 4452, 420, "Inserire il nome o i nomi senza lasciare spazi",
+                  " ");
+    Text5 = campo("Text5", 1800, 3720, 4452, 420,
+                  "Inserire i primi caratteri del nome del comune. Confermare con INVIO quando "
+                  "appare il nome completo",
+                  " ");
+    Text6 = campo("Text6", 1800, 4560, 612, 420,
+                  "L'inserimento della provincia avverra' in modo automatico", " ");
+    Text7 = campo("Text7", 2640, 5160, 1575, 345, "Inserire la data nel formato GG/MM/AAAA", "");
+
+    Cbosesso = new QComboBox(area);
+    Cbosesso->setObjectName("Cbosesso");
+    Cbosesso->setEditable(true);
+    Cbosesso->setInsertPolicy(QComboBox::NoInsert);
+    Cbosesso->setEditText("M");
+    Posiziona(Cbosesso, 5760, 5160, 495, 315);
+
+    auto* Data1 = new QWidget(area);
+    Data1->setObjectName("Data1");
+    Posiziona(Data1, 240, 5880, 1140, 345);
+    Data1->hide();
+
+    Text8 = new TextBox(area, "Text8");
+    Posiziona(Text8, 3480, 5880, 1695, 375);
+    Text8->hide();
+
+    // Tab goes Text1, Text2, Text3, Text5, Text7, Cbosesso and back; Text6 takes a click only.
+    Text6->setFocusPolicy(Qt::ClickFocus);
+    Text8->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Text5);
+    setTabOrder(Text5, Text7);
+    setTabOrder(Text7, Cbosesso);
+    setTabOrder(Cbosesso, Text1);
+
+    // Every field gets the program's Caps Lock; the chain's fields also their key handlers.
+    using namespace std::placeholders;
+    new GestoreTasti(Text1);
+    new GestoreTasti(Text2, std::bind(&Form2::Text2_KeyPress, this, _1));
+    new GestoreTasti(Text3, std::bind(&Form2::Text3_KeyPress, this, _1));
+    new GestoreTasti(Text5, {}, std::bind(&Form2::Text5_KeyUp, this, _1, _2));
+    new GestoreTasti(Text6);
+    new GestoreTasti(Text7, std::bind(&Form2::Text7_KeyPress, this, _1));
+    new GestoreTasti(Cbosesso, std::bind(&Form2::Cbosesso_KeyPress, this, _1));
+}
+
+void Form2::CreaMenu() {
+    auto menu = [this](const char* nome, const char* titolo) {
+        QMenu* m = menuBar()->addMenu(titolo);
+        m->setObjectName(nome);
+        m->menuAction()->setObjectName(nome);
+        return m;
+    };
+    auto voce = [this](QMenu* m, const char* nome, const char* titolo, void (Form2::*gestore)()) {
+        QAction* a = m->addAction(titolo);
+        a->setObjectName(nome);
+        connect(a, &QAction::triggered, this, [this, gestore] { Comando(gestore); });
+    };
+    QMenu* mnfile = menu("mnfile", "&File");
+    voce(mnfile, "mnimpstampa", "&Imposta Stampante", &Form2::mnimpstampa_Click);
+    voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click);
+    voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click);
+    QMenu* mnmodifica = menu("mnmodifica", "&Modifica");
+    voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click);
+    QMenu* mnstrumenti = menu("mnstrumenti", "&Strumenti");
+    voce(mnstrumenti, "mncalcola", "&Calcola Codice Fiscale", &Form2::mncalcola_Click);
+    voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click);
+    voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click);
+    QMenu* mninfo = menu("mninfo", "&?");
+    voce(mninfo, "mninformazioni", "&Informazioni", &Form2::mninformazioni_Click);
+}
+
+void Form2::Form_Load() {
+    Cbosesso->addItem("M");
+    Cbosesso->addItem("F");
+    Cbosesso->setCurrentIndex(0);
+    // A step that fails ends the start-up with one message; the window is still shown by
+    // whoever loaded it, and the program goes on without a register.
+    ConTrappola(this, [this] {
+        NODREL1::DbComuni = ApriDatabase(
+            (CartellaProgramma() + QLatin1Char('/') + QStringLiteral("Comuni.mdb")).toStdU16String());
+        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
+        NODREL1::AttivaMaiuscole();
+        CentraFinestra(this);
+        show();
+        Text2->setFocus();
+    });
+}
+
+void Form2::closeEvent(QCloseEvent* evento) {
+    // A disabled window takes no input, its frame's close button included.
+    if (!isEnabled()) {
+        evento->ignore();
+        return;
+    }
+    NODREL1::CollegaFinestra(nullptr);
+    istanza_ = nullptr;
+    evento->accept();
+}
+
+TextBox* Form2::Campo(NODREL1::Campo campo) const {
+    switch (campo) {
+        case NODREL1::Campo::Text1:
+            return Text1;
+        case NODREL1::Campo::Text2:
+            return Text2;
+        case NODREL1::Campo::Text3:
+            return Text3;
+        case NODREL1::Campo::Text5:
+            return Text5;
+        case NODREL1::Campo::Text6:
+            return Text6;
+        case NODREL1::Campo::Text7:
+            return Text7;
+        case NODREL1::Campo::Text8:
+            return Text8;
+    }
+    return Text1;
+}
+
+std::u16string Form2::Testo(NODREL1::Campo campo) { return Campo(campo)->text().toStdU16String(); }
+
+void Form2::ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) {
+    Campo(campo)->setText(QString::fromStdU16String(testo));
+}
+
+void Form2::DaiFuoco(NODREL1::Campo campo) { Campo(campo)->setFocus(); }
+
+void Form2::SelezionaSesso(int voce) { Cbosesso->setCurrentIndex(voce); }
+
+void Form2::MsgBox(const std::u16string& testo) { nodrel::MsgBox(this, testo); }
+
+void Form2::AccendiMaiuscole() { Maiuscole::Attiva(); }
+
+}  // namespace nodrel

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "engine/finestra.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+
+namespace nodrel {
+
+class TextBox;
+class Immagine;
+class DialogoStampante;
+
+// The main window, in which all work is done.
+class Form2 : public QMainWindow, public NODREL1::Finestra {
+public:
+    ~Form2() override;
+
+    // The loaded window, or nullptr.
+    static Form2* Istanza();
+    // Shows the window, loading it first (which runs its start-up) when it is not loaded;
+    // a window already shown comes to the front.
+    static Form2* Mostra();
+
+    // The fields.
+    TextBox* Text1;  // fiscal code
+    TextBox* Text2;  // surname(s)
+    TextBox* Text3;  // given name(s)
+    TextBox* Text5;  // municipality of birth
+    TextBox* Text6;  // province
+    TextBox* Text7;  // date of birth GG/MM/AAAA
+    TextBox* Text8;  // cadastral code, never visible
+    QComboBox* Cbosesso;
+
+    // The printer dialog component, shared with the print preview.
+    DialogoStampante* CommonDialog1;
+
+    // Commands of the menu and the toolbar.
+    void mnimpstampa_Click();
+    void mnstampa_Click();
+    void mnesci_Click();
+    void mncancella_Click();
+    void mncalcola_Click();
+    void mncontrolla_Click();
+    void mnestraii_Click();
+    void mninformazioni_Click();
+
+    // Key handlers of the fields.
+    void Text2_KeyPress(int codice);
+    void Text3_KeyPress(int codice);
+    void Text7_KeyPress(int codice);
+    void Cbosesso_KeyPress(int codice);
+    void Text5_KeyUp(int codiceTasto, int maiuscolo);
+
+    // What the engine needs of the window.
+    std::u16string Testo(NODREL1::Campo campo) override;
+    void ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) override;
+    void DaiFuoco(NODREL1::Campo campo) override;
+    void SelezionaSesso(int voce) override;
+    void MsgBox(const std::u16string& testo) override;
+    void AccendiMaiuscole() override;
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    Form2();
+    void CreaControlli();
+    void CreaMenu();
+    void Form_Load();
+    TextBox* Campo(NODREL1::Campo campo) const;
+    void Comando(void (Form2::*gestore)());
+
+    static QPointer<Form2> istanza_;
+};
+
+}  // namespace nodrel

@@ -1,0 +1,152 @@
+#include "ui/print/form3.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "engine/nodrel1.h"
+#include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
+#include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/stampante.h"
+#include "ui/toolkit/twips.h"
+
+namespace nodrel {
+
+QPointer<Form3> Form3::istanza_;
+
+Form3* Form3::Istanza() { return istanza_; }
+
+Form3* Form3::Carica() {
+    if (istanza_) {
+        istanza_->Scarica();
+    }
+    istanza_ = new Form3;
+    istanza_->Form_Load();
+    return istanza_;
+}
+
+Form3::Form3() {
+    setObjectName("Form3");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("ANTEPRIMA DI STAMPA"));
+    setModal(false);
+    setFont(Carattere(Faccia::MsSansSerif, 8.25, true));
+    setFixedSize(Px(5160), Px(3855));
+
+    // Created back to front: a later control lies above an earlier one.
+    auto* tessera = new QLabel(this);
+    tessera->setObjectName("Picture");
+    tessera->setPixmap(Disegno(":/nodrel/card.svg"));
+    tessera->setGeometry(QRect(QPoint(0, 0), tessera->pixmap().size()));
+
+    auto* Label1 = Etichetta(this, "Label1", "2000", Carattere(Faccia::Arial, 12, true, true),
+                             QColor(0, 128, 0), QColor(255, 255, 255));
+    Posiziona(Label1, 120, 2880, 855, 375);
+
+    auto pulsante = [this](const char* nome, const char* titolo, const char* suggerimento, int x,
+                           int w) {
+        auto* p = new QPushButton(titolo, this);
+        p->setObjectName(nome);
+        p->setToolTip(suggerimento);
+        p->setAutoDefault(false);
+        Posiziona(p, x, 3360, w, 375);
+        return p;
+    };
+    Command1 = pulsante("Command1", "Stampa", "Invia il codice fiscale alla stampante", 720, 1455);
+    Command2 = pulsante("Command2", "Chiudi", "Abbandona l'anteprima di stampa", 3000, 1215);
+    Command1->setDefault(true);
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+
+    // What the fields show is what prints, so the user does not edit them here.
+    auto campo = [this](const char* nome, int x, int y, int w, int h) {
+        auto* t = new QLineEdit(this);
+        t->setObjectName(nome);
+        t->setReadOnly(true);
+        Posiziona(t, x, y, w, h);
+        return t;
+    };
+    Text1 = campo("Text1", 840, 1440, 3975, 480);
+    Text1->setFont(Carattere(Faccia::MsSansSerif, 13.5, true));
+    Text2 = campo("Text2", 960, 1920, 3855, 285);
+    Text3 = campo("Text3", 960, 2160, 2775, 285);
+    Text4 = campo("Text4", 4320, 2160, 495, 285);
+    Text5 = campo("Text5", 960, 2400, 3495, 285);
+    Text6 = campo("Text6", 960, 2640, 735, 285);
+    Text7 = campo("Text7", 3120, 2640, 1335, 285);
+    Text8 = campo("Text8", 3720, 2880, 1095, 360);
+    Text8->setFont(Carattere(Faccia::MsSansSerif, 8.25, false, true));
+    Text8->setText(QStringLiteral("FAC-SIMILE"));
+
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Text1);
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Text4);
+    setTabOrder(Text4, Text5);
+    setTabOrder(Text5, Text6);
+    setTabOrder(Text6, Text7);
+    setTabOrder(Text7, Text8);
+    Command1->setFocus();
+}
+
+void Form3::Form_Load() { CentraFinestra(this); }
+
+namespace {
+
+Form2& Principale() {
+    Form2* f = Form2::Istanza();
+    if (f == nullptr) {
+        throw NODREL1::Errore(NODREL1::kErrFinestraNonCaricata,
+                              u"La finestra principale non è caricata");
+    }
+    return *f;
+}
+
+}  // namespace
+
+void Form3::Command1_Click() {
+    try {
+        DialogoStampante& dialogo = *Principale().CommonDialog1;
+        dialogo.CancelError = true;
+        dialogo.ShowPrinter();
+        Command1->hide();
+        Command2->hide();
+        StampaFinestra(this);
+        Principale().setEnabled(true);
+        Scarica();
+    } catch (const std::exception&) {
+        MsgBox(this, QStringLiteral("Stampa annullata"));
+        // Hidden buttons would leave no way back to the main window.
+        Command1->show();
+        Command2->show();
+    }
+}
+
+// Leaving by "Chiudi", the frame or Escape gives the main window back, typing in capitals.
+void Form3::Command2_Click() { close(); }
+
+void Form3::Scarica() {
+    scaricando_ = true;
+    close();
+}
+
+void Form3::closeEvent(QCloseEvent* evento) {
+    if (!scaricando_) {
+        scaricando_ = true;
+        if (Form2* principale = Form2::Istanza()) {
+            principale->setEnabled(true);
+        }
+        NODREL1::AttivaMaiuscole();
+    }
+    if (istanza_ == this) {
+        istanza_ = nullptr;
+    }
+    evento->accept();
+}
+
+void Form3::reject() { close(); }
+
+}  // namespace nodrel

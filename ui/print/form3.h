@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+class QLineEdit;
+class QPushButton;
+
+namespace nodrel {
+
+// The print preview: the code and the personal data laid over a picture of the card.
+class Form3 : public QDialog {
+public:
+    // A freshly loaded (and centred) preview; one that is still open is unloaded first.
+    static Form3* Carica();
+    static Form3* Istanza();
+
+    QLineEdit* Text1;  // code
+    QLineEdit* Text2;  // surname
+    QLineEdit* Text3;  // given name(s)
+    QLineEdit* Text4;  // sex
+    QLineEdit* Text5;  // municipality
+    QLineEdit* Text6;  // province
+    QLineEdit* Text7;  // date of birth
+    QLineEdit* Text8;  // "FAC-SIMILE" in place of a signature
+    QPushButton* Command1;  // "Stampa"
+    QPushButton* Command2;  // "Chiudi"
+
+    void Command1_Click();
+    void Command2_Click();
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+    void reject() override;
+
+private:
+    Form3();
+    void Form_Load();
+    void Scarica();
+
+    bool scaricando_ = false;
+    static QPointer<Form3> istanza_;
+};
+
+}  // namespace nodrel

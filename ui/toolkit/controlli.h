@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QString>
+#include <functional>
+
+class QFont;
+
+namespace nodrel {
+
+// The faces the windows were designed with, mapped to the nearest that Debian offers.
+enum class Faccia { MsSansSerif, Arial, TimesNewRoman, TempusSans };
+QFont Carattere(Faccia faccia, double punti, bool grassetto, bool corsivo = false);
+
+// Places a control at a position and size given in twips.
+void Posiziona(QWidget* controllo, int sinistra, int alto, int larghezza, int altezza);
+
+// Colour values as the text boxes keep them: 0x00BBGGRR, 0 black, 128 dark red; values with
+// the top bit set name a system colour.
+inline constexpr int kColoreNero = 0;
+inline constexpr int kColoreRossoScuro = 128;
+inline constexpr int kColoreTestoFinestra = static_cast<int>(0x80000008u);
+QColor ColoreRgb(int valore);
+
+// A text box with the two properties the completion keeps its state in.
+class TextBox : public QLineEdit {
+public:
+    explicit TextBox(QWidget* genitore, const char* nome);
+
+    QString Tag;
+
+    int ForeColor() const { return foreColor_; }
+    void SetForeColor(int valore);
+
+private:
+    int foreColor_ = kColoreTestoFinestra;
+};
+
+// A picture that acts as a button: a drawing shown at its natural size, with a click event.
+class Immagine : public QLabel {
+public:
+    Immagine(QWidget* genitore, const char* nome, const QString& risorsa);
+    std::function<void()> Click;
+
+protected:
+    void mousePressEvent(QMouseEvent* evento) override;
+    void mouseReleaseEvent(QMouseEvent* evento) override;
+
+private:
+    bool premuta_ = false;
+};
+
+QPixmap Disegno(const QString& risorsa, QSize dimensione = {});
+
+// A line from one point to another, in twips; a filled rectangle without outline.
+QWidget* Linea(QWidget* genitore, const char* nome, int x1, int y1, int x2, int y2, QColor colore);
+QWidget* Rettangolo(QWidget* genitore, const char* nome, QColor colore);
+
+// A label with its own colours; `sfondo` invalid leaves the background transparent.
+QLabel* Etichetta(QWidget* genitore, const char* nome, const QString& testo, const QFont& font,
+                  QColor testoColore, QColor sfondo);
+
+}  // namespace nodrel

@@ -1,0 +1,175 @@
+#include "ui/toolkit/tastiera.h"
+
+#include <QCoreApplication>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QWidget>
+
+namespace nodrel {
+
+namespace {
+
+bool maiuscole = false;
+
+// X11 reports the desktop's Caps Lock in the key event's native state (LockMask).
+constexpr quint32 kLockMaskX11 = 1u << 1;
+
+bool ProduceCarattere(const QKeyEvent& e) {
+    switch (e.key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Delete:
+            return false;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Backspace:
+        case Qt::Key_Escape:
+            return true;
+        default:
+            return !e.text().isEmpty() && e.text().at(0) != QChar(0x7f);
+    }
+}
+
+// The text a letter key gives under the program's Caps Lock: upper case while it is on; while
+// it is off, the desktop's Caps Lock (if any) is undone, so the key works as one Caps Lock.
+QString TestoConMaiuscole(const QKeyEvent& e) {
+    const QString testo = e.text();
+    if (maiuscole) {
+        return testo.toUpper();
+    }
+    if (QGuiApplication::platformName() == QLatin1String("xcb") &&
+        (e.nativeModifiers() & kLockMaskX11) != 0) {
+        return (e.modifiers() & Qt::ShiftModifier) ? testo.toUpper() : testo.toLower();
+    }
+    return testo;
+}
+
+class FiltroCapsLock : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* oggetto, QEvent* evento) override {
+        // A key the focus widget ignores travels on to its parents, through this filter again;
+        // only its first receiver counts.
+        if (evento->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(evento)->key() == Qt::Key_CapsLock && oggetto->isWidgetType()) {
+            QWidget* fuoco = QApplication::focusWidget();
+            auto* w = static_cast<QWidget*>(oggetto);
+            if (fuoco != nullptr ? w == fuoco : w->isWindow()) {
+                maiuscole = !maiuscole;
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+namespace Maiuscole {
+void Attiva() { maiuscole = true; }
+void Imposta(bool accese) { maiuscole = accese; }
+bool Accese() { return maiuscole; }
+}  // namespace Maiuscole
+
+int CodiceTasto(const QKeyEvent& e) {
+    const int k = e.key();
+    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) {
+        return k;  // the same codes as the letters and digits
+    }
+    switch (k) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return kTastoInvio;
+        case Qt::Key_Backspace:
+            return kTastoBackspace;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Shift:
+            return 16;
+        case Qt::Key_Control:
+            return 17;
+        case Qt::Key_Alt:
+            return 18;
+        case Qt::Key_CapsLock:
+            return 20;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_End:
+            return 35;
+        case Qt::Key_Home:
+            return 36;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Right:
+            return 39;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Delete:
+            return 46;
+        default:
+            return 0;
+    }
+}
+
+GestoreTasti::GestoreTasti(QWidget* campo, SuCarattere carattere, SuRilascio rilascio)
+    : QObject(campo), carattere_(std::move(carattere)), rilascio_(std::move(rilascio)) {
+    campo->installEventFilter(this);
+    // The Caps Lock key toggles the program's Caps Lock in whichever window has the focus.
+    static FiltroCapsLock* filtro = nullptr;
+    if (filtro == nullptr && QCoreApplication::instance() != nullptr) {
+        filtro = new FiltroCapsLock(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(filtro);
+    }
+}
+
+bool GestoreTasti::eventFilter(QObject* oggetto, QEvent* evento) {
+    if (inoltro_ || !oggetto->isWidgetType()) {
+        return false;
+    }
+    auto* campo = static_cast<QWidget*>(oggetto);
+    if (evento->type() == QEvent::KeyPress) {
+        return TastoPremuto(campo, static_cast<QKeyEvent*>(evento));
+    }
+    if (evento->type() == QEvent::KeyRelease && rilascio_) {
+        auto* e = static_cast<QKeyEvent*>(evento);
+        if (!e->isAutoRepeat()) {
+            rilascio_(CodiceTasto(*e), (e->modifiers() & Qt::ShiftModifier) ? 1 : 0);
+        }
+    }
+    return false;
+}
+
+bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
+    const QString testo = TestoConMaiuscole(*e);
+    const bool cambiato = testo != e->text();
+    if (carattere_ && ProduceCarattere(*e)) {
+        int codice = testo.isEmpty() ? 0 : testo.at(0).unicode();
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            codice = kTastoInvio;
+        }
+        QPointer<QWidget> vivo(campo);
+        carattere_(codice);
+        if (!vivo) {
+            return true;
+        }
+    }
+    if (!cambiato) {
+        return false;  // the key goes on to this field as usual
+    }
+    // The key acts on the field with its upper-cased text instead.
+    QKeyEvent sostituto(e->type(), e->key(), e->modifiers(), e->nativeScanCode(),
+                        e->nativeVirtualKey(), e->nativeModifiers(), testo, e->isAutoRepeat(),
+                        e->count());
+    inoltro_ = true;
+    QCoreApplication::sendEvent(campo, &sostituto);
+    inoltro_ = false;
+    return true;
+}
+
+}  // namespace nodrel
