@@ -148,6 +148,9 @@ void Form2::CreaControlli() {
     Cbosesso->setInsertPolicy(QComboBox::NoInsert);
     Cbosesso->setEditText("M");
     Posiziona(Cbosesso, 5760, 5160, 495, 315);
+    // The box is 33 pixels wide: a slim arrow leaves room for the letter.
+    Cbosesso->setStyleSheet(QStringLiteral(
+        "QComboBox { padding: 0px 0px 0px 2px; } QComboBox::drop-down { width: 12px; }"));
 
     auto* Data1 = new QWidget(area);
     Data1->setObjectName("Data1");

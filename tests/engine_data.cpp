@@ -1,0 +1,100 @@
+// Birth date and sex code, and the date check.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/nodrel1.h"
+
+namespace {
+
+using NODREL1::CodiceDataSesso;
+using NODREL1::ControllaData;
+
+TEST(CodiceDataSesso, YearMonthLetterAndDay) {
+    struct Caso {
+        std::u16string data;
+        std::u16string sesso;
+        std::u16string atteso;
+        const char* perche;
+    };
+    const Caso casi[] = {
+        {u"17/03/1966", u"M", u"66C17", "year, month letter, day"},
+        {u"05/11/1980", u"F", u"80S45", "a woman's day is raised by 40"},
+        {u"31/12/1999", u"F", u"99T71", "highest day for a woman"},
+        {u"09/06/1966", u"F", u"66H49", "June is H"},
+        {u"01/01/2000", u"M", u"00A01", "year 2000 gives 00"},
+        {u"10/10/1910", u"F", u"10R50", "first day digit 1 becomes 5"},
+        {u"08/08/1988", u"M", u"88M08", "08 is eight, not octal"},
+        {u"09/09/1999", u"M", u"99P09", "09 is nine, not octal"},
+        {u"17/03/1966", u"", u"66C17", "no sex is male"},
+        {u"17/03/1966", u"f", u"66C17", "only upper-case F is female"},
+        {u"17/03/1966", u"F ", u"66C17", "only exactly F is female"},
+        {u"01/ 3/1980", u"M", u"80C01", "leading blank before the month digit"},
+        {u"01/3/1980", u"M", u"80C01", "the month number stops at the first non-digit"},
+        {u"25/04/45", u"M", u"45D25", "the year is the text's last two characters"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.perche);
+        EXPECT_EQ(CodiceDataSesso(c.data, c.sesso), c.atteso);
+    }
+}
+
+// The compose command does not require a confirmed date, so any text can get here.
+TEST(CodiceDataSesso, NeverFailsOnOddText) {
+    for (const std::u16string data : {u"", u"1", u"AB", u"01/13/1980", u"01/00/1980", u"xx/yy/zzzz",
+                                      u"\uFFFF1/01/1980", u"\u00E0\u00E8/\u00EC\u00F2/\u00F9"}) {
+        for (const std::u16string sesso : {u"M", u"F"}) {
+            std::u16string risultato;
+            EXPECT_NO_THROW(risultato = CodiceDataSesso(data, sesso));
+            EXPECT_LE(risultato.size(), 5u);
+        }
+    }
+}
+
+TEST(ControllaData, DayLimitOfEveryMonth) {
+    struct Mese {
+        std::u16string mese;
+        std::u16string ultimo;
+        std::u16string oltre;
+    };
+    const Mese mesi[] = {
+        {u"01", u"31", u"32"}, {u"02", u"29", u"30"}, {u"03", u"31", u"32"}, {u"04", u"30", u"31"},
+        {u"05", u"31", u"32"}, {u"06", u"30", u"31"}, {u"07", u"31", u"32"}, {u"08", u"31", u"32"},
+        {u"09", u"30", u"31"}, {u"10", u"31", u"32"}, {u"11", u"30", u"31"}, {u"12", u"31", u"32"},
+    };
+    for (const Mese& m : mesi) {
+        SCOPED_TRACE(std::string(m.mese.begin(), m.mese.end()));
+        EXPECT_TRUE(ControllaData(m.ultimo + u"/" + m.mese + u"/1990"));
+        EXPECT_FALSE(ControllaData(m.oltre + u"/" + m.mese + u"/1990"));
+    }
+}
+
+TEST(ControllaData, ReadsDayAndMonthAsText) {
+    struct Caso {
+        std::u16string data;
+        bool atteso;
+        const char* perche;
+    };
+    const Caso casi[] = {
+        {u"29/02/1990", true, "no leap-year rule"},
+        {u"30/02/2000", false, "February ends at 29 even in a leap year"},
+        {u"00/01/1990", true, "no lower limit"},
+        {u"01-01-1990", true, "separators are not read"},
+        {u"01/13/1990", false, "month in no group"},
+        {u"01/00/1990", false, "month in no group"},
+        {u"01/ 3/1990", false, "the month must match its two-character text"},
+        {u"01/01/ABCD", true, "the year is not read"},
+        {u"1A/01/1990", true, "1A orders before 31"},
+        {u"3A/01/1990", false, "A orders after 1"},
+        {u"29/02", true, "the length is the date field's business"},
+        {u"", false, "empty"},
+        {u"3", false, "no month"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.perche);
+        EXPECT_EQ(ControllaData(c.data), c.atteso);
+    }
+}
+
+}  // namespace
