@@ -1,0 +1,154 @@
+// Decoding a typed code into the main window's fields, over the real register.
+
+#include <map>
+#include <vector>
+
+#include "engine/nodrel1.h"
+#include "register/comuni.h"
+#include "register/testo.h"
+#include "register_support.h"
+
+namespace {
+
+using namespace prova;
+using NODREL1::Campo;
+
+// Records what the engine does to the window, in order.
+class FinestraFinta : public NODREL1::Finestra {
+public:
+    std::vector<std::u16string> fatti;
+    std::map<Campo, std::u16string> testi;
+
+    std::u16string Testo(Campo campo) override { return testi[campo]; }
+    void ImpostaTesto(Campo campo, const std::u16string& testo) override {
+        testi[campo] = testo;
+        fatti.push_back(Nome(campo) + u"=" + testo);
+    }
+    void DaiFuoco(Campo campo) override { fatti.push_back(u"fuoco " + Nome(campo)); }
+    void SelezionaSesso(int voce) override {
+        fatti.push_back(voce == 0 ? u"Cbosesso=M" : u"Cbosesso=F");
+    }
+    void MsgBox(const std::u16string& testo) override { fatti.push_back(u"MsgBox " + testo); }
+    void AccendiMaiuscole() override { fatti.push_back(u"maiuscole"); }
+
+private:
+    static std::u16string Nome(Campo campo) {
+        static constexpr const char16_t* kNomi[] = {u"Text1", u"Text2", u"Text3", u"Text5",
+                                                    u"Text6", u"Text7", u"Text8"};
+        return kNomi[static_cast<int>(campo)];
+    }
+};
+
+using Fatti = std::vector<std::u16string>;
+
+class RegisterDecode : public ::testing::Test {
+protected:
+    void SetUp() override {
+        NODREL1::DbComuni = nodrel::ApriDatabase(RegistroVero().u16string());
+        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
+        NODREL1::CollegaFinestra(&finestra);
+    }
+    void TearDown() override {
+        NODREL1::CollegaFinestra(nullptr);
+        NODREL1::RsComuni.reset();
+        NODREL1::DbComuni.reset();
+    }
+
+    // Decodes on a window that shows an earlier municipality; returns what happened.
+    Fatti Estrai(const std::u16string& codice) {
+        finestra.testi = {
+            {Campo::Text5, u"MILANO"}, {Campo::Text6, u"MI"}, {Campo::Text8, u"F205"}};
+        finestra.fatti.clear();
+        NODREL1::EstraiDati(codice);
+        return finestra.fatti;
+    }
+
+    FinestraFinta finestra;
+};
+
+// Check characters worked out by hand from the character values.
+TEST_F(RegisterDecode, GoodCodeFillsFieldsInOrder) {
+    const Fatti roma = {u"Text2=RSS",  u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/80",
+                        u"Text5=ROMA", u"Text6=RM",  u"Text8=H501"};
+    const Fatti usa = {u"Text2=BNC",
+                       u"Text3=LRA",
+                       u"Cbosesso=F",
+                       u"Text7=01/08/85",
+                       u"Text5=STATI UNITI D'AMERICA",
+                       u"Text6=EE",
+                       u"Text8=Z404"};
+    const Fatti zuri = {u"Text2=VRD",  u"Text3=GPP", u"Cbosesso=M", u"Text7=01/01/13",
+                        u"Text5=ZURI", u"Text6=CA",  u"Text8=M206"};
+    const struct {
+        std::u16string codice;
+        const Fatti& attesi;
+    } casi[] = {
+        {u"RSSMRA80A01H501U", roma},
+        {u"RSS MRA 80A01 H501 U", roma},
+        {u"  RSSMRA80 A01H501U ", roma},
+        {u"BNCLRA85M41Z404W", usa},
+        {u"BNC LRA 85M41 Z404 W", usa},
+        {u"VRDGPP13A01M206Q", zuri},  // a municipality that no longer exists
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(nodrel::Utf8(c.codice));
+        EXPECT_EQ(Estrai(c.codice), c.attesi);
+    }
+}
+
+TEST_F(RegisterDecode, WrongCheckCharacterTouchesOnlyTheCodeField) {
+    const Fatti rifiuto = {u"MsgBox ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE", u"Text1=",
+                           u"fuoco Text1"};
+    for (const std::u16string codice :
+         {u"RSSMRA80A01H501V", u"RSSMRA80A01H501u", u"RSS MRA 80A01 H501 A", u" ", u"    ",
+          u"RSSMRA80A01H501"}) {
+        SCOPED_TRACE(nodrel::Utf8(codice));
+        EXPECT_EQ(Estrai(codice), rifiuto);
+        EXPECT_EQ(finestra.testi[Campo::Text5], u"MILANO");
+    }
+}
+
+TEST_F(RegisterDecode, MunicipalityNotInRegisterKeepsEarlierOne) {
+    const std::u16string base = u"RSSMRA80A01H499";
+    EXPECT_EQ(Estrai(base + NODREL1::CarattereControllo(base)),
+              (Fatti{u"Text2=RSS", u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/80",
+                     u"MsgBox Comune non in elenco"}));
+    EXPECT_EQ(finestra.testi[Campo::Text5], u"MILANO");
+    EXPECT_EQ(finestra.testi[Campo::Text6], u"MI");
+    EXPECT_EQ(finestra.testi[Campo::Text8], u"F205");
+}
+
+TEST_F(RegisterDecode, UnopenedRegisterIsReportedOnce) {
+    NODREL1::RsComuni.reset();
+    const Fatti fatti = Estrai(u"RSSMRA80A01H501U");
+    ASSERT_EQ(fatti.size(), 5u);
+    EXPECT_EQ(fatti[3], u"Text7=01/01/80");
+    EXPECT_TRUE(fatti[4].starts_with(u"MsgBox FasMsg: 91 ")) << nodrel::Utf8(fatti[4]);
+    EXPECT_GT(fatti[4].size(), std::u16string(u"MsgBox FasMsg: 91 ").size());
+    EXPECT_EQ(finestra.testi[Campo::Text8], u"F205");
+}
+
+TEST_F(RegisterDecode, DayMonthAndSex) {
+    const struct {
+        std::u16string anno, mese, giorno, sesso, data;
+    } casi[] = {
+        {u"80", u"A", u"41", u"F", u"01/01/80"}, {u"80", u"A", u"01", u"M", u"01/01/80"},
+        {u"05", u"T", u"71", u"F", u"31/12/05"}, {u"80", u"A", u"31", u"M", u"31/01/80"},
+        {u"80", u"A", u"32", u"F", u"/2/01/80"},  // 32..39 count as women's: "3" - 4 is "/"
+        {u"80", u"A", u"39", u"F", u"/9/01/80"}, {u"80", u"A", u"55", u"F", u"15/01/80"},
+        {u"80", u"C", u"15", u"M", u"15/03/80"}, {u"80", u"S", u"15", u"M", u"15/11/80"},
+        {u"80", u"F", u"15", u"M", u"15/00/80"},  // not a month letter
+        {u"80", u"a", u"15", u"M", u"15/00/80"},  // month letters are upper case only
+    };
+    for (const auto& c : casi) {
+        const std::u16string base = u"RSSMRA" + c.anno + c.mese + c.giorno + u"H501";
+        SCOPED_TRACE(nodrel::Utf8(base));
+        const Fatti fatti = Estrai(base + NODREL1::CarattereControllo(base));
+        ASSERT_EQ(fatti.size(), 7u);
+        EXPECT_EQ(fatti[2], u"Cbosesso=" + c.sesso);
+        EXPECT_EQ(fatti[3], u"Text7=" + c.data);
+        EXPECT_EQ(fatti[6], u"Text8=H501");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,169 @@
+// The two lookups over the real register, through the engine's cursor as the program uses it.
+
+#include <chrono>
+#include <functional>
+
+#include "engine/nodrel1.h"
+#include "register/comuni.h"
+#include "register/testo.h"
+#include "register_support.h"
+
+namespace {
+
+using namespace prova;
+
+struct Comune {
+    std::u16string codice, nome, provincia;
+    bool operator==(const Comune&) const = default;
+};
+
+class RegisterLookup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        NODREL1::DbComuni = nodrel::ApriDatabase(RegistroVero().u16string());
+        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
+    }
+    void TearDown() override {
+        NODREL1::RsComuni.reset();
+        NODREL1::DbComuni.reset();
+    }
+
+    static Comune Corrente() {
+        const auto& rs = *NODREL1::RsComuni;
+        return {rs.Field(u"COMU_COD"), rs.Field(u"COMU_DESCR"), rs.Field(u"COMU_PROV")};
+    }
+
+    // A lookup that found nothing leaves no record to read, not the previous one.
+    static void NessunRecord() {
+        EXPECT_TRUE(NODREL1::RsComuni->Eof() || NODREL1::RsComuni->NoMatch());
+        const auto e = ErroreDi([] { NODREL1::RsComuni->Field(u"COMU_DESCR"); });
+        ASSERT_TRUE(e.has_value());
+        EXPECT_EQ(e->Numero(), nodrel::kErrNessunRecordCorrente);
+    }
+};
+
+TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
+    const std::pair<std::u16string, Comune> casi[] = {
+        {u"ROMA", {u"H501", u"ROMA", u"RM"}},
+        {u"roma", {u"H501", u"ROMA", u"RM"}},
+        {u"RoMa", {u"H501", u"ROMA", u"RM"}},
+        {u"ROMAX", {u"H516", u"ROMBIOLO", u"VV"}},  // a prefix of no name: the next name
+        {u"stati uniti", {u"Z404", u"STATI UNITI D'AMERICA", u"EE"}},
+        {u"ZUR", {u"M206", u"ZURI", u"CA"}},  // no longer exists
+        {u"", {u"A001", u"ABANO TERME", u"PD"}},
+        // Equal names: the earlier row of the list, even where its code is the higher one.
+        {u"bellagio", {u"M335", u"BELLAGIO", u"CO"}},
+        {u"VIGNOLA", {u"L885", u"VIGNOLA", u"MO"}},
+    };
+    for (const auto& [testo, atteso] : casi) {
+        SCOPED_TRACE(nodrel::Utf8(testo));
+        ASSERT_TRUE(NODREL1::CercaPerNome(testo));
+        EXPECT_EQ(Corrente(), atteso);
+    }
+    for (const std::u16string testo : {u"ZZZZZ", u"zuria"}) {  // after every name
+        ASSERT_TRUE(NODREL1::CercaPerNome(u"ROMA"));
+        EXPECT_FALSE(NODREL1::CercaPerNome(testo));
+        NessunRecord();
+    }
+}
+
+TEST_F(RegisterLookup, CodeSearchIsExactAndNeverFallsBack) {
+    const Comune casi[] = {
+        {u"H501", u"ROMA", u"RM"},
+        {u"Z404", u"STATI UNITI D'AMERICA", u"EE"},
+        {u"M149", u"ZARA", u"ZA"},      // no longer exists
+        {u"A744", u"BELLAGIO", u"CO"},  // the later of two equal names
+    };
+    for (const Comune& c : casi) {
+        ASSERT_TRUE(NODREL1::CercaPerCodice(c.codice));
+        EXPECT_EQ(Corrente(), c);
+    }
+    // H499 lies just before H500, Z405 just after Z404; the rest are near misses.
+    for (const std::u16string codice :
+         {u"H499", u"Z405", u"A000", u"Z999", u"h501", u"H50", u"H5010", u"H501 ", u""}) {
+        SCOPED_TRACE(nodrel::Utf8(codice));
+        ASSERT_TRUE(NODREL1::CercaPerCodice(u"H501"));
+        EXPECT_FALSE(NODREL1::CercaPerCodice(codice));
+        NessunRecord();
+    }
+}
+
+TEST_F(RegisterLookup, OddKeysNeitherCrashNorThrow) {
+    for (const std::u16string& chiave :
+         {std::u16string(1, u'\xD800'), std::u16string(u"ROMA\0X", 6), std::u16string(u"ÈCCO"),
+          std::u16string(100000, u'Z'), std::u16string(u"'; DROP TABLE Comuni; --")}) {
+        EXPECT_NO_THROW(NODREL1::CercaPerNome(chiave));
+        EXPECT_NO_THROW(NODREL1::CercaPerCodice(chiave));
+    }
+    EXPECT_TRUE(NODREL1::CercaPerCodice(u"H501"));
+}
+
+TEST_F(RegisterLookup, CursorMisuseIsAnError) {
+    auto& rs = *NODREL1::RsComuni;
+    const std::pair<std::function<void()>, long> casi[] = {
+        {[&] { rs.SetIndex(u"COMU_PROV"); }, NODREL1::kErrIndiceSconosciuto},
+        {[&] { rs.Seek(u"=", u"H501"); }, nodrel::kErrNessunIndice},
+        {[&] {
+             rs.SetIndex(u"COMU_COD");
+             rs.Seek(u"<", u"H501");
+         },
+         nodrel::kErrConfrontoNonValido},
+        {[&] {
+             rs.Seek(u"=", u"H501");
+             rs.Field(u"COMU_NOME");
+         },
+         NODREL1::kErrColonnaSconosciuta},
+        {[] { NODREL1::DbComuni->OpenRecordset(u"Province"); }, nodrel::kErrTabellaSconosciuta},
+    };
+    for (const auto& [azione, numero] : casi) {
+        const auto e = ErroreDi(azione);
+        ASSERT_TRUE(e.has_value()) << numero;
+        EXPECT_EQ(e->Numero(), numero);
+        EXPECT_FALSE(e->Descrizione().empty());
+    }
+}
+
+TEST_F(RegisterLookup, EachLookupIsFast) {
+    constexpr int kRicerche = 2000;
+    const auto inizio = std::chrono::steady_clock::now();
+    for (int i = 0; i < kRicerche; ++i) {
+        NODREL1::CercaPerNome(i % 2 == 0 ? u"SAN" : u"ROMA");
+        NODREL1::CercaPerCodice(i % 2 == 0 ? u"H501" : u"Z404");
+    }
+    // A scan of ten thousand names takes milliseconds; an indexed seek microseconds.
+    EXPECT_LT((std::chrono::steady_clock::now() - inizio) / (2 * kRicerche),
+              std::chrono::microseconds(200));
+}
+
+// Reading leaves the file as it was and puts nothing beside it: no journal, -wal or -shm.
+TEST(RegisterReadOnly, FileUnchangedAndNothingBesideIt) {
+    CartellaTemporanea cartella("nodrel registro ?#%è");  // characters a file URI must escape
+    const fs::path copia = cartella / "Comuni.mdb";
+    fs::copy_file(RegistroVero(), copia);
+    const std::string prima = LeggiFile(copia);
+    const auto ora = fs::last_write_time(copia);
+    {
+        auto db = nodrel::ApriDatabase(cartella.Percorso().u16string() + u"/Comuni.mdb");
+        auto perNome = db->OpenRecordset(u"Comuni");
+        auto perCodice = db->OpenRecordset(u"Comuni");
+        perNome->SetIndex(u"COMU_DESCR");
+        perNome->Seek(u">=", u"MILANO");
+        perCodice->SetIndex(u"COMU_COD");
+        perCodice->Seek(u"=", u"H501");
+        EXPECT_EQ(perNome->Field(u"COMU_DESCR"), u"MILANO");  // each cursor has its own record
+        EXPECT_EQ(perCodice->Field(u"COMU_DESCR"), u"ROMA");
+        EXPECT_EQ(cartella.Voci(), 1);
+    }
+    EXPECT_EQ(LeggiFile(copia), prima);
+    EXPECT_EQ(fs::last_write_time(copia), ora);
+    EXPECT_EQ(cartella.Voci(), 1);
+}
+
+TEST(RegisterReadOnly, CursorOutlivesDatabase) {
+    auto rs = nodrel::ApriDatabase(RegistroVero().u16string())->OpenRecordset(u"Comuni");
+    rs->SetIndex(u"COMU_COD");
+    rs->Seek(u"=", u"Z404");
+    EXPECT_EQ(rs->Field(u"COMU_PROV"), u"EE");
+}
+
+}  // namespace
