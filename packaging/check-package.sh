@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the Debian package in a scratch directory, unpacks it away from the build tree and
+# starts the unpacked program under Xvfb: after "OK" in the information window the main window
+# must stand alone, with no message box saying the register could not be opened.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+cmake -S . -B "$scratch/build" -DCMAKE_BUILD_TYPE=Release \
+    -DNODREL_BUILD_TESTS=OFF -DNODREL_BUILD_BENCH=OFF >/dev/null
+cmake --build "$scratch/build" -j"$(nproc)" >/dev/null
+(cd "$scratch/build" && cpack >/dev/null)
+deb=$(ls "$scratch"/build/nodrel_*.deb)
+dpkg-deb -x "$deb" "$scratch/root"
+desktop-file-validate "$scratch/root/usr/share/applications/nodrel.desktop"
+test -f "$scratch/root/usr/lib/nodrel/Comuni.mdb"
+
+export NODREL_BIN="$scratch/root/usr/bin/nodrel"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$NODREL_BIN" & pid=$!
+    trap "kill $pid 2>/dev/null" EXIT
+    xdotool search --sync --onlyvisible --name "^Nodrel$" >/dev/null
+    sleep 1
+    xdotool key Return
+    sleep 2
+    windows=$(xdotool search --onlyvisible --name "^Nodrel$")
+    count=$(echo "$windows" | wc -w)
+    width=$(xdotool getwindowgeometry --shell $windows | sed -n "s/^WIDTH=//p" | head -n 1)
+    echo "visible windows: $count, width: $width"
+    [ "$count" -eq 1 ] && [ "$width" -eq 628 ]'
+echo "package OK: $(basename "$deb")"
