@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -21,19 +22,48 @@ namespace prova {
 namespace {
 
 QStringList messaggi;
+QStringList irregolari;
+
+// Every message box of the program is modal, titled "Nodrel", with no icon and an OK button only.
+void Esamina(const QMessageBox& box) {
+    QStringList difetti;
+    if (box.windowTitle() != QLatin1String("Nodrel")) {
+        difetti << "title " + box.windowTitle();
+    }
+    if (box.icon() != QMessageBox::NoIcon) {
+        difetti << "an icon";
+    }
+    if (box.buttons().size() != 1 || box.standardButtons() != QMessageBox::Ok) {
+        difetti << "buttons other than OK";
+    }
+    if (!box.isModal()) {
+        difetti << "not modal";
+    }
+    if (!difetti.isEmpty()) {
+        irregolari << box.text() + ": " + difetti.join(", ");
+    }
+}
 
 // Answers each message box as soon as it is shown, through the active modal widget.
 class Risponditore : public QObject {
 public:
     bool eventFilter(QObject* oggetto, QEvent* evento) override {
         if (evento->type() == QEvent::Show && qobject_cast<QMessageBox*>(oggetto) != nullptr) {
-            QTimer::singleShot(0, [] {
+            // A desktop's window manager gives the activation back to the window the box came
+            // from once it closes; the offscreen platform leaves no window active, so keys
+            // would reach no field. This does the window manager's part.
+            QPointer<QWidget> attiva = QApplication::activeWindow();
+            QTimer::singleShot(0, [attiva] {
                 auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 if (box == nullptr) {
                     return;
                 }
                 messaggi << box->text();
+                Esamina(*box);
                 box->button(QMessageBox::Ok)->click();
+                if (attiva && attiva->isVisible()) {
+                    attiva->activateWindow();
+                }
             });
         }
         return false;
@@ -84,6 +114,7 @@ void Avvia(const QString& cartella) {
     nodrel::ImpostaCartellaProgramma(cartella.isEmpty() ? QCoreApplication::applicationDirPath()
                                                         : cartella);
     messaggi.clear();
+    irregolari.clear();
     nodrel::startProgram();
     Elabora();
 }
@@ -125,6 +156,13 @@ QStringList Messaggi() {
     Elabora();
     QStringList visti = messaggi;
     messaggi.clear();
+    return visti;
+}
+
+QStringList MessaggiIrregolari() {
+    Elabora();
+    QStringList visti = irregolari;
+    irregolari.clear();
     return visti;
 }
 

@@ -38,6 +38,9 @@ QString NomeFuoco();
 
 // The message boxes shown since the last call, answered with OK.
 QStringList Messaggi();
+// The message boxes shown since the last call that were not modal, titled "Nodrel", without an
+// icon and with an OK button only; each as its text and what was wrong with it.
+QStringList MessaggiIrregolari();
 
 // Clicks a widget (a toolbar picture, a button) in its middle.
 void Clicca(QWidget* controllo);

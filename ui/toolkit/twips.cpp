@@ -20,6 +20,9 @@ void CentraFinestra(QWidget* finestra) {
     if (schermo == nullptr) {
         return;
     }
+    // Until its native window exists a window knows nothing of its frame, and would be centred
+    // by its client area alone.
+    finestra->winId();
     const QSize area = schermo->geometry().size();
     const QSize esterno = finestra->frameGeometry().size();
     const int sinistra = CentraBordo(double(area.width() - esterno.width()) * kTwipsPerPixel);

@@ -1,0 +1,410 @@
+// The main window from the keyboard alone: the Enter chain, the date check, the completion of the
+// municipality, Caps Lock, and whole sessions from surname to code.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
+#include "ui/toolkit/tastiera.h"
+#include "ui_harness.h"
+
+using nodrel::Form2;
+using nodrel::kColoreNero;
+using nodrel::kColoreRossoScuro;
+
+namespace {
+
+const QString kDataMancante = QStringLiteral("DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA");
+const QString kComuneNonInElenco = QStringLiteral("Comune non in elenco");
+
+// The main window with the focus in the municipality field, as a click into it leaves it.
+Form2* NelComune(const QString& cartella = {}) {
+    Form2* f = prova::ApriPrincipale(cartella);
+    f->Text5->setFocus();
+    prova::Elabora();
+    return f;
+}
+
+// A selection made with the mouse: no key is released, so no lookup runs.
+void SelezionaTutto(QLineEdit* campo) {
+    campo->selectAll();
+}
+
+}  // namespace
+
+TEST(Catena, AnEmptySurnameOrNameIsRefusedEveryTime) {
+    const struct {
+        const char* campo;
+        const char* messaggio;
+        const char* seguente;
+    } casi[] = {{"Text2", "DEVE ESSERE INSERITO IL COGNOME", "Text3"},
+                {"Text3", "DEVE ESSERE INSERITO IL NOME", "Text5"}};
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.campo);
+        Form2* f = prova::ApriPrincipale();
+        auto* campo = f->findChild<QLineEdit*>(c.campo);
+        campo->setFocus();
+        prova::Premi(Qt::Key_Backspace);  // takes away the blank the field starts with
+        ASSERT_EQ(campo->text(), "");
+        prova::Invio();
+        prova::Invio();
+        EXPECT_EQ(prova::Messaggi(), (QStringList{c.messaggio, c.messaggio}));
+        EXPECT_EQ(prova::NomeFuoco(), c.campo);
+        EXPECT_EQ(campo->text(), "");
+
+        // A blank is not empty: the start-up text goes through.
+        campo->setText(" ");
+        prova::Invio();
+        EXPECT_TRUE(prova::Messaggi().isEmpty());
+        EXPECT_EQ(prova::NomeFuoco(), c.seguente);
+        EXPECT_EQ(campo->text(), " ");
+    }
+}
+
+TEST(Catena, TheReleaseOfEnterReachesTheMunicipalityField) {
+    // Enter in the given name moves the focus to the municipality, where its release lands: a
+    // field that already holds a name passes the focus on to the date at once.
+    Form2* f = prova::ApriPrincipale();
+    f->Text3->setFocus();
+    prova::Invio();
+    EXPECT_EQ(prova::NomeFuoco(), "Text5");  // the blank counts as empty there
+
+    f->Text5->setText("ROMA");
+    f->Text3->setFocus();
+    prova::Invio();
+    EXPECT_EQ(prova::NomeFuoco(), "Text7");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Data, TheDateIsCheckedOnEnterOrOnTheKeyAfterTheTenth) {
+    const struct {
+        const char* caso;
+        const char* scritto;  // typed one character at a time
+        Qt::Key tasto;        // then this key
+        QStringList messaggi;
+        const char* testo;
+        const char* fuoco;
+    } casi[] = {
+        {"typed in full", "12/03/1985", Qt::Key_unknown, {}, "12/03/1985", "Text7"},
+        {"confirmed", "12/03/1985", Qt::Key_Return, {}, "12/03/1985", "Cbosesso"},
+        {"nine characters", "12/3/1985", Qt::Key_Return, {kDataMancante}, "", "Text7"},
+        {"empty", "", Qt::Key_Return, {kDataMancante}, "", "Text7"},
+        {"an eleventh character", "12/03/1985", Qt::Key_7, {}, "12/03/19857", "Cbosesso"},
+        {"backspace", "12/03/1985", Qt::Key_Backspace, {}, "12/03/198", "Cbosesso"},
+        {"rejected, then a character", "31/02/1985", Qt::Key_7, {kDataMancante}, "7", "Text7"},
+        {"no leap-year rule", "29/02/1985", Qt::Key_Return, {}, "29/02/1985", "Cbosesso"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.caso);
+        Form2* f = prova::ApriPrincipale();
+        f->Text7->setFocus();
+        prova::Scrivi(c.scritto);
+        if (c.tasto != Qt::Key_unknown) {
+            prova::Premi(c.tasto);
+        }
+        EXPECT_EQ(prova::Messaggi(), c.messaggi);
+        EXPECT_EQ(f->Text7->text(), c.testo);
+        EXPECT_EQ(prova::NomeFuoco(), c.fuoco);
+    }
+}
+
+TEST(Sesso, EnterComposesWithWhateverTheBoxShows) {
+    const struct {
+        const char* scritto;
+        const char* codice;
+    } casi[] = {
+        // Only "F" means a woman: RSSMRA80A41H501 adds 4 at the even position 10 to the 98 of
+        // RSSMRA80A01H501, and 102 = 3*26 + 24 gives Y.
+        {"f", "RSS MRA 80A41 H501 Y"},
+        {"x", "RSS MRA 80A01 H501 U"},
+    };
+    for (const auto& c : casi) {
+        Form2* f = prova::ApriPrincipale();
+        f->Text2->setText("ROSSI");
+        f->Text3->setText("MARIO");
+        f->Text7->setText("01/01/1980");
+        f->Text8->setText("H501");
+        f->Cbosesso->setFocus();
+        SelezionaTutto(f->Cbosesso->lineEdit());
+        prova::Scrivi(c.scritto);
+        ASSERT_EQ(f->Cbosesso->currentText(), QString(c.scritto).toUpper());
+        prova::Invio();
+        EXPECT_EQ(f->Text1->text(), c.codice) << c.scritto;
+        EXPECT_TRUE(prova::Messaggi().isEmpty());
+    }
+}
+
+TEST(Maiuscole, LettersArriveUpperCaseAndTheKeyToggles) {
+    Form2* f = prova::ApriPrincipale();
+    ASSERT_TRUE(nodrel::Maiuscole::Accese());
+    f->Text2->clear();
+    prova::Scrivi("ab");
+    EXPECT_EQ(f->Text2->text(), "AB");
+    prova::Premi(Qt::Key_CapsLock);
+    EXPECT_FALSE(nodrel::Maiuscole::Accese());
+    prova::Scrivi("c");
+    prova::Premi(Qt::Key_CapsLock);
+    EXPECT_TRUE(nodrel::Maiuscole::Accese());
+    prova::Scrivi("d");
+    EXPECT_EQ(f->Text2->text(), "ABcD");
+}
+
+// In the register's name order the first names at or after a few texts are: R RABBI (TN, H146),
+// RI RIACE (RC, H265), RO RO (FE, H360), ROM ROMA (RM, H501), ROX ROZZANO, TO TOANO (RE, L184),
+// M MACCAGNO,
+// MI MIAGLIANO (BI, F189), X YEMEN, Z ZACCANOPOLI (VV, M138); nothing comes at or after ZZ.
+
+TEST(Completamento, EachLetterCompletesAndBackspaceTakesTheTailBack) {
+    Form2* f = NelComune();
+    prova::Scrivi("r");
+    EXPECT_EQ(f->Text5->text(), "RABBI");
+    EXPECT_EQ(f->Text5->selectionStart(), 1);
+    EXPECT_EQ(f->Text5->selectedText(), "ABBI");
+    EXPECT_EQ(f->Text6->text(), "TN");
+    EXPECT_EQ(f->Text8->text(), "H146");
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreNero);
+
+    prova::Scrivi("i");  // replaces the selected tail
+    EXPECT_EQ(f->Text5->text(), "RIACE");
+    EXPECT_EQ(f->Text5->selectedText(), "ACE");
+    EXPECT_EQ(f->Text6->text(), "RC");
+    EXPECT_EQ(f->Text8->text(), "H265");
+
+    prova::Premi(Qt::Key_Backspace);
+    EXPECT_EQ(f->Text5->text(), "RI");
+    EXPECT_FALSE(f->Text5->hasSelectedText());
+    EXPECT_EQ(f->Text6->text(), "RC");
+    EXPECT_EQ(f->Text8->text(), "H265");
+    EXPECT_EQ(f->Text5->Tag, "RI");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Completamento, LowerCaseCompletesToTheStoredName) {
+    Form2* f = NelComune();
+    nodrel::Maiuscole::Imposta(false);
+    prova::Scrivi("rom");
+    EXPECT_EQ(f->Text5->text(), "ROMA");
+    EXPECT_EQ(f->Text5->selectedText(), "A");
+    EXPECT_EQ(f->Text8->text(), "H501");
+}
+
+TEST(Completamento, OneLetterOverASelectedTextComparesOnlyLengths) {
+    Form2* f = NelComune();
+    prova::Scrivi("rom");
+    ASSERT_EQ(f->Text5->text(), "ROMA");
+
+    SelezionaTutto(f->Text5);
+    prova::Scrivi("m");  // one letter is not longer than "ROM": no completion
+    EXPECT_EQ(f->Text5->text(), "M");
+    EXPECT_EQ(f->Text8->text(), "H501");
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreNero);
+    prova::Scrivi("i");
+    EXPECT_EQ(f->Text5->text(), "MIAGLIANO");
+    EXPECT_EQ(f->Text8->text(), "F189");
+
+    // A mismatch is still marked, and said, although nothing is completed.
+    SelezionaTutto(f->Text5);
+    prova::Scrivi("x");
+    EXPECT_EQ(f->Text5->text(), "X");
+    EXPECT_EQ(prova::Messaggi(), QStringList{kComuneNonInElenco});
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreRossoScuro);
+    EXPECT_EQ(f->Text6->text(), "?");
+    EXPECT_EQ(f->Text8->text(), "?");
+}
+
+TEST(Completamento, MovingTheCaretAfterACompletionWritesTheNameAgain) {
+    for (Qt::Key tasto : {Qt::Key_End, Qt::Key_Home, Qt::Key_Left, Qt::Key_Right}) {
+        Form2* f = NelComune();
+        prova::Scrivi("rom");
+        f->Text6->setText("");  // shows whether the province is written again
+        prova::Premi(tasto);
+        EXPECT_EQ(f->Text5->text(), "ROMA") << tasto;
+        EXPECT_EQ(f->Text5->cursorPosition(), 4) << tasto;
+        EXPECT_FALSE(f->Text5->hasSelectedText()) << tasto;
+        EXPECT_EQ(f->Text6->text(), "RM") << tasto;
+        EXPECT_EQ(f->Text5->Tag, "ROMA") << tasto;
+    }
+}
+
+TEST(Completamento, BlanksAndEnter) {
+    Form2* f = NelComune();
+    prova::Invio();  // the start-up blank counts as empty: the focus stays
+    EXPECT_EQ(prova::NomeFuoco(), "Text5");
+
+    prova::Scrivi("rom");
+    prova::Invio();  // with text: on to the date, nothing looked up
+    EXPECT_EQ(prova::NomeFuoco(), "Text7");
+    EXPECT_EQ(f->Text5->Tag, "ROM");
+
+    f->Text5->setFocus();
+    SelezionaTutto(f->Text5);
+    prova::Scrivi(" ");
+    EXPECT_EQ(f->Text5->text(), " ");
+    EXPECT_EQ(f->Text5->Tag, "");
+    EXPECT_EQ(f->Text8->text(), "H501");
+    prova::Scrivi("r");  // the previous text is empty again, so the first letter completes
+    EXPECT_EQ(f->Text5->text(), "RABBI");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Completamento, ClearKeepsThePreviousTextSoTheFirstLetterCompletesNothing) {
+    Form2* f = NelComune();
+    prova::Scrivi("rom");
+    prova::Clicca(f->findChild<QWidget*>("Image5"));
+    f->Text5->setFocus();
+    prova::Scrivi("t");
+    EXPECT_EQ(f->Text5->text(), "T");
+    EXPECT_EQ(f->Text8->text(), "H501");
+    prova::Scrivi("o");
+    EXPECT_EQ(f->Text5->text(), "TOANO");
+    EXPECT_EQ(f->Text8->text(), "L184");
+}
+
+TEST(Completamento, AMismatchRightAfterStartIsMarkedButNotSaid) {
+    Form2* f = NelComune();
+    prova::Scrivi("x");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    EXPECT_EQ(f->Text5->text(), " X");
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreRossoScuro);
+    EXPECT_EQ(f->Text6->text(), "?");
+    EXPECT_EQ(f->Text8->text(), "?");
+    EXPECT_EQ(prova::NomeFuoco(), "Text5");
+}
+
+TEST(Completamento, ARunOfMismatchesIsSaidOnce) {
+    Form2* f = NelComune();
+    prova::Scrivi("ro");
+    ASSERT_EQ(f->Text5->text(), "RO");
+    prova::Scrivi("xx");
+    prova::Premi(Qt::Key_Backspace);
+    EXPECT_EQ(prova::Messaggi(), QStringList{kComuneNonInElenco});
+    EXPECT_EQ(f->Text5->text(), "ROX");
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreRossoScuro);
+
+    prova::Premi(Qt::Key_Backspace);  // back to a match: black, and a new run may begin
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreNero);
+    EXPECT_EQ(f->Text8->text(), "?");  // a shorter text writes nothing
+    prova::Scrivi("x");
+    EXPECT_EQ(prova::Messaggi(), QStringList{kComuneNonInElenco});
+}
+
+TEST(Completamento, ATextAfterEveryNameWritesNothing) {
+    Form2* f = NelComune();
+    prova::Scrivi("x");
+    ASSERT_EQ(f->Text5->ForeColor(), kColoreRossoScuro);
+    QApplication::clipboard()->setText("ZZZZ");
+    SelezionaTutto(f->Text5);
+    prova::Premi(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f->Text5->text(), "ZZZZ");
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreNero);
+    EXPECT_EQ(f->Text6->text(), "?");
+    EXPECT_EQ(f->Text8->text(), "?");
+    EXPECT_EQ(f->Text5->Tag, "ZZZZ");
+
+    prova::Premi(Qt::Key_Backspace);
+    prova::Premi(Qt::Key_Backspace);
+    prova::Premi(Qt::Key_Backspace);  // "Z" is a match again, but shorter: nothing written
+    prova::Scrivi("z");
+    EXPECT_EQ(f->Text5->text(), "ZZ");
+    EXPECT_EQ(f->Text8->text(), "?");
+    EXPECT_EQ(f->Text5->ForeColor(), kColoreNero);
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Completamento, WithoutARegisterEachLookupSaysSo) {
+    QTemporaryDir vuota;
+    Form2* f = NelComune(vuota.path());
+    ASSERT_EQ(prova::Messaggi().size(), 1);  // the start-up's own
+    prova::Scrivi("ro");
+    const QStringList messaggi = prova::Messaggi();
+    ASSERT_EQ(messaggi.size(), 2);
+    for (const QString& m : messaggi) {
+        EXPECT_TRUE(m.startsWith("FasMsg: ")) << m.toStdString();
+    }
+    EXPECT_EQ(f->Text5->text(), " ro");  // the start-up stopped before Caps Lock went on
+    prova::Invio();                      // Enter with text looks nothing up
+    EXPECT_EQ(prova::NomeFuoco(), "Text7");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// Five persons typed from the keyboard, each code worked out by hand.
+//
+// Check character: odd positions (1, 3, ... 15) are worth A1 B0 C5 D7 E9 F13 G15 H17 I19 J21 K2
+// L4 M18 N20 O11 P3 Q6 R8 S12 T14 U16 V10 W22 X25 Y24 Z23 and 0:1 1:0 2:5 3:7 4:9 5:13 6:15
+// 7:17 8:19 9:21; even positions A0 ... Z25 and each digit its own value. The total modulo 26
+// picks the letter.
+TEST(Sessione, FiveCodesTypedFromTheKeyboard) {
+    const struct {
+        const char* cognome;
+        const char* nome;
+        const char* comune;  // the first letters typed
+        const char* nomeComune;
+        const char* provincia;
+        const char* data;
+        bool donna;
+        const char* codice;
+    } persone[] = {
+        // BIANCHI: B N C (first three consonants). ANNA MARIA: N N M R, four consonants, so the
+        // 1st, 3rd, 4th: N M R. 05/11/1980, woman: 80 S 45. Naples F839.
+        // Odd B0 C5 M18 8:19 S12 5:13 8:19 9:21 = 107; even N13 N13 R17 0:0 4:4 F5 3:3 = 55;
+        // 162 = 6*26 + 6: G.
+        {"bianchi", "anna maria", "nap", "NAPOLI", "NA", "05/11/1980", true,
+         "BNC NMR 80S45 F839 G"},
+        // Born abroad. RE: R, then E, then XX: REX. LUCA: L C, then U: LCU. 29/02/1996,
+        // man: 96 B 29. Brazil Z602.
+        // Odd R8 X25 C5 9:21 B0 9:21 6:15 2:5 = 100; even E4 L11 U20 6:6 2:2 Z25 0:0 = 68;
+        // 168 = 6*26 + 12: M.
+        {"re", "luca", "bras", "BRASILE", "EE", "29/02/1996", false, "REX LCU 96B29 Z602 M"},
+        // Born in Affori, now part of Milan. MAZZA: M Z Z. GIANFRANCO: G N F R N C, more than
+        // three, so G F R. 17/03/1920, man: 20 C 17. Affori A063.
+        // Odd M18 Z23 F13 2:5 C5 7:17 0:1 3:7 = 89; even Z25 G6 R17 0:0 1:1 A0 6:6 = 55;
+        // 144 = 5*26 + 14: O.
+        {"mazza", "gianfranco", "affo", "AFFORI", "MI", "17/03/1920", false,
+         "MZZ GFR 20C17 A063 O"},
+        // FO: F, then O, then XX: FOX. BEATRICE: B T R C, so B R C. 31/12/1999, woman: 99 T 71.
+        // Turin L219.
+        // Odd F13 X25 R8 9:21 T14 1:0 2:5 9:21 = 107; even O14 B1 C2 9:9 7:7 L11 1:1 = 45;
+        // 152 = 5*26 + 22: W.
+        {"fo", "beatrice", "tori", "TORINO", "TO", "31/12/1999", true, "FOX BRC 99T71 L219 W"},
+        // DE ROSA: the blank is dropped, D R S. MATTIA: exactly three consonants, M T T.
+        // 09/06/1966, man: 66 H 09. Reggio nell'Emilia H223, reached through "REGGIO" (Reggio
+        // di Calabria) and a blank that completes nothing.
+        // Odd D7 S12 T14 6:15 H17 9:21 2:5 3:7 = 98; even R17 M12 T19 6:6 0:0 H7 2:2 = 63;
+        // 161 = 6*26 + 5: F.
+        {"de rosa", "mattia", "reggio n", "REGGIO NELL'EMILIA", "RE", "09/06/1966", false,
+         "DRS MTT 66H09 H223 F"},
+    };
+    for (const auto& p : persone) {
+        SCOPED_TRACE(p.cognome);
+        Form2* f = prova::ApriPrincipale();
+        prova::Clicca(f->findChild<QWidget*>("Image5"));  // empty fields to type into
+        ASSERT_EQ(prova::NomeFuoco(), "Text2");
+        prova::Scrivi(p.cognome);
+        prova::Invio();
+        ASSERT_EQ(prova::NomeFuoco(), "Text3");
+        prova::Scrivi(p.nome);
+        prova::Invio();
+        ASSERT_EQ(prova::NomeFuoco(), "Text5");
+        prova::Scrivi(p.comune);
+        EXPECT_EQ(f->Text5->text(), p.nomeComune);
+        EXPECT_EQ(f->Text6->text(), p.provincia);
+        prova::Invio();
+        ASSERT_EQ(prova::NomeFuoco(), "Text7");
+        prova::Scrivi(p.data);
+        prova::Invio();
+        ASSERT_EQ(prova::NomeFuoco(), "Cbosesso");
+        if (p.donna) {
+            prova::Premi(Qt::Key_Down);
+        }
+        ASSERT_EQ(f->Cbosesso->currentText(), p.donna ? "F" : "M");
+        prova::Invio();
+        EXPECT_EQ(f->Text1->text(), p.codice);
+        EXPECT_TRUE(prova::Messaggi().isEmpty());
+    }
+}

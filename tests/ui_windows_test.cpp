@@ -1,0 +1,556 @@
+// The windows as the user meets them: the start, the information window, the main window's
+// layout, and its commands from the menu and from the toolbar.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "ui/info/form1.h"
+#include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
+#include "ui/toolkit/tastiera.h"
+#include "ui_harness.h"
+
+using nodrel::Form1;
+using nodrel::Form2;
+
+namespace {
+
+const QRegularExpression kFasMsg(QStringLiteral("^FasMsg: [0-9]+ \\S"));
+
+QStringList Voci(const QComboBox* box) {
+    QStringList voci;
+    for (int i = 0; i < box->count(); ++i) {
+        voci << box->itemText(i);
+    }
+    return voci;
+}
+
+QStringList FinestreVisibili() {
+    QStringList nomi;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible()) {
+            nomi << w->objectName();
+        }
+    }
+    nomi.sort();
+    return nomi;
+}
+
+// Everything a command can change that the user sees, for comparing two runs.
+struct Stato {
+    QStringList campi;  // Text1 ... Text8, then the sex box
+    QString fuoco;
+    QStringList messaggi;
+    QStringList finestre;
+    bool abilitata = true;
+
+    bool operator==(const Stato&) const = default;
+};
+
+void PrintTo(const Stato& s, std::ostream* os) {
+    *os << "campi=" << s.campi.join('|').toStdString() << " fuoco=" << s.fuoco.toStdString()
+        << " messaggi=" << s.messaggi.join('|').toStdString()
+        << " finestre=" << s.finestre.join(',').toStdString() << " abilitata=" << s.abilitata;
+}
+
+Stato Fotografa(Form2* f) {
+    return {{f->Text1->text(), f->Text2->text(), f->Text3->text(), f->Text5->text(),
+             f->Text6->text(), f->Text7->text(), f->Text8->text(), f->Cbosesso->currentText()},
+            prova::NomeFuoco(),
+            prova::Messaggi(),
+            FinestreVisibili(),
+            f->isEnabled()};
+}
+
+// The data of Mario Rossi, born in Rome on 1 January 1980, as the fields hold them once typed.
+void Riempi(Form2* f, const QString& codice) {
+    f->Text1->setText(codice);
+    f->Text2->setText("ROSSI");
+    f->Text3->setText("MARIO");
+    f->Text5->setText("ROMA");
+    f->Text6->setText("RM");
+    f->Text7->setText("01/01/1980");
+    f->Text8->setText("H501");
+    f->Text3->setFocus();
+    prova::Elabora();
+}
+
+}  // namespace
+
+TEST(Avvio, OnlyTheInformationWindowAtStartAndOkOpensTheMainWindow) {
+    auto centrata = [](QWidget* w) {
+        const QRect schermo = w->screen()->geometry();
+        const QRect esterno = w->frameGeometry();
+        // Halved in twips and truncated: at most a pixel off the middle.
+        EXPECT_NEAR(esterno.left() - schermo.left(), (schermo.width() - esterno.width()) / 2.0, 1)
+            << w->objectName().toStdString();
+        EXPECT_NEAR(esterno.top() - schermo.top(), (schermo.height() - esterno.height()) / 2.0, 1)
+            << w->objectName().toStdString();
+    };
+    prova::Avvia();
+    ASSERT_NE(Form1::Istanza(), nullptr);
+    EXPECT_EQ(Form2::Istanza(), nullptr);
+    EXPECT_EQ(FinestreVisibili(), QStringList{"Form1"});
+    EXPECT_EQ(prova::NomeFuoco(), "Command1");
+    centrata(Form1::Istanza());
+
+    Form1::Istanza()->Command1->click();
+    prova::Elabora();
+    Form2* f = Form2::Istanza();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(FinestreVisibili(), QStringList{"Form2"});
+    EXPECT_EQ(prova::NomeFuoco(), "Text2");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    centrata(f);
+}
+
+TEST(Avvio, AFreshMainWindowShowsItsLoadTimeContents) {
+    Form2* f = prova::ApriPrincipale();
+    ASSERT_NE(f, nullptr);
+    for (nodrel::TextBox* t : {f->Text1, f->Text2, f->Text3, f->Text5, f->Text6}) {
+        EXPECT_EQ(t->text(), " ") << t->objectName().toStdString();
+    }
+    EXPECT_EQ(f->Text7->text(), "");
+    EXPECT_EQ(f->Cbosesso->currentText(), "M");
+    EXPECT_EQ(Voci(f->Cbosesso), (QStringList{"M", "F"}));
+    EXPECT_FALSE(f->Text8->isVisible());
+    EXPECT_EQ(f->Text8->text(), "");
+    QWidget* data1 = f->findChild<QWidget*>("Data1");
+    ASSERT_NE(data1, nullptr);
+    EXPECT_FALSE(data1->isVisible());
+    EXPECT_TRUE(nodrel::Maiuscole::Accese());
+    // The start colour must be neither black nor dark red, so the first mismatch says nothing.
+    EXPECT_NE(f->Text5->ForeColor(), nodrel::kColoreNero);
+    EXPECT_NE(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
+    EXPECT_EQ(f->Text5->Tag, "");
+}
+
+TEST(Avvio, AnUnusableRegisterGivesOneMessageAndTheWindowStillOpens) {
+    const struct {
+        const char* caso;
+        bool file;
+        QByteArray contenuto;
+    } casi[] = {
+        {"missing", false, {}},
+        {"not a database", true, "questo non e' un archivio dei comuni\n"},
+        {"a database without the table", true, {}},  // SQLite reads an empty file as one
+    };
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.caso);
+        QTemporaryDir cartella;
+        if (caso.file) {
+            QFile file(cartella.filePath("Comuni.mdb"));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(caso.contenuto);
+        }
+        Form2* f = prova::ApriPrincipale(cartella.path());
+        ASSERT_NE(f, nullptr);
+        const QStringList messaggi = prova::Messaggi();
+        ASSERT_EQ(messaggi.size(), 1) << messaggi.join('|').toStdString();
+        EXPECT_TRUE(kFasMsg.match(messaggi[0]).hasMatch()) << messaggi[0].toStdString();
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_EQ(prova::NomeFuoco(), "Text2");
+        EXPECT_FALSE(nodrel::Maiuscole::Accese());
+        EXPECT_EQ(f->Cbosesso->currentText(), "M");
+        EXPECT_EQ(Voci(f->Cbosesso), (QStringList{"M", "F"}));
+    }
+}
+
+TEST(Avvio, ClosingTheMainWindowUnderTheInformationWindowThenOkLoadsItAfresh) {
+    const std::function<void(Form2*)> chiusure[] = {
+        [](Form2* f) { prova::Menu(f, "mnesci"); },
+        [](Form2* f) {
+            f->close();  // the window's frame
+            prova::Elabora();
+        },
+    };
+    for (const auto& chiudi : chiusure) {
+        Form2* f = prova::ApriPrincipale();
+        ASSERT_NE(f, nullptr);
+        // Closed with no other window open, it would end the program.
+        EXPECT_TRUE(f->testAttribute(Qt::WA_QuitOnClose));
+        f->Text2->setText("ROSSI");
+        prova::Menu(f, "mninformazioni");
+        chiudi(f);
+        EXPECT_EQ(Form2::Istanza(), nullptr);
+        EXPECT_EQ(FinestreVisibili(), QStringList{"Form1"});
+
+        Form1::Istanza()->Command1->click();
+        prova::Elabora();
+        f = Form2::Istanza();
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->Text2->text(), " ");
+        EXPECT_EQ(Voci(f->Cbosesso), (QStringList{"M", "F"}));
+        EXPECT_EQ(f->Cbosesso->currentText(), "M");
+        EXPECT_EQ(prova::NomeFuoco(), "Text2");
+        EXPECT_EQ(FinestreVisibili(), QStringList{"Form2"});
+        EXPECT_TRUE(prova::Messaggi().isEmpty());
+    }
+}
+
+TEST(Informazioni, ClosedThroughItsFrame) {
+    prova::Avvia();
+    // At start no window is left, and closing the last window that has this ends the program.
+    EXPECT_TRUE(Form1::Istanza()->testAttribute(Qt::WA_QuitOnClose));
+    Form1::Istanza()->close();
+    prova::Elabora();
+    EXPECT_EQ(Form1::Istanza(), nullptr);
+    EXPECT_EQ(Form2::Istanza(), nullptr);
+    EXPECT_TRUE(FinestreVisibili().isEmpty());
+
+    // Opened from the menu, it just goes.
+    Form2* f = prova::ApriPrincipale();
+    f->Text2->setText("ROSSI");
+    prova::Menu(f, "mninformazioni");
+    Form1::Istanza()->close();
+    prova::Elabora();
+    EXPECT_EQ(Form1::Istanza(), nullptr);
+    EXPECT_EQ(Form2::Istanza(), f);
+    EXPECT_EQ(FinestreVisibili(), QStringList{"Form2"});
+    EXPECT_EQ(f->Text2->text(), "ROSSI");
+}
+
+TEST(Informazioni, ASecondRequestShowsTheSameWindowAndOkReturnsToTheSurname) {
+    Form2* f = prova::ApriPrincipale();
+    f->Text2->setText("ROSSI");
+    prova::Menu(f, "mninformazioni");
+    Form1* info = Form1::Istanza();
+    ASSERT_NE(info, nullptr);
+    info->move(info->pos() + QPoint(40, 30));
+    const QPoint dove = info->pos();
+
+    prova::Menu(f, "mninformazioni");
+    EXPECT_EQ(Form1::Istanza(), info);
+    EXPECT_EQ(info->pos(), dove);
+    EXPECT_EQ(FinestreVisibili(), (QStringList{"Form1", "Form2"}));
+
+    f->Text7->setFocus();  // the main window stays usable behind it
+    prova::Elabora();
+    info->Command1->click();
+    prova::Elabora();
+    EXPECT_EQ(Form1::Istanza(), nullptr);
+    EXPECT_EQ(Form2::Istanza(), f);
+    EXPECT_EQ(f->Text2->text(), "ROSSI");
+    EXPECT_EQ(prova::NomeFuoco(), "Text2");
+}
+
+TEST(Informazioni, OkWhileThePreviewIsOpenLeavesTheMainWindowDisabled) {
+    Form2* f = prova::ApriPrincipale();
+    prova::Menu(f, "mninformazioni");
+    prova::Menu(f, "mnstampa");
+    ASSERT_FALSE(f->isEnabled());
+    Form1::Istanza()->Command1->click();
+    prova::Elabora();
+    EXPECT_EQ(Form1::Istanza(), nullptr);
+    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(FinestreVisibili(), (QStringList{"Form2", "Form3"}));
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Avvio, EveryMessageBoxIsModalWithTheTitleAndOnlyOk) {
+    QTemporaryDir vuota;
+    Form2* f = prova::ApriPrincipale(vuota.path());  // a box before the window is shown
+    f->Text1->setText("");
+    prova::Menu(f, "mnestraii");    // the command's own message
+    prova::Menu(f, "mncontrolla");  // the engine's
+    f->Text5->setFocus();
+    prova::Scrivi("r");  // the completion's error trap
+    f->Text2->setFocus();
+    prova::Premi(Qt::Key_Backspace);
+    prova::Invio();  // a key handler's
+    EXPECT_EQ(prova::Messaggi().size(), 5);
+    EXPECT_EQ(prova::MessaggiIrregolari(), QStringList{});
+}
+
+TEST(Disposizione, ControlsHaveTheirNamesAndPlaces) {
+    Form2* f = prova::ApriPrincipale();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->centralWidget()->size(), QSize(628, 449));
+    // Pixels are twips / 15, rounded: 4452 twips make 297 pixels.
+    const struct {
+        const char* nome;
+        QRect posto;
+    } controlli[] = {
+        {"Label1", {16, 72, 97, 49}},   {"Text1", {120, 72, 297, 37}},
+        {"Text2", {120, 136, 297, 28}}, {"Label5", {16, 240, 97, 41}},
+        {"Text5", {120, 248, 297, 28}}, {"Text6", {120, 304, 41, 28}},
+        {"Text7", {176, 344, 105, 23}}, {"Cbosesso", {384, 344, 33, 21}},
+        {"Text8", {232, 392, 113, 25}}, {"Shape1", {0, 0, 657, 49}},
+        {"Image5", {56, 16, 24, 22}},   {"Image4", {168, 16, 24, 23}},
+    };
+    for (const auto& c : controlli) {
+        QWidget* w = f->findChild<QWidget*>(c.nome);
+        ASSERT_NE(w, nullptr) << c.nome;
+        EXPECT_EQ(w->geometry(), c.posto) << c.nome;
+    }
+
+    prova::Menu(f, "mninformazioni");
+    Form1* info = Form1::Istanza();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->size(), QSize(631, 451));
+    EXPECT_EQ(info->Command1->geometry(), QRect(288, 376, 65, 33));
+    EXPECT_EQ(info->findChild<QWidget*>("Label1")->geometry(), QRect(72, 24, 497, 89));
+}
+
+TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
+    Form2* f = prova::ApriPrincipale();
+    ASSERT_NE(f, nullptr);
+    prova::Menu(f, "mninformazioni");
+    // Menu items and labels by their caption, the other controls by their tool tip.
+    const struct {
+        const char* nome;
+        const char* testo;
+    } testi[] = {
+        {"Text1",
+         "Inserire il codice fiscale solo si si vuole fare un controllo o si vogliono estrarre i "
+         "dati"},
+        {"Text2", "Inserire il cognome o i cognomi senza lasciare spazi"},
+        {"Text3", "Inserire il nome o i nomi senza lasciare spazi"},
+        {"Text5",
+         "Inserire i primi caratteri del nome del comune. Confermare con INVIO quando appare il "
+         "nome completo"},
+        {"Text6", "L'inserimento della provincia avverra' in modo automatico"},
+        {"Text7", "Inserire la data nel formato GG/MM/AAAA"},
+        {"Image2", "Visualizza l'anteprima di stampa"},
+        {"Image5", "Cancella il contenuto dei vari campi"},
+        {"Image1", "Ricava luogo di nascita e data di nascita dal codice fiscale"},
+        {"Image4", "Calcola il codice fiscale utilizzando i dati inseriti"},
+        {"Image3", "Controlla la correttezza del codice fiscale inserito"},
+        {"Label1", "CODICE FISCALE"},
+        {"Label2", "COGNOME"},
+        {"Label3", "NOME"},
+        {"Label4", "SESSO"},
+        {"Label5", "LUOGO DI NASCITA"},
+        {"Label6", "PROVINCIA"},
+        {"Label7", "DATA DI NASCITA"},
+        {"mnfile", "&File"},
+        {"mnimpstampa", "&Imposta Stampante"},
+        {"mnstampa", "Anteprima di &Stampa"},
+        {"mnesci", "&Esci"},
+        {"mnmodifica", "&Modifica"},
+        {"mncancella", "&Cancella contenuto campi"},
+        {"mnstrumenti", "&Strumenti"},
+        {"mncalcola", "&Calcola Codice Fiscale"},
+        {"mncontrolla", "C&ontrolla Codice Fiscale"},
+        {"mnestraii", "&Estrai Dati dal Codice Fiscale"},
+        {"mninfo", "&?"},
+        {"mninformazioni", "&Informazioni"},
+    };
+    for (const auto& t : testi) {
+        if (auto* a = f->findChild<QAction*>(t.nome)) {
+            EXPECT_EQ(a->text(), t.testo) << t.nome;
+            EXPECT_TRUE(a->shortcut().isEmpty()) << t.nome;
+            continue;
+        }
+        auto* w = f->findChild<QWidget*>(t.nome);
+        ASSERT_NE(w, nullptr) << t.nome;
+        auto* l = qobject_cast<QLabel*>(w);
+        const bool didascalia = l != nullptr && QString(t.nome).startsWith("Label");
+        EXPECT_EQ(didascalia ? l->text() : w->toolTip(), t.testo) << t.nome;
+    }
+    Form1* info = Form1::Istanza();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->Command1->text(), "OK");
+    EXPECT_EQ(info->findChild<QLabel*>("Label1")->text(), "LORVENTA");
+    EXPECT_EQ(info->findChild<QLabel*>("Label3")->text(), "Nodrel Versione 3.0");
+}
+
+TEST(Disposizione, TabGoesRoundTheFieldsAndSkipsTheProvince) {
+    Form2* f = prova::ApriPrincipale();
+    f->Text1->setFocus();
+    prova::Elabora();
+    QStringList visitati;
+    for (int i = 0; i < 6; ++i) {
+        prova::Premi(Qt::Key_Tab);
+        visitati << prova::NomeFuoco();
+    }
+    EXPECT_EQ(visitati, (QStringList{"Text2", "Text3", "Text5", "Text7", "Cbosesso", "Text1"}));
+    prova::Clicca(f->Text6);
+    EXPECT_EQ(prova::NomeFuoco(), "Text6");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
+    const struct {
+        const char* immagine;
+        const char* voce;
+        const char* codice;  // Text1 before the command
+        std::function<void(const Stato&)> verifica;
+    } comandi[] = {
+        {"Image4", "mncalcola", " ",
+         [](const Stato& s) { EXPECT_EQ(s.campi[0], "RSS MRA 80A01 H501 U"); }},
+        {"Image3", "mncontrolla", "RSS MRA 80A01 H501 U",
+         [](const Stato& s) { EXPECT_EQ(s.messaggi, QStringList{"CODICE FISCALE CORRETTO"}); }},
+        // Anna Maria Bianchi, born in Naples on 5 November 1980 (worked out in the keyboard
+        // sessions): decoding rewrites every field but the code.
+        {"Image1", "mnestraii", "BNC NMR 80S45 F839 G",
+         [](const Stato& s) {
+             EXPECT_EQ(s.campi, (QStringList{"BNC NMR 80S45 F839 G", "BNC", "NMR", "NAPOLI", "NA",
+                                             "05/11/80", "F839", "F"}));
+         }},
+        {"Image5", "mncancella", "RSS MRA 80A01 H501 U",
+         [](const Stato& s) {
+             EXPECT_EQ(s.campi, (QStringList{"", "", "", "", "", "", "H501", "M"}));
+             EXPECT_EQ(s.fuoco, "Text2");
+         }},
+        {"Image2", "mnstampa", "RSS MRA 80A01 H501 U",
+         [](const Stato& s) {
+             EXPECT_EQ(s.finestre, (QStringList{"Form2", "Form3"}));
+             EXPECT_FALSE(s.abilitata);
+         }},
+    };
+    for (const auto& c : comandi) {
+        SCOPED_TRACE(c.immagine);
+        Form2* f = prova::ApriPrincipale();
+        Riempi(f, c.codice);
+        prova::Menu(f, c.voce);
+        const Stato dalMenu = Fotografa(f);
+        c.verifica(dalMenu);
+
+        f = prova::ApriPrincipale();
+        Riempi(f, c.codice);
+        prova::Clicca(f->findChild<QWidget*>(c.immagine));
+        EXPECT_EQ(Fotografa(f), dalMenu);
+    }
+}
+
+TEST(Comandi, ComposeCutsTheDateAndARefusalEmptiesTheCodeField) {
+    Form2* f = prova::ApriPrincipale();
+    Riempi(f, " ");
+    f->Text7->setText("01/01/19801");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text7->text(), "01/01/1980");
+    ASSERT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
+
+    f->Text8->setText("?");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(prova::Messaggi(),
+              QStringList{"ERRORE : Inserire nuovamente luogo di nascita e provincia"});
+    EXPECT_EQ(f->Text5->text(), "");
+    EXPECT_EQ(f->Text6->text(), "");
+    EXPECT_EQ(prova::NomeFuoco(), "Text5");
+    EXPECT_EQ(f->Text1->text(), "");
+
+    // A date whose month cannot be encoded is refused the same way.
+    Riempi(f, "RSS MRA 80A01 H501 U");
+    f->Text7->setText("01/xx/1980");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(prova::Messaggi().size(), 1);
+    EXPECT_EQ(f->Text1->text(), "");
+}
+
+TEST(Comandi, ComposeAfterClearStillUsesTheLastCadastralCode) {
+    Form2* f = prova::ApriPrincipale();
+    Riempi(f, " ");
+    prova::Clicca(f->findChild<QWidget*>("Image5"));
+    f->Text2->setText("VERDI");
+    f->Text3->setText("LUCA");
+    f->Text7->setText("02/02/1990");
+    prova::Clicca(f->findChild<QWidget*>("Image4"));
+    // VERDI: V R D; LUCA: L C + U; 02/02/1990 male: 90B02. Odd positions
+    // V10 D7 C5 9:21 B0 2:5 5:13 1:0, even R17 L11 U20 0:0 0:0 H7 0:0: 116 = 4*26 + 12, M.
+    EXPECT_EQ(f->Text1->text(), "VRD LCU 90B02 H501 M");
+    EXPECT_EQ(f->Text5->text(), "");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Comandi, VerifyJudgesOnlyTheCheckCharacter) {
+    const struct {
+        const char* codice;
+        const char* messaggio;
+    } casi[] = {
+        {"RSS MRA 80A01 H501 U", "CODICE FISCALE CORRETTO"},
+        {"RSSMRA80A01H501U", "CODICE FISCALE CORRETTO"},
+        {" RSSMRA80A01H501U", "CODICE FISCALE CORRETTO"},
+        {"RSSMRA80A01H501V", "CODICE FISCALE ERRATO"},
+        {"RSSMRA80A01H501u", "CODICE FISCALE ERRATO"},
+        {"", "CODICE FISCALE ERRATO"},
+    };
+    Form2* f = prova::ApriPrincipale();
+    for (const auto& c : casi) {
+        f->Text1->setText(c.codice);
+        prova::Menu(f, "mncontrolla");
+        EXPECT_EQ(prova::Messaggi(), QStringList{c.messaggio}) << c.codice;
+        EXPECT_EQ(f->Text1->text(), c.codice);
+    }
+}
+
+TEST(Comandi, DecodeAnEmptyOrBlankCodeField) {
+    Form2* f = prova::ApriPrincipale();
+    prova::Menu(f, "mnestraii");  // the start-up blank is not empty, but no code
+    EXPECT_EQ(prova::Messaggi(), QStringList{"ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE"});
+    EXPECT_EQ(f->Text1->text(), "");
+    EXPECT_EQ(prova::NomeFuoco(), "Text1");
+    EXPECT_EQ(f->Text2->text(), " ");
+
+    Riempi(f, "");
+    const Stato prima = Fotografa(f);
+    prova::Menu(f, "mnestraii");
+    EXPECT_EQ(prova::Messaggi(),
+              QStringList{"INSERIRE IL CODICE FISCALE  E SELEZIONARE NUOVAMENTE 'ESTRAI DATI'"});
+    EXPECT_EQ(prova::NomeFuoco(), "Text1");
+    EXPECT_EQ(Fotografa(f).campi, prima.campi);
+}
+
+TEST(Comandi, DecodeLeavesTheCompletionStateOfTheMunicipality) {
+    Form2* f = prova::ApriPrincipale();
+    f->Text5->setFocus();
+    prova::Scrivi("x");  // no name begins with X: dark red, previous text "X"
+    ASSERT_EQ(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
+    f->Text1->setText("RSS MRA 80A01 H501 U");
+    prova::Menu(f, "mnestraii");
+    EXPECT_EQ(f->Text5->text(), "ROMA");
+    EXPECT_EQ(f->Text6->text(), "RM");
+    EXPECT_EQ(f->Text8->text(), "H501");
+    EXPECT_EQ(f->Text7->text(), "01/01/80");
+    EXPECT_EQ(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
+    EXPECT_EQ(f->Text5->Tag, "X");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Comandi, ClearEmptiesTheFieldsAndSwitchesCapsLockOn) {
+    Form2* f = prova::ApriPrincipale();
+    Riempi(f, "RSS MRA 80A01 H501 U");
+    f->Cbosesso->setCurrentIndex(1);
+    f->Text7->setFocus();
+    nodrel::Maiuscole::Imposta(false);
+    prova::Menu(f, "mncancella");
+    for (nodrel::TextBox* t : {f->Text1, f->Text2, f->Text3, f->Text5, f->Text6, f->Text7}) {
+        EXPECT_EQ(t->text(), "") << t->objectName().toStdString();
+    }
+    EXPECT_EQ(f->Cbosesso->currentText(), "M");
+    EXPECT_EQ(f->Text8->text(), "H501");
+    EXPECT_EQ(prova::NomeFuoco(), "Text2");
+    EXPECT_TRUE(nodrel::Maiuscole::Accese());
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+TEST(Comandi, AnUnexpectedErrorEndsTheCommandAndTheProgramGoesOn) {
+    QTemporaryDir vuota;
+    Form2* f = prova::ApriPrincipale(vuota.path());
+    ASSERT_EQ(prova::Messaggi().size(), 1);  // the start-up's own
+
+    f->Text1->setText("RSS MRA 80A01 H501 U");
+    prova::Menu(f, "mnestraii");
+    const QStringList messaggi = prova::Messaggi();
+    ASSERT_EQ(messaggi.size(), 1);
+    EXPECT_TRUE(kFasMsg.match(messaggi[0]).hasMatch()) << messaggi[0].toStdString();
+    EXPECT_EQ(f->Text5->text(), " ");
+    EXPECT_TRUE(f->isEnabled());
+
+    prova::Clicca(f->findChild<QWidget*>("Image3"));
+    EXPECT_EQ(prova::Messaggi(), QStringList{"CODICE FISCALE CORRETTO"});
+    f->Text8->setText("H501");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
+}
