@@ -6,6 +6,7 @@ NODREL_PACKAGES=(
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
     libsqlite3-dev libgtest-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core
+    poppler-utils
 )
 
 nodrel_install_missing() {

@@ -16,7 +16,9 @@ namespace nodrel {
 
 QPointer<Form3> Form3::istanza_;
 
-Form3* Form3::Istanza() { return istanza_; }
+Form3* Form3::Istanza() {
+    return istanza_;
+}
 
 Form3* Form3::Carica() {
     if (istanza_) {
@@ -50,13 +52,13 @@ Form3::Form3() {
         auto* p = new QPushButton(titolo, this);
         p->setObjectName(nome);
         p->setToolTip(suggerimento);
-        p->setAutoDefault(false);
+        // Enter presses the button that has the focus, as Space does; never the other one.
+        p->setAutoDefault(true);
         Posiziona(p, x, 3360, w, 375);
         return p;
     };
     Command1 = pulsante("Command1", "Stampa", "Invia il codice fiscale alla stampante", 720, 1455);
     Command2 = pulsante("Command2", "Chiudi", "Abbandona l'anteprima di stampa", 3000, 1215);
-    Command1->setDefault(true);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 
@@ -65,6 +67,11 @@ Form3::Form3() {
         auto* t = new QLineEdit(this);
         t->setObjectName(nome);
         t->setReadOnly(true);
+        // Without a frame or a background of their own the data read as printed on the card.
+        t->setFrame(false);
+        QPalette p = t->palette();
+        p.setColor(QPalette::Base, Qt::transparent);
+        t->setPalette(p);
         Posiziona(t, x, y, w, h);
         return t;
     };
@@ -92,7 +99,9 @@ Form3::Form3() {
     Command1->setFocus();
 }
 
-void Form3::Form_Load() { CentraFinestra(this); }
+void Form3::Form_Load() {
+    CentraFinestra(this);
+}
 
 namespace {
 
@@ -112,6 +121,9 @@ void Form3::Command1_Click() {
         DialogoStampante& dialogo = *Principale().CommonDialog1;
         dialogo.CancelError = true;
         dialogo.ShowPrinter();
+        // Hiding the focused button would pass the focus on to the code field, which would
+        // then print selected; the window itself holds it while the buttons are away.
+        setFocus();
         Command1->hide();
         Command2->hide();
         StampaFinestra(this);
@@ -122,11 +134,14 @@ void Form3::Command1_Click() {
         // Hidden buttons would leave no way back to the main window.
         Command1->show();
         Command2->show();
+        Command1->setFocus();
     }
 }
 
 // Leaving by "Chiudi", the frame or Escape gives the main window back, typing in capitals.
-void Form3::Command2_Click() { close(); }
+void Form3::Command2_Click() {
+    close();
+}
 
 void Form3::Scarica() {
     scaricando_ = true;
@@ -147,6 +162,8 @@ void Form3::closeEvent(QCloseEvent* evento) {
     evento->accept();
 }
 
-void Form3::reject() { close(); }
+void Form3::reject() {
+    close();
+}
 
 }  // namespace nodrel

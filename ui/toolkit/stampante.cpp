@@ -1,6 +1,7 @@
 #include "ui/toolkit/stampante.h"
 
 #include <QPainter>
+#include <QPicture>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QWidget>
@@ -47,14 +48,29 @@ void DialogoStampante::ShowPrinter() {
 
 void StampaFinestra(QWidget* finestra) {
     QPrinter& stampante = StampanteCorrente();
+    // Qt leaves a PDF printer without a file stuck in the active state after a failed start,
+    // and every later print and choice of file would then fail too.
+    if (stampante.outputFormat() == QPrinter::PdfFormat && stampante.outputFileName().isEmpty()) {
+        throw NODREL1::Errore(482, u"Errore della stampante");
+    }
+    // Qt renders a widget straight onto a printer as one bitmap; recorded first, the text
+    // reaches the page as text, sharp at the printer's resolution.
+    QPicture immagine;
+    {
+        QPainter registra(&immagine);
+        finestra->render(&registra, QPoint(), QRegion(),
+                         QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    }
     QPainter pittore;
     if (!pittore.begin(&stampante)) {
         throw NODREL1::Errore(482, u"Errore della stampante");
     }
+    // 96 pixels to the inch on paper; playing a picture already scales it from the screen's
+    // resolution to the printer's, so only the rest is applied here.
     const double scala = stampante.resolution() / 96.0;
-    pittore.scale(scala, scala);
-    finestra->render(&pittore, QPoint(), QRegion(),
-                     QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    pittore.scale(scala * immagine.logicalDpiX() / stampante.logicalDpiX(),
+                  scala * immagine.logicalDpiY() / stampante.logicalDpiY());
+    pittore.drawPicture(0, 0, immagine);
     if (!pittore.end()) {
         throw NODREL1::Errore(482, u"Errore della stampante");
     }
