@@ -222,8 +222,9 @@ std::vector<RigaComune> LeggiComuni(std::string_view csv) {
             ControllaCampo(riga, kColonne[i], campi[i]);
         }
         // Decoding looks a code up by the four characters it finds in the fiscal code, so a
-        // code of any other length could never be found.
-        if (ContaCaratteri(campi[0]) != kLunghezzaCodice) {
+        // code of any other length could never be found. The program's characters are UTF-16
+        // units: one beyond U+FFFF takes two.
+        if (Utf16(campi[0]).size() != kLunghezzaCodice) {
             Fallisci(riga, "il codice catastale " + campi[0] + " non ha 4 caratteri");
         }
         comuni.push_back({std::move(campi[0]), std::move(campi[1]), std::move(campi[2])});
