@@ -4,6 +4,8 @@
 # must stand alone, with no message box saying the register could not be opened.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/setup.sh
+nodrel_install_missing dpkg-dev desktop-file-utils xvfb xauth xdotool
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
