@@ -1,0 +1,396 @@
+// The engine's three commands beside the least work each could do: a bare loop over the sixteen
+// characters with the check tables, no strings, no window, no register (for decoding, also with
+// one bare prepared seek). The ratio says how much the engine's strings and indirections cost.
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "bench/misura.h"
+#include "engine/nodrel1.h"
+#include "register/comuni.h"
+
+namespace {
+
+using NODREL1::Campo;
+
+// The main window reduced to its fields; its message boxes go nowhere.
+class FinestraFinta final : public NODREL1::Finestra {
+public:
+    std::array<std::u16string, 7> campi;
+    int sesso = -1;
+    std::u16string ultimoMessaggio;
+    bool registraMessaggi = false;
+
+    std::u16string Testo(Campo campo) override { return campi[Indice(campo)]; }
+    void ImpostaTesto(Campo campo, const std::u16string& testo) override {
+        campi[Indice(campo)] = testo;
+    }
+    void DaiFuoco(Campo) override {}
+    void SelezionaSesso(int voce) override { sesso = voce; }
+    void MsgBox(const std::u16string& testo) override {
+        if (registraMessaggi) {
+            ultimoMessaggio = testo;
+        }
+    }
+    void AccendiMaiuscole() override {}
+
+    std::u16string& operator[](Campo campo) { return campi[Indice(campo)]; }
+
+private:
+    static std::size_t Indice(Campo campo) { return static_cast<std::size_t>(campo); }
+};
+
+// Connects a fake window for one benchmark and disconnects it after.
+class Collegata {
+public:
+    explicit Collegata(NODREL1::Finestra& f) { NODREL1::CollegaFinestra(&f); }
+    ~Collegata() { NODREL1::CollegaFinestra(nullptr); }
+    Collegata(const Collegata&) = delete;
+    Collegata& operator=(const Collegata&) = delete;
+};
+
+// One person, as the main window's fields hold them.
+constexpr std::u16string_view kCognome = u"ROSSI";
+constexpr std::u16string_view kNome = u"MARIO";
+constexpr std::u16string_view kSesso = u"M";
+constexpr std::u16string_view kLuogo = u"ROMA";
+constexpr std::u16string_view kProvincia = u"RM";
+constexpr std::u16string_view kData = u"01/01/1980";
+constexpr std::u16string_view kCatastale = u"H501";
+constexpr std::u16string_view kCodiceComposto = u"RSS MRA 80A01 H501 U";
+constexpr std::u16string_view kCodice = u"RSSMRA80A01H501U";
+
+// ---- The floor: fixed buffers and 128-entry tables --------------------------------------------
+
+using Tabella = std::array<std::uint8_t, 128>;
+
+// Values at odd positions (counted from 1); a digit is worth what the letter of its rank is.
+constexpr Tabella TabellaDispari() {
+    constexpr std::uint8_t kLettere[26] = {1,  0,  5, 7, 9, 13, 15, 17, 19, 21, 2,  4,  18,
+                                           20, 11, 3, 6, 8, 12, 14, 16, 10, 22, 25, 24, 23};
+    Tabella t{};
+    for (int i = 0; i < 26; ++i) {
+        t[static_cast<std::size_t>('A' + i)] = kLettere[i];
+    }
+    for (int i = 0; i < 10; ++i) {
+        t[static_cast<std::size_t>('0' + i)] = kLettere[i];
+    }
+    return t;
+}
+
+// Values at even positions: a letter's rank, a digit's value.
+constexpr Tabella TabellaPari() {
+    Tabella t{};
+    for (int i = 0; i < 26; ++i) {
+        t[static_cast<std::size_t>('A' + i)] = static_cast<std::uint8_t>(i);
+    }
+    for (int i = 0; i < 10; ++i) {
+        t[static_cast<std::size_t>('0' + i)] = static_cast<std::uint8_t>(i);
+    }
+    return t;
+}
+
+constexpr Tabella kDispari = TabellaDispari();
+constexpr Tabella kPari = TabellaPari();
+constexpr char16_t kMesi[] = u"ABCDEHLMPRST";
+
+char16_t Controllo(const char16_t* c) {
+    unsigned totale = 0;
+    for (int i = 0; i < 15; ++i) {
+        const std::size_t v = c[i] & 0x7F;
+        totale += (i & 1) == 0 ? kDispari[v] : kPari[v];
+    }
+    return static_cast<char16_t>(u'A' + totale % 26);
+}
+
+bool Vocale(char16_t c) {
+    return c == u'A' || c == u'E' || c == u'I' || c == u'O' || c == u'U';
+}
+
+// Three letters of a surname (or, with `nome`, of a given name) into `out`.
+void Lettere(std::u16string_view testo, bool nome, char16_t* out) {
+    char16_t consonanti[4];
+    char16_t vocali[3];
+    int nc = 0;
+    int nv = 0;
+    for (char16_t c : testo) {
+        if (c == u' ') {
+            continue;
+        }
+        if (Vocale(c)) {
+            if (nv < 3) {
+                vocali[nv++] = c;
+            }
+        } else if (nc < 4) {
+            consonanti[nc++] = c;
+        }
+    }
+    if (nome && nc == 4) {
+        consonanti[1] = consonanti[2];
+        consonanti[2] = consonanti[3];
+    }
+    nc = nc > 3 ? 3 : nc;
+    int n = 0;
+    for (int i = 0; i < nc; ++i) {
+        out[n++] = consonanti[i];
+    }
+    for (int i = 0; i < nv && n < 3; ++i) {
+        out[n++] = vocali[i];
+    }
+    while (n < 3) {
+        out[n++] = u'X';
+    }
+}
+
+void Componi(std::u16string_view cognome, std::u16string_view nome, std::u16string_view data,
+             std::u16string_view sesso, std::u16string_view luogo, char16_t* out) {
+    Lettere(cognome, false, out);
+    Lettere(nome, true, out + 3);
+    out[6] = data[8];
+    out[7] = data[9];
+    out[8] = kMesi[(data[3] - u'0') * 10 + (data[4] - u'0') - 1];
+    out[9] = static_cast<char16_t>(data[0] + (sesso[0] == u'F' ? 4 : 0));
+    out[10] = data[1];
+    for (int i = 0; i < 4; ++i) {
+        out[11 + i] = luogo[static_cast<std::size_t>(i)];
+    }
+    out[15] = Controllo(out);
+}
+
+struct Dati {
+    char16_t cognome[3];
+    char16_t nome[3];
+    char16_t data[8];  // GG/MM/AA
+    bool femmina;
+    char16_t comune[4];
+};
+
+bool Decodifica(const char16_t* c, Dati& d) {
+    if (Controllo(c) != c[15]) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        d.cognome[i] = c[i];
+        d.nome[i] = c[3 + i];
+    }
+    d.femmina = c[9] >= u'4';
+    d.data[0] = static_cast<char16_t>(d.femmina ? c[9] - 4 : c[9]);
+    d.data[1] = c[10];
+    d.data[2] = u'/';
+    int mese = 0;
+    while (mese < 12 && kMesi[mese] != c[8]) {
+        ++mese;
+    }
+    ++mese;
+    d.data[3] = static_cast<char16_t>(u'0' + mese / 10);
+    d.data[4] = static_cast<char16_t>(u'0' + mese % 10);
+    d.data[5] = u'/';
+    d.data[6] = c[6];
+    d.data[7] = c[7];
+    for (int i = 0; i < 4; ++i) {
+        d.comune[i] = c[11 + i];
+    }
+    return true;
+}
+
+// ---- Compose ----------------------------------------------------------------------------------
+
+void ComposeEngine(benchmark::State& state) {
+    FinestraFinta f;
+    f[Campo::Text8] = kCatastale;
+    Collegata collegata(f);
+    const std::u16string cognome(kCognome), nome(kNome), sesso(kSesso), luogo(kLuogo),
+        provincia(kProvincia), data(kData);
+    // What the compose command does: the fields into the module variables, then the engine.
+    auto componi = [&] {
+        NODREL1::Cognome = cognome;
+        NODREL1::Nome = nome;
+        NODREL1::Sesso = sesso;
+        NODREL1::Luogo = luogo;
+        NODREL1::Provincia = provincia;
+        NODREL1::DataNascita = data;
+        return NODREL1::CalcolaCodice();
+    };
+    if (!componi() || NODREL1::Codice != kCodiceComposto) {
+        state.SkipWithError("the engine composed another code");
+        return;
+    }
+    for (auto _ : state) {
+        bool composto = componi();
+        benchmark::DoNotOptimize(composto);
+        benchmark::DoNotOptimize(NODREL1::Codice.data());
+    }
+}
+BENCHMARK(ComposeEngine);
+
+void ComposeBaseline(benchmark::State& state) {
+    const std::u16string cognome(kCognome), nome(kNome), sesso(kSesso), luogo(kCatastale),
+        data(kData);
+    char16_t codice[16];
+    Componi(cognome, nome, data, sesso, luogo, codice);
+    if (std::u16string_view(codice, 16) != kCodice) {
+        state.SkipWithError("the baseline composed another code");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::ClobberMemory();  // the inputs are read afresh each time
+        Componi(cognome, nome, data, sesso, luogo, codice);
+        benchmark::DoNotOptimize(codice);
+    }
+}
+BENCHMARK(ComposeBaseline);
+
+// ---- Verify -----------------------------------------------------------------------------------
+
+void VerifyEngine(benchmark::State& state) {
+    FinestraFinta f;
+    Collegata collegata(f);
+    const std::u16string codice(kCodice);
+    f.registraMessaggi = true;
+    NODREL1::ControllaCodice(codice);
+    if (f.ultimoMessaggio != NODREL1::kMsgCodiceCorretto) {
+        state.SkipWithError("the engine did not find the code right");
+        return;
+    }
+    f.registraMessaggi = false;
+    for (auto _ : state) {
+        NODREL1::ControllaCodice(codice);
+    }
+}
+BENCHMARK(VerifyEngine);
+
+void VerifyBaseline(benchmark::State& state) {
+    const std::u16string codice(kCodice);
+    if (Controllo(codice.data()) != codice[15]) {
+        state.SkipWithError("the baseline did not find the code right");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::ClobberMemory();
+        bool giusto = Controllo(codice.data()) == codice[15];
+        benchmark::DoNotOptimize(giusto);
+    }
+}
+BENCHMARK(VerifyBaseline);
+
+// ---- Decode -----------------------------------------------------------------------------------
+
+// The real register for the decoding benchmarks, opened once.
+bool ApriRegistro(benchmark::State& state) {
+    if (NODREL1::RsComuni) {
+        return true;
+    }
+    try {
+        NODREL1::DbComuni = nodrel::ApriDatabase(misura::PercorsoRegistro().u16string());
+        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
+        return true;
+    } catch (const NODREL1::Errore&) {
+        state.SkipWithError("Comuni.mdb beside the executable cannot be opened");
+        return false;
+    }
+}
+
+void DecodeEngine(benchmark::State& state) {
+    if (!ApriRegistro(state)) {
+        return;
+    }
+    FinestraFinta f;
+    Collegata collegata(f);
+    const std::u16string codice(kCodice);
+    NODREL1::EstraiDati(codice);
+    if (f[Campo::Text5] != kLuogo || f[Campo::Text6] != kProvincia ||
+        f[Campo::Text7] != u"01/01/80" || f[Campo::Text2] != u"RSS" || f.sesso != 0) {
+        state.SkipWithError("the engine decoded other data");
+        return;
+    }
+    for (auto _ : state) {
+        NODREL1::EstraiDati(codice);
+    }
+}
+BENCHMARK(DecodeEngine);
+
+void DecodeBaseline(benchmark::State& state) {
+    const std::u16string codice(kCodice);
+    Dati d{};
+    if (!Decodifica(codice.data(), d) || std::u16string_view(d.data, 8) != u"01/01/80") {
+        state.SkipWithError("the baseline decoded other data");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::ClobberMemory();
+        bool buono = Decodifica(codice.data(), d);
+        benchmark::DoNotOptimize(buono);
+        benchmark::DoNotOptimize(d);
+    }
+}
+BENCHMARK(DecodeBaseline);
+
+// The same, and the municipality found by one bare prepared statement: the least a decoding
+// against the register can cost.
+void DecodeBaselineWithSeek(benchmark::State& state) {
+    sqlite3* db = nullptr;
+    const std::string uri = misura::UriRegistro();
+    sqlite3_stmt* s = nullptr;
+    constexpr char kSql[] =
+        "SELECT COMU_COD, COMU_DESCR, COMU_PROV FROM Comuni INDEXED BY COMU_COD"
+        " WHERE COMU_COD COLLATE BINARY = ?1 ORDER BY COMU_COD COLLATE BINARY, rowid LIMIT 1";
+    if (sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_prepare_v3(db, kSql, -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr) != SQLITE_OK) {
+        state.SkipWithError("Comuni.mdb beside the executable cannot be opened");
+        sqlite3_close_v2(db);
+        return;
+    }
+    const std::u16string codice(kCodice);
+    Dati d{};
+    char comune[4];
+    auto decodifica = [&] {
+        if (!Decodifica(codice.data(), d)) {
+            return false;
+        }
+        for (int i = 0; i < 4; ++i) {
+            comune[i] = static_cast<char>(d.comune[i]);
+        }
+        sqlite3_reset(s);
+        sqlite3_bind_text(s, 1, comune, 4, SQLITE_STATIC);
+        if (sqlite3_step(s) != SQLITE_ROW) {
+            return false;
+        }
+        for (int i = 0; i < 3; ++i) {
+            benchmark::DoNotOptimize(sqlite3_column_text(s, i));
+            benchmark::DoNotOptimize(sqlite3_column_bytes(s, i));
+        }
+        return true;
+    };
+    if (!decodifica()) {
+        state.SkipWithError("the bare seek did not find the municipality");
+    } else {
+        for (auto _ : state) {
+            benchmark::ClobberMemory();
+            bool buono = decodifica();
+            benchmark::DoNotOptimize(buono);
+        }
+    }
+    sqlite3_finalize(s);
+    sqlite3_close_v2(db);
+}
+BENCHMARK(DecodeBaselineWithSeek);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    return misura::Esegui({
+        {"compose: engine / bare loop", "ComposeEngine", "ComposeBaseline"},
+        {"verify: engine / bare loop", "VerifyEngine", "VerifyBaseline"},
+        {"decode: engine / bare loop", "DecodeEngine", "DecodeBaseline"},
+        {"decode: engine / bare loop + bare seek", "DecodeEngine", "DecodeBaselineWithSeek"},
+    });
+}
