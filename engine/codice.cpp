@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "engine/nodrel1.h"
 #include "engine/interno.h"
+#include "engine/nodrel1.h"
 
 namespace NODREL1 {
 

@@ -27,7 +27,9 @@ bool DataCodificabile(const std::u16string& data) {
 
 }  // namespace
 
-void CollegaFinestra(Finestra* f) { finestra = f; }
+void CollegaFinestra(Finestra* f) {
+    finestra = f;
+}
 
 Finestra& FinestraPrincipale() {
     if (finestra == nullptr) {
@@ -36,7 +38,9 @@ Finestra& FinestraPrincipale() {
     return *finestra;
 }
 
-Finestra* FinestraCollegata() { return finestra; }
+Finestra* FinestraCollegata() {
+    return finestra;
+}
 
 bool CalcolaCodice() {
     Finestra& f = FinestraPrincipale();

@@ -1,11 +1,11 @@
 #include "ui_harness.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -126,7 +126,9 @@ nodrel::Form2* ApriPrincipale(const QString& cartella) {
     return nodrel::Form2::Istanza();
 }
 
-QWidget* Fuoco() { return QApplication::focusWidget(); }
+QWidget* Fuoco() {
+    return QApplication::focusWidget();
+}
 
 QString NomeFuoco() {
     QWidget* w = Fuoco();
@@ -150,7 +152,9 @@ void Scrivi(const QString& testo) {
     }
 }
 
-void Invio() { Premi(Qt::Key_Return); }
+void Invio() {
+    Premi(Qt::Key_Return);
+}
 
 QStringList Messaggi() {
     Elabora();

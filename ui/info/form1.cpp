@@ -27,7 +27,9 @@ const char kInformazioni[] =
 
 }  // namespace
 
-Form1* Form1::Istanza() { return istanza_; }
+Form1* Form1::Istanza() {
+    return istanza_;
+}
 
 Form1* Form1::Mostra() {
     if (!istanza_) {
@@ -80,7 +82,9 @@ Form1::Form1() {
     Command1->setFocus();
 }
 
-void Form1::Form_Load() { CentraFinestra(this); }
+void Form1::Form_Load() {
+    CentraFinestra(this);
+}
 
 void Form1::Command1_Click() {
     Form2* principale = Form2::Mostra();
@@ -97,6 +101,8 @@ void Form1::closeEvent(QCloseEvent* evento) {
 }
 
 // Escape closes the window like its frame does, rather than merely hiding it.
-void Form1::reject() { close(); }
+void Form1::reject() {
+    close();
+}
 
 }  // namespace nodrel

@@ -101,8 +101,7 @@ void Form2::Text5_KeyUp(int codiceTasto, int /*maiuscolo*/) {
             } else {
                 // Said once per run of mismatches: the colour shows the run has started.
                 if (Text5->ForeColor() == kColoreNero) {
-                    nodrel::MsgBox(this,
-                                   QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
+                    nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
                 }
                 colore = kColoreRossoScuro;
                 Text6->setText(QStringLiteral("?"));

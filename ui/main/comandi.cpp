@@ -12,7 +12,9 @@ namespace nodrel {
 
 namespace {
 
-std::u16string U16(const QString& testo) { return testo.toStdU16String(); }
+std::u16string U16(const QString& testo) {
+    return testo.toStdU16String();
+}
 
 }  // namespace
 
@@ -44,9 +46,8 @@ void Form2::mncontrolla_Click() {
 
 void Form2::mnestraii_Click() {
     if (Text1->text().isEmpty()) {
-        nodrel::MsgBox(this,
-                       QStringLiteral("INSERIRE IL CODICE FISCALE  E SELEZIONARE NUOVAMENTE "
-                                      "'ESTRAI DATI'"));
+        nodrel::MsgBox(this, QStringLiteral("INSERIRE IL CODICE FISCALE  E SELEZIONARE NUOVAMENTE "
+                                            "'ESTRAI DATI'"));
         Text1->setFocus();
         return;
     }
@@ -66,8 +67,12 @@ void Form2::mncancella_Click() {
     Text2->setFocus();
 }
 
-void Form2::mnesci_Click() { close(); }
+void Form2::mnesci_Click() {
+    close();
+}
 
-void Form2::mninformazioni_Click() { Form1::Mostra(); }
+void Form2::mninformazioni_Click() {
+    Form1::Mostra();
+}
 
 }  // namespace nodrel

@@ -9,10 +9,10 @@
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
-#include "ui/toolkit/stampante.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
+#include "ui/toolkit/stampante.h"
 #include "ui/toolkit/tastiera.h"
 #include "ui/toolkit/twips.h"
 
@@ -28,11 +28,15 @@ const QColor kArgento(192, 192, 192);
 const QColor kGrigioChiaro(224, 224, 224);
 const QColor kGrigio(128, 128, 128);
 
-QFont FontCampi() { return Carattere(Faccia::MsSansSerif, 12, true); }
+QFont FontCampi() {
+    return Carattere(Faccia::MsSansSerif, 12, true);
+}
 
 }  // namespace
 
-Form2* Form2::Istanza() { return istanza_; }
+Form2* Form2::Istanza() {
+    return istanza_;
+}
 
 Form2* Form2::Mostra() {
     if (!istanza_) {
@@ -215,8 +219,9 @@ void Form2::Form_Load() {
     // A step that fails ends the start-up with one message; the window is still shown by
     // whoever loaded it, and the program goes on without a register.
     ConTrappola(this, [this] {
-        NODREL1::DbComuni = ApriDatabase(
-            (CartellaProgramma() + QLatin1Char('/') + QStringLiteral("Comuni.mdb")).toStdU16String());
+        NODREL1::DbComuni =
+            ApriDatabase((CartellaProgramma() + QLatin1Char('/') + QStringLiteral("Comuni.mdb"))
+                             .toStdU16String());
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
         NODREL1::AttivaMaiuscole();
         CentraFinestra(this);
@@ -256,18 +261,28 @@ TextBox* Form2::Campo(NODREL1::Campo campo) const {
     return Text1;
 }
 
-std::u16string Form2::Testo(NODREL1::Campo campo) { return Campo(campo)->text().toStdU16String(); }
+std::u16string Form2::Testo(NODREL1::Campo campo) {
+    return Campo(campo)->text().toStdU16String();
+}
 
 void Form2::ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) {
     Campo(campo)->setText(QString::fromStdU16String(testo));
 }
 
-void Form2::DaiFuoco(NODREL1::Campo campo) { Campo(campo)->setFocus(); }
+void Form2::DaiFuoco(NODREL1::Campo campo) {
+    Campo(campo)->setFocus();
+}
 
-void Form2::SelezionaSesso(int voce) { Cbosesso->setCurrentIndex(voce); }
+void Form2::SelezionaSesso(int voce) {
+    Cbosesso->setCurrentIndex(voce);
+}
 
-void Form2::MsgBox(const std::u16string& testo) { nodrel::MsgBox(this, testo); }
+void Form2::MsgBox(const std::u16string& testo) {
+    nodrel::MsgBox(this, testo);
+}
 
-void Form2::AccendiMaiuscole() { Maiuscole::Attiva(); }
+void Form2::AccendiMaiuscole() {
+    Maiuscole::Attiva();
+}
 
 }  // namespace nodrel

@@ -15,14 +15,14 @@ public:
     static Form3* Carica();
     static Form3* Istanza();
 
-    QLineEdit* Text1;  // code
-    QLineEdit* Text2;  // surname
-    QLineEdit* Text3;  // given name(s)
-    QLineEdit* Text4;  // sex
-    QLineEdit* Text5;  // municipality
-    QLineEdit* Text6;  // province
-    QLineEdit* Text7;  // date of birth
-    QLineEdit* Text8;  // "FAC-SIMILE" in place of a signature
+    QLineEdit* Text1;       // code
+    QLineEdit* Text2;       // surname
+    QLineEdit* Text3;       // given name(s)
+    QLineEdit* Text4;       // sex
+    QLineEdit* Text5;       // municipality
+    QLineEdit* Text6;       // province
+    QLineEdit* Text7;       // date of birth
+    QLineEdit* Text8;       // "FAC-SIMILE" in place of a signature
     QPushButton* Command1;  // "Stampa"
     QPushButton* Command2;  // "Chiudi"
 

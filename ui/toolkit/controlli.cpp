@@ -70,8 +70,7 @@ QPixmap Disegno(const QString& risorsa, QSize dimensione) {
     return pixmap;
 }
 
-Immagine::Immagine(QWidget* genitore, const char* nome, const QString& risorsa)
-    : QLabel(genitore) {
+Immagine::Immagine(QWidget* genitore, const char* nome, const QString& risorsa) : QLabel(genitore) {
     setObjectName(nome);
     setPixmap(Disegno(risorsa));
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -82,8 +81,8 @@ void Immagine::mousePressEvent(QMouseEvent* evento) {
 }
 
 void Immagine::mouseReleaseEvent(QMouseEvent* evento) {
-    const bool click = premuta_ && evento->button() == Qt::LeftButton && rect().contains(
-                                                                              evento->position().toPoint());
+    const bool click = premuta_ && evento->button() == Qt::LeftButton &&
+                       rect().contains(evento->position().toPoint());
     premuta_ = false;
     if (click && Click) {
         Click();

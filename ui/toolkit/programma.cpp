@@ -12,6 +12,8 @@ QString CartellaProgramma() {
     return cartella.isEmpty() ? QCoreApplication::applicationDirPath() : cartella;
 }
 
-void ImpostaCartellaProgramma(const QString& c) { cartella = c; }
+void ImpostaCartellaProgramma(const QString& c) {
+    cartella = c;
+}
 
 }  // namespace nodrel

@@ -1,7 +1,7 @@
 #include "ui/toolkit/tastiera.h"
 
-#include <QCoreApplication>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QWidget>
@@ -68,9 +68,15 @@ protected:
 }  // namespace
 
 namespace Maiuscole {
-void Attiva() { maiuscole = true; }
-void Imposta(bool accese) { maiuscole = accese; }
-bool Accese() { return maiuscole; }
+void Attiva() {
+    maiuscole = true;
+}
+void Imposta(bool accese) {
+    maiuscole = accese;
+}
+bool Accese() {
+    return maiuscole;
+}
 }  // namespace Maiuscole
 
 int CodiceTasto(const QKeyEvent& e) {

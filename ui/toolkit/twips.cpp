@@ -8,7 +8,9 @@
 
 namespace nodrel {
 
-int Px(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
+int Px(int twips) {
+    return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+}
 
 int CentraBordo(double differenza) {
     const auto intero = static_cast<std::int32_t>(std::nearbyint(differenza));  // halves to even
