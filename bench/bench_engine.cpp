@@ -30,6 +30,7 @@ public:
         campi[Indice(campo)] = testo;
     }
     void DaiFuoco(Campo) override {}
+    void SelezionaTutto(Campo) override {}
     void SelezionaSesso(int voce) override { sesso = voce; }
     void MsgBox(const std::u16string& testo) override {
         if (registraMessaggi) {

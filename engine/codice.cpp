@@ -1,6 +1,8 @@
 // The pure rules of the code: surname and name letters, date and sex, check character, blanks.
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <string_view>
 
 #include "engine/interno.h"
@@ -18,25 +20,57 @@ struct Sequenze {
     std::u16string vocali;
 };
 
-// Blanks are skipped, so the words of a multi-word name are read as one sequence. Anything that
-// is not an upper-case vowel, lower-case letters included, counts as a consonant.
+// The ASCII letters, upper case, that a character counts as in a name: a letter with a
+// diacritic is its base letter, a ligature two letters. Each entry of the table takes two
+// characters for U+00C0 to U+017F; a blank entry is no letter (the signs x and ÷).
+constexpr std::u16string_view kLatini =
+    u"A A A A A A AEC E E E E I I I I "   // U+00C0
+    u"D N O O O O O   O U U U U Y THSS"   // U+00D0
+    u"A A A A A A AEC E E E E I I I I "   // U+00E0
+    u"D N O O O O O   O U U U U Y THY "   // U+00F0
+    u"A A A A A A C C C C C C C C D D "   // U+0100
+    u"D D E E E E E E E E E E G G G G "   // U+0110
+    u"G G G G H H H H I I I I I I I I "   // U+0120
+    u"I I IJIJJ J K K K L L L L L L L "   // U+0130
+    u"L L L N N N N N N N N N O O O O "   // U+0140
+    u"O O OEOER R R R R R S S S S S S "   // U+0150
+    u"S S T T T T T T U U U U U U U U "   // U+0160
+    u"U U U U W W Y Y Y Z Z Z Z Z Z S ";  // U+0170
+
+std::u16string_view LettereDi(const char16_t& c) {
+    if (c >= u'A' && c <= u'Z') {
+        return {&c, 1};
+    }
+    if (c >= u'a' && c <= u'z') {
+        static constexpr std::u16string_view kMaiuscole = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        return kMaiuscole.substr(static_cast<std::size_t>(c - u'a'), 1);
+    }
+    if (c >= 0xC0 && c <= 0x17F) {
+        std::u16string_view voce = kLatini.substr(static_cast<std::size_t>(c - 0xC0) * 2, 2);
+        return voce.substr(0, voce.find(u' '));
+    }
+    // Romanian S and T with a comma below, as common in names as their cedilla forms.
+    if (c >= 0x218 && c <= 0x21B) {
+        return c <= 0x219 ? u"S" : u"T";
+    }
+    return {};
+}
+
+// Only letters count, each as its ASCII base letter; everything else (blanks, apostrophes,
+// hyphens, digits, letters of other scripts) is skipped, so the words of a multi-word name
+// are read as one sequence.
 Sequenze Scandisci(const std::u16string& testo) {
     Sequenze s;
-    for (char16_t c : testo) {
-        if (c == u' ') {
-            continue;
-        }
-        if (kVocali.find(c) != std::u16string_view::npos) {
-            s.vocali += c;
-        } else {
-            s.consonanti += c;
+    for (const char16_t& c : testo) {
+        for (char16_t l : LettereDi(c)) {
+            (kVocali.find(l) != std::u16string_view::npos ? s.vocali : s.consonanti) += l;
         }
     }
     return s;
 }
 
 // Fewer than three consonants: the vowels follow, then the filler, cut to three characters. An
-// input of blanks only stays at two characters.
+// input without a letter stays at two characters.
 std::u16string Completa(Sequenze s) {
     s.vocali += kRiempitivo;
     s.consonanti += s.vocali;
@@ -107,18 +141,39 @@ std::u16string CodiceDataSesso(const std::u16string& data, const std::u16string&
     return anno + lettera + giorno;
 }
 
+std::optional<std::chrono::year_month_day> LeggiData(std::u16string_view data) {
+    if (data.size() != 10) {
+        return std::nullopt;
+    }
+    constexpr std::u16string_view kSeparatori = u"/-.";
+    int cifre[8];
+    int n = 0;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const char16_t c = data[i];
+        if (i == 2 || i == 5) {
+            if (kSeparatori.find(c) == std::u16string_view::npos) {
+                return std::nullopt;
+            }
+        } else if (c >= u'0' && c <= u'9') {
+            cifre[n++] = c - u'0';
+        } else {
+            return std::nullopt;
+        }
+    }
+    using namespace std::chrono;
+    const year_month_day giorno{year{cifre[4] * 1000 + cifre[5] * 100 + cifre[6] * 10 + cifre[7]},
+                                month{static_cast<unsigned>(cifre[2] * 10 + cifre[3])},
+                                day{static_cast<unsigned>(cifre[0] * 10 + cifre[1])}};
+    // ok() knows the length of every month, 29 February of leap years included.
+    if (!giorno.ok()) {
+        return std::nullopt;
+    }
+    return giorno;
+}
+
 bool ControllaData(const std::u16string& data) {
-    const std::u16string giorno = Mid(data, 1, 2);
-    const std::u16string mese = Mid(data, 4, 2);
-    if (mese == u"02" && giorno <= u"29") {
-        return true;
-    }
-    if ((mese == u"11" || mese == u"04" || mese == u"06" || mese == u"09") && giorno <= u"30") {
-        return true;
-    }
-    return (mese == u"01" || mese == u"03" || mese == u"05" || mese == u"07" || mese == u"08" ||
-            mese == u"10" || mese == u"12") &&
-           giorno <= u"31";
+    const auto giorno = LeggiData(data);
+    return giorno && *giorno <= Oggi();
 }
 
 std::u16string CarattereControllo(const std::u16string& codice) {

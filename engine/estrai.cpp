@@ -5,43 +5,64 @@
 
 namespace NODREL1 {
 
+namespace {
+
+// The letters as decoding shows them: a trailing filler X is left out wherever the letters
+// without it give the same group again (FOX is the surname FO), so that composing straight
+// after decoding gives the same code.
+std::u16string SenzaRiempitivo(const std::u16string& gruppo,
+                               std::u16string (*codifica)(const std::u16string&)) {
+    // X is a consonant too, so OX is no shorter form of OXX; each shorter form is tried.
+    std::u16string lettere = gruppo;
+    std::u16string prova = gruppo;
+    while (prova.size() > 1 && prova.back() == u'X') {
+        prova.pop_back();
+        if (codifica(prova) == gruppo) {
+            lettere = prova;
+        }
+    }
+    return lettere;
+}
+
+std::u16string DueCifre(int n) {
+    return {static_cast<char16_t>(u'0' + n / 10), static_cast<char16_t>(u'0' + n % 10)};
+}
+
+}  // namespace
+
 void EstraiDati(const std::u16string& codice) {
     Finestra& f = FinestraPrincipale();
-    std::u16string testo = TogliSpazi(codice);
-    const std::u16string controllo = testo.empty() ? u"" : testo.substr(testo.size() - 1);
-    testo = testo.substr(0, 15);
-    if (CarattereControllo(testo) != controllo) {
+    const Esame esame = EsaminaCodice(codice);
+    if (!esame.Corretto() || esame.numerico) {
+        // The code stays, selected: one wrong character does not cost the whole code.
         f.MsgBox(kMsgCodiceNonValido);
-        f.ImpostaTesto(Campo::Text1, u"");
         f.DaiFuoco(Campo::Text1);
+        f.SelezionaTutto(Campo::Text1);
         return;
     }
+    const std::u16string testo = SenzaOmocodia(CodiceNormale(codice));
 
-    f.ImpostaTesto(Campo::Text2, Mid(testo, 1, 3));
-    f.ImpostaTesto(Campo::Text3, Mid(testo, 4, 3));
-    std::u16string giorno = Mid(testo, 10, 2);
-    const std::u16string anno = Mid(testo, 7, 2);
-    const std::u16string lettera = Mid(testo, 9, 1);
-    const std::u16string comune = Mid(testo, 12, 4);
+    f.ImpostaTesto(Campo::Text2, SenzaRiempitivo(testo.substr(0, 3), CodiceCognome));
+    f.ImpostaTesto(Campo::Text3, SenzaRiempitivo(testo.substr(3, 3), CodiceNome));
 
-    // Women's days are raised by 40, so a day above "31" is a woman's.
-    if (giorno > u"31") {
-        f.SelezionaSesso(1);
-        giorno[0] = static_cast<char16_t>(giorno[0] - 4);
-    } else {
-        f.SelezionaSesso(0);
+    // Women's days are raised by 40.
+    int giorno = (testo[9] - u'0') * 10 + (testo[10] - u'0');
+    f.SelezionaSesso(giorno > 40 ? 1 : 0);
+    if (giorno > 40) {
+        giorno -= 40;
     }
-
-    const auto p = lettera.empty() ? std::u16string_view::npos : kLettereMese.find(lettera[0]);
-    const int mese = p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
-    std::u16string mm = u"0";
-    for (char c : std::to_string(mese)) {
-        mm += static_cast<char16_t>(c);
-    }
-    if (mm.size() > 2) {
-        mm = mm.substr(1, 2);
-    }
-    f.ImpostaTesto(Campo::Text7, giorno + u"/" + mm + u"/" + anno);
+    const int mese = static_cast<int>(kLettereMese.find(testo[8])) + 1;
+    // The code keeps two digits of the year: the century is the one that puts the date
+    // latest without passing today.
+    const int anno = (testo[6] - u'0') * 10 + (testo[7] - u'0');
+    const std::chrono::year_month_day oggi = Oggi();
+    const int oggiNumero = static_cast<int>(oggi.year()) * 10000 +
+                           static_cast<int>(static_cast<unsigned>(oggi.month())) * 100 +
+                           static_cast<int>(static_cast<unsigned>(oggi.day()));
+    const int secolo = (2000 + anno) * 10000 + mese * 100 + giorno <= oggiNumero ? 2000 : 1900;
+    const std::u16string aaaa = DueCifre((secolo + anno) / 100) + DueCifre(anno);
+    f.ImpostaTesto(Campo::Text7, DueCifre(giorno) + u"/" + DueCifre(mese) + u"/" + aaaa);
+    const std::u16string comune = testo.substr(11, 4);
 
     // Nothing on the decoding path traps register errors, so they are reported here and end it.
     try {

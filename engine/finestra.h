@@ -15,6 +15,8 @@ public:
     virtual std::u16string Testo(Campo campo) = 0;
     virtual void ImpostaTesto(Campo campo, const std::u16string& testo) = 0;
     virtual void DaiFuoco(Campo campo) = 0;
+    // Selects the whole text of a field, so that typing replaces it.
+    virtual void SelezionaTutto(Campo campo) = 0;
     // Selects an entry of the sex list: 0 is "M", 1 is "F".
     virtual void SelezionaSesso(int voce) = 0;
     // A modal message box with an OK button only, titled with the application's name.

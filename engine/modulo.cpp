@@ -1,5 +1,8 @@
 // The module's shared state and the entry points of the main window's commands.
 
+#include <algorithm>
+#include <ctime>
+
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
 
@@ -19,13 +22,42 @@ std::shared_ptr<Recordset> RsComuni;
 namespace {
 
 Finestra* finestra = nullptr;
+std::optional<std::chrono::year_month_day> oggiFisso;
 
-bool DataCodificabile(const std::u16string& data) {
-    const int mese = MeseDellaData(data);
-    return mese >= 1 && mese <= 12 && !data.empty() && data[0] >= u'0' && data[0] <= u'9';
+bool HaLettere(const std::u16string& testo) {
+    return CodiceCognome(testo).size() == 3;
+}
+
+// One letter and three digits, as every cadastral code of the register.
+bool CodiceCatastale(const std::u16string& codice) {
+    return codice.size() == 4 && codice[0] >= u'A' && codice[0] <= u'Z' &&
+           std::all_of(codice.begin() + 1, codice.end(),
+                       [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool Rifiuta(Finestra& f, const char16_t* messaggio, Campo campo) {
+    f.MsgBox(messaggio);
+    f.DaiFuoco(campo);
+    return false;
 }
 
 }  // namespace
+
+std::chrono::year_month_day Oggi() {
+    if (oggiFisso) {
+        return *oggiFisso;
+    }
+    const std::time_t adesso = std::time(nullptr);
+    std::tm locale{};
+    localtime_r(&adesso, &locale);
+    return {std::chrono::year{locale.tm_year + 1900},
+            std::chrono::month{static_cast<unsigned>(locale.tm_mon + 1)},
+            std::chrono::day{static_cast<unsigned>(locale.tm_mday)}};
+}
+
+void FissaOggi(std::optional<std::chrono::year_month_day> giorno) {
+    oggiFisso = giorno;
+}
 
 void CollegaFinestra(Finestra* f) {
     finestra = f;
@@ -45,18 +77,24 @@ Finestra* FinestraCollegata() {
 bool CalcolaCodice() {
     Finestra& f = FinestraPrincipale();
     Luogo = f.Testo(Campo::Text8);
-    if (Luogo == u"?") {
+    // Each refusal names the first field to mend, in the order the fields are filled in.
+    if (!HaLettere(Cognome)) {
+        return Rifiuta(f, kMsgCognomeMancante, Campo::Text2);
+    }
+    if (!HaLettere(Nome)) {
+        return Rifiuta(f, kMsgNomeMancante, Campo::Text3);
+    }
+    // "?" marks a name not in the register; anything else that is no code (nothing was
+    // completed, or there is no register) is as unusable.
+    if (!CodiceCatastale(Luogo)) {
         f.MsgBox(kMsgLuogoErrato);
         f.ImpostaTesto(Campo::Text5, u"");
         f.ImpostaTesto(Campo::Text6, u"");
         f.DaiFuoco(Campo::Text5);
         return false;
     }
-    // A date whose month or first day digit cannot be encoded would give a malformed code.
-    if (!DataCodificabile(DataNascita)) {
-        f.MsgBox(kMsgDataMancante);
-        f.DaiFuoco(Campo::Text7);
-        return false;
+    if (!ControllaData(DataNascita)) {
+        return Rifiuta(f, kMsgDataMancante, Campo::Text7);
     }
     Cognome = CodiceCognome(Cognome);
     Nome = CodiceNome(Nome);
@@ -67,9 +105,7 @@ bool CalcolaCodice() {
 }
 
 void ControllaCodice(const std::u16string& codice) {
-    const std::u16string testo = TogliSpazi(codice);
-    const std::u16string ultimo = testo.empty() ? u"" : testo.substr(testo.size() - 1);
-    const bool giusto = ultimo == CarattereControllo(testo.substr(0, 15));
+    const bool giusto = EsaminaCodice(codice).Corretto();
     FinestraPrincipale().MsgBox(giusto ? kMsgCodiceCorretto : kMsgCodiceErrato);
 }
 

@@ -21,6 +21,7 @@ public:
         campi[Indice(campo)] = testo;
     }
     void DaiFuoco(NODREL1::Campo) override {}
+    void SelezionaTutto(NODREL1::Campo) override {}
     void SelezionaSesso(int voce) override { sesso = voce; }
     void MsgBox(const std::u16string& testo) override { messaggi.push_back(testo); }
     void AccendiMaiuscole() override {}

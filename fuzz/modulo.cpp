@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     if (CalcolaCodice()) {
         fuzz::Esigi(finestra.messaggi.empty(), "a composition tells the user nothing");
         fuzz::Esigi(Luogo == finestra[Campo::Text8], "the place group is Text8 as it is");
+        fuzz::Esigi(EsaminaCodice(Codice).Corretto(), "a composed code is a right code");
     } else {
         fuzz::Esigi(finestra.messaggi.size() == 1, "a refusal is told once");
         fuzz::Esigi(Codice == kPrecedente, "a refusal leaves the code as it was");

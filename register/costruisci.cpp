@@ -16,7 +16,11 @@ namespace nodrel {
 namespace {
 
 constexpr std::array<std::string_view, 3> kColonne = {"COMU_COD", "COMU_DESCR", "COMU_PROV"};
-constexpr std::size_t kLunghezzaCodice = 4;
+bool CodiceCatastale(std::string_view codice) {
+    return codice.size() == 4 && codice[0] >= 'A' && codice[0] <= 'Z' &&
+           std::all_of(codice.begin() + 1, codice.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
 
 [[noreturn]] void Fallisci(long riga, const std::string& messaggio) {
     throw ErroreCostruzione(riga, messaggio);
@@ -221,11 +225,11 @@ std::vector<RigaComune> LeggiComuni(std::string_view csv) {
         for (std::size_t i = 0; i < campi.size(); ++i) {
             ControllaCampo(riga, kColonne[i], campi[i]);
         }
-        // Decoding looks a code up by the four characters it finds in the fiscal code, so a
-        // code of any other length could never be found. The program's characters are UTF-16
-        // units: one beyond U+FFFF takes two.
-        if (Utf16(campi[0]).size() != kLunghezzaCodice) {
-            Fallisci(riga, "il codice catastale " + campi[0] + " non ha 4 caratteri");
+        // Decoding looks a code up by the four characters it finds in a right fiscal code, a
+        // letter and three digits; a code of any other shape could never be found.
+        if (!CodiceCatastale(campi[0])) {
+            Fallisci(riga, "il codice catastale " + campi[0] +
+                               " non è una lettera maiuscola seguita da tre cifre");
         }
         comuni.push_back({std::move(campi[0]), std::move(campi[1]), std::move(campi[2])});
     }

@@ -59,7 +59,7 @@ TEST(ControllaData, DayLimitOfEveryMonth) {
         std::u16string oltre;
     };
     const Mese mesi[] = {
-        {u"01", u"31", u"32"}, {u"02", u"29", u"30"}, {u"03", u"31", u"32"}, {u"04", u"30", u"31"},
+        {u"01", u"31", u"32"}, {u"02", u"28", u"29"}, {u"03", u"31", u"32"}, {u"04", u"30", u"31"},
         {u"05", u"31", u"32"}, {u"06", u"30", u"31"}, {u"07", u"31", u"32"}, {u"08", u"31", u"32"},
         {u"09", u"30", u"31"}, {u"10", u"31", u"32"}, {u"11", u"30", u"31"}, {u"12", u"31", u"32"},
     };
@@ -70,31 +70,38 @@ TEST(ControllaData, DayLimitOfEveryMonth) {
     }
 }
 
-TEST(ControllaData, ReadsDayAndMonthAsText) {
+TEST(ControllaData, OnlyADateThatExistsAndIsNotAhead) {
+    using namespace std::chrono;
+    NODREL1::FissaOggi(year{2024} / June / 15);
     struct Caso {
         std::u16string data;
         bool atteso;
         const char* perche;
     };
     const Caso casi[] = {
-        {u"29/02/1990", true, "no leap-year rule"},
-        {u"30/02/2000", false, "February ends at 29 even in a leap year"},
-        {u"00/01/1990", true, "no lower limit"},
-        {u"01-01-1990", true, "separators are not read"},
-        {u"01/13/1990", false, "month in no group"},
-        {u"01/00/1990", false, "month in no group"},
-        {u"01/ 3/1990", false, "the month must match its two-character text"},
-        {u"01/01/ABCD", true, "the year is not read"},
-        {u"1A/01/1990", true, "1A orders before 31"},
-        {u"3A/01/1990", false, "A orders after 1"},
-        {u"29/02", true, "the length is the date field's business"},
+        {u"29/02/2000", true, "2000 is a leap year"},
+        {u"29/02/2024", true, "so is 2024"},
+        {u"29/02/1900", false, "1900 is not"},
+        {u"29/02/1990", false, "nor is 1990"},
+        {u"00/01/1980", false, "no day 0"},
+        {u"01/00/1980", false, "no month 0"},
+        {u"01/13/1980", false, "no month 13"},
+        {u"01/01/19AB", false, "the year is four digits"},
+        {u"1A/01/1990", false, "the day is two digits"},
+        {u"01-01-1990", true, "hyphens separate too"},
+        {u"01.01.1990", true, "and dots"},
+        {u"01 01 1990", false, "a blank is no separator"},
+        {u"01/01/90", false, "two digits of year are not enough"},
+        {u"01/01/19900", false, "ten characters, no more"},
+        {u"15/06/2024", true, "today"},
+        {u"16/06/2024", false, "tomorrow"},
         {u"", false, "empty"},
-        {u"3", false, "no month"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
         EXPECT_EQ(ControllaData(c.data), c.atteso);
     }
+    NODREL1::FissaOggi(std::nullopt);
 }
 
 }  // namespace

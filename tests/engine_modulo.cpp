@@ -32,6 +32,9 @@ public:
         chiamate.push_back(u"ImpostaTesto " + NomeCampo(campo) + u" [" + testo + u"]");
     }
     void DaiFuoco(Campo campo) override { chiamate.push_back(u"DaiFuoco " + NomeCampo(campo)); }
+    void SelezionaTutto(Campo campo) override {
+        chiamate.push_back(u"SelezionaTutto " + NomeCampo(campo));
+    }
     void SelezionaSesso(int voce) override {
         chiamate.push_back(u"SelezionaSesso " +
                            std::u16string(1, static_cast<char16_t>(u'0' + voce)));
@@ -89,26 +92,20 @@ TEST_F(Modulo, ComposesCodesInDisplayForm) {
     // Check characters worked out as in the check-character tests: e.g. BNCGNN85L55F205 totals
     // 0+13+5+6+20+13+19+5+4+5+13+5+5+0+13 = 126; 126 % 26 = 22 -> W.
     const Persona persone[] = {
-        {u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"", u"RSS MRA 80A01  E",
-         "empty Text8: empty place group, total 82"},
         {u"BIANCHI", u"GIOVANNA", u"F", u"15/07/1985", u"F205", u"BNC GNN 85L55 F205 W",
          "a woman; four consonants in the name"},
         {u"DE LUCA", u"ANNA MARIA", u"F", u"09/06/1966", u"H501", u"DLC NMR 66H49 H501 Y",
          "two-word surname and names"},
-        {u"D'AMICO", u"BEATRICE", u"F", u"31/12/1999", u"L219", u"D'M BRC 99T71 L219 U",
-         "apostrophe in the code, worth -1"},
+        {u"D'AMICO", u"BEATRICE", u"F", u"31/12/1999", u"L219", u"DMC BRC 99T71 L219 U",
+         "the apostrophe is no letter"},
+        {u"D'ALESSIO", u"NICOL\u00D2", u"M", u"01/01/1985", u"H501", u"DLS NCL 85A01 H501 A",
+         "an apostrophe and an accented vowel"},
+        {u"m\u00FCller", u"jos\u00E9", u"M", u"15-08-1975", u"L219", u"MLL JSO 75M15 L219 E",
+         "lower case and accents, as pasted or typed without Caps Lock"},
         {u"FO", u"LUCA", u"M", u"17/03/1966", u"F205", u"FOX LCU 66C17 F205 Z",
          "short surname completed with the filler"},
         {u"ROSSI", u"MARIO", u"f", u"01/01/1980", u"H501", u"RSS MRA 80A01 H501 U",
          "only F is female"},
-        {u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"h501", u"RSS MRA 80A01 h501 M",
-         "Text8 is taken as it is"},
-        {u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"??", u"RSS MRA 80A01 ?? A",
-         "only a lone ? means an unknown municipality"},
-        {u"ROSSI", u"MARIO", u"M", u"01/ 3/1980", u"H501", u"RSS MRA 80C01 H501 Y",
-         "blank before the month digit"},
-        {u"ROSSI", u"MARIO", u"M", u"01/1A/1980", u"H501", u"RSS MRA 80A01 H501 U",
-         "the month is the digits it starts with"},
     };
     for (const Persona& p : persone) {
         SCOPED_TRACE(p.perche);
@@ -120,49 +117,51 @@ TEST_F(Modulo, ComposesCodesInDisplayForm) {
     }
 }
 
-TEST_F(Modulo, UnknownMunicipalityIsRefusedBeforeTheDate) {
-    for (const std::u16string data : {u"01/01/1980", u"01/13/1980"}) {
-        SCOPED_TRACE(std::string(data.begin(), data.end()));
-        Compila(u"ROSSI", u"MARIO", u"M", data, u"?");
-        EXPECT_FALSE(CalcolaCodice());
-        const Chiamate attese = {
-            u"Testo Text8",
-            u"MsgBox ERRORE : Inserire nuovamente luogo di nascita e provincia",
-            u"ImpostaTesto Text5 []",
-            u"ImpostaTesto Text6 []",
-            u"DaiFuoco Text5",
-        };
-        EXPECT_EQ(finestra.chiamate, attese);
-        EXPECT_EQ(Variabili(), u"ROSSI|MARIO|M|?|RM|" + data + u"|" + kCodicePrecedente);
-    }
-}
-
-TEST_F(Modulo, DateThatCannotBeEncodedIsRefused) {
+// A refusal says what to mend and focuses that field, checked in the order the fields are
+// filled in; it leaves every module variable but Luogo as it was.
+TEST_F(Modulo, RefusesWhatCannotGiveARightCode) {
     struct Caso {
-        std::u16string data;
+        std::u16string cognome, nome, data, text8;
+        Chiamate dopo;  // after reading Text8
         const char* perche;
     };
+    const Chiamate luogo = {u"MsgBox ERRORE : Inserire nuovamente luogo di nascita e provincia",
+                            u"ImpostaTesto Text5 []", u"ImpostaTesto Text6 []", u"DaiFuoco Text5"};
+    const Chiamate data = {u"MsgBox DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA",
+                           u"DaiFuoco Text7"};
     const Caso casi[] = {
-        {u"01/13/1980", "month 13"},
-        {u"01/00/1980", "month 0"},
-        {u"", "empty"},
-        {u"1", "too short to hold a month"},
-        {u"01/  /1980", "blanks where the month should be"},
-        {u"01/-1/1980", "a sign is not a digit"},
-        {u"AB/01/1980", "the day does not start with a digit"},
-        {u" 1/01/1980", "the day starts with a blank"},
+        {u"'- ",
+         u"MARIO",
+         u"01/01/1980",
+         u"H501",
+         {u"MsgBox DEVE ESSERE INSERITO IL COGNOME", u"DaiFuoco Text2"},
+         "a surname without a letter"},
+        {u"ROSSI",
+         u"",
+         u"01/13/1980",
+         u"?",
+         {u"MsgBox DEVE ESSERE INSERITO IL NOME", u"DaiFuoco Text3"},
+         "a name without a letter, before the municipality and the date"},
+        {u"ROSSI", u"MARIO", u"01/13/1980", u"?", luogo, "an unknown municipality before the date"},
+        {u"ROSSI", u"MARIO", u"01/01/1980", u"", luogo, "no cadastral code at all"},
+        {u"ROSSI", u"MARIO", u"01/01/1980", u"??", luogo, "not a code"},
+        {u"ROSSI", u"MARIO", u"01/01/1980", u"h501", luogo, "a code in lower case"},
+        {u"ROSSI", u"MARIO", u"01/01/1980", u"H5O1", luogo, "a letter among the digits"},
+        {u"ROSSI", u"MARIO", u"29/02/1990", u"H501", data, "29 February of a common year"},
+        {u"ROSSI", u"MARIO", u"00/01/1980", u"H501", data, "day 0"},
+        {u"ROSSI", u"MARIO", u"01/01/19AB", u"H501", data, "a year that is no number"},
+        {u"ROSSI", u"MARIO", u"01/01/2999", u"H501", data, "a date ahead"},
+        {u"ROSSI", u"MARIO", u"", u"H501", data, "no date"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
-        Compila(u"ROSSI", u"MARIO", u"F", c.data, u"H501");
+        Compila(c.cognome, c.nome, u"F", c.data, c.text8);
         EXPECT_FALSE(CalcolaCodice());
-        const Chiamate attese = {
-            u"Testo Text8",
-            u"MsgBox DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA",
-            u"DaiFuoco Text7",
-        };
+        Chiamate attese = {u"Testo Text8"};
+        attese.insert(attese.end(), c.dopo.begin(), c.dopo.end());
         EXPECT_EQ(finestra.chiamate, attese);
-        EXPECT_EQ(Variabili(), u"ROSSI|MARIO|F|H501|RM|" + c.data + u"|" + kCodicePrecedente);
+        EXPECT_EQ(Variabili(), c.cognome + u"|" + c.nome + u"|F|" + c.text8 + u"|RM|" + c.data +
+                                   u"|" + kCodicePrecedente);
     }
 }
 
@@ -179,7 +178,7 @@ TEST_F(Modulo, NextCompositionStartsAgainFromTheFields) {
     EXPECT_EQ(Codice, u"RSS MRA 80A01 H501 U");
 }
 
-TEST_F(Modulo, ControllaCodiceTellsWhetherTheCheckCharacterIsRight) {
+TEST_F(Modulo, ControllaCodiceTellsWhetherTheCodeIsRight) {
     struct Caso {
         std::u16string codice;
         std::u16string messaggio;
@@ -190,17 +189,24 @@ TEST_F(Modulo, ControllaCodiceTellsWhetherTheCheckCharacterIsRight) {
     const Caso casi[] = {
         {u"RSS MRA 80A01 H501 U", giusto, "display form"},
         {u"RSSMRA80A01H501U", giusto, "plain"},
-        {u" RSSMRA80A01H501U", giusto, "leading blank"},
+        {u" rssmra80a01h501u", giusto, "leading blank, lower case"},
         {u"R S S M R A 8 0 A 0 1 H 5 0 1 U", giusto, "a blank between every two characters"},
         {u"BNC GNN 85L55 F205 W", giusto, "a woman's code"},
+        {u"RSSMRA80A01H50MM", giusto, "an omocode: M for 1 in the municipality"},
+        {u"RSSMRAULALMHRLMD", giusto, "all seven digits as letters"},
+        {u"01234567897", giusto, "eleven digits with their check digit"},
+        {u"01234567890", errato, "eleven digits with a wrong check digit"},
         {u"RSSMRA80A01H501V", errato, "wrong check character"},
-        {u"RSSMRA80A01H501u", errato, "lower-case check letter"},
+        {u"RSSMRA80A01H501", errato, "fifteen characters"},
+        {u"J", errato, "a lone letter"},
+        {u"RSSMRA80A01H501XXXXXXXU", errato, "too long"},
+        {u"RSSMRA80Z01H501Q", errato, "Z is no month, whatever the check letter"},
+        {u"RSSMRA80A99H501Y", errato, "day 99"},
+        {u"RSSMRA80A32H501C", errato, "day 32"},
+        {u"RSSMRA80A01H50MU", errato, "an omocode's check letter is computed over its letters"},
+        {u"RSSMRA8WA01H501U", errato, "W stands for no digit"},
         {u"", errato, "empty"},
         {u"    ", errato, "blanks only"},
-        {u"J", giusto, "the length plays no part: J is the check character of J"},
-        // Fifteen characters in no table total -15, which no letter may stand for.
-        {u"aaaaaaaaaaaaaaaL", errato, "-15 must not wrap round to L"},
-        {u"aaaaaaaaaaaaaaaP", errato, "-15 must not be taken as 15"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);

@@ -25,12 +25,12 @@ TEST(RegisterList, AcceptedFormsOfTheList) {
         EXPECT_EQ(comuni[0].codice + comuni[0].nome + comuni[0].provincia, "H501ROMARM");
         EXPECT_EQ(comuni[1].nome, "FORLI'");
     }
-    // Lengths count characters, not bytes: four accented letters, two hundred in the name.
+    // Lengths count characters, not bytes: two hundred accented letters in the name.
     std::string nome;
     for (int i = 0; i < 200; ++i) {
         nome += "È";
     }
-    EXPECT_EQ(LeggiComuni(kIntestazione + "ÀÈÌÒ," + nome + ",PD\n").size(), 1u);
+    EXPECT_EQ(LeggiComuni(kIntestazione + "H501," + nome + ",PD\n").size(), 1u);
 }
 
 TEST(RegisterList, MalformedLineStopsWithItsNumber) {

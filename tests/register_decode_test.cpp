@@ -25,6 +25,7 @@ public:
         fatti.push_back(Nome(campo) + u"=" + testo);
     }
     void DaiFuoco(Campo campo) override { fatti.push_back(u"fuoco " + Nome(campo)); }
+    void SelezionaTutto(Campo campo) override { fatti.push_back(u"seleziona " + Nome(campo)); }
     void SelezionaSesso(int voce) override {
         fatti.push_back(voce == 0 ? u"Cbosesso=M" : u"Cbosesso=F");
     }
@@ -44,11 +45,13 @@ using Fatti = std::vector<std::u16string>;
 class RegisterDecode : public ::testing::Test {
 protected:
     void SetUp() override {
+        NODREL1::FissaOggi(std::chrono::year{2026} / std::chrono::June / 15);
         NODREL1::DbComuni = nodrel::ApriDatabase(RegistroVero().u16string());
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
         NODREL1::CollegaFinestra(&finestra);
     }
     void TearDown() override {
+        NODREL1::FissaOggi(std::nullopt);
         NODREL1::CollegaFinestra(nullptr);
         NODREL1::RsComuni.reset();
         NODREL1::DbComuni.reset();
@@ -68,16 +71,16 @@ protected:
 
 // Check characters worked out by hand from the character values.
 TEST_F(RegisterDecode, GoodCodeFillsFieldsInOrder) {
-    const Fatti roma = {u"Text2=RSS",  u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/80",
+    const Fatti roma = {u"Text2=RSS",  u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/1980",
                         u"Text5=ROMA", u"Text6=RM",  u"Text8=H501"};
     const Fatti usa = {u"Text2=BNC",
                        u"Text3=LRA",
                        u"Cbosesso=F",
-                       u"Text7=01/08/85",
+                       u"Text7=01/08/1985",
                        u"Text5=STATI UNITI D'AMERICA",
                        u"Text6=EE",
                        u"Text8=Z404"};
-    const Fatti zuri = {u"Text2=VRD",  u"Text3=GPP", u"Cbosesso=M", u"Text7=01/01/13",
+    const Fatti zuri = {u"Text2=VRD",  u"Text3=GPP", u"Cbosesso=M", u"Text7=01/01/2013",
                         u"Text5=ZURI", u"Text6=CA",  u"Text8=M206"};
     const struct {
         std::u16string codice;
@@ -85,7 +88,9 @@ TEST_F(RegisterDecode, GoodCodeFillsFieldsInOrder) {
     } casi[] = {
         {u"RSSMRA80A01H501U", roma},
         {u"RSS MRA 80A01 H501 U", roma},
-        {u"  RSSMRA80 A01H501U ", roma},
+        {u"  rssmra80 a01h501u ", roma},
+        {u"RSSMRA80A01H50MM", roma},  // omocodes fill the fields of their all-digit form
+        {u"RSSMRAULALMHRLMD", roma},
         {u"BNCLRA85M41Z404W", usa},
         {u"BNC LRA 85M41 Z404 W", usa},
         {u"VRDGPP13A01M206Q", zuri},  // a municipality that no longer exists
@@ -96,12 +101,12 @@ TEST_F(RegisterDecode, GoodCodeFillsFieldsInOrder) {
     }
 }
 
-TEST_F(RegisterDecode, WrongCheckCharacterTouchesOnlyTheCodeField) {
-    const Fatti rifiuto = {u"MsgBox ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE", u"Text1=",
-                           u"fuoco Text1"};
-    for (const std::u16string codice :
-         {u"RSSMRA80A01H501V", u"RSSMRA80A01H501u", u"RSS MRA 80A01 H501 A", u" ", u"    ",
-          u"RSSMRA80A01H501"}) {
+// The typed code is kept, selected, so that one wrong character costs only itself.
+TEST_F(RegisterDecode, WrongCodeIsKeptSelectedAndNothingElseTouched) {
+    const Fatti rifiuto = {u"MsgBox ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE", u"fuoco Text1",
+                           u"seleziona Text1"};
+    for (const std::u16string codice : {u"RSSMRA80A01H501V", u"RSS MRA 80A01 H501 A", u" ", u"    ",
+                                        u"RSSMRA80A01H501", u"RSSMRA80Z01H501Q", u"01234567897"}) {
         SCOPED_TRACE(nodrel::Utf8(codice));
         EXPECT_EQ(Estrai(codice), rifiuto);
         EXPECT_EQ(finestra.testi[Campo::Text5], u"MILANO");
@@ -111,7 +116,7 @@ TEST_F(RegisterDecode, WrongCheckCharacterTouchesOnlyTheCodeField) {
 TEST_F(RegisterDecode, MunicipalityNotInRegisterKeepsEarlierOne) {
     const std::u16string base = u"RSSMRA80A01H499";
     EXPECT_EQ(Estrai(base + NODREL1::CarattereControllo(base)),
-              (Fatti{u"Text2=RSS", u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/80",
+              (Fatti{u"Text2=RSS", u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/1980",
                      u"MsgBox Comune non in elenco"}));
     EXPECT_EQ(finestra.testi[Campo::Text5], u"MILANO");
     EXPECT_EQ(finestra.testi[Campo::Text6], u"MI");
@@ -122,23 +127,25 @@ TEST_F(RegisterDecode, UnopenedRegisterIsReportedOnce) {
     NODREL1::RsComuni.reset();
     const Fatti fatti = Estrai(u"RSSMRA80A01H501U");
     ASSERT_EQ(fatti.size(), 5u);
-    EXPECT_EQ(fatti[3], u"Text7=01/01/80");
+    EXPECT_EQ(fatti[3], u"Text7=01/01/1980");
     EXPECT_TRUE(fatti[4].starts_with(u"MsgBox FasMsg: 91 ")) << nodrel::Utf8(fatti[4]);
     EXPECT_GT(fatti[4].size(), std::u16string(u"MsgBox FasMsg: 91 ").size());
     EXPECT_EQ(finestra.testi[Campo::Text8], u"F205");
 }
 
-TEST_F(RegisterDecode, DayMonthAndSex) {
+// Today is fixed at 15 June 2026.
+TEST_F(RegisterDecode, DayMonthSexAndCentury) {
     const struct {
         std::u16string anno, mese, giorno, sesso, data;
     } casi[] = {
-        {u"80", u"A", u"41", u"F", u"01/01/80"}, {u"80", u"A", u"01", u"M", u"01/01/80"},
-        {u"05", u"T", u"71", u"F", u"31/12/05"}, {u"80", u"A", u"31", u"M", u"31/01/80"},
-        {u"80", u"A", u"32", u"F", u"/2/01/80"},  // 32..39 count as women's: "3" - 4 is "/"
-        {u"80", u"A", u"39", u"F", u"/9/01/80"}, {u"80", u"A", u"55", u"F", u"15/01/80"},
-        {u"80", u"C", u"15", u"M", u"15/03/80"}, {u"80", u"S", u"15", u"M", u"15/11/80"},
-        {u"80", u"F", u"15", u"M", u"15/00/80"},  // not a month letter
-        {u"80", u"a", u"15", u"M", u"15/00/80"},  // month letters are upper case only
+        {u"80", u"A", u"41", u"F", u"01/01/1980"}, {u"80", u"A", u"01", u"M", u"01/01/1980"},
+        {u"05", u"T", u"71", u"F", u"31/12/2005"}, {u"80", u"A", u"31", u"M", u"31/01/1980"},
+        {u"80", u"A", u"55", u"F", u"15/01/1980"}, {u"80", u"C", u"15", u"M", u"15/03/1980"},
+        {u"80", u"S", u"15", u"M", u"15/11/1980"}, {u"30", u"A", u"01", u"M", u"01/01/1930"},
+        {u"26", u"H", u"15", u"M", u"15/06/2026"},  // today
+        {u"26", u"H", u"16", u"M", u"16/06/1926"},  // tomorrow would be ahead
+        {u"80", u"A", u"LM", u"M", u"01/01/1980"},  // omocode letters in the day
+        {u"80", u"A", u"QM", u"F", u"01/01/1980"},
     };
     for (const auto& c : casi) {
         const std::u16string base = u"RSSMRA" + c.anno + c.mese + c.giorno + u"H501";
@@ -148,6 +155,28 @@ TEST_F(RegisterDecode, DayMonthAndSex) {
         EXPECT_EQ(fatti[2], u"Cbosesso=" + c.sesso);
         EXPECT_EQ(fatti[3], u"Text7=" + c.data);
         EXPECT_EQ(fatti[6], u"Text8=H501");
+    }
+}
+
+// The letters shown compose back to the same group: a filler X is left out where it is one.
+TEST_F(RegisterDecode, LettersComposeBackToTheirGroup) {
+    const struct {
+        std::u16string gruppi, cognome, nome;
+    } casi[] = {
+        {u"FOXLCU", u"FO", u"LCU"},
+        {u"OXXEUA", u"O", u"EUA"},
+        {u"XXXDXX", u"X", u"D"},
+        {u"RSXMXX", u"RS", u"M"},
+    };
+    for (const auto& c : casi) {
+        const std::u16string base = c.gruppi + u"66C17F205";
+        SCOPED_TRACE(nodrel::Utf8(base));
+        const Fatti fatti = Estrai(base + NODREL1::CarattereControllo(base));
+        ASSERT_GE(fatti.size(), 2u);
+        EXPECT_EQ(fatti[0], u"Text2=" + c.cognome);
+        EXPECT_EQ(fatti[1], u"Text3=" + c.nome);
+        EXPECT_EQ(NODREL1::CodiceCognome(c.cognome), c.gruppi.substr(0, 3));
+        EXPECT_EQ(NODREL1::CodiceNome(c.nome), c.gruppi.substr(3, 3));
     }
 }
 

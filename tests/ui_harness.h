@@ -7,7 +7,14 @@
 #include <QStringList>
 #include <Qt>
 
+#include <ostream>
+
 class QWidget;
+
+// GoogleTest shows a QString as text, not as its bytes.
+inline void PrintTo(const QString& testo, std::ostream* os) {
+    *os << '"' << testo.toStdString() << '"';
+}
 
 namespace nodrel {
 class Form2;

@@ -98,7 +98,13 @@ TEST(Data, TheDateIsCheckedOnEnterOrOnTheKeyAfterTheTenth) {
         {"an eleventh character", "12/03/1985", Qt::Key_7, {}, "12/03/19857", "Cbosesso"},
         {"backspace", "12/03/1985", Qt::Key_Backspace, {}, "12/03/198", "Cbosesso"},
         {"rejected, then a character", "31/02/1985", Qt::Key_7, {kDataMancante}, "7", "Text7"},
-        {"no leap-year rule", "29/02/1985", Qt::Key_Return, {}, "29/02/1985", "Cbosesso"},
+        {"29 February of a common year",
+         "29/02/1985",
+         Qt::Key_Return,
+         {kDataMancante},
+         "",
+         "Text7"},
+        {"29 February of a leap year", "29/02/1984", Qt::Key_Return, {}, "29/02/1984", "Cbosesso"},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.caso);
@@ -114,28 +120,32 @@ TEST(Data, TheDateIsCheckedOnEnterOrOnTheKeyAfterTheTenth) {
     }
 }
 
-TEST(Sesso, EnterComposesWithWhateverTheBoxShows) {
+// The box holds M or F only: M and F (either case) choose, every other key is ignored.
+TEST(Sesso, TypingChoosesMOrFAndEnterComposes) {
     const struct {
         const char* scritto;
+        const char* sesso;
         const char* codice;
     } casi[] = {
-        // Only "F" means a woman: RSSMRA80A41H501 adds 4 at the even position 10 to the 98 of
-        // RSSMRA80A01H501, and 102 = 3*26 + 24 gives Y.
-        {"f", "RSS MRA 80A41 H501 Y"},
-        {"x", "RSS MRA 80A01 H501 U"},
+        // RSSMRA80A41H501 adds 4 at the even position 10 to the 98 of RSSMRA80A01H501, and
+        // 102 = 3*26 + 24 gives Y.
+        {"f", "F", "RSS MRA 80A41 H501 Y"},  {"fx1", "F", "RSS MRA 80A41 H501 Y"},
+        {"fm", "M", "RSS MRA 80A01 H501 U"}, {"x", "M", "RSS MRA 80A01 H501 U"},
+        {"mf", "F", "RSS MRA 80A41 H501 Y"},
     };
     for (const auto& c : casi) {
+        SCOPED_TRACE(c.scritto);
         Form2* f = prova::ApriPrincipale();
         f->Text2->setText("ROSSI");
         f->Text3->setText("MARIO");
         f->Text7->setText("01/01/1980");
         f->Text8->setText("H501");
         f->Cbosesso->setFocus();
-        SelezionaTutto(f->Cbosesso->lineEdit());
         prova::Scrivi(c.scritto);
-        ASSERT_EQ(f->Cbosesso->currentText(), QString(c.scritto).toUpper());
+        EXPECT_EQ(f->Cbosesso->currentText(), c.sesso);
+        EXPECT_EQ(f->Cbosesso->count(), 2);
         prova::Invio();
-        EXPECT_EQ(f->Text1->text(), c.codice) << c.scritto;
+        EXPECT_EQ(f->Text1->text(), c.codice);
         EXPECT_TRUE(prova::Messaggi().isEmpty());
     }
 }
@@ -339,7 +349,7 @@ TEST(Completamento, WithoutARegisterEachLookupSaysSo) {
 // L4 M18 N20 O11 P3 Q6 R8 S12 T14 U16 V10 W22 X25 Y24 Z23 and 0:1 1:0 2:5 3:7 4:9 5:13 6:15
 // 7:17 8:19 9:21; even positions A0 ... Z25 and each digit its own value. The total modulo 26
 // picks the letter.
-TEST(Sessione, FiveCodesTypedFromTheKeyboard) {
+TEST(Sessione, CodesTypedFromTheKeyboard) {
     const struct {
         const char* cognome;
         const char* nome;
@@ -349,6 +359,7 @@ TEST(Sessione, FiveCodesTypedFromTheKeyboard) {
         const char* data;
         bool donna;
         const char* codice;
+        bool minuscole = false;  // Caps Lock switched off first
     } persone[] = {
         // BIANCHI: B N C (first three consonants). ANNA MARIA: N N M R, four consonants, so the
         // 1st, 3rd, 4th: N M R. 05/11/1980, woman: 80 S 45. Naples F839.
@@ -379,13 +390,22 @@ TEST(Sessione, FiveCodesTypedFromTheKeyboard) {
         // 161 = 6*26 + 5: F.
         {"de rosa", "mattia", "reggio n", "REGGIO NELL'EMILIA", "RE", "09/06/1966", false,
          "DRS MTT 66H09 H223 F"},
+        // Typed in lower case: letters count as their capitals, apostrophes not at all.
+        // D'ALESSIO: D L S. NICOLO': N C L. Odd D7 S12 C5 8:19 A1 1:0 5:13 1:0 = 57; even L11
+        // N13 L11 5:5 0:0 H7 0:0 = 47; 104 = 4*26 + 0: A.
+        {"d'alessio", "nicolo'", "rom", "ROMA", "RM", "01/01/1985", false, "DLS NCL 85A01 H501 A",
+         true},
     };
     for (const auto& p : persone) {
         SCOPED_TRACE(p.cognome);
         Form2* f = prova::ApriPrincipale();
         prova::Clicca(f->findChild<QWidget*>("Image5"));  // empty fields to type into
         ASSERT_EQ(prova::NomeFuoco(), "Text2");
+        if (p.minuscole) {
+            prova::Premi(Qt::Key_CapsLock);
+        }
         prova::Scrivi(p.cognome);
+        EXPECT_EQ(f->Text2->text(), p.minuscole ? p.cognome : QString(p.cognome).toUpper());
         prova::Invio();
         ASSERT_EQ(prova::NomeFuoco(), "Text3");
         prova::Scrivi(p.nome);

@@ -53,7 +53,7 @@ void Riempi(Form2* f, const QString& codice, const QString& cognome, const QStri
     f->Text1->setText(codice);
     f->Text2->setText(cognome);
     f->Text3->setText(nome);
-    f->Cbosesso->setEditText(sesso);
+    f->Cbosesso->setCurrentText(sesso);
     f->Text5->setText(comune);
     f->Text6->setText(provincia);
     f->Text7->setText(data);
@@ -127,12 +127,12 @@ protected:
 }  // namespace
 
 TEST_F(Stampa, PreviewOfEmptyFieldsStillShowsTheMarks) {
-    Riempi(f, "", "", "", "", "", "", "");
+    Riempi(f, "", "", "", "M", "", "", "");
     Form3* a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
     EXPECT_TRUE(a->isVisible());
     EXPECT_EQ(a->windowTitle(), "ANTEPRIMA DI STAMPA");
-    EXPECT_EQ(Campi(a), QStringList(7, QString()));
+    EXPECT_EQ(Campi(a), (QStringList{"", "", "", "M", "", "", ""}));
     EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
     EXPECT_EQ(a->findChild<QLabel*>("Label1")->text(), "2000");
     EXPECT_FALSE(f->isEnabled());
@@ -148,11 +148,11 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     a->Command2->click();
     prova::Elabora();
 
-    Riempi(f, " rss mra80a01 h501 ", "de Rossi ", "mario", "x", "Roma", "rm", "1/1/80");
+    Riempi(f, " rss mra80a01 h501 ", "de Rossi ", "mario", "F", "Roma", "rm", "1/1/80");
     f->Text8->setText("H501");
     a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(Campi(a), (QStringList{" rss mra80a01 h501 ", "de Rossi ", "mario", "x", "Roma", "rm",
+    EXPECT_EQ(Campi(a), (QStringList{" rss mra80a01 h501 ", "de Rossi ", "mario", "F", "Roma", "rm",
                                      "1/1/80"}));
     EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
     a->Command2->click();

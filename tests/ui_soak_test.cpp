@@ -175,6 +175,11 @@ public:
             const QString codice = finestra ? finestra->Text1->text() : QString();
             trattenuto_ = digitato_ = false;
             Passo();
+            // The sex box's list opens on a click or Space; the user closes it with Escape.
+            if (QWidget* lista = QApplication::activePopupWidget()) {
+                QTest::keyClick(lista, Qt::Key_Escape);
+                prova::Elabora();
+            }
             const QString guasto = Controlla(finestra, codice);
             inizioPasso = 0;
             if (!guasto.isEmpty()) {
@@ -186,7 +191,10 @@ public:
         // A run that never got this far round the program would have tested little.
         if (passi_ >= 2000) {
             EXPECT_GT(stampe_, 0);
-            EXPECT_GT(composti_, 0);
+            // Without a register no municipality can be had, so nothing composes.
+            if (registro_) {
+                EXPECT_GT(composti_, 0);
+            }
             EXPECT_GT(messaggi_, passi_ / 100);
         }
     }
@@ -261,7 +269,7 @@ private:
                 aggiungi(1, std::string("click ") + nome,
                          [f, nome] { prova::Clicca(f->findChild<QWidget*>(nome)); });
             }
-            aggiungi(1, "click Cbosesso", [f] { prova::Clicca(f->Cbosesso->lineEdit()); });
+            aggiungi(1, "click Cbosesso", [f] { prova::Clicca(f->Cbosesso); });
         }
         if (Visibile(info)) {
             aggiungi(4, "click OK", [info] { prova::Clicca(info->Command1); });

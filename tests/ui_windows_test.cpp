@@ -396,7 +396,7 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         {"Image1", "mnestraii", "BNC NMR 80S45 F839 G",
          [](const Stato& s) {
              EXPECT_EQ(s.campi, (QStringList{"BNC NMR 80S45 F839 G", "BNC", "NMR", "NAPOLI", "NA",
-                                             "05/11/80", "F839", "F"}));
+                                             "05/11/1980", "F839", "F"}));
          }},
         {"Image5", "mncancella", "RSS MRA 80A01 H501 U",
          [](const Stato& s) {
@@ -441,11 +441,14 @@ TEST(Comandi, ComposeCutsTheDateAndARefusalEmptiesTheCodeField) {
     EXPECT_EQ(prova::NomeFuoco(), "Text5");
     EXPECT_EQ(f->Text1->text(), "");
 
-    // A date whose month cannot be encoded is refused the same way.
+    // A date that does not exist is refused the same way, confirmed or not.
     Riempi(f, "RSS MRA 80A01 H501 U");
-    f->Text7->setText("01/xx/1980");
+    f->Text7->setText("29/02/1990");
     prova::Menu(f, "mncalcola");
-    EXPECT_EQ(prova::Messaggi().size(), 1);
+    EXPECT_EQ(prova::Messaggi(),
+              QStringList{"DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA"});
+    EXPECT_EQ(prova::NomeFuoco(), "Text7");
+    EXPECT_EQ(f->Text7->text(), "29/02/1990");
     EXPECT_EQ(f->Text1->text(), "");
 }
 
@@ -464,7 +467,7 @@ TEST(Comandi, ComposeAfterClearStillUsesTheLastCadastralCode) {
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
-TEST(Comandi, VerifyJudgesOnlyTheCheckCharacter) {
+TEST(Comandi, VerifyTellsARightCodeFromAWrongOne) {
     const struct {
         const char* codice;
         const char* messaggio;
@@ -472,8 +475,9 @@ TEST(Comandi, VerifyJudgesOnlyTheCheckCharacter) {
         {"RSS MRA 80A01 H501 U", "CODICE FISCALE CORRETTO"},
         {"RSSMRA80A01H501U", "CODICE FISCALE CORRETTO"},
         {" RSSMRA80A01H501U", "CODICE FISCALE CORRETTO"},
+        {"rssmra80a01h501u", "CODICE FISCALE CORRETTO"},
         {"RSSMRA80A01H501V", "CODICE FISCALE ERRATO"},
-        {"RSSMRA80A01H501u", "CODICE FISCALE ERRATO"},
+        {"J", "CODICE FISCALE ERRATO"},
         {"", "CODICE FISCALE ERRATO"},
     };
     Form2* f = prova::ApriPrincipale();
@@ -485,13 +489,20 @@ TEST(Comandi, VerifyJudgesOnlyTheCheckCharacter) {
     }
 }
 
-TEST(Comandi, DecodeAnEmptyOrBlankCodeField) {
+TEST(Comandi, DecodeAWrongOrEmptyCodeField) {
     Form2* f = prova::ApriPrincipale();
     prova::Menu(f, "mnestraii");  // the start-up blank is not empty, but no code
     EXPECT_EQ(prova::Messaggi(), QStringList{"ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE"});
-    EXPECT_EQ(f->Text1->text(), "");
     EXPECT_EQ(prova::NomeFuoco(), "Text1");
     EXPECT_EQ(f->Text2->text(), " ");
+
+    // A mistyped code stays, selected: the next key typed replaces it.
+    Riempi(f, "RSS MRA 80A01 H501 V");
+    prova::Menu(f, "mnestraii");
+    EXPECT_EQ(prova::Messaggi(), QStringList{"ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE"});
+    EXPECT_EQ(prova::NomeFuoco(), "Text1");
+    EXPECT_EQ(f->Text1->selectedText(), "RSS MRA 80A01 H501 V");
+    EXPECT_EQ(f->Text2->text(), "ROSSI");
 
     Riempi(f, "");
     const Stato prima = Fotografa(f);
@@ -512,7 +523,7 @@ TEST(Comandi, DecodeLeavesTheCompletionStateOfTheMunicipality) {
     EXPECT_EQ(f->Text5->text(), "ROMA");
     EXPECT_EQ(f->Text6->text(), "RM");
     EXPECT_EQ(f->Text8->text(), "H501");
-    EXPECT_EQ(f->Text7->text(), "01/01/80");
+    EXPECT_EQ(f->Text7->text(), "01/01/1980");
     EXPECT_EQ(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
     EXPECT_EQ(f->Text5->Tag, "X");
     EXPECT_TRUE(prova::Messaggi().isEmpty());

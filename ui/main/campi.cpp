@@ -36,7 +36,7 @@ void Form2::Text2_KeyPress(int codice) {
         return;
     }
     if (Text2->text().isEmpty()) {
-        nodrel::MsgBox(this, QStringLiteral("DEVE ESSERE INSERITO IL COGNOME"));
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgCognomeMancante));
     } else {
         Text3->setFocus();
     }
@@ -47,7 +47,7 @@ void Form2::Text3_KeyPress(int codice) {
         return;
     }
     if (Text3->text().isEmpty()) {
-        nodrel::MsgBox(this, QStringLiteral("DEVE ESSERE INSERITO IL NOME"));
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgNomeMancante));
     } else {
         Text5->setFocus();
     }
@@ -71,7 +71,12 @@ void Form2::Text7_KeyPress(int codice) {
 void Form2::Cbosesso_KeyPress(int codice) {
     if (codice == kTastoInvio) {
         Comando(&Form2::mncalcola_Click);
+    } else if (codice == 'M' || codice == 'm') {
+        Cbosesso->setCurrentIndex(0);
+    } else if (codice == 'F' || codice == 'f') {
+        Cbosesso->setCurrentIndex(1);
     }
+    // Any other character finds no entry in the box and changes nothing.
 }
 
 void Form2::Text5_KeyUp(int codiceTasto, int /*maiuscolo*/) {

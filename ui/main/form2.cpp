@@ -148,9 +148,8 @@ void Form2::CreaControlli() {
 
     Cbosesso = new QComboBox(area);
     Cbosesso->setObjectName("Cbosesso");
-    Cbosesso->setEditable(true);
-    Cbosesso->setInsertPolicy(QComboBox::NoInsert);
-    Cbosesso->setEditText("M");
+    // Not editable: the box holds M or F and nothing else, so it always agrees with the code.
+    Cbosesso->setEditable(false);
     Posiziona(Cbosesso, 5760, 5160, 495, 315);
     // The box is 33 pixels wide: a slim arrow leaves room for the letter.
     Cbosesso->setStyleSheet(QStringLiteral(
@@ -271,6 +270,10 @@ void Form2::ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) {
 
 void Form2::DaiFuoco(NODREL1::Campo campo) {
     Campo(campo)->setFocus();
+}
+
+void Form2::SelezionaTutto(NODREL1::Campo campo) {
+    Campo(campo)->selectAll();
 }
 
 void Form2::SelezionaSesso(int voce) {

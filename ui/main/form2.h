@@ -60,6 +60,7 @@ public:
     std::u16string Testo(NODREL1::Campo campo) override;
     void ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) override;
     void DaiFuoco(NODREL1::Campo campo) override;
+    void SelezionaTutto(NODREL1::Campo campo) override;
     void SelezionaSesso(int voce) override;
     void MsgBox(const std::u16string& testo) override;
     void AccendiMaiuscole() override;
