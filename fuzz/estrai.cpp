@@ -4,16 +4,16 @@
 
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 #include "fuzz/finestra_finta.h"
 #include "fuzz/ingresso.h"
 #include "register/comuni.h"
-#include "register/testo.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // NODREL_REGISTRO points elsewhere, e.g. at a register being tried out.
     const char* percorso = std::getenv("NODREL_REGISTRO");
     NODREL1::DbComuni =
-        nodrel::ApriDatabase(nodrel::Utf16(percorso != nullptr ? percorso : NODREL_FUZZ_REGISTRO));
+        nodrel::ApriDatabase(NODREL1::Utf16(percorso != nullptr ? percorso : NODREL_FUZZ_REGISTRO));
     NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
     return 0;
 }

@@ -9,10 +9,10 @@
 #include <fstream>
 
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 #include "fuzz/ingresso.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
-#include "register/testo.h"
 
 namespace {
 
@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     NODREL1::DbComuni = nodrel::ApriDatabase(registro.u16string());
     NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
     for (const nodrel::RigaComune& c : comuni) {
-        const std::u16string codice = nodrel::Utf16(c.codice);
-        const std::u16string nome = nodrel::Utf16(c.nome);
+        const std::u16string codice = NODREL1::Utf16(c.codice);
+        const std::u16string nome = NODREL1::Utf16(c.nome);
         // Decoding looks up the four characters (UTF-16 units) that stand in the code.
         fuzz::Esigi(codice.size() == 4, "every code can be looked up by decoding");
         fuzz::Esigi(

@@ -12,14 +12,16 @@
 #include <utility>
 
 #include "engine/errore.h"
+#include "engine/testo.h"
 #include "register/limiti.h"
-#include "register/testo.h"
 
 namespace nodrel {
 
 namespace {
 
 using NODREL1::Errore;
+using NODREL1::Utf16;
+using NODREL1::Utf8;
 
 constexpr std::pair<int, std::u16string_view> kDescrizioni[] = {
     {SQLITE_INTERNAL, u"errore interno del motore del database"},

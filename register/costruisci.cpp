@@ -8,12 +8,16 @@
 #include <iterator>
 #include <memory>
 
+#include "engine/testo.h"
 #include "register/limiti.h"
-#include "register/testo.h"
 
 namespace nodrel {
 
 namespace {
+
+using NODREL1::ContaCaratteri;
+using NODREL1::Utf16;
+using NODREL1::Utf8Valido;
 
 constexpr std::array<std::string_view, 3> kColonne = {"COMU_COD", "COMU_DESCR", "COMU_PROV"};
 bool CodiceCatastale(std::string_view codice) {

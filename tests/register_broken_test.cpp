@@ -6,8 +6,8 @@
 #include <random>
 
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 #include "register/comuni.h"
-#include "register/testo.h"
 #include "register_support.h"
 
 namespace {
@@ -35,10 +35,10 @@ std::string Vero(std::size_t byte = std::string::npos) {
 void EsigiErrore(const fs::path& file, long numero) {
     const auto e = Apri(file);
     ASSERT_TRUE(e.has_value());
-    EXPECT_EQ(e->Numero(), numero) << nodrel::Utf8(e->Descrizione());
+    EXPECT_EQ(e->Numero(), numero) << NODREL1::Utf8(e->Descrizione());
     EXPECT_FALSE(e->Descrizione().empty());
     EXPECT_TRUE(NODREL1::FasMsg(*e).starts_with(u"FasMsg: " +
-                                                nodrel::Utf16(std::to_string(numero)) + u" "));
+                                                NODREL1::Utf16(std::to_string(numero)) + u" "));
 }
 
 TEST(RegisterBroken, DamagedFileIsRefusedAtStartUp) {

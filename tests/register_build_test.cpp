@@ -1,8 +1,8 @@
 // The build step that turns the municipality list into the register file.
 
+#include "engine/testo.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
-#include "register/testo.h"
 #include "register_support.h"
 
 namespace {
@@ -129,17 +129,17 @@ TEST_F(RegisterBuild, FailedBuildLeavesNoHalfFile) {
 
 // Text crosses between UTF-16 and UTF-8 at the register's edge; broken text must not stop it.
 TEST(RegisterText, ConversionsReplaceWhatCannotBeConverted) {
-    EXPECT_EQ(nodrel::Utf8(u"CITTÀ \U0001F600"), "CITT\xC3\x80 \xF0\x9F\x98\x80");
-    EXPECT_EQ(nodrel::Utf16("CITT\xC3\x80 \xF0\x9F\x98\x80"), u"CITTÀ \U0001F600");
-    EXPECT_EQ(nodrel::Utf8(std::u16string{u'\xDC00', u'A', u'\xD800'}),
+    EXPECT_EQ(NODREL1::Utf8(u"CITTÀ \U0001F600"), "CITT\xC3\x80 \xF0\x9F\x98\x80");
+    EXPECT_EQ(NODREL1::Utf16("CITT\xC3\x80 \xF0\x9F\x98\x80"), u"CITTÀ \U0001F600");
+    EXPECT_EQ(NODREL1::Utf8(std::u16string{u'\xDC00', u'A', u'\xD800'}),
               "\xEF\xBF\xBD"
               "A\xEF\xBF\xBD");
-    EXPECT_EQ(nodrel::Utf16("A\xC3"), u"A\uFFFD");
-    EXPECT_EQ(nodrel::Utf16("\xC0\xAF"
-                            "B"),
+    EXPECT_EQ(NODREL1::Utf16("A\xC3"), u"A\uFFFD");
+    EXPECT_EQ(NODREL1::Utf16("\xC0\xAF"
+                             "B"),
               u"\uFFFD\uFFFD"
               "B");
-    EXPECT_EQ(nodrel::Utf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
+    EXPECT_EQ(NODREL1::Utf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF
 }
 
 }  // namespace

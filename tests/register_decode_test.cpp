@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 #include "register/comuni.h"
-#include "register/testo.h"
 #include "register_support.h"
 
 namespace {
@@ -96,7 +96,7 @@ TEST_F(RegisterDecode, GoodCodeFillsFieldsInOrder) {
         {u"VRDGPP13A01M206Q", zuri},  // a municipality that no longer exists
     };
     for (const auto& c : casi) {
-        SCOPED_TRACE(nodrel::Utf8(c.codice));
+        SCOPED_TRACE(NODREL1::Utf8(c.codice));
         EXPECT_EQ(Estrai(c.codice), c.attesi);
     }
 }
@@ -107,7 +107,7 @@ TEST_F(RegisterDecode, WrongCodeIsKeptSelectedAndNothingElseTouched) {
                            u"seleziona Text1"};
     for (const std::u16string codice : {u"RSSMRA80A01H501V", u"RSS MRA 80A01 H501 A", u" ", u"    ",
                                         u"RSSMRA80A01H501", u"RSSMRA80Z01H501Q", u"01234567897"}) {
-        SCOPED_TRACE(nodrel::Utf8(codice));
+        SCOPED_TRACE(NODREL1::Utf8(codice));
         EXPECT_EQ(Estrai(codice), rifiuto);
         EXPECT_EQ(finestra.testi[Campo::Text5], u"MILANO");
     }
@@ -128,7 +128,7 @@ TEST_F(RegisterDecode, UnopenedRegisterIsReportedOnce) {
     const Fatti fatti = Estrai(u"RSSMRA80A01H501U");
     ASSERT_EQ(fatti.size(), 5u);
     EXPECT_EQ(fatti[3], u"Text7=01/01/1980");
-    EXPECT_TRUE(fatti[4].starts_with(u"MsgBox FasMsg: 91 ")) << nodrel::Utf8(fatti[4]);
+    EXPECT_TRUE(fatti[4].starts_with(u"MsgBox FasMsg: 91 ")) << NODREL1::Utf8(fatti[4]);
     EXPECT_GT(fatti[4].size(), std::u16string(u"MsgBox FasMsg: 91 ").size());
     EXPECT_EQ(finestra.testi[Campo::Text8], u"F205");
 }
@@ -149,7 +149,7 @@ TEST_F(RegisterDecode, DayMonthSexAndCentury) {
     };
     for (const auto& c : casi) {
         const std::u16string base = u"RSSMRA" + c.anno + c.mese + c.giorno + u"H501";
-        SCOPED_TRACE(nodrel::Utf8(base));
+        SCOPED_TRACE(NODREL1::Utf8(base));
         const Fatti fatti = Estrai(base + NODREL1::CarattereControllo(base));
         ASSERT_EQ(fatti.size(), 7u);
         EXPECT_EQ(fatti[2], u"Cbosesso=" + c.sesso);
@@ -170,7 +170,7 @@ TEST_F(RegisterDecode, LettersComposeBackToTheirGroup) {
     };
     for (const auto& c : casi) {
         const std::u16string base = c.gruppi + u"66C17F205";
-        SCOPED_TRACE(nodrel::Utf8(base));
+        SCOPED_TRACE(NODREL1::Utf8(base));
         const Fatti fatti = Estrai(base + NODREL1::CarattereControllo(base));
         ASSERT_GE(fatti.size(), 2u);
         EXPECT_EQ(fatti[0], u"Text2=" + c.cognome);

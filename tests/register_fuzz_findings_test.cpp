@@ -3,9 +3,9 @@
 #include <array>
 
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
-#include "register/testo.h"
 #include "register_support.h"
 
 namespace {
@@ -70,13 +70,13 @@ TEST(RegisterFuzzFindings, EveryCodeTheToolAcceptsIsFoundByDecoding) {
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
         Finestra finestra;
         NODREL1::CollegaFinestra(&finestra);
-        const std::u16string base = u"RSSMRA80A01" + nodrel::Utf16(c.codice);
+        const std::u16string base = u"RSSMRA80A01" + NODREL1::Utf16(c.codice);
         NODREL1::EstraiDati(base + NODREL1::CarattereControllo(base));
         NODREL1::CollegaFinestra(nullptr);
         NODREL1::RsComuni.reset();
         NODREL1::DbComuni.reset();
-        EXPECT_TRUE(finestra.messaggi.empty()) << nodrel::Utf8(finestra.messaggi.front());
-        EXPECT_EQ(finestra.campi[static_cast<std::size_t>(Campo::Text8)], nodrel::Utf16(c.codice));
+        EXPECT_TRUE(finestra.messaggi.empty()) << NODREL1::Utf8(finestra.messaggi.front());
+        EXPECT_EQ(finestra.campi[static_cast<std::size_t>(Campo::Text8)], NODREL1::Utf16(c.codice));
         EXPECT_EQ(finestra.campi[static_cast<std::size_t>(Campo::Text5)], u"ROMA");
     }
 }

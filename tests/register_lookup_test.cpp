@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 #include "register/comuni.h"
-#include "register/testo.h"
 #include "register_support.h"
 
 namespace {
@@ -56,7 +56,7 @@ TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
         {u"VIGNOLA", {u"L885", u"VIGNOLA", u"MO"}},
     };
     for (const auto& [testo, atteso] : casi) {
-        SCOPED_TRACE(nodrel::Utf8(testo));
+        SCOPED_TRACE(NODREL1::Utf8(testo));
         ASSERT_TRUE(NODREL1::CercaPerNome(testo));
         EXPECT_EQ(Corrente(), atteso);
     }
@@ -81,7 +81,7 @@ TEST_F(RegisterLookup, CodeSearchIsExactAndNeverFallsBack) {
     // H499 lies just before H500, Z405 just after Z404; the rest are near misses.
     for (const std::u16string codice :
          {u"H499", u"Z405", u"A000", u"Z999", u"h501", u"H50", u"H5010", u"H501 ", u""}) {
-        SCOPED_TRACE(nodrel::Utf8(codice));
+        SCOPED_TRACE(NODREL1::Utf8(codice));
         ASSERT_TRUE(NODREL1::CercaPerCodice(u"H501"));
         EXPECT_FALSE(NODREL1::CercaPerCodice(codice));
         NessunRecord();

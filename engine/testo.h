@@ -1,11 +1,11 @@
 #pragma once
 
-// Conversions between the UTF-16 text of the program and the UTF-8 text of the register file.
+// Conversions between the UTF-16 text of the program and the UTF-8 text of files.
 
 #include <string>
 #include <string_view>
 
-namespace nodrel {
+namespace NODREL1 {
 
 // Text that cannot be converted (an unpaired surrogate, a broken UTF-8 sequence) becomes U+FFFD,
 // so that nothing read from a damaged file or typed by the user can stop a conversion.
@@ -18,4 +18,4 @@ bool Utf8Valido(std::string_view testo);
 // Number of characters (code points) of valid UTF-8 text.
 std::size_t ContaCaratteri(std::string_view testo);
 
-}  // namespace nodrel
+}  // namespace NODREL1

@@ -1,6 +1,6 @@
-#include "register/testo.h"
+#include "engine/testo.h"
 
-namespace nodrel {
+namespace NODREL1 {
 
 namespace {
 
@@ -128,4 +128,4 @@ std::size_t ContaCaratteri(std::string_view testo) {
     return n;
 }
 
-}  // namespace nodrel
+}  // namespace NODREL1
