@@ -1,83 +1,82 @@
 // Whether a typed code is a code at all: its shape, its date fields and its check character.
 
+#include <algorithm>
 #include <array>
+#include <bit>
 
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 
 namespace NODREL1 {
 
 namespace {
 
-constexpr std::size_t kLunghezzaPersonale = 16;
-constexpr std::size_t kLunghezzaNumerica = 11;
+// What each position of a personal code holds: a letter, or a digit (which an omocode may
+// write as a letter).
+constexpr unsigned char L = Tabella::kLettera;
+constexpr unsigned char C = Tabella::kCifra;
+constexpr std::array<unsigned char, kLunghezzaPersonale> kPosizioni = {L, L, L, L, L, L, C, C,
+                                                                       L, C, C, L, C, C, C, L};
 
-// Positions (from 0) where an omocode may put a letter in place of a digit.
-constexpr std::array<bool, kLunghezzaPersonale> kCifra = {false, false, false, false, false, false,
-                                                          true,  true,  false, true,  true,  false,
-                                                          true,  true,  true,  false};
-
-// The values of A..Z and 0..9 at odd positions (counted from 1); at even positions a letter is
-// worth its place in the alphabet and a digit itself.
-constexpr std::array<int, 26> kDispariLettere = {1,  0,  5, 7, 9, 13, 15, 17, 19, 21, 2,  4,  18,
-                                                 20, 11, 3, 6, 8, 12, 14, 16, 10, 22, 25, 24, 23};
-constexpr std::array<int, 10> kDispariCifre = {1, 0, 5, 7, 9, 13, 15, 17, 19, 21};
-
-bool Lettera(char16_t c) {
-    return c >= u'A' && c <= u'Z';
-}
 bool Cifra(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-// The check letter of fifteen upper-case letters and digits.
-char16_t Controllo(const char16_t* c) {
-    int totale = 0;
-    for (std::size_t i = 0; i < 15; ++i) {
-        const bool lettera = Lettera(c[i]);
-        const int indice = lettera ? c[i] - u'A' : c[i] - u'0';
-        if (i % 2 == 0) {
-            totale += lettera ? kDispariLettere[static_cast<std::size_t>(indice)]
-                              : kDispariCifre[static_cast<std::size_t>(indice)];
-        } else {
-            totale += indice;
-        }
-    }
-    return static_cast<char16_t>(u'A' + totale % 26);
-}
-
-int Numero(char16_t decine, char16_t unita) {
-    return CifraOmocodice(decine) * 10 + CifraOmocodice(unita);
-}
-
-Esame EsaminaPersonale(const char16_t* c) {
+template <class Carattere>
+Esame Personale(const Carattere* c) {
     Esame e;
+    // Every position is looked at, without a branch, and the first wrong one is found after.
+    unsigned sbagliate = 0;
+    unsigned omocodici = 0;
     for (std::size_t i = 0; i < kLunghezzaPersonale; ++i) {
-        const bool buono =
-            kCifra[i] ? Cifra(c[i]) || kOmocodici.find(c[i]) != kOmocodici.npos : Lettera(c[i]);
-        if (!buono) {
-            e.difetto = Difetto::Carattere;
-            e.posizione = static_cast<int>(i) + 1;
-            return e;
-        }
-        e.omocodico = e.omocodico || (kCifra[i] && !Cifra(c[i]));
+        const unsigned classe = Classe(c[i]);
+        sbagliate |= unsigned{(classe & kPosizioni[i]) == 0} << i;
+        omocodici |= classe & (kPosizioni[i] == C ? Tabella::kOmocodice : 0);
     }
-    if (kLettereMese.find(c[8]) == kLettereMese.npos) {
+    if (sbagliate != 0) {
+        e.difetto = Difetto::Carattere;
+        e.posizione = std::countr_zero(sbagliate) + 1;
+        return e;
+    }
+    e.omocodico = omocodici != 0;
+    if (!kTabellaCodice.mese[c[8]]) {
         e.difetto = Difetto::Mese;
         return e;
     }
     // A woman's day is raised by 40.
-    const int giorno = Numero(c[9], c[10]);
+    const int giorno = kTabellaCodice.cifra[c[9]] * 10 + kTabellaCodice.cifra[c[10]];
     if (!((giorno >= 1 && giorno <= 31) || (giorno >= 41 && giorno <= 71))) {
         e.difetto = Difetto::Giorno;
         return e;
     }
-    const char16_t atteso = Controllo(c);
+    // The check letter of the first fifteen, computed over them as typed.
+    int totale = 0;
+    for (std::size_t i = 0; i < 15; i += 2) {
+        totale += kTabellaCodice.dispari[c[i]];
+    }
+    for (std::size_t i = 1; i < 15; i += 2) {
+        totale += kTabellaCodice.pari[c[i]];
+    }
+    const auto atteso = static_cast<char16_t>(u'A' + totale % 26);
     if (c[15] != atteso) {
         e.difetto = Difetto::Controllo;
         e.atteso = atteso;
     }
     return e;
+}
+
+// Letters in base 26, digits (omocode letters read as theirs) in base 10: 26^8 * 10^7 is below
+// 2^63, so numeric codes can take the top bit.
+template <class Carattere>
+std::uint64_t ChiavePersonale(const Carattere* c) {
+    std::uint64_t chiave = 0;
+    for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
+        chiave = kPosizioni[i] == L
+                     ? chiave * 26 + static_cast<std::uint64_t>(c[i] - 'A')
+                     : chiave * 10 + static_cast<std::uint64_t>(kTabellaCodice.cifra[c[i]]);
+    }
+    return chiave + 1;
 }
 
 // Eleven digits: the last is the check digit of the first ten (the Luhn rule).
@@ -107,38 +106,71 @@ Esame EsaminaNumerico(const char16_t* c) {
 
 }  // namespace
 
-int CifraOmocodice(char16_t c) {
-    if (Cifra(c)) {
-        return c - u'0';
+void CodiceCompatto::Aggiungi(char16_t x) {
+    if (n < c.size()) {
+        c[n] = x >= u'a' && x <= u'z' ? static_cast<char16_t>(x - u'a' + u'A') : x;
     }
-    const auto p = kOmocodici.find(c);
-    return p == kOmocodici.npos ? -1 : static_cast<int>(p);
+    ++n;
 }
 
-Esame EsaminaCodice(std::u16string_view codice) {
-    // Blanks removed and letters upper-cased into a buffer one longer than the longest code, so
-    // that a longer text is known to be one without being copied.
-    std::array<char16_t, kLunghezzaPersonale + 1> c{};
-    std::size_t n = 0;
+CodiceCompatto Compatta(std::u16string_view codice) {
+    CodiceCompatto k;
     for (char16_t x : codice) {
-        if (x == u' ') {
-            continue;
+        if (x != u' ') {
+            k.Aggiungi(x);
         }
-        if (n == c.size()) {
-            break;
-        }
-        c[n++] = x >= u'a' && x <= u'z' ? static_cast<char16_t>(x - u'a' + u'A') : x;
     }
-    if (n == kLunghezzaPersonale) {
-        return EsaminaPersonale(c.data());
+    return k;
+}
+
+CodiceCompatto Compatta(std::string_view utf8) {
+    // Any other character is wrong wherever it stands; only its position needs the decoding.
+    if (std::any_of(utf8.begin(), utf8.end(), [](char b) { return (b & 0x80) != 0; })) {
+        return Compatta(Utf16(utf8));
+    }
+    CodiceCompatto k;
+    for (char b : utf8) {
+        if (b != ' ') {
+            k.Aggiungi(static_cast<char16_t>(b));
+        }
+    }
+    return k;
+}
+
+Esame Esamina(const CodiceCompatto& k) {
+    if (k.n == kLunghezzaPersonale) {
+        return Personale(k.c.data());
     }
     // Eleven characters starting with a digit are a numeric code; any other length is no code.
-    if (n == kLunghezzaNumerica && Cifra(c[0])) {
-        return EsaminaNumerico(c.data());
+    if (k.n == kLunghezzaNumerica && Cifra(k.c[0])) {
+        return EsaminaNumerico(k.c.data());
     }
     Esame e;
     e.difetto = Difetto::Lunghezza;
     return e;
+}
+
+Esame EsaminaPersonale(const unsigned char* codice) {
+    return Personale(codice);
+}
+
+std::uint64_t Chiave(const CodiceCompatto& k, bool numerico) {
+    if (!numerico) {
+        return ChiavePersonale(k.c.data());
+    }
+    std::uint64_t chiave = 0;
+    for (std::size_t i = 0; i < kLunghezzaNumerica - 1; ++i) {
+        chiave = chiave * 10 + static_cast<std::uint64_t>(k.c[i] - u'0');
+    }
+    return chiave | (std::uint64_t{1} << 63);
+}
+
+std::uint64_t Chiave(const unsigned char* codice) {
+    return ChiavePersonale(codice);
+}
+
+Esame EsaminaCodice(std::u16string_view codice) {
+    return Esamina(Compatta(codice));
 }
 
 std::u16string CodiceNormale(std::u16string_view codice) {
@@ -154,7 +186,7 @@ std::u16string CodiceNormale(std::u16string_view codice) {
 
 std::u16string SenzaOmocodia(std::u16string codice) {
     for (std::size_t i = 0; i < codice.size() && i < kLunghezzaPersonale; ++i) {
-        if (kCifra[i] && !Cifra(codice[i])) {
+        if (kPosizioni[i] == C && !Cifra(codice[i])) {
             const int cifra = CifraOmocodice(codice[i]);
             if (cifra >= 0) {
                 codice[i] = static_cast<char16_t>(u'0' + cifra);

@@ -30,25 +30,19 @@ std::u16string DueCifre(int n) {
 
 }  // namespace
 
-void EstraiDati(const std::u16string& codice) {
-    Finestra& f = FinestraPrincipale();
+std::optional<DatiCodice> LeggiCodice(std::u16string_view codice) {
     const Esame esame = EsaminaCodice(codice);
     if (!esame.Corretto() || esame.numerico) {
-        // The code stays, selected: one wrong character does not cost the whole code.
-        f.MsgBox(kMsgCodiceNonValido);
-        f.DaiFuoco(Campo::Text1);
-        f.SelezionaTutto(Campo::Text1);
-        return;
+        return std::nullopt;
     }
     const std::u16string testo = SenzaOmocodia(CodiceNormale(codice));
-
-    f.ImpostaTesto(Campo::Text2, SenzaRiempitivo(testo.substr(0, 3), CodiceCognome));
-    f.ImpostaTesto(Campo::Text3, SenzaRiempitivo(testo.substr(3, 3), CodiceNome));
-
+    DatiCodice d;
+    d.cognome = SenzaRiempitivo(testo.substr(0, 3), CodiceCognome);
+    d.nome = SenzaRiempitivo(testo.substr(3, 3), CodiceNome);
     // Women's days are raised by 40.
     int giorno = (testo[9] - u'0') * 10 + (testo[10] - u'0');
-    f.SelezionaSesso(giorno > 40 ? 1 : 0);
-    if (giorno > 40) {
+    d.donna = giorno > 40;
+    if (d.donna) {
         giorno -= 40;
     }
     const int mese = static_cast<int>(kLettereMese.find(testo[8])) + 1;
@@ -59,10 +53,27 @@ void EstraiDati(const std::u16string& codice) {
     const int oggiNumero = static_cast<int>(oggi.year()) * 10000 +
                            static_cast<int>(static_cast<unsigned>(oggi.month())) * 100 +
                            static_cast<int>(static_cast<unsigned>(oggi.day()));
-    const int secolo = (2000 + anno) * 10000 + mese * 100 + giorno <= oggiNumero ? 2000 : 1900;
-    const std::u16string aaaa = DueCifre((secolo + anno) / 100) + DueCifre(anno);
-    f.ImpostaTesto(Campo::Text7, DueCifre(giorno) + u"/" + DueCifre(mese) + u"/" + aaaa);
-    const std::u16string comune = testo.substr(11, 4);
+    const int secolo = (2000 + anno) * 10000 + mese * 100 + giorno <= oggiNumero ? 20 : 19;
+    d.data = DueCifre(giorno) + u"/" + DueCifre(mese) + u"/" + DueCifre(secolo) + DueCifre(anno);
+    d.catastale = testo.substr(11, 4);
+    return d;
+}
+
+void EstraiDati(const std::u16string& codice) {
+    Finestra& f = FinestraPrincipale();
+    const std::optional<DatiCodice> dati = LeggiCodice(codice);
+    if (!dati) {
+        // The code stays, selected: one wrong character does not cost the whole code.
+        f.MsgBox(kMsgCodiceNonValido);
+        f.DaiFuoco(Campo::Text1);
+        f.SelezionaTutto(Campo::Text1);
+        return;
+    }
+    f.ImpostaTesto(Campo::Text2, dati->cognome);
+    f.ImpostaTesto(Campo::Text3, dati->nome);
+    f.SelezionaSesso(dati->donna ? 1 : 0);
+    f.ImpostaTesto(Campo::Text7, dati->data);
+    const std::u16string& comune = dati->catastale;
 
     // Nothing on the decoding path traps register errors, so they are reported here and end it.
     try {

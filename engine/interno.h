@@ -2,12 +2,16 @@
 
 // Helpers shared by the engine's sources; not part of its public interface.
 
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace NODREL1 {
+
+struct Esame;
 
 inline constexpr std::u16string_view kLettereMese = u"ABCDEHLMPRST";
 // The letters that stand for 0 to 9 in an omocode.
@@ -29,9 +33,87 @@ int MeseDellaData(const std::u16string& data);
 // looked at.
 std::optional<std::chrono::year_month_day> LeggiData(std::u16string_view data);
 
+// What each character below 256 is worth to the rules of a code, looked up once per character
+// without a branch: lists of codes are checked by the million.
+struct Tabella {
+    static constexpr unsigned char kLettera = 1;
+    static constexpr unsigned char kCifra = 2;      // a digit, or a letter that may stand for one
+    static constexpr unsigned char kOmocodice = 4;  // a letter that may stand for a digit
+
+    unsigned char classe[256] = {};
+    signed char cifra[256] = {};  // a digit's value, or the digit an omocode letter stands for
+    bool mese[256] = {};
+    signed char dispari[256] = {};  // value at odd positions (counted from 1) for the check
+    signed char pari[256] = {};     // and at even ones
+
+    constexpr Tabella() {
+        // The values of A..Z and 0..9 at odd positions; at even positions a letter is worth its
+        // place in the alphabet and a digit itself.
+        constexpr signed char kDispariLettere[26] = {1,  0,  5,  7,  9,  13, 15, 17, 19,
+                                                     21, 2,  4,  18, 20, 11, 3,  6,  8,
+                                                     12, 14, 16, 10, 22, 25, 24, 23};
+        constexpr signed char kDispariCifre[10] = {1, 0, 5, 7, 9, 13, 15, 17, 19, 21};
+        for (auto& c : cifra) {
+            c = -1;
+        }
+        for (int i = 0; i < 26; ++i) {
+            classe['A' + i] = kLettera;
+            dispari['A' + i] = kDispariLettere[i];
+            pari['A' + i] = static_cast<signed char>(i);
+        }
+        for (int i = 0; i < 10; ++i) {
+            const auto omocodice =
+                static_cast<unsigned char>(kOmocodici[static_cast<std::size_t>(i)]);
+            classe['0' + i] = kCifra;
+            classe[omocodice] = kLettera | kCifra | kOmocodice;
+            cifra['0' + i] = static_cast<signed char>(i);
+            cifra[omocodice] = static_cast<signed char>(i);
+            dispari['0' + i] = kDispariCifre[i];
+            pari['0' + i] = static_cast<signed char>(i);
+        }
+        for (char16_t m : kLettereMese) {
+            mese[m] = true;
+        }
+    }
+};
+inline constexpr Tabella kTabellaCodice;
+
+inline unsigned Classe(char16_t c) {
+    return c < 256 ? kTabellaCodice.classe[c] : 0;
+}
+inline unsigned Classe(unsigned char c) {
+    return kTabellaCodice.classe[c];
+}
+
 // The digit a date or municipality character of a code stands for (itself, or the digit of
 // an omocode letter); -1 for anything else.
-int CifraOmocodice(char16_t c);
+inline int CifraOmocodice(char16_t c) {
+    return c < 256 ? kTabellaCodice.cifra[c] : -1;
+}
+
+inline constexpr std::size_t kLunghezzaPersonale = 16;
+inline constexpr std::size_t kLunghezzaNumerica = 11;
+
+// A typed code with blanks removed and letters upper-cased, as far as the rules need it: one
+// character more than the longest code, so that a longer text is known to be one without
+// being copied. `n` counts every character.
+struct CodiceCompatto {
+    std::array<char16_t, kLunghezzaPersonale + 1> c{};
+    std::size_t n = 0;
+    void Aggiungi(char16_t x);
+};
+CodiceCompatto Compatta(std::u16string_view codice);
+// The same from UTF-8 bytes as read from a file; text that is no UTF-8 counts as U+FFFD.
+CodiceCompatto Compatta(std::string_view utf8);
+Esame Esamina(const CodiceCompatto& codice);
+// The same for sixteen characters already without blanks and in upper case, as most lines of a
+// list are: no copy needed.
+Esame EsaminaPersonale(const unsigned char* codice);
+
+// One number for each right code, the same for a code and its omocodes: the check character
+// follows from the rest and is left out. Never 0.
+std::uint64_t Chiave(const CodiceCompatto& codice, bool numerico);
+std::uint64_t Chiave(const unsigned char* codice);
 
 class Finestra;
 // The connected main window; raises an Errore when none is loaded.

@@ -50,6 +50,17 @@ struct Esame {
 // letters at positions 1-6, 9, 12 and 16, a month letter at 9, digits (or the omocode letters
 // L-V) at 7, 8, 10, 11 and 13-15, a day of 01-31 or 41-71 and its check letter.
 Esame EsaminaCodice(std::u16string_view codice);
+// What a right personal code carries.
+struct DatiCodice {
+    std::u16string cognome;  // the surname letters; a filler X is left out where it is one
+    std::u16string nome;     // the given-name letters, likewise
+    bool donna = false;
+    std::u16string data;       // GG/MM/AAAA, in the century that puts it latest, not ahead
+    std::u16string catastale;  // the municipality's code, omocode letters read as digits
+};
+// Decodes a right personal code; nullopt for anything else, numeric codes included.
+std::optional<DatiCodice> LeggiCodice(std::u16string_view codice);
+
 // The code as the rules read it: blanks removed, letters in upper case.
 std::u16string CodiceNormale(std::u16string_view codice);
 // A personal code with the omocode letters of its date and municipality read as digits.

@@ -78,7 +78,16 @@ scrivi("modulo", [(p[0] + " " + p[4], campi(*p)) for p in persone])
 
 testi("estrai", ["RSSMRA80A01H501U", "RSS MRA 80A01 H501 U", "  RSSMRA80 A01H501U ",
                  "BNCLRA85M41Z404W", "VRDGPP13A01M206Q", "RSSMRA80A01H501V", "RSSMRA80A01H501u",
-                 " ", "RSSMRA80A01H501", "RSSMRA80A01H499" + "Q"])
+                 " ", "RSSMRA80A01H501", "RSSMRA80A01H499" + "Q", "RSSMRA80A01H50MM",
+                 "rssmraulalmhrlmd", "01234567897", "FOXLCU66C17F205Z"])
+
+# A list: its first byte says where the text is cut in two.
+elenchi = [
+    "codice;nome\r\nRSSMRA80A01H501U;Mario\r\nRSSMRA80A01H50MM\r\n\r\nJ\r\n",
+    "\ufeff\"rss mra 80a01 h501 u\",x\n01234567897\n01234567890\nRSSMRA80Z01H501Q\nRSSMRA80A99H501Y",
+    "RSSMRA80A01H5\u00c01U\tx\nRSS\"X\n" + "RSSMRA80A01H501U" * 300 + "\n",
+]
+scrivi("elenco", [(e[:20], bytes([i * 7]) + e.encode()) for i, e in enumerate(elenchi)])
 
 intestazione = "COMU_COD,COMU_DESCR,COMU_PROV\n"
 liste = [

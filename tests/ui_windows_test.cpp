@@ -343,6 +343,7 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
         {"mncalcola", "&Calcola Codice Fiscale"},
         {"mncontrolla", "C&ontrolla Codice Fiscale"},
         {"mnestraii", "&Estrai Dati dal Codice Fiscale"},
+        {"mnelenco", "&Verifica elenco..."},
         {"mninfo", "&?"},
         {"mninformazioni", "&Informazioni"},
     };

@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "engine/nodrel1.h"
+#include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
@@ -69,6 +70,10 @@ void Form2::mncancella_Click() {
 
 void Form2::mnesci_Click() {
     close();
+}
+
+void Form2::mnelenco_Click() {
+    Form4::Mostra(this);
 }
 
 void Form2::mninformazioni_Click() {

@@ -207,6 +207,7 @@ void Form2::CreaMenu() {
     voce(mnstrumenti, "mncalcola", "&Calcola Codice Fiscale", &Form2::mncalcola_Click);
     voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click);
     voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click);
+    voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click);
     QMenu* mninfo = menu("mninfo", "&?");
     voce(mninfo, "mninformazioni", "&Informazioni", &Form2::mninformazioni_Click);
 }

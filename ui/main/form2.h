@@ -47,6 +47,7 @@ public:
     void mncalcola_Click();
     void mncontrolla_Click();
     void mnestraii_Click();
+    void mnelenco_Click();
     void mninformazioni_Click();
 
     // Key handlers of the fields.

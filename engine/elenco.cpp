@@ -1,0 +1,336 @@
+#include "engine/elenco.h"
+
+#include <charconv>
+
+#include "engine/interno.h"
+#include "engine/testo.h"
+
+namespace NODREL1 {
+
+namespace {
+
+void AggiungiNumero(std::string& out, std::uint64_t n) {
+    char cifre[20];
+    const auto fine = std::to_chars(cifre, cifre + sizeof cifre, n).ptr;
+    out.append(cifre, fine);
+}
+
+bool Semplice(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b >= 0x20 && b < 0x7F && c != '"' && c != ';';
+}
+
+// A CSV field: as it is when it is plain ASCII; otherwise as valid UTF-8 without control
+// characters, in quotes when it holds a quote or a separator.
+void AggiungiCampo(std::string& out, std::string_view testo) {
+    bool semplice = true;
+    for (char c : testo) {
+        semplice = semplice && Semplice(c);
+    }
+    if (semplice) {
+        out += testo;
+        return;
+    }
+    std::u16string t = Utf16(testo);
+    bool virgolette = false;
+    for (char16_t& c : t) {
+        if (c < 0x20 || c == 0x7F) {
+            c = 0xFFFD;
+        }
+        virgolette = virgolette || c == u'"' || c == u';';
+    }
+    if (!virgolette) {
+        out += Utf8(t);
+        return;
+    }
+    out += '"';
+    for (char c : Utf8(t)) {
+        out += c;
+        if (c == '"') {
+            out += '"';
+        }
+    }
+    out += '"';
+}
+
+void AggiungiCampo(std::string& out, std::u16string_view testo) {
+    AggiungiCampo(out, Utf8(testo));
+}
+
+void AggiungiMotivo(std::string& out, const VoceElenco& v) {
+    const Esame& e = v.esame;
+    switch (e.difetto) {
+        case Difetto::Lunghezza:
+            out += "lunghezza errata";
+            return;
+        case Difetto::Carattere:
+            out += "carattere non ammesso in posizione ";
+            AggiungiNumero(out, static_cast<std::uint64_t>(e.posizione));
+            return;
+        case Difetto::Mese:
+            out += "mese non valido";
+            return;
+        case Difetto::Giorno:
+            out += "giorno non valido";
+            return;
+        case Difetto::Controllo:
+            if (e.numerico) {
+                out += "cifra di controllo errata";
+            } else {
+                out += "carattere di controllo errato (atteso ";
+                out += static_cast<char>(e.atteso);
+                out += ')';
+            }
+            return;
+        case Difetto::Nessuno:
+            break;
+    }
+    const std::size_t inizio = out.size();
+    auto nota = [&](std::string_view testo) {
+        if (out.size() > inizio) {
+            out += ", ";
+        }
+        out += testo;
+    };
+    if (e.omocodico) {
+        nota("omocodico");
+    }
+    if (v.duplicatoDi != 0) {
+        nota("duplicato della riga ");
+        AggiungiNumero(out, v.duplicatoDi);
+    }
+    if (v.comuneSconosciuto) {
+        nota("comune non in elenco");
+    }
+}
+
+void AggiungiRiga(std::string& out, std::uint64_t riga, std::string_view codice) {
+    AggiungiNumero(out, riga);
+    out += ';';
+    AggiungiCampo(out, codice);
+    out += ';';
+}
+
+}  // namespace
+
+std::size_t CodiciVisti::Indice(std::uint64_t chiave) const {
+    // Fibonacci hashing spreads keys that differ only in their last digits.
+    return static_cast<std::size_t>((chiave * 0x9E3779B97F4A7C15u) >> (64 - bit_));
+}
+
+void CodiciVisti::Anticipa(std::uint64_t chiave) const {
+    if (!posti_.empty()) {
+        __builtin_prefetch(&posti_[Indice(chiave)]);
+    }
+}
+
+std::uint64_t CodiciVisti::Registra(std::uint64_t chiave, std::uint64_t riga) {
+    if (10 * (usati_ + 1) > 7 * posti_.size()) {
+        Cresci();
+    }
+    const std::size_t maschera = posti_.size() - 1;
+    for (std::size_t i = Indice(chiave);; i = (i + 1) & maschera) {
+        Posto& p = posti_[i];
+        if (p.chiave == chiave) {
+            return p.riga;
+        }
+        if (p.chiave == 0) {
+            p = {chiave, riga};
+            ++usati_;
+            return 0;
+        }
+    }
+}
+
+void CodiciVisti::Cresci() {
+    std::vector<Posto> vecchi = std::move(posti_);
+    bit_ = vecchi.empty() ? 10 : bit_ + 1;
+    posti_.assign(std::size_t{1} << bit_, Posto{});
+    usati_ = 0;
+    for (const Posto& p : vecchi) {
+        if (p.chiave != 0) {
+            Registra(p.chiave, p.riga);
+        }
+    }
+}
+
+ElencoCodici::ElencoCodici(ComuneNoto comuneNoto) : comuneNoto_(std::move(comuneNoto)) {}
+
+void ElencoCodici::Trattieni(std::string_view parte) {
+    if (resto_.size() < kRigaMassima) {
+        resto_.append(parte.substr(0, kRigaMassima - resto_.size()));
+    }
+}
+
+std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
+    std::size_t n = 0;
+    while (n < kLotto) {
+        Riga& r = lotto_[n];
+        // The common line, sixteen capitals and digits and its end, is a code as it stands: it
+        // has no blank, quote or separator to take off.
+        if (!primaRiga_ && pezzo.size() > kLunghezzaPersonale &&
+            pezzo[kLunghezzaPersonale] == '\n') {
+            const auto* p = reinterpret_cast<const unsigned char*>(pezzo.data());
+            bool semplice = true;
+            for (std::size_t i = 0; i < kLunghezzaPersonale; ++i) {
+                semplice = semplice && Classe(p[i]) != 0;  // a capital or a digit
+            }
+            if (semplice) {
+                ++numero_;
+                r.codice = true;
+                r.voce.riga = numero_;
+                r.voce.codice = pezzo.substr(0, kLunghezzaPersonale);
+                r.voce.esame = EsaminaPersonale(p);
+                if (r.voce.esame.Corretto()) {
+                    r.chiave = Chiave(p);
+                    visti_.Anticipa(r.chiave);
+                }
+                pezzo.remove_prefix(kLunghezzaPersonale + 1);
+                ++n;
+                continue;
+            }
+        }
+        const std::size_t fine = pezzo.find('\n');
+        if (fine == std::string_view::npos) {
+            break;
+        }
+        ++numero_;
+        Giudica(pezzo.substr(0, fine), r);
+        if (r.codice && r.voce.esame.Corretto()) {
+            visti_.Anticipa(r.chiave);
+        }
+        pezzo.remove_prefix(fine + 1);
+        ++n;
+    }
+    return n;
+}
+
+void ElencoCodici::Giudica(std::string_view riga, Riga& r) {
+    r.codice = false;
+    if (riga.size() > kRigaMassima) {
+        riga = riga.substr(0, kRigaMassima);
+    }
+    if (!riga.empty() && riga.back() == '\r') {
+        riga.remove_suffix(1);
+    }
+    if (numero_ == 1 && riga.starts_with("\xEF\xBB\xBF")) {
+        riga.remove_prefix(3);
+    }
+    if (riga.find_first_not_of(" \t") == std::string_view::npos) {
+        return;
+    }
+    if (primaRiga_) {
+        primaRiga_ = false;
+        if (riga.find_first_of("0123456789") == std::string_view::npos) {
+            return;
+        }
+    }
+    std::string_view campo = riga.substr(0, riga.find_first_of(",;\t"));
+    auto spoglia = [&campo] {
+        const std::size_t inizio = campo.find_first_not_of(' ');
+        campo = inizio == std::string_view::npos
+                    ? std::string_view()
+                    : campo.substr(inizio, campo.find_last_not_of(' ') - inizio + 1);
+    };
+    spoglia();
+    if (campo.size() >= 2 && campo.front() == '"' && campo.back() == '"') {
+        campo = campo.substr(1, campo.size() - 2);
+        spoglia();
+    }
+    const CodiceCompatto k = Compatta(campo);
+    r.codice = true;
+    r.voce.riga = numero_;
+    r.voce.codice = campo;
+    r.voce.esame = Esamina(k);
+    if (r.voce.esame.Corretto()) {
+        r.chiave = Chiave(k, r.voce.esame.numerico);
+    }
+}
+
+bool ElencoCodici::Completa(Riga& r) {
+    if (!r.codice) {
+        return false;
+    }
+    VoceElenco& v = r.voce;
+    v.duplicatoDi = 0;
+    v.comuneSconosciuto = false;
+    ++totali_.codici;
+    if (!v.esame.Corretto()) {
+        ++totali_.errati;
+        return true;
+    }
+    ++totali_.corretti;
+    v.duplicatoDi = visti_.Registra(r.chiave, v.riga);
+    totali_.duplicati += v.duplicatoDi != 0;
+    if (comuneNoto_ && !v.esame.numerico) {
+        // The municipality is the last four digits of the key; at most one question to the
+        // register for each of the 26,000 codes there can be.
+        const std::uint64_t senzaCarattere = (r.chiave - 1);
+        const auto i = static_cast<std::size_t>(senzaCarattere % 26000);
+        if (comuni_[i] == 0) {
+            const char16_t catastale[4] = {
+                static_cast<char16_t>(u'A' + i / 1000), static_cast<char16_t>(u'0' + i / 100 % 10),
+                static_cast<char16_t>(u'0' + i / 10 % 10), static_cast<char16_t>(u'0' + i % 10)};
+            comuni_[i] = comuneNoto_(std::u16string_view(catastale, 4)) ? 1 : -1;
+        }
+        v.comuneSconosciuto = comuni_[i] < 0;
+    }
+    return true;
+}
+
+std::string Motivo(const VoceElenco& voce) {
+    std::string motivo;
+    AggiungiMotivo(motivo, voce);
+    return motivo;
+}
+
+void ScriviVerifica(std::string& out, const VoceElenco& voce) {
+    AggiungiRiga(out, voce.riga, voce.codice);
+    out += voce.esame.Corretto() ? "CORRETTO;" : "ERRATO;";
+    AggiungiMotivo(out, voce);
+    out += '\n';
+}
+
+void ScriviVerifica(std::string& out, std::uint64_t riga, std::string_view codice, bool corretto,
+                    std::string_view motivo) {
+    AggiungiRiga(out, riga, codice);
+    out += corretto ? "CORRETTO;" : "ERRATO;";
+    AggiungiCampo(out, motivo);
+    out += '\n';
+}
+
+void ScriviDecodifica(std::string& out, const VoceElenco& voce, const DatiCodice* dati,
+                      std::u16string_view comune, std::u16string_view provincia) {
+    AggiungiRiga(out, voce.riga, voce.codice);
+    if (dati != nullptr) {
+        AggiungiCampo(out, dati->cognome);
+        out += ';';
+        AggiungiCampo(out, dati->nome);
+        out += dati->donna ? ";F;" : ";M;";
+        AggiungiCampo(out, dati->data);
+        out += ';';
+        AggiungiCampo(out, comune);
+        out += ';';
+        AggiungiCampo(out, provincia);
+        out += ';';
+        AggiungiCampo(out, dati->catastale);
+    } else {
+        out += ";;;;;;";
+    }
+    out += '\n';
+}
+
+std::string TestoRiepilogo(const Riepilogo& r) {
+    std::string testo;
+    AggiungiNumero(testo, r.codici);
+    testo += " codici: ";
+    AggiungiNumero(testo, r.corretti);
+    testo += " corretti, ";
+    AggiungiNumero(testo, r.errati);
+    testo += " errati, ";
+    AggiungiNumero(testo, r.duplicati);
+    testo += " duplicati";
+    return testo;
+}
+
+}  // namespace NODREL1

@@ -1,0 +1,43 @@
+// A list of codes from any bytes, handed over in two pieces cut where the first byte says: the
+// lines and outcomes do not depend on the cut, and each outcome is that of the code alone.
+
+#include <string>
+#include <vector>
+
+#include "engine/elenco.h"
+#include "engine/testo.h"
+#include "fuzz/ingresso.h"
+
+namespace {
+
+std::string Verifica(std::string_view testo, std::size_t taglio) {
+    NODREL1::ElencoCodici elenco([](std::u16string_view c) { return c[3] != u'9'; });
+    std::string out;
+    auto voce = [&out](const NODREL1::VoceElenco& v) {
+        const NODREL1::Esame da_solo = NODREL1::EsaminaCodice(NODREL1::Utf16(v.codice));
+        fuzz::Esigi(v.esame.difetto == da_solo.difetto && v.esame.posizione == da_solo.posizione &&
+                        v.esame.atteso == da_solo.atteso && v.esame.omocodico == da_solo.omocodico,
+                    "a line's outcome is its code's");
+        NODREL1::ScriviVerifica(out, v);
+    };
+    elenco.Leggi(testo.substr(0, taglio), voce);
+    elenco.Leggi(testo.substr(taglio), voce);
+    elenco.Fine(voce);
+    const NODREL1::Riepilogo& r = elenco.Totali();
+    fuzz::Esigi(r.codici == r.corretti + r.errati && r.duplicati <= r.corretti,
+                "the counts add up");
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
+    if (n == 0) {
+        return 0;
+    }
+    const std::string_view testo(reinterpret_cast<const char*>(dati + 1), n - 1);
+    const std::size_t taglio = dati[0] % (testo.size() + 1);
+    fuzz::Esigi(Verifica(testo, taglio) == Verifica(testo, testo.size()),
+                "the lines do not depend on how the text comes");
+    return 0;
+}

@@ -1,0 +1,83 @@
+// The command line, as a shell runs it: no display, CSV on standard output, the summary on
+// standard error, and an exit status a script can test.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Esito {
+    int stato;
+    std::string out;
+    std::string err;
+};
+
+std::string Leggi(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs nodrel with `argomenti` under a shell, with no display to be had: a window, or anything
+// asking Qt for the screen, would make it fail.
+Esito Esegui(const std::string& argomenti, const std::string& ingresso = "") {
+    const fs::path cartella = fs::temp_directory_path() / "nodrel-cli";
+    fs::create_directories(cartella);
+    std::ofstream(cartella / "in.txt", std::ios::binary) << ingresso;
+    const std::string comando = "cd '" + cartella.string() +
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" +
+                                NODREL_ESEGUIBILE + "' " + argomenti +
+                                " < in.txt > out.txt 2> err.txt";
+    const int stato = std::system(comando.c_str());
+    return {WIFEXITED(stato) ? WEXITSTATUS(stato) : -1, Leggi(cartella / "out.txt"),
+            Leggi(cartella / "err.txt")};
+}
+
+TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
+    const std::string elenco = "codice\r\nRSSMRA80A01H501U\r\nRSSMRA80A01H50MM;omocodice\r\nJ\r\n";
+    const std::string verifica =
+        "riga;codice;esito;motivo\n"
+        "2;RSSMRA80A01H501U;CORRETTO;\n"
+        "3;RSSMRA80A01H50MM;CORRETTO;omocodico, duplicato della riga 2\n"
+        "4;J;ERRATO;lunghezza errata\n";
+    const std::string riepilogo = "3 codici: 2 corretti, 1 errati, 1 duplicati\n";
+    const struct {
+        std::string argomenti;
+        std::string ingresso;
+        int stato;
+        std::string out;
+        std::string err;
+    } casi[] = {
+        {"--verifica in.txt", elenco, 1, verifica, riepilogo},
+        {"--verifica -", elenco, 1, verifica, riepilogo},
+        {"--verifica", elenco, 1, verifica, riepilogo},
+        {"--verifica", "RSSMRA80A01H501U\n", 0,
+         "riga;codice;esito;motivo\n1;RSSMRA80A01H501U;CORRETTO;\n",
+         "1 codici: 1 corretti, 0 errati, 0 duplicati\n"},
+        {"--decodifica", "RSSMRA80A01H50MM\nJ", 1,
+         "riga;codice;cognome;nome;sesso;data;comune;provincia;codice_catastale\n"
+         "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n2;J;;;;;;;\n",
+         "2 codici: 1 corretti, 1 errati, 0 duplicati\n"},
+        {"--verifica manca.txt", "", 2, "",
+         "nodrel: impossibile leggere manca.txt: il file non esiste\n"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.argomenti);
+        const Esito e = Esegui(c.argomenti, c.ingresso);
+        EXPECT_EQ(e.stato, c.stato);
+        EXPECT_EQ(e.out, c.out);
+        EXPECT_EQ(e.err, c.err);
+    }
+    const Esito aiuto = Esegui("--help");
+    EXPECT_EQ(aiuto.stato, 0);
+    EXPECT_NE(aiuto.out.find("--verifica [FILE]"), std::string::npos);
+    EXPECT_NE(aiuto.out.find("--decodifica [FILE]"), std::string::npos);
+}
+
+}  // namespace

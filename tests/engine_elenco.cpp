@@ -1,0 +1,99 @@
+// Lists of codes: each line's outcome and reason, and the CSV written for them.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/elenco.h"
+
+namespace {
+
+using NODREL1::ElencoCodici;
+using NODREL1::VoceElenco;
+
+// The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown.
+std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20) {
+    ElencoCodici elenco([](std::u16string_view c) { return c != u"H499"; });
+    std::string out;
+    auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
+    for (std::size_t i = 0; i < testo.size(); i += pezzo) {
+        elenco.Leggi(testo.substr(i, pezzo), voce);
+    }
+    elenco.Fine(voce);
+    return out + NODREL1::TestoRiepilogo(elenco.Totali());
+}
+
+TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
+    const struct {
+        std::string riga;
+        std::string atteso;  // the CSV line, without its number
+    } casi[] = {
+        {"RSSMRA80A01H501U", "RSSMRA80A01H501U;CORRETTO;"},
+        {"RSSMRA80A01H50MM;Mario Rossi",
+         "RSSMRA80A01H50MM;CORRETTO;omocodico, duplicato della riga 2"},
+        {" \"rss mra 80a01 h501 u\" ,x", "rss mra 80a01 h501 u;CORRETTO;duplicato della riga 2"},
+        {"BNCLRA85M41Z404W\tBianchi", "BNCLRA85M41Z404W;CORRETTO;"},
+        {"RSSMRA80A01H499U\r", "RSSMRA80A01H499U;CORRETTO;comune non in elenco"},
+        {"01234567897", "01234567897;CORRETTO;"},
+        {"01234567890", "01234567890;ERRATO;cifra di controllo errata"},
+        {"J", "J;ERRATO;lunghezza errata"},
+        {"RSSMRA80A01H501XXXXXXXU", "RSSMRA80A01H501XXXXXXXU;ERRATO;lunghezza errata"},
+        {"RSSMRA8WA01H501U", "RSSMRA8WA01H501U;ERRATO;carattere non ammesso in posizione 8"},
+        {"RSSMRA801A1H501U", "RSSMRA801A1H501U;ERRATO;carattere non ammesso in posizione 9"},
+        {"RSSMRA80Z01H501Q", "RSSMRA80Z01H501Q;ERRATO;mese non valido"},
+        {"RSSMRA80A99H501Y", "RSSMRA80A99H501Y;ERRATO;giorno non valido"},
+        {"RSSMRA80A01H501V", "RSSMRA80A01H501V;ERRATO;carattere di controllo errato (atteso U)"},
+        {"RSSMRA80A01H5\xC3\x80"
+         "1U",
+         "RSSMRA80A01H5\xC3\x80"
+         "1U;ERRATO;carattere non ammesso in posizione 14"},
+        {"RS\xFF\"X", "\"RS\xEF\xBF\xBD\"\"X\";ERRATO;lunghezza errata"},
+        {std::string("RSS\0MRA", 7), "RSS\xEF\xBF\xBDMRA;ERRATO;lunghezza errata"},
+        {"   ", ""},  // a blank line is skipped
+    };
+    std::string testo = "Codice fiscale;Nome\n";  // a header: no digit at all
+    std::string atteso(NODREL1::kIntestazioneVerifica);
+    int numero = 1;
+    for (const auto& c : casi) {
+        testo += c.riga + "\n";
+        ++numero;
+        if (!c.atteso.empty()) {
+            atteso += std::to_string(numero) + ";" + c.atteso + "\n";
+        }
+    }
+    atteso += "17 codici: 6 corretti, 11 errati, 2 duplicati";
+    // The same however the text comes in: whole, or a byte at a time.
+    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
+    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
+}
+
+TEST(Elenco, FirstLineLastLineAndLongLines) {
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_EQ(Verifica(bom + "RSSMRA80A01H501U"),
+              "1;RSSMRA80A01H501U;CORRETTO;\n1 codici: 1 corretti, 0 errati, 0 duplicati");
+    EXPECT_EQ(Verifica("\n\nRSSMRA80A01H501V\r\n"),
+              "3;RSSMRA80A01H501V;ERRATO;carattere di controllo errato (atteso U)\n"
+              "1 codici: 0 corretti, 1 errati, 0 duplicati");
+    // A line of a megabyte is judged by its beginning, and shown by it.
+    const std::string lunga = "RSSMRA80A01H501U" + std::string(1 << 20, 'X') + "\nJ\n";
+    const std::string out = Verifica(lunga, 4096);
+    EXPECT_LT(out.size(), 8192u);
+    EXPECT_NE(out.find(";ERRATO;lunghezza errata\n2;J;ERRATO;"), std::string::npos);
+}
+
+TEST(Elenco, DecodingWritesWhatARightCodeCarries) {
+    NODREL1::FissaOggi(std::chrono::year{2026} / std::chrono::June / 15);
+    std::string out;
+    ElencoCodici elenco;
+    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", [&out](const VoceElenco& v) {
+        const auto dati = NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()));
+        NODREL1::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
+    });
+    NODREL1::FissaOggi(std::nullopt);
+    EXPECT_EQ(out,
+              "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n"
+              "2;BNCLRA05M41Z404E;BNC;LRA;F;01/08/2005;ROMA;RM;Z404\n"
+              "3;J;;;;;;;\n");
+}
+
+}  // namespace

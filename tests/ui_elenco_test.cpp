@@ -1,0 +1,78 @@
+// The window that checks a list: results in a table as they come, a way to stop, and a CSV.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "ui/elenco/form4.h"
+#include "ui/main/form2.h"
+#include "ui_harness.h"
+
+using nodrel::Form4;
+
+namespace {
+
+void Attendi(Form4* f) {
+    QElapsedTimer t;
+    t.start();
+    while (f->InCorso() && t.elapsed() < 20000) {
+        prova::Elabora();
+    }
+    prova::Elabora();
+}
+
+TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
+    nodrel::Form2* principale = prova::ApriPrincipale();
+    prova::Menu(principale, "mnelenco");
+    Form4* f = Form4::Istanza();
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(f->isVisible());
+
+    f->VerificaTesto("RSSMRA80A01H501U\nJ\nRSSMRA80A01H50MM\n");
+    Attendi(f);
+    EXPECT_EQ(f->Label1->text(), "3 codici: 2 corretti, 1 errati, 1 duplicati");
+    ASSERT_EQ(f->Grid1->model()->rowCount(), 3);
+    f->Grid1->sortByColumn(2, Qt::AscendingOrder);  // the wrong ones first
+    EXPECT_EQ(f->Grid1->model()->index(0, 3).data().toString(), "lunghezza errata");
+
+    // Saved in the order shown, through the save dialog.
+    QTemporaryDir cartella;
+    const QString file = cartella.filePath("risultati.csv");
+    QTimer::singleShot(0, [&file] {
+        auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialogo, nullptr);
+        dialogo->selectFile(file);
+        QMetaObject::invokeMethod(dialogo, "accept");
+    });
+    f->Command3->click();
+    QFile salvato(file);
+    ASSERT_TRUE(salvato.open(QIODevice::ReadOnly));
+    EXPECT_EQ(salvato.readAll(),
+              "riga;codice;esito;motivo\n2;J;ERRATO;lunghezza errata\n"
+              "1;RSSMRA80A01H501U;CORRETTO;\n"
+              "3;RSSMRA80A01H50MM;CORRETTO;omocodico, duplicato della riga 1\n");
+
+    // A long list goes on in the background, and stops on request.
+    QByteArray lungo;
+    for (int i = 0; i < 500000; ++i) {
+        lungo += "RSSMRA80A01H501U\n";
+    }
+    f->VerificaTesto(lungo);
+    EXPECT_TRUE(f->InCorso());
+    EXPECT_FALSE(f->Command3->isEnabled());
+    f->Command4->click();
+    Attendi(f);
+    EXPECT_TRUE(f->Label1->text().startsWith("Verifica interrotta: "))
+        << f->Label1->text().toStdString();
+    EXPECT_LT(f->Grid1->model()->rowCount(), 500000);
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+}  // namespace
