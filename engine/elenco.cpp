@@ -1,6 +1,8 @@
 #include "engine/elenco.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "engine/interno.h"
 #include "engine/testo.h"
@@ -20,14 +22,34 @@ bool Semplice(char c) {
     return b >= 0x20 && b < 0x7F && c != '"' && c != ';';
 }
 
+// Whether all of a text is plain, eight bytes at a time: no byte below 0x20 or above 0x7E, and
+// no quote or semicolon.
+bool Semplice(std::string_view testo) {
+    constexpr std::uint64_t kUno = 0x0101010101010101u;
+    constexpr std::uint64_t kAlto = 0x8080808080808080u;
+    auto zero = [](std::uint64_t x) { return (x - kUno) & ~x & kAlto; };
+    std::size_t i = 0;
+    for (; i + 8 <= testo.size(); i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, testo.data() + i, 8);
+        const std::uint64_t sotto = (x - kUno * 0x20) & ~x & kAlto;
+        const std::uint64_t sopra = ((x + kUno * (0x7F - 0x7E)) | x) & kAlto;
+        if ((sotto | sopra | zero(x ^ (kUno * '"')) | zero(x ^ (kUno * ';'))) != 0) {
+            return false;
+        }
+    }
+    for (; i < testo.size(); ++i) {
+        if (!Semplice(testo[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A CSV field: as it is when it is plain ASCII; otherwise as valid UTF-8 without control
 // characters, in quotes when it holds a quote or a separator.
 void AggiungiCampo(std::string& out, std::string_view testo) {
-    bool semplice = true;
-    for (char c : testo) {
-        semplice = semplice && Semplice(c);
-    }
-    if (semplice) {
+    if (Semplice(testo)) {
         out += testo;
         return;
     }
@@ -126,7 +148,7 @@ void CodiciVisti::Anticipa(std::uint64_t chiave) const {
 
 std::uint64_t CodiciVisti::Registra(std::uint64_t chiave, std::uint64_t riga) {
     if (10 * (usati_ + 1) > 7 * posti_.size()) {
-        Cresci();
+        Cresci(bit_ == 0 ? 10 : bit_ + 1);
     }
     const std::size_t maschera = posti_.size() - 1;
     for (std::size_t i = Indice(chiave);; i = (i + 1) & maschera) {
@@ -142,9 +164,19 @@ std::uint64_t CodiciVisti::Registra(std::uint64_t chiave, std::uint64_t riga) {
     }
 }
 
-void CodiciVisti::Cresci() {
+void CodiciVisti::Riserva(std::uint64_t quanti) {
+    int bit = std::max(bit_, 10);
+    while (10 * quanti > 7 * (std::uint64_t{1} << bit) && bit < 40) {
+        ++bit;
+    }
+    if (bit > bit_) {
+        Cresci(bit);
+    }
+}
+
+void CodiciVisti::Cresci(int bit) {
     std::vector<Posto> vecchi = std::move(posti_);
-    bit_ = vecchi.empty() ? 10 : bit_ + 1;
+    bit_ = bit;
     posti_.assign(std::size_t{1} << bit_, Posto{});
     usati_ = 0;
     for (const Posto& p : vecchi) {
@@ -156,6 +188,11 @@ void CodiciVisti::Cresci() {
 
 ElencoCodici::ElencoCodici(ComuneNoto comuneNoto) : comuneNoto_(std::move(comuneNoto)) {}
 
+void ElencoCodici::Prevedi(std::uint64_t byte) {
+    // A code takes seventeen bytes with its newline, at the least.
+    visti_.Riserva(byte / (kLunghezzaPersonale + 1));
+}
+
 void ElencoCodici::Trattieni(std::string_view parte) {
     if (resto_.size() < kRigaMassima) {
         resto_.append(parte.substr(0, kRigaMassima - resto_.size()));
@@ -166,23 +203,19 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
     std::size_t n = 0;
     while (n < kLotto) {
         Riga& r = lotto_[n];
-        // The common line, sixteen capitals and digits and its end, is a code as it stands: it
-        // has no blank, quote or separator to take off.
+        // The common line, sixteen characters and its end, is judged as it stands; only one
+        // with a character no code may hold (a blank, a quote, a separator, lower case) needs
+        // the full reading.
         if (!primaRiga_ && pezzo.size() > kLunghezzaPersonale &&
             pezzo[kLunghezzaPersonale] == '\n') {
-            const auto* p = reinterpret_cast<const unsigned char*>(pezzo.data());
-            bool semplice = true;
-            for (std::size_t i = 0; i < kLunghezzaPersonale; ++i) {
-                semplice = semplice && Classe(p[i]) != 0;  // a capital or a digit
-            }
-            if (semplice) {
+            r.voce.esame =
+                EsaminaPersonale(reinterpret_cast<const unsigned char*>(pezzo.data()), r.chiave);
+            if (r.voce.esame.difetto != Difetto::Carattere) {
                 ++numero_;
                 r.codice = true;
                 r.voce.riga = numero_;
                 r.voce.codice = pezzo.substr(0, kLunghezzaPersonale);
-                r.voce.esame = EsaminaPersonale(p);
                 if (r.voce.esame.Corretto()) {
-                    r.chiave = Chiave(p);
                     visti_.Anticipa(r.chiave);
                 }
                 pezzo.remove_prefix(kLunghezzaPersonale + 1);

@@ -39,6 +39,8 @@ public:
     std::uint64_t Registra(std::uint64_t chiave, std::uint64_t riga);
     // Asks the memory for the slot of `chiave` ahead of its Registra.
     void Anticipa(std::uint64_t chiave) const;
+    // Makes room for `quanti` codes at once, instead of growing step by step.
+    void Riserva(std::uint64_t quanti);
 
 private:
     struct Posto {
@@ -46,7 +48,7 @@ private:
         std::uint64_t riga = 0;
     };
     std::size_t Indice(std::uint64_t chiave) const;
-    void Cresci();
+    void Cresci(int bit);
 
     std::vector<Posto> posti_;
     std::size_t usati_ = 0;
@@ -74,6 +76,9 @@ public:
     void Fine(F&& voce);
 
     const Riepilogo& Totali() const { return totali_; }
+
+    // A text of `byte` bytes is coming (a file's size): room is made for its codes at once.
+    void Prevedi(std::uint64_t byte);
 
 private:
     static constexpr std::size_t kRigaMassima = 4096;
@@ -125,7 +130,10 @@ void ElencoCodici::Leggi(std::string_view pezzo, F&& voce) {
     for (;;) {
         const std::size_t n = Prepara(pezzo);
         for (std::size_t i = 0; i < n; ++i) {
-            if (Completa(lotto_[i])) {
+            Completa(lotto_[i]);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (lotto_[i].codice) {
                 voce(static_cast<const VoceElenco&>(lotto_[i].voce));
             }
         }

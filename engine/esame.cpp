@@ -23,8 +23,11 @@ bool Cifra(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
+// The outcome of sixteen characters, and with `chiave` the key of a right code: letters in base
+// 26, digits (omocode letters read as theirs) in base 10. 26^8 * 10^7 is below 2^63, so numeric
+// codes can take the top bit.
 template <class Carattere>
-Esame Personale(const Carattere* c) {
+Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
     Esame e;
     // Every position is looked at, without a branch, and the first wrong one is found after.
     unsigned sbagliate = 0;
@@ -39,44 +42,35 @@ Esame Personale(const Carattere* c) {
         e.posizione = std::countr_zero(sbagliate) + 1;
         return e;
     }
+    // From here every character is a capital or a digit.
     e.omocodico = omocodici != 0;
-    if (!kTabellaCodice.mese[c[8]]) {
+    const Tabella& t = kTabellaCodice;
+    if (!t.mese[c[8]]) {
         e.difetto = Difetto::Mese;
         return e;
     }
     // A woman's day is raised by 40.
-    const int giorno = kTabellaCodice.cifra[c[9]] * 10 + kTabellaCodice.cifra[c[10]];
+    const int giorno = t.cifra[c[9]] * 10 + t.cifra[c[10]];
     if (!((giorno >= 1 && giorno <= 31) || (giorno >= 41 && giorno <= 71))) {
         e.difetto = Difetto::Giorno;
         return e;
     }
     // The check letter of the first fifteen, computed over them as typed.
     int totale = 0;
-    for (std::size_t i = 0; i < 15; i += 2) {
-        totale += kTabellaCodice.dispari[c[i]];
-    }
-    for (std::size_t i = 1; i < 15; i += 2) {
-        totale += kTabellaCodice.pari[c[i]];
+    std::uint64_t k = 0;
+    for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
+        totale += i % 2 == 0 ? t.dispari[c[i]] : t.pari[c[i]];
+        k = kPosizioni[i] == L ? k * 26 + static_cast<std::uint64_t>(t.pari[c[i]])
+                               : k * 10 + static_cast<std::uint64_t>(t.cifra[c[i]]);
     }
     const auto atteso = static_cast<char16_t>(u'A' + totale % 26);
     if (c[15] != atteso) {
         e.difetto = Difetto::Controllo;
         e.atteso = atteso;
+    } else if (chiave != nullptr) {
+        *chiave = k + 1;
     }
     return e;
-}
-
-// Letters in base 26, digits (omocode letters read as theirs) in base 10: 26^8 * 10^7 is below
-// 2^63, so numeric codes can take the top bit.
-template <class Carattere>
-std::uint64_t ChiavePersonale(const Carattere* c) {
-    std::uint64_t chiave = 0;
-    for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
-        chiave = kPosizioni[i] == L
-                     ? chiave * 26 + static_cast<std::uint64_t>(c[i] - 'A')
-                     : chiave * 10 + static_cast<std::uint64_t>(kTabellaCodice.cifra[c[i]]);
-    }
-    return chiave + 1;
 }
 
 // Eleven digits: the last is the check digit of the first ten (the Luhn rule).
@@ -150,23 +144,21 @@ Esame Esamina(const CodiceCompatto& k) {
     return e;
 }
 
-Esame EsaminaPersonale(const unsigned char* codice) {
-    return Personale(codice);
+Esame EsaminaPersonale(const unsigned char* codice, std::uint64_t& chiave) {
+    return Personale(codice, &chiave);
 }
 
 std::uint64_t Chiave(const CodiceCompatto& k, bool numerico) {
     if (!numerico) {
-        return ChiavePersonale(k.c.data());
+        std::uint64_t chiave = 0;
+        Personale(k.c.data(), &chiave);
+        return chiave;
     }
     std::uint64_t chiave = 0;
     for (std::size_t i = 0; i < kLunghezzaNumerica - 1; ++i) {
         chiave = chiave * 10 + static_cast<std::uint64_t>(k.c[i] - u'0');
     }
     return chiave | (std::uint64_t{1} << 63);
-}
-
-std::uint64_t Chiave(const unsigned char* codice) {
-    return ChiavePersonale(codice);
 }
 
 Esame EsaminaCodice(std::u16string_view codice) {

@@ -106,14 +106,13 @@ CodiceCompatto Compatta(std::u16string_view codice);
 // The same from UTF-8 bytes as read from a file; text that is no UTF-8 counts as U+FFFD.
 CodiceCompatto Compatta(std::string_view utf8);
 Esame Esamina(const CodiceCompatto& codice);
-// The same for sixteen characters already without blanks and in upper case, as most lines of a
-// list are: no copy needed.
-Esame EsaminaPersonale(const unsigned char* codice);
-
 // One number for each right code, the same for a code and its omocodes: the check character
 // follows from the rest and is left out. Never 0.
 std::uint64_t Chiave(const CodiceCompatto& codice, bool numerico);
-std::uint64_t Chiave(const unsigned char* codice);
+// Sixteen bytes judged as they stand, as most lines of a list can be: no copy needed. `chiave`
+// receives the key of a right code. An outcome of Difetto::Carattere says only that the bytes
+// are not sixteen capitals and digits.
+Esame EsaminaPersonale(const unsigned char* codice, std::uint64_t& chiave);
 
 class Finestra;
 // The connected main window; raises an Errore when none is loaded.

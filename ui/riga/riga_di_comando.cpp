@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,6 +103,13 @@ int Esegui(bool decodifica, const char* nomeFile) {
             return Trovato(*registro, catastale);
         })
                  : NODREL1::ElencoCodici::ComuneNoto());
+    if (!standard) {
+        std::error_code ec;
+        const auto dimensione = std::filesystem::file_size(nomeFile, ec);
+        if (!ec) {
+            elenco.Prevedi(dimensione);
+        }
+    }
     // Decoding names each municipality once, however often it comes.
     std::vector<std::optional<std::pair<std::u16string, std::u16string>>> comuni(
         decodifica ? 26 * 1000 : 0);

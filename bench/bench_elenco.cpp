@@ -1,0 +1,156 @@
+// The command line's --verifica on a file of ten million generated codes, beside two floors:
+// reading the same file (cat FILE > /dev/null), and a bare loop that only computes the check
+// characters of the codes already in memory. The file is made once, in the temporary directory,
+// and stays in the page cache between runs.
+//   bench_elenco [--benchmark_repetitions=3] [nodrel executable, by default the one built]
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "misura.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t kCodici = 10'000'000;
+std::string eseguibile = NODREL_ESEGUIBILE;
+
+// Values of A..Z then 0..9 at odd positions; at even ones a letter is its place, a digit itself.
+constexpr std::array<int, 36> kDispari = {1,  0,  5,  7, 9, 13, 15, 17, 19, 21, 2,  4,
+                                          18, 20, 11, 3, 6, 8,  12, 14, 16, 10, 22, 25,
+                                          24, 23, 1,  0, 5, 7,  9,  13, 15, 17, 19, 21};
+
+int Indice(char c) {
+    return c >= 'A' ? c - 'A' : 26 + (c - '0');
+}
+
+char Controllo(const char* c) {
+    int totale = 0;
+    for (int i = 0; i < 15; ++i) {
+        totale += i % 2 == 0 ? kDispari[static_cast<std::size_t>(Indice(c[i]))]
+                             : (c[i] >= 'A' ? c[i] - 'A' : c[i] - '0');
+    }
+    return static_cast<char>('A' + totale % 26);
+}
+
+// Eight right codes in ten, one an omocode, one with a wrong check letter; none repeated.
+const fs::path& File() {
+    static const fs::path file = [] {
+        const fs::path p = fs::temp_directory_path() / "nodrel-bench-10M.txt";
+        if (fs::exists(p) && fs::file_size(p) == static_cast<std::uintmax_t>(kCodici) * 17) {
+            return p;
+        }
+        std::mt19937_64 caso(20261207);
+        std::string testo;
+        testo.reserve(static_cast<std::size_t>(kCodici) * 17);
+        char c[17];
+        c[16] = '\n';
+        for (std::int64_t n = 0; n < kCodici; ++n) {
+            const std::uint64_t x = caso();
+            for (int i = 0; i < 6; ++i) {
+                c[i] = static_cast<char>('A' + (x >> (5 * i)) % 26);
+            }
+            std::snprintf(c + 6, 11, "%02d%c%02d%c%03d", static_cast<int>(n % 100),
+                          "ABCDEHLMPRST"[n % 12],
+                          static_cast<int>(1 + (x >> 32) % 31 + (n % 2) * 40),
+                          "ABCDEFGHILMZ"[(x >> 40) % 12], static_cast<int>(n / 100 % 1000));
+            if (n % 10 == 1) {
+                c[14] = "LMNPQRSTUV"[c[14] - '0'];
+            }
+            c[15] = Controllo(c);
+            if (n % 10 == 2) {
+                c[15] = c[15] == 'Z' ? 'A' : static_cast<char>(c[15] + 1);
+            }
+            testo.append(c, 17);
+        }
+        std::ofstream(p, std::ios::binary) << testo;
+        return p;
+    }();
+    return file;
+}
+
+// Runs a program with its output thrown away, and times it.
+void Esegui(benchmark::State& state, std::vector<std::string> argomenti) {
+    std::vector<char*> argv;
+    for (std::string& a : argomenti) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    for (auto _ : state) {
+        posix_spawn_file_actions_t azioni;
+        posix_spawn_file_actions_init(&azioni);
+        posix_spawn_file_actions_addopen(&azioni, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&azioni, 2, "/dev/null", O_WRONLY, 0);
+        const auto inizio = std::chrono::steady_clock::now();
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, argv[0], &azioni, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("cannot start the program");
+            break;
+        }
+        int stato = 0;
+        waitpid(pid, &stato, 0);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count());
+        posix_spawn_file_actions_destroy(&azioni);
+    }
+    state.counters["codes/s"] =
+        benchmark::Counter(static_cast<double>(kCodici) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+}
+
+void Verifica(benchmark::State& state) {
+    Esegui(state, {eseguibile, "--verifica", File().string()});
+}
+BENCHMARK(Verifica)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void Cat(benchmark::State& state) {
+    Esegui(state, {"cat", File().string()});
+}
+BENCHMARK(Cat)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void CheckCharacters(benchmark::State& state) {
+    std::ifstream in(File(), std::ios::binary);
+    const std::string testo{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (auto _ : state) {
+        const auto inizio = std::chrono::steady_clock::now();
+        std::uint64_t giusti = 0;
+        for (std::size_t i = 0; i + 17 <= testo.size(); i += 17) {
+            giusti += Controllo(&testo[i]) == testo[i + 15];
+        }
+        benchmark::DoNotOptimize(giusti);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - inizio).count());
+    }
+    state.counters["codes/s"] =
+        benchmark::Counter(static_cast<double>(kCodici) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+}
+BENCHMARK(CheckCharacters)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (argc > 1) {
+        eseguibile = argv[1];
+    }
+    File();
+    return misura::Esegui({
+        {"--verifica / cat FILE", "Verifica/iterations:3/manual_time",
+         "Cat/iterations:3/manual_time"},
+        {"--verifica / bare check-character loop", "Verifica/iterations:3/manual_time",
+         "CheckCharacters/iterations:3/manual_time"},
+    });
+}
