@@ -175,6 +175,8 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid1->verticalHeader()->hide();
+    // One line of text a row: a long list is read by scrolling.
+    Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
     Grid1->horizontalHeader()->setStretchLastSection(true);
     Grid1->setColumnWidth(0, 80);
     Grid1->setColumnWidth(1, 220);
