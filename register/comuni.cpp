@@ -423,11 +423,11 @@ public:
     }
 
 private:
-    using Valori = std::array<std::optional<std::u16string>, kColonne.size()>;
+    // Values as stored, converted only when read: the moves start from the stored keys.
+    using Valori = std::array<std::optional<std::string>, kColonne.size()>;
 
     struct Record {
         sqlite3_int64 rowid = 0;
-        std::string chiave[2];  // COMU_DESCR and COMU_COD as stored: where the moves start from
         Valori valori;
     };
 
@@ -435,12 +435,10 @@ private:
     static Record Leggi(sqlite3_stmt* s) {
         Record r;
         r.rowid = sqlite3_column_int64(s, 0);
-        r.chiave[0] = Testo(s, 1 + static_cast<int>(kDescr));
-        r.chiave[1] = Testo(s, 1 + static_cast<int>(kCod));
         for (std::size_t i = 0; i < kColonne.size(); ++i) {
             const int colonna = 1 + static_cast<int>(i);
             if (sqlite3_column_type(s, colonna) != SQLITE_NULL) {
-                r.valori[i] = Utf16(Testo(s, colonna));
+                r.valori[i] = std::string(Testo(s, colonna));
             }
         }
         return r;
@@ -451,7 +449,7 @@ private:
             throw Errore(NODREL1::kErrValoreMancante,
                          u"manca il valore della colonna " + std::u16string(kColonne[i]));
         }
-        return *valori[i];
+        return Utf16(*valori[i]);
     }
 
     void ControllaOrdine() const {
@@ -467,7 +465,7 @@ private:
         }
         sqlite3_stmt* s = muovi_[ordine_][verso].get();
         sqlite3_reset(s);
-        Lega(s, 1, record_->chiave[ordine_]);
+        Lega(s, 1, record_->valori[ordine_ == 0 ? kDescr : kCod].value_or(std::string()));
         sqlite3_bind_int64(s, 2, record_->rowid);
         if (Passo(s, kContesto)) {
             record_ = Leggi(s);
