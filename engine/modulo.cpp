@@ -140,4 +140,20 @@ bool CercaPerCodice(const std::u16string& codice) {
     return !(rs.Eof() || rs.NoMatch());
 }
 
+bool VaiAlSuccessivo() {
+    Recordset& rs = Cursore();
+    rs.MoveNext();
+    return !rs.Eof();
+}
+
+bool VaiAlPrecedente() {
+    Recordset& rs = Cursore();
+    rs.MovePrevious();
+    return !rs.Eof();
+}
+
+std::vector<Comune> CercaOmonimi(const std::u16string& nome) {
+    return Cursore().Omonimi(nome);
+}
+
 }  // namespace NODREL1

@@ -2,24 +2,47 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace NODREL1 {
 
-// A cursor on the municipality table: choose an order, seek one key, read the current record.
-// Every failure is raised as an Errore.
+// One record of the municipality table: a cadastral code under one of its names, valid from
+// `dal` to `al`. Dates are YYYY-MM-DD, so text order is time order.
+struct Comune {
+    std::u16string codice;     // COMU_COD
+    std::u16string nome;       // COMU_DESCR
+    std::u16string provincia;  // COMU_PROV
+    std::u16string dal;        // COMU_DAL: first day under this name
+    std::u16string al;         // COMU_AL: last day; 9999-12-31 while in force
+};
+
+// A cursor on the municipality table: choose an order, seek one key, move to the neighbouring
+// records, read the current record. Every failure is raised as an Errore.
+//
+// Name order is the names without regard to case; equal names, and a code's several records,
+// come in the table's own order, which puts the record in force today first.
 class Recordset {
 public:
     virtual ~Recordset() = default;
 
-    // Chooses the order ("COMU_DESCR" or "COMU_COD") that the next seek uses.
+    // Chooses the order ("COMU_DESCR" or "COMU_COD") that seeks and moves use.
     virtual void SetIndex(const std::u16string& nome) = 0;
     // Stands on the first record, in the current order, whose key compares with `chiave` as
     // `confronto` (">=" or "=") says; otherwise sets the not-found flags.
     virtual void Seek(const std::u16string& confronto, const std::u16string& chiave) = 0;
+    // Stand on the next or the previous record, in the current order, from the current one.
+    // Past either end there is no current record and Eof() is true; without a current record
+    // they raise an error. NoMatch() stays as the last seek left it.
+    virtual void MoveNext() = 0;
+    virtual void MovePrevious() = 0;
     virtual bool Eof() const = 0;
     virtual bool NoMatch() const = 0;
-    // The current record's value of a column, as text.
+    // The current record's value of a column ("COMU_COD", "COMU_DESCR", "COMU_PROV",
+    // "COMU_DAL" or "COMU_AL"), as text.
     virtual std::u16string Field(const std::u16string& colonna) const = 0;
+    // The homonyms: every record whose name equals `nome` without regard to case, in name
+    // order, from one indexed query. The current record and order stay as they are.
+    virtual std::vector<Comune> Omonimi(const std::u16string& nome) = 0;
 };
 
 class Database {
@@ -32,9 +55,12 @@ public:
 extern std::shared_ptr<Database> DbComuni;
 extern std::shared_ptr<Recordset> RsComuni;
 
-// The two lookups. Each returns true when the cursor stands on a record found; an unopened
-// register raises an Errore.
+// The lookups on RsComuni; an unopened register raises an Errore. The first four return true
+// when the cursor then stands on a record.
 bool CercaPerNome(const std::u16string& testo);  // first name, in name order, >= testo
 bool CercaPerCodice(const std::u16string& codice);
+bool VaiAlSuccessivo();  // MoveNext in the order of the last lookup
+bool VaiAlPrecedente();  // MovePrevious
+std::vector<Comune> CercaOmonimi(const std::u16string& nome);  // Omonimi
 
 }  // namespace NODREL1

@@ -1,6 +1,7 @@
-// The build tool's reading of the list and writing of the register, from any bytes as the CSV
-// text. A list it accepts must give a register that the program opens and that answers every
-// municipality of the list by code and by name.
+// The build tool's reading of the two lists and writing of the register, from any bytes: the
+// municipality archive up to the first NUL byte, the table of foreign states after it (one state
+// when there is no NUL). Lists it accepts must give a register that the program opens and that
+// finds every row by code and by name, the way the table's order promises.
 
 #include <unistd.h>
 
@@ -9,10 +10,10 @@
 #include <fstream>
 
 #include "engine/nodrel1.h"
-#include "engine/testo.h"
 #include "fuzz/ingresso.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
+#include "engine/testo.h"
 
 namespace {
 
@@ -42,32 +43,47 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
-    const std::string_view csv(reinterpret_cast<const char*>(dati), n);
-    std::vector<nodrel::RigaComune> comuni;
+    const std::string_view ingresso(reinterpret_cast<const char*>(dati), n);
+    const std::size_t nul = ingresso.find('\0');
+    const std::string_view liste[2] = {
+        ingresso.substr(0, nul), nul != std::string_view::npos
+                                     ? ingresso.substr(nul + 1)
+                                     : "CODAT,DENOMINAZIONE,DATAINIZIOVALIDITA,DATAFINEVALIDITA\n"
+                                       "Z404,STATI UNITI D'AMERICA,01/01/1900,31/12/9999\n"};
+    std::vector<nodrel::RigaComune> righe;
     try {
-        comuni = nodrel::LeggiComuni(csv);
+        righe = nodrel::LeggiArchivioComuni(liste[0]);
+        for (nodrel::RigaComune& r : nodrel::LeggiStatiEsteri(liste[1])) {
+            righe.push_back(std::move(r));
+        }
     } catch (const nodrel::ErroreCostruzione& e) {
         fuzz::Esigi(e.Riga() >= 0, "a line number or 0");
         return 0;
     }
-    fuzz::Esigi(!comuni.empty(), "an accepted list has a municipality");
+    righe = nodrel::RigheRegistro(righe);
 
-    const fs::path file = cartella / "comuni.csv";
+    const fs::path file[2] = {cartella / "archivio.csv", cartella / "stati.csv"};
     const fs::path registro = cartella / "Comuni.mdb";
-    std::ofstream(file, std::ios::binary | std::ios::trunc)
-        .write(csv.data(), static_cast<std::streamsize>(n));
-    nodrel::CostruisciRegistro(file, registro);
+    for (int i = 0; i < 2; ++i) {
+        std::ofstream(file[i], std::ios::binary | std::ios::trunc)
+            .write(liste[i].data(), static_cast<std::streamsize>(liste[i].size()));
+    }
+    nodrel::CostruisciRegistro(file[0], file[1], registro);
 
     NODREL1::DbComuni = nodrel::ApriDatabase(registro.u16string());
     NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-    for (const nodrel::RigaComune& c : comuni) {
+    for (const nodrel::RigaComune& c : righe) {
         const std::u16string codice = NODREL1::Utf16(c.codice);
         const std::u16string nome = NODREL1::Utf16(c.nome);
+        // Rows are written in the order given and seeks break ties by row number: a code is
+        // found under its first row, its name of today.
+        const auto perCodice = std::find_if(righe.begin(), righe.end(),
+                                            [&](const auto& r) { return r.codice == c.codice; });
         // Decoding looks up the four characters (UTF-16 units) that stand in the code.
         fuzz::Esigi(codice.size() == 4, "every code can be looked up by decoding");
-        fuzz::Esigi(
-            NODREL1::CercaPerCodice(codice) && NODREL1::RsComuni->Field(u"COMU_COD") == codice,
-            "every code of the list is found");
+        fuzz::Esigi(NODREL1::CercaPerCodice(codice) &&
+                        NODREL1::RsComuni->Field(u"COMU_DESCR") == NODREL1::Utf16(perCodice->nome),
+                    "every code of the list is found under its first row");
         fuzz::Esigi(NODREL1::CercaPerNome(nome) &&
                         UgualiSenzaMaiuscole(NODREL1::RsComuni->Field(u"COMU_DESCR"), nome),
                     "every name of the list is found");

@@ -89,31 +89,25 @@ elenchi = [
 ]
 scrivi("elenco", [(e[:20], bytes([i * 7]) + e.encode()) for i, e in enumerate(elenchi)])
 
-intestazione = "COMU_COD,COMU_DESCR,COMU_PROV\n"
+# The register's build tool reads the municipality archive, a NUL byte, then the foreign states.
+archivio = ("\"ID\",\"DATAISTITUZIONE\",\"DATACESSAZIONE\",\"CODCATASTALE\",\"DENOMTRASLITTERATA\","
+            "\"ALTRADENOMTRASLITTERATA\",\"SIGLAPROVINCIA\",\"STATO\"\n")
+usa = "CODAT,DENOMINAZIONE,DATAINIZIOVALIDITA,DATAFINEVALIDITA\nZ404,USA,01/01/1900,31/12/9999\n"
 liste = [
-    intestazione + "H501,ROMA,RM\nA001,FORLI',FC",
-    "\ufeffCOMU_COD,COMU_DESCR,COMU_PROV\r\nH501,ROMA,RM\r\nA001,FORLI',FC\r\n",
-    intestazione + "\"H501\",\"ROMA\",\"RM\"\nA001,\"FORLI'\",FC\n\n\r\n",
-    intestazione + "\u00c0\u00c8\u00cc\u00d2," + "\u00c8" * 20 + ",PD\n",
-    intestazione + "M335,BELLAGIO,CO\nZ404,\"STATI UNITI D'AMERICA\",EE\nA744,BELLAGIO,CO\n"
-    "A001,\"VILLA, \"\"LA\"\" ROSA\",PD\n",
-    intestazione + "H501,ROMA,RM\nA001,ABANO TERME\nH501,ROMA,RM\n",
-    intestazione + "A001,\"ABANO,PD\n",
-    intestazione + "A001,\"ABANO\"X,PD\n",
-    intestazione + "A001,AB\"ANO,PD\n",
-    intestazione + "A001,,PD\n",
-    intestazione + "H501,ROMA,RM\n\nH501,ROMA,RM\n",
-    intestazione + "A001,\"ABANO\nTERME\",PD\n",
-    intestazione + "A01,ABANO,PD\n",
-    "COMU_COD,COMU_NOME,COMU_PROV\nH501,ROMA,RM\n",
-    intestazione,
+    "1,1861-03-17,2014-02-03,A744,BELLAGIO,,CO,C\n2,2014-02-04,9999-12-31,M335,bellagio,,CO,A\n",
+    "1,1861-03-17,9999-12-31,C337,CASTRO,,BG,A\n2,1975-05-28,9999-12-31,M261,CASTRO,,LE,A\n",
+    "1,1866-11-19,1924-11-13,A001,ABANO,,PD,C\n2,1924-11-14,9999-12-31,A001,ABANO TERME,,PD,A",
+    "1,\"1927-01-12\",\"9999-12-31\",\"A952\",\"BOLZANO\",\"BOZEN\",\"BZ\",\"A\"\r\n\r\n",
+    "1,1861-03-17,1911-07-04,ND,ARIZZANO,,NO,C\n2,1861-03-17,9999-12-31,A001,\"VILLA, \"\"LA\"\"\",,PD,A\n",
+    "1,1924-11-14,1866-11-19,A001,ABANO,,PD,C\n",
+    "1,1861-03-17,9999-12-31,A\U0001F600B,ROMA,PL\u00c0US,RM,A\n",
 ]
-semi = [(l.splitlines()[-1] if l.strip() else "vuoto", l.encode()) for l in liste]
-semi += [("A001,CITT broken", (intestazione + "A001,CITT\xc3,PD\n").encode("latin-1")),
-         ("overlong", intestazione.encode() + b"A001,AB\xc0\xaf,PD\n"),
-         ("surrogate", intestazione.encode() + b"A001,AB\xed\xa0\x80,PD\n"),
-         ("codice oltre U+FFFF", (intestazione + "AB\U0001F600C,ROMA,RM\n").encode()),
-         ("codice di quattro unita", (intestazione + "A\U0001F600B,ROMA,RM\n").encode())]
-elenco = (pathlib.Path(__file__).resolve().parent.parent / "data" / "comuni.csv").read_bytes()
-semi.append(("inizio dell'elenco", b"".join(elenco.splitlines(keepends=True)[:40])))
+semi = [(" ".join(l.split(",")[3:5]), (archivio + l).encode() + b"\0" + usa.encode()) for l in liste]
+semi += [("solo archivio", (archivio + liste[0]).encode()),
+         ("liste scambiate", usa.encode() + b"\0" + (archivio + liste[0]).encode()),
+         ("citt broken", archivio.encode() + b"1,1861-03-17,9999-12-31,A001,CITT\xc3,,PD,A\n\0")]
+dati = pathlib.Path(__file__).resolve().parent.parent / "data"
+inizio = [b"".join((dati / f).read_bytes().splitlines(keepends=True)[:30])
+          for f in ("ANPR_archivio_comuni.csv", "ANPR_tabella_stati_esteri.csv")]
+semi.append(("inizio delle liste", inizio[0] + b"\0" + inizio[1]))
 scrivi("registro", semi)

@@ -170,7 +170,11 @@ void ControllaFile(const std::u16string& percorso, const std::filesystem::path& 
     }
 }
 
-constexpr std::array<std::u16string_view, 3> kColonne = {u"COMU_COD", u"COMU_DESCR", u"COMU_PROV"};
+// The columns a record is read in, in this order.
+constexpr std::array<std::u16string_view, 5> kColonne = {u"COMU_COD", u"COMU_DESCR", u"COMU_PROV",
+                                                         u"COMU_DAL", u"COMU_AL"};
+constexpr std::size_t kCod = 0;
+constexpr std::size_t kDescr = 1;
 
 const std::u16string kContesto = u"tabella Comuni";
 
@@ -230,20 +234,27 @@ void ControllaTabella(sqlite3* db) {
     }
 }
 
-// One pass over the rows: every value present, text, and of a sane length.
+// One pass over the rows: every value present, text, and of a sane length; the dates of the
+// shape YYYY-MM-DD, which their text order relies on.
 void ControllaValori(sqlite3* db) {
     Stmt s = Prepara(db,
                      "SELECT rowid,"
                      " typeof(COMU_COD), length(COMU_COD),"
                      " typeof(COMU_DESCR), length(COMU_DESCR),"
-                     " typeof(COMU_PROV), length(COMU_PROV)"
+                     " typeof(COMU_PROV), length(COMU_PROV),"
+                     " typeof(COMU_DAL), length(COMU_DAL),"
+                     " typeof(COMU_AL), length(COMU_AL),"
+                     " COMU_DAL GLOB ?2, COMU_AL GLOB ?2"
                      " FROM Comuni"
                      " WHERE typeof(COMU_COD) <> 'text' OR length(COMU_COD) > ?1"
                      " OR typeof(COMU_DESCR) <> 'text' OR length(COMU_DESCR) > ?1"
                      " OR typeof(COMU_PROV) <> 'text' OR length(COMU_PROV) > ?1"
+                     " OR typeof(COMU_DAL) <> 'text' OR NOT COMU_DAL GLOB ?2"
+                     " OR typeof(COMU_AL) <> 'text' OR NOT COMU_AL GLOB ?2"
                      " LIMIT 1",
                      kContesto);
     sqlite3_bind_int64(s.get(), 1, static_cast<sqlite3_int64>(kLunghezzaMassimaValore));
+    Lega(s.get(), 2, "[0-9][0-9][0-9][0-9]-[01][0-9]-[0-3][0-9]");
     if (!Passo(s.get(), kContesto)) {
         return;
     }
@@ -266,31 +277,68 @@ void ControllaValori(sqlite3* db) {
                                             Utf16(std::to_string(kLunghezzaMassimaValore)) +
                                             u" caratteri");
         }
+        const int data = 1 + 2 * static_cast<int>(kColonne.size()) + (i - 3);
+        if (i >= 3 && sqlite3_column_int(s.get(), data) == 0) {
+            throw Errore(SQLITE_MISMATCH,
+                         u"nella tabella Comuni " + dove + u" non è una data AAAA-MM-GG");
+        }
     }
 }
 
-// The seeks, one prepared statement per order and comparison. INDEXED BY makes a missing or
-// unusable index an error instead of a silent scan; ties go by row number, which is list order.
-constexpr std::string_view kSeek[2][2] = {
+// The cursor's statements, one per order and use. INDEXED BY makes a missing or unusable index
+// an error instead of a silent scan. Ties go by row number, the order the build tool wrote the
+// rows in. A move is one seek past the row value (key, rowid) of the current record; SQLite
+// takes a row value as an index range only with the collation on its right-hand side, and
+// steps over the equal keys before the current row, a few homonyms at most.
+struct Ordine {
+    std::string_view seek[2];   // ">=", "="
+    std::string_view muovi[2];  // next, previous
+};
+constexpr Ordine kOrdini[2] = {
     {
-        // COMU_DESCR ">=", "="
-        "SELECT COMU_COD, COMU_DESCR, COMU_PROV FROM Comuni INDEXED BY COMU_DESCR"
-        " WHERE COMU_DESCR COLLATE NOCASE >= ?1"
-        " ORDER BY COMU_DESCR COLLATE NOCASE, rowid LIMIT 1",
-        "SELECT COMU_COD, COMU_DESCR, COMU_PROV FROM Comuni INDEXED BY COMU_DESCR"
-        " WHERE COMU_DESCR COLLATE NOCASE = ?1"
-        " ORDER BY COMU_DESCR COLLATE NOCASE, rowid LIMIT 1",
+        // COMU_DESCR
+        {
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_DESCR WHERE COMU_DESCR COLLATE NOCASE >= ?1"
+            " ORDER BY COMU_DESCR COLLATE NOCASE, rowid LIMIT 1",
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_DESCR WHERE COMU_DESCR COLLATE NOCASE = ?1"
+            " ORDER BY COMU_DESCR COLLATE NOCASE, rowid LIMIT 1",
+        },
+        {
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_DESCR WHERE (COMU_DESCR, rowid) > (?1 COLLATE NOCASE, ?2)"
+            " ORDER BY COMU_DESCR COLLATE NOCASE, rowid LIMIT 1",
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_DESCR WHERE (COMU_DESCR, rowid) < (?1 COLLATE NOCASE, ?2)"
+            " ORDER BY COMU_DESCR COLLATE NOCASE DESC, rowid DESC LIMIT 1",
+        },
     },
     {
-        // COMU_COD ">=", "="
-        "SELECT COMU_COD, COMU_DESCR, COMU_PROV FROM Comuni INDEXED BY COMU_COD"
-        " WHERE COMU_COD COLLATE BINARY >= ?1"
-        " ORDER BY COMU_COD COLLATE BINARY, rowid LIMIT 1",
-        "SELECT COMU_COD, COMU_DESCR, COMU_PROV FROM Comuni INDEXED BY COMU_COD"
-        " WHERE COMU_COD COLLATE BINARY = ?1"
-        " ORDER BY COMU_COD COLLATE BINARY, rowid LIMIT 1",
+        // COMU_COD
+        {
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_COD WHERE COMU_COD COLLATE BINARY >= ?1"
+            " ORDER BY COMU_COD COLLATE BINARY, rowid LIMIT 1",
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_COD WHERE COMU_COD COLLATE BINARY = ?1"
+            " ORDER BY COMU_COD COLLATE BINARY, rowid LIMIT 1",
+        },
+        {
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_COD WHERE (COMU_COD, rowid) > (?1 COLLATE BINARY, ?2)"
+            " ORDER BY COMU_COD COLLATE BINARY, rowid LIMIT 1",
+            "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+            " FROM Comuni INDEXED BY COMU_COD WHERE (COMU_COD, rowid) < (?1 COLLATE BINARY, ?2)"
+            " ORDER BY COMU_COD COLLATE BINARY DESC, rowid DESC LIMIT 1",
+        },
     },
 };
+
+constexpr std::string_view kOmonimi =
+    "SELECT rowid, COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL"
+    " FROM Comuni INDEXED BY COMU_DESCR WHERE COMU_DESCR COLLATE NOCASE = ?1"
+    " ORDER BY COMU_DESCR COLLATE NOCASE, rowid";
 
 class CursoreComuni final : public NODREL1::Recordset {
 public:
@@ -298,10 +346,12 @@ public:
         ControllaTabella(db_.get());
         ControllaValori(db_.get());
         for (int o = 0; o < 2; ++o) {
-            for (int c = 0; c < 2; ++c) {
-                seek_[o][c] = Prepara(db_.get(), kSeek[o][c], kContesto);
+            for (int i = 0; i < 2; ++i) {
+                seek_[o][i] = Prepara(db_.get(), kOrdini[o].seek[i], kContesto);
+                muovi_[o][i] = Prepara(db_.get(), kOrdini[o].muovi[i], kContesto);
             }
         }
+        omonimi_ = Prepara(db_.get(), kOmonimi, kContesto);
     }
 
     void SetIndex(const std::u16string& nome) override {
@@ -316,9 +366,7 @@ public:
     }
 
     void Seek(const std::u16string& confronto, const std::u16string& chiave) override {
-        if (ordine_ < 0) {
-            throw Errore(kErrNessunIndice, u"nessun indice scelto per la ricerca");
-        }
+        ControllaOrdine();
         int c = 0;
         if (confronto == u">=") {
             c = 0;
@@ -335,17 +383,14 @@ public:
         sqlite3_reset(s);
         Lega(s, 1, Utf8(chiave));
         if (Passo(s, kContesto)) {
-            Record r;
-            for (int i = 0; i < static_cast<int>(r.size()); ++i) {
-                if (sqlite3_column_type(s, i) != SQLITE_NULL) {
-                    r[static_cast<std::size_t>(i)] = Utf16(Testo(s, i));
-                }
-            }
-            record_ = std::move(r);
+            record_ = Leggi(s);
             noMatch_ = false;
         }
         sqlite3_reset(s);
     }
+
+    void MoveNext() override { Muovi(0); }
+    void MovePrevious() override { Muovi(1); }
 
     bool Eof() const override { return !record_.has_value(); }
     bool NoMatch() const override { return noMatch_; }
@@ -362,18 +407,80 @@ public:
         if (!record_) {
             throw Errore(kErrNessunRecordCorrente, u"nessun record corrente");
         }
-        const std::optional<std::u16string>& valore = (*record_)[i];
-        if (!valore) {
-            throw Errore(NODREL1::kErrValoreMancante, u"manca il valore della colonna " + colonna);
+        return Valore(record_->valori, i);
+    }
+
+    std::vector<NODREL1::Comune> Omonimi(const std::u16string& nome) override {
+        sqlite3_stmt* s = omonimi_.get();
+        sqlite3_reset(s);
+        Lega(s, 1, Utf8(nome));
+        std::vector<NODREL1::Comune> omonimi;
+        while (Passo(s, kContesto)) {
+            const Valori v = Leggi(s).valori;
+            omonimi.push_back(
+                {Valore(v, 0), Valore(v, 1), Valore(v, 2), Valore(v, 3), Valore(v, 4)});
         }
-        return *valore;
+        sqlite3_reset(s);
+        return omonimi;
     }
 
 private:
-    using Record = std::array<std::optional<std::u16string>, kColonne.size()>;
+    // Values as stored, converted only when read: the moves start from the stored keys.
+    using Valori = std::array<std::optional<std::string>, kColonne.size()>;
+
+    struct Record {
+        sqlite3_int64 rowid = 0;
+        Valori valori;
+    };
+
+    // The record a statement stands on; its columns are rowid and then kColonne.
+    static Record Leggi(sqlite3_stmt* s) {
+        Record r;
+        r.rowid = sqlite3_column_int64(s, 0);
+        for (std::size_t i = 0; i < kColonne.size(); ++i) {
+            const int colonna = 1 + static_cast<int>(i);
+            if (sqlite3_column_type(s, colonna) != SQLITE_NULL) {
+                r.valori[i] = std::string(Testo(s, colonna));
+            }
+        }
+        return r;
+    }
+
+    static std::u16string Valore(const Valori& valori, std::size_t i) {
+        if (!valori[i]) {
+            throw Errore(NODREL1::kErrValoreMancante,
+                         u"manca il valore della colonna " + std::u16string(kColonne[i]));
+        }
+        return Utf16(*valori[i]);
+    }
+
+    void ControllaOrdine() const {
+        if (ordine_ < 0) {
+            throw Errore(kErrNessunIndice, u"nessun indice scelto per la ricerca");
+        }
+    }
+
+    void Muovi(int verso) {
+        ControllaOrdine();
+        if (!record_) {
+            throw Errore(kErrNessunRecordCorrente, u"nessun record corrente");
+        }
+        sqlite3_stmt* s = muovi_[ordine_][verso].get();
+        sqlite3_reset(s);
+        Lega(s, 1, record_->valori[ordine_ == 0 ? kDescr : kCod].value_or(std::string()));
+        sqlite3_bind_int64(s, 2, record_->rowid);
+        if (Passo(s, kContesto)) {
+            record_ = Leggi(s);
+        } else {
+            record_.reset();
+        }
+        sqlite3_reset(s);
+    }
 
     Connessione db_;
     Stmt seek_[2][2];
+    Stmt muovi_[2][2];
+    Stmt omonimi_;
     int ordine_ = -1;
     std::optional<Record> record_;
     bool noMatch_ = false;

@@ -4,27 +4,22 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <tuple>
 
-#include "engine/testo.h"
 #include "register/limiti.h"
+#include "engine/testo.h"
 
 namespace nodrel {
 
 namespace {
 
 using NODREL1::ContaCaratteri;
-using NODREL1::Utf16;
 using NODREL1::Utf8Valido;
-
-constexpr std::array<std::string_view, 3> kColonne = {"COMU_COD", "COMU_DESCR", "COMU_PROV"};
-bool CodiceCatastale(std::string_view codice) {
-    return codice.size() == 4 && codice[0] >= 'A' && codice[0] <= 'Z' &&
-           std::all_of(codice.begin() + 1, codice.end(),
-                       [](char c) { return c >= '0' && c <= '9'; });
-}
 
 [[noreturn]] void Fallisci(long riga, const std::string& messaggio) {
     throw ErroreCostruzione(riga, messaggio);
@@ -118,23 +113,125 @@ private:
     long riga_ = 1;
 };
 
-void ControllaCampo(long riga, std::string_view colonna, const std::string& valore) {
-    const std::string nome(colonna);
-    if (valore.empty()) {
-        Fallisci(riga, "il campo " + nome + " è vuoto");
-    }
-    if (!Utf8Valido(valore)) {
-        Fallisci(riga, "il campo " + nome + " non è testo UTF-8 valido");
-    }
-    for (char c : valore) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F) {
-            Fallisci(riga, "il campo " + nome + " contiene un carattere di controllo");
+// A list read record by record, with the columns it needs found by name in its header line.
+template <std::size_t N>
+class Lista {
+public:
+    Lista(std::string_view testo, const std::array<std::string_view, N>& colonne)
+        : lettore_(testo), colonne_(colonne) {
+        if (lettore_.Finito()) {
+            Fallisci(1, "manca l'intestazione");
+        }
+        const std::vector<std::string> intestazione = lettore_.Record();
+        larghezza_ = intestazione.size();
+        for (std::size_t i = 0; i < N; ++i) {
+            const auto trovata = std::find(intestazione.begin(), intestazione.end(), colonne[i]);
+            if (trovata == intestazione.end()) {
+                Fallisci(1, "manca la colonna " + std::string(colonne[i]));
+            }
+            if (std::find(trovata + 1, intestazione.end(), colonne[i]) != intestazione.end()) {
+                Fallisci(1, "la colonna " + std::string(colonne[i]) + " compare più volte");
+            }
+            posizioni_[i] = static_cast<std::size_t>(trovata - intestazione.begin());
         }
     }
-    if (ContaCaratteri(valore) > kLunghezzaMassimaValore) {
-        Fallisci(riga, "il campo " + nome + " supera i " + std::to_string(kLunghezzaMassimaValore) +
-                           " caratteri");
+
+    // Reads the next record; false after the last.
+    bool Avanti() {
+        if (lettore_.Finito()) {
+            return false;
+        }
+        riga_ = lettore_.Riga();
+        campi_ = lettore_.Record();
+        if (campi_.size() == 1 && campi_[0].empty()) {
+            Fallisci(riga_, "riga vuota");
+        }
+        if (campi_.size() != larghezza_) {
+            Fallisci(riga_, "attesi " + std::to_string(larghezza_) + " campi, trovati " +
+                                std::to_string(campi_.size()));
+        }
+        return true;
+    }
+
+    long Riga() const { return riga_; }
+    // The value of the i-th needed column in the current record.
+    const std::string& Valore(std::size_t i) const { return campi_[posizioni_[i]]; }
+
+    // The value checked as present and sane text.
+    const std::string& Testo(std::size_t i) const {
+        const std::string& valore = Valore(i);
+        const std::string nome(colonne_[i]);
+        if (valore.empty()) {
+            Fallisci(riga_, "il campo " + nome + " è vuoto");
+        }
+        if (!Utf8Valido(valore)) {
+            Fallisci(riga_, "il campo " + nome + " non è testo UTF-8 valido");
+        }
+        for (char c : valore) {
+            const auto b = static_cast<unsigned char>(c);
+            if (b < 0x20 || b == 0x7F) {
+                Fallisci(riga_, "il campo " + nome + " contiene un carattere di controllo");
+            }
+        }
+        if (ContaCaratteri(valore) > kLunghezzaMassimaValore) {
+            Fallisci(riga_, "il campo " + nome + " supera i " +
+                                std::to_string(kLunghezzaMassimaValore) + " caratteri");
+        }
+        return valore;
+    }
+
+    // A cadastral code as decoding meets it in a fiscal code: a capital letter and three digits.
+    const std::string& Codice(std::size_t i) const {
+        const std::string& codice = Testo(i);
+        const bool buono = codice.size() == 4 && codice[0] >= 'A' && codice[0] <= 'Z' &&
+                           std::all_of(codice.begin() + 1, codice.end(), Cifra);
+        if (!buono) {
+            Fallisci(riga_, "il codice catastale " + codice +
+                                " non è una lettera maiuscola seguita da tre cifre");
+        }
+        return codice;
+    }
+
+    // A date, written "YYYY-MM-DD" in the list when `iso`, else "DD/MM/YYYY"; given back as
+    // YYYY-MM-DD, a day that exists.
+    std::string Data(std::size_t i, bool iso) const {
+        const std::string& d = Valore(i);
+        std::string data;
+        if (d.size() == 10 && iso && d[4] == '-' && d[7] == '-') {
+            data = d;
+        } else if (d.size() == 10 && !iso && d[2] == '/' && d[5] == '/') {
+            data = d.substr(6, 4) + '-' + d.substr(3, 2) + '-' + d.substr(0, 2);
+        }
+        const auto numero = [&data](std::size_t inizio, std::size_t n) {
+            return std::stoi(data.substr(inizio, n));
+        };
+        const bool cifre = !data.empty() && std::all_of(data.begin(), data.begin() + 4, Cifra) &&
+                           Cifra(data[5]) && Cifra(data[6]) && Cifra(data[8]) && Cifra(data[9]);
+        if (!cifre || !std::chrono::year_month_day(std::chrono::year(numero(0, 4)),
+                                                   std::chrono::month(numero(5, 2)),
+                                                   std::chrono::day(numero(8, 2)))
+                           .ok()) {
+            Fallisci(riga_, "il campo " + std::string(colonne_[i]) + " non è una data " +
+                                (iso ? "AAAA-MM-GG" : "GG/MM/AAAA") + ": " +
+                                (Utf8Valido(d) ? d : "testo non valido"));
+        }
+        return data;
+    }
+
+private:
+    static bool Cifra(char c) { return c >= '0' && c <= '9'; }
+
+    LettoreCsv lettore_;
+    std::array<std::string_view, N> colonne_;
+    std::array<std::size_t, N> posizioni_{};
+    std::size_t larghezza_ = 0;
+    std::vector<std::string> campi_;
+    long riga_ = 1;
+};
+
+void ControllaPeriodo(long riga, const RigaComune& voce) {
+    if (voce.al < voce.dal) {
+        Fallisci(riga, "il periodo finisce il " + voce.al + ", prima di cominciare il " + voce.dal);
     }
 }
 
@@ -148,7 +245,7 @@ using Db = std::unique_ptr<sqlite3, ChiudiDb>;
 using Stmt = std::unique_ptr<sqlite3_stmt, FinalizzaStmt>;
 
 [[noreturn]] void FallisciSql(sqlite3* db, const std::filesystem::path& file) {
-    Fallisci(0, "errore del database scrivendo " + file.string() + ": " +
+    Fallisci(0, "errore del database scrivendo " + file.filename().string() + ": " +
                     (db != nullptr ? sqlite3_errmsg(db) : "memoria insufficiente"));
 }
 
@@ -170,20 +267,21 @@ void ScriviRegistro(const std::vector<RigaComune>& comuni, const std::filesystem
     Esegui(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN;", file);
     Esegui(db.get(),
            "CREATE TABLE Comuni (COMU_COD TEXT NOT NULL, COMU_DESCR TEXT NOT NULL,"
-           " COMU_PROV TEXT NOT NULL)",
+           " COMU_PROV TEXT NOT NULL, COMU_DAL TEXT NOT NULL, COMU_AL TEXT NOT NULL)",
            file);
 
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db.get(), "INSERT INTO Comuni VALUES (?1, ?2, ?3)", -1, &s, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_prepare_v2(db.get(), "INSERT INTO Comuni VALUES (?1, ?2, ?3, ?4, ?5)", -1, &s,
+                           nullptr) != SQLITE_OK) {
         FallisciSql(db.get(), file);
     }
     Stmt inserisci(s);
     for (const RigaComune& c : comuni) {
-        sqlite3_bind_text(s, 1, c.codice.data(), static_cast<int>(c.codice.size()), SQLITE_STATIC);
-        sqlite3_bind_text(s, 2, c.nome.data(), static_cast<int>(c.nome.size()), SQLITE_STATIC);
-        sqlite3_bind_text(s, 3, c.provincia.data(), static_cast<int>(c.provincia.size()),
-                          SQLITE_STATIC);
+        int i = 0;
+        for (const std::string* valore : {&c.codice, &c.nome, &c.provincia, &c.dal, &c.al}) {
+            sqlite3_bind_text(s, ++i, valore->data(), static_cast<int>(valore->size()),
+                              SQLITE_STATIC);
+        }
         if (sqlite3_step(s) != SQLITE_DONE) {
             FallisciSql(db.get(), file);
         }
@@ -191,79 +289,140 @@ void ScriviRegistro(const std::vector<RigaComune>& comuni, const std::filesystem
     }
     inserisci.reset();
 
-    // The rows are in, in list order, so equal names sit in the name index by row number, which
-    // is list order.
+    // The rows went in in the order RigheRegistro gave them, so equal keys sit in each index by
+    // row number, which is that order.
     Esegui(db.get(),
            "CREATE INDEX COMU_DESCR ON Comuni (COMU_DESCR COLLATE NOCASE);"
            "CREATE INDEX COMU_COD ON Comuni (COMU_COD COLLATE BINARY);"
            "COMMIT;",
            file);
     if (sqlite3_close(db.release()) != SQLITE_OK) {
-        Fallisci(0, "impossibile chiudere " + file.string());
+        Fallisci(0, "impossibile chiudere " + file.filename().string());
+    }
+}
+
+// Reads a list file whole and runs its reader; a fault is given the file's name.
+std::vector<RigaComune> Leggi(const std::filesystem::path& file,
+                              std::vector<RigaComune> (*lettore)(std::string_view)) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string testo{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.is_open() || in.bad()) {
+        throw ErroreCostruzione(file.string(), 0, "impossibile leggere il file");
+    }
+    try {
+        return lettore(testo);
+    } catch (const ErroreCostruzione& e) {
+        throw ErroreCostruzione(file.string(), e.Riga(), e.what());
     }
 }
 
 }  // namespace
 
-std::vector<RigaComune> LeggiComuni(std::string_view csv) {
-    LettoreCsv lettore(csv);
-    if (lettore.Finito()) {
-        Fallisci(1, "manca l'intestazione COMU_COD,COMU_DESCR,COMU_PROV");
-    }
-    const std::vector<std::string> intestazione = lettore.Record();
-    if (intestazione.size() != kColonne.size() ||
-        !std::equal(kColonne.begin(), kColonne.end(), intestazione.begin())) {
-        Fallisci(1, "l'intestazione deve essere COMU_COD,COMU_DESCR,COMU_PROV");
-    }
-
-    std::vector<RigaComune> comuni;
-    while (!lettore.Finito()) {
-        const long riga = lettore.Riga();
-        std::vector<std::string> campi = lettore.Record();
-        if (campi.size() == 1 && campi[0].empty()) {
-            Fallisci(riga, "riga vuota");
+std::vector<RigaComune> LeggiArchivioComuni(std::string_view csv) {
+    enum { kCodice, kNome, kAltroNome, kProvincia, kInizio, kFine };
+    Lista<6> lista(csv, {"CODCATASTALE", "DENOMTRASLITTERATA", "ALTRADENOMTRASLITTERATA",
+                         "SIGLAPROVINCIA", "DATAISTITUZIONE", "DATACESSAZIONE"});
+    std::vector<RigaComune> voci;
+    while (lista.Avanti()) {
+        // The archive's mark for a former municipality that never had a code.
+        if (lista.Valore(kCodice) == "ND") {
+            continue;
         }
-        if (campi.size() != kColonne.size()) {
-            Fallisci(riga, "attesi 3 campi, trovati " + std::to_string(campi.size()));
+        RigaComune voce{lista.Codice(kCodice), lista.Testo(kNome), lista.Testo(kProvincia),
+                        lista.Data(kInizio, true), lista.Data(kFine, true)};
+        ControllaPeriodo(lista.Riga(), voce);
+        if (!lista.Valore(kAltroNome).empty()) {
+            RigaComune altra = voce;
+            altra.nome = lista.Testo(kAltroNome);
+            altra.secondaLingua = true;
+            voci.push_back(std::move(voce));
+            voci.push_back(std::move(altra));
+        } else {
+            voci.push_back(std::move(voce));
         }
-        for (std::size_t i = 0; i < campi.size(); ++i) {
-            ControllaCampo(riga, kColonne[i], campi[i]);
-        }
-        // Decoding looks a code up by the four characters it finds in a right fiscal code, a
-        // letter and three digits; a code of any other shape could never be found.
-        if (!CodiceCatastale(campi[0])) {
-            Fallisci(riga, "il codice catastale " + campi[0] +
-                               " non è una lettera maiuscola seguita da tre cifre");
-        }
-        comuni.push_back({std::move(campi[0]), std::move(campi[1]), std::move(campi[2])});
     }
-    if (comuni.empty()) {
-        Fallisci(0, "l'elenco non contiene alcun comune");
+    if (voci.empty()) {
+        Fallisci(0, "l'archivio non contiene alcun comune con un codice catastale");
     }
-    return comuni;
+    return voci;
 }
 
-void CostruisciRegistro(const std::filesystem::path& csv, const std::filesystem::path& registro) {
-    std::ifstream in(csv, std::ios::binary);
-    if (!in) {
-        Fallisci(0, "impossibile leggere " + csv.string());
+std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv) {
+    enum { kCodice, kNome, kInizio, kFine };
+    Lista<4> lista(csv, {"CODAT", "DENOMINAZIONE", "DATAINIZIOVALIDITA", "DATAFINEVALIDITA"});
+    std::vector<RigaComune> voci;
+    while (lista.Avanti()) {
+        // Rows such as ITALIA or APOLIDE: no place of birth a fiscal code can carry.
+        if (lista.Valore(kCodice).empty()) {
+            continue;
+        }
+        RigaComune voce{lista.Codice(kCodice), lista.Testo(kNome), "EE", lista.Data(kInizio, false),
+                        lista.Data(kFine, false)};
+        ControllaPeriodo(lista.Riga(), voce);
+        voci.push_back(std::move(voce));
     }
-    const std::string testo{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        Fallisci(0, "impossibile leggere " + csv.string());
+    if (voci.empty()) {
+        Fallisci(0, "la tabella non contiene alcuno stato estero con un codice");
     }
-    const std::vector<RigaComune> comuni = LeggiComuni(testo);
+    return voci;
+}
+
+std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci) {
+    std::map<std::pair<std::string, std::string>, std::size_t> trovate;  // code, name -> row
+    std::vector<RigaComune> righe;
+    std::vector<std::string> inizioUltimo;  // start of the latest period seen under each row
+    for (RigaComune& voce : voci) {
+        const auto [dove, nuova] = trovate.try_emplace({voce.codice, voce.nome}, righe.size());
+        if (nuova) {
+            inizioUltimo.push_back(voce.dal);
+            righe.push_back(std::move(voce));
+            continue;
+        }
+        RigaComune& riga = righe[dove->second];
+        std::string& ultimo = inizioUltimo[dove->second];
+        if (std::tie(voce.al, voce.dal) > std::tie(riga.al, ultimo)) {
+            riga.al = voce.al;
+            riga.provincia = voce.provincia;
+            ultimo = voce.dal;
+        }
+        riga.dal = std::min(riga.dal, voce.dal);
+        riga.secondaLingua = riga.secondaLingua && voce.secondaLingua;
+    }
+    // Dates are YYYY-MM-DD, so text order is time order. A code's rows all end no later than its
+    // name of today, which comes before the same code's second-language name.
+    std::sort(righe.begin(), righe.end(), [](const RigaComune& a, const RigaComune& b) {
+        if (a.al != b.al) {
+            return a.al > b.al;
+        }
+        return std::tie(a.secondaLingua, a.codice, a.nome) <
+               std::tie(b.secondaLingua, b.codice, b.nome);
+    });
+    return righe;
+}
+
+void CostruisciRegistro(const std::filesystem::path& archivioComuni,
+                        const std::filesystem::path& statiEsteri,
+                        const std::filesystem::path& registro) {
+    std::vector<RigaComune> voci = Leggi(archivioComuni, LeggiArchivioComuni);
+    std::vector<RigaComune> stati = Leggi(statiEsteri, LeggiStatiEsteri);
+    voci.insert(voci.end(), std::make_move_iterator(stati.begin()),
+                std::make_move_iterator(stati.end()));
+    const std::vector<RigaComune> righe = RigheRegistro(std::move(voci));
 
     std::filesystem::path provvisorio = registro;
     provvisorio += ".tmp";
     std::error_code ec;
     std::filesystem::remove(provvisorio, ec);
     try {
-        ScriviRegistro(comuni, provvisorio);
+        ScriviRegistro(righe, provvisorio);
         std::filesystem::rename(provvisorio, registro);
     } catch (const std::filesystem::filesystem_error& e) {
         std::filesystem::remove(provvisorio, ec);
-        Fallisci(0, "impossibile scrivere " + registro.string() + ": " + e.what());
+        throw ErroreCostruzione(registro.string(), 0,
+                                std::string("impossibile scrivere: ") + e.what());
+    } catch (const ErroreCostruzione& e) {
+        std::filesystem::remove(provvisorio, ec);
+        throw ErroreCostruzione(registro.string(), 0, e.what());
     } catch (...) {
         std::filesystem::remove(provvisorio, ec);
         throw;

@@ -1,6 +1,7 @@
 #pragma once
 
-// Turns the municipality list (CSV) into the register file that the program opens.
+// Turns the official lists of municipalities and of foreign states (CSV, as ANPR publishes them)
+// into the register file that the program opens.
 
 #include <filesystem>
 #include <stdexcept>
@@ -10,31 +11,57 @@
 
 namespace nodrel {
 
+// A place under one name over a span of time: one name of one period as read from a list, or,
+// after RigheRegistro, one row of the register.
 struct RigaComune {
-    std::string codice;     // COMU_COD
-    std::string nome;       // COMU_DESCR
-    std::string provincia;  // COMU_PROV
+    std::string codice;          // COMU_COD
+    std::string nome;            // COMU_DESCR
+    std::string provincia;       // COMU_PROV; "EE" for a foreign state
+    std::string dal;             // COMU_DAL, YYYY-MM-DD
+    std::string al;              // COMU_AL, YYYY-MM-DD; 9999-12-31 while in force
+    bool secondaLingua = false;  // only ever a name in a second official language
 };
 
-// A fault in the list or in writing the file. `Riga()` is the CSV line it was found on, 0 when
-// the fault belongs to no line.
+// A fault in a list or in writing the register. `File()` is the file it was found in and
+// `Riga()` the line; either is empty or 0 when the fault belongs to none.
 class ErroreCostruzione : public std::runtime_error {
 public:
+    ErroreCostruzione(std::string file, long riga, const std::string& messaggio)
+        : std::runtime_error(messaggio), file_(std::move(file)), riga_(riga) {}
     ErroreCostruzione(long riga, const std::string& messaggio)
-        : std::runtime_error(messaggio), riga_(riga) {}
+        : ErroreCostruzione(std::string(), riga, messaggio) {}
+    const std::string& File() const noexcept { return file_; }
     long Riga() const noexcept { return riga_; }
 
 private:
+    std::string file_;
     long riga_;
 };
 
-// Reads the CSV text: header "COMU_COD,COMU_DESCR,COMU_PROV", then one municipality per record,
-// RFC 4180 quoting. Any malformed record stops the reading with its line number.
-std::vector<RigaComune> LeggiComuni(std::string_view csv);
+// The readers of the two lists. Each finds its columns by name in the header line (order free,
+// other columns ignored), takes RFC 4180 quoting, UTF-8 with or without a byte-order mark and LF
+// or CRLF, and stops at the first malformed record with its line number.
+//
+// The municipality archive gives one entry per name of each period: the Italian name
+// (DENOMTRASLITTERATA) and the second-language one (ALTRADENOMTRASLITTERATA) where there is one.
+// Periods without a cadastral code ("ND") are left out: no fiscal code can carry them.
+std::vector<RigaComune> LeggiArchivioComuni(std::string_view csv);
+// The table of foreign states gives one entry per state that has a code (CODAT), province "EE",
+// its DD/MM/YYYY dates written as YYYY-MM-DD.
+std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv);
 
-// Writes the register from the CSV file. The file appears only complete: it is built beside the
-// target under another name and renamed at the end, so a failed build leaves no file of either
-// name (an earlier register at `registro` stays as it was).
-void CostruisciRegistro(const std::filesystem::path& csv, const std::filesystem::path& registro);
+// The register's rows from the entries of both lists: one per code and name, from the earliest
+// start to the latest end under that name, with the province of the latest period. They come in
+// the order they are to be written: the latest end first, then Italian names before names in a
+// second language, then by code. Seeks break ties by row number, so among equal names the one in
+// force today is found first, and a code is found under its name of today.
+std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci);
+
+// Writes the register from the two list files. The file appears only complete: it is built
+// beside the target under another name and renamed at the end, so a failed build leaves no file
+// of either name (an earlier register at `registro` stays as it was).
+void CostruisciRegistro(const std::filesystem::path& archivioComuni,
+                        const std::filesystem::path& statiEsteri,
+                        const std::filesystem::path& registro);
 
 }  // namespace nodrel

@@ -1,27 +1,29 @@
-// Build step: turns the municipality list into the register file beside the program.
-//   nodrel_mkregister <comuni.csv> <Comuni.mdb>
+// Builds the register file beside the program from the two lists of ANPR; installed with the
+// program so that an installed register can be rebuilt from newer lists.
+//   nodrel_mkregister <ANPR_archivio_comuni.csv> <ANPR_tabella_stati_esteri.csv> <Comuni.mdb>
 
 #include <iostream>
 
 #include "register/costruisci.h"
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::cerr << "uso: nodrel_mkregister <comuni.csv> <Comuni.mdb>\n";
+    if (argc != 4) {
+        std::cerr << "uso: nodrel_mkregister <ANPR_archivio_comuni.csv>"
+                     " <ANPR_tabella_stati_esteri.csv> <Comuni.mdb>\n";
         return 2;
     }
     try {
-        nodrel::CostruisciRegistro(argv[1], argv[2]);
+        nodrel::CostruisciRegistro(argv[1], argv[2], argv[3]);
     } catch (const nodrel::ErroreCostruzione& e) {
         // file:line: text, the form editors and IDEs jump from.
-        std::cerr << argv[1] << ':';
+        std::cerr << (e.File().empty() ? argv[3] : e.File()) << ':';
         if (e.Riga() > 0) {
             std::cerr << e.Riga() << ':';
         }
         std::cerr << ' ' << e.what() << '\n';
         return 1;
     } catch (const std::exception& e) {
-        std::cerr << argv[1] << ": " << e.what() << '\n';
+        std::cerr << argv[3] << ": " << e.what() << '\n';
         return 1;
     }
     return 0;

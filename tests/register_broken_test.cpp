@@ -21,11 +21,12 @@ std::optional<NODREL1::Errore> Apri(const fs::path& file) {
 
 const std::string kTabella =
     "CREATE TABLE Comuni (COMU_COD TEXT NOT NULL, COMU_DESCR TEXT NOT NULL,"
-    " COMU_PROV TEXT NOT NULL);";
+    " COMU_PROV TEXT NOT NULL, COMU_DAL TEXT NOT NULL, COMU_AL TEXT NOT NULL);";
 const std::string kIndiceNome = "CREATE INDEX COMU_DESCR ON Comuni (COMU_DESCR COLLATE NOCASE);";
 const std::string kIndiceCodice = "CREATE INDEX COMU_COD ON Comuni (COMU_COD);";
 const std::string kRighe =
-    "INSERT INTO Comuni VALUES ('H501', 'ROMA', 'RM'), ('F205', 'MILANO', 'MI');";
+    "INSERT INTO Comuni VALUES ('H501', 'ROMA', 'RM', '1884-09-11', '9999-12-31'),"
+    " ('F205', 'MILANO', 'MI', '1873-06-23', '9999-12-31');";
 const std::string kBuono = kTabella + kIndiceNome + kIndiceCodice + kRighe;
 
 std::string Vero(std::size_t byte = std::string::npos) {
@@ -69,8 +70,9 @@ TEST(RegisterBroken, DamagedFileIsRefusedAtStartUp) {
 }
 
 TEST(RegisterBroken, WrongShapeIsRefusedAtStartUp) {
-    const std::string senzaVincoli = "CREATE TABLE Comuni (COMU_COD, COMU_DESCR, COMU_PROV);" +
-                                     kIndiceNome + kIndiceCodice + kRighe;
+    const std::string senzaVincoli =
+        "CREATE TABLE Comuni (COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL);" + kIndiceNome +
+        kIndiceCodice + kRighe;
     const struct {
         const char* caso;
         std::string sql;
@@ -78,7 +80,8 @@ TEST(RegisterBroken, WrongShapeIsRefusedAtStartUp) {
     } casi[] = {
         {"no table", "CREATE TABLE Altro (x);", nodrel::kErrTabellaSconosciuta},
         {"missing column",
-         "CREATE TABLE Comuni (COMU_COD, COMU_DESCR);" + kIndiceNome + kIndiceCodice,
+         "CREATE TABLE Comuni (COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL);" + kIndiceNome +
+             kIndiceCodice,
          NODREL1::kErrColonnaSconosciuta},
         {"missing code index", kTabella + kIndiceNome + kRighe, NODREL1::kErrIndiceSconosciuto},
         {"missing name index", kTabella + kIndiceCodice + kRighe, NODREL1::kErrIndiceSconosciuto},
@@ -93,12 +96,20 @@ TEST(RegisterBroken, WrongShapeIsRefusedAtStartUp) {
          kTabella + kIndiceNome +
              "CREATE TABLE Altro (COMU_COD); CREATE INDEX COMU_COD ON Altro (COMU_COD);" + kRighe,
          NODREL1::kErrIndiceSconosciuto},
-        {"a NULL value", senzaVincoli + "INSERT INTO Comuni VALUES ('Z404', 'STATI UNITI', NULL);",
+        {"a NULL value",
+         senzaVincoli +
+             "INSERT INTO Comuni VALUES ('Z404', 'STATI UNITI', 'EE', '1900-01-01', NULL);",
          NODREL1::kErrValoreMancante},
         {"a value that is not text",
-         senzaVincoli + "INSERT INTO Comuni VALUES (501, 'ROMA', 'RM');", SQLITE_MISMATCH},
+         senzaVincoli +
+             "INSERT INTO Comuni VALUES (501, 'ROMA', 'RM', '1884-09-11', '9999-12-31');",
+         SQLITE_MISMATCH},
+        {"a date of another shape, which would not order as time",
+         kBuono + "INSERT INTO Comuni VALUES ('H502', 'ROMA', 'RM', '1884-09-11', '31/12/9999');",
+         SQLITE_MISMATCH},
         {"an absurdly long value",
-         kBuono + "INSERT INTO Comuni VALUES ('H502', printf('%.*c', 300, 'A'), 'RM');",
+         kBuono + "INSERT INTO Comuni VALUES ('H502', printf('%.*c', 300, 'A'), 'RM', '1884-09-11',"
+                  " '9999-12-31');",
          SQLITE_TOOBIG},
         {"sound", kBuono, 0},  // the refusals above are for their faults alone
     };

@@ -1,65 +1,84 @@
-// The build step that turns the municipality list into the register file.
+// The build step that turns the two lists of ANPR into the register file.
 
-#include "engine/testo.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
+#include "engine/testo.h"
 #include "register_support.h"
 
 namespace {
 
 using namespace prova;
 using nodrel::ErroreCostruzione;
-using nodrel::LeggiComuni;
+using nodrel::LeggiArchivioComuni;
+using nodrel::RigaComune;
 
-const std::string kIntestazione = "COMU_COD,COMU_DESCR,COMU_PROV\n";
+// The archive's columns that the tool reads, as published, among two that it ignores.
+const std::string kArchivio =
+    "\"ID\",\"DATAISTITUZIONE\",\"DATACESSAZIONE\",\"CODCATASTALE\",\"DENOMTRASLITTERATA\","
+    "\"ALTRADENOMTRASLITTERATA\",\"SIGLAPROVINCIA\",\"STATO\"\n";
+const std::string kStati = "CODAT,DENOMINAZIONE,DATAINIZIOVALIDITA,DATAFINEVALIDITA\n";
 
-TEST(RegisterList, AcceptedFormsOfTheList) {
+std::string Riga(const std::string& codice, const std::string& nome,
+                 const std::string& dal = "1861-03-17", const std::string& al = "9999-12-31") {
+    return "1," + dal + "," + al + "," + codice + "," + nome + ",,PD,A\n";
+}
+
+TEST(RegisterList, AcceptedFormsOfTheLists) {
     for (const std::string& csv : {
-             kIntestazione + "H501,ROMA,RM\nA001,FORLI',FC",  // no final newline
+             kArchivio + "1,\"1927-01-12\",\"9999-12-31\",\"A952\",\"BOLZANO\",\"BOZEN\",\"BZ\","
+                         "\"A\"\n2,1992-04-16,9999-12-31,D704,FORLI',,FC,A",  // no final newline
+             // A byte-order mark, the columns in another order, CRLF, blank lines at the end.
              std::string("\xEF\xBB\xBF") +
-                 "COMU_COD,COMU_DESCR,COMU_PROV\r\nH501,ROMA,RM\r\nA001,FORLI',FC\r\n",
-             kIntestazione + "\"H501\",\"ROMA\",\"RM\"\nA001,\"FORLI'\",FC\n\n\r\n",
+                 "CODCATASTALE,SIGLAPROVINCIA,ALTRADENOMTRASLITTERATA,DENOMTRASLITTERATA,"
+                 "DATACESSAZIONE,DATAISTITUZIONE\r\n"
+                 "A952,BZ,BOZEN,BOLZANO,9999-12-31,1927-01-12\r\n"
+                 "D704,FC,\"\",\"FORLI'\",9999-12-31,1992-04-16\r\n\r\n\n",
          }) {
-        const auto comuni = LeggiComuni(csv);
-        ASSERT_EQ(comuni.size(), 2u);
-        EXPECT_EQ(comuni[0].codice + comuni[0].nome + comuni[0].provincia, "H501ROMARM");
-        EXPECT_EQ(comuni[1].nome, "FORLI'");
+        const std::vector<RigaComune> v = LeggiArchivioComuni(csv);  // BOLZANO, BOZEN, FORLI'
+        ASSERT_EQ(v.size(), 3u);
+        EXPECT_EQ(v[1].codice + v[1].nome + v[1].provincia + v[1].dal + v[1].al + v[2].nome,
+                  "A952BOZENBZ1927-01-129999-12-31FORLI'");
     }
     // Lengths count characters, not bytes: two hundred accented letters in the name.
     std::string nome;
     for (int i = 0; i < 200; ++i) {
         nome += "È";
     }
-    EXPECT_EQ(LeggiComuni(kIntestazione + "H501," + nome + ",PD\n").size(), 1u);
+    EXPECT_EQ(LeggiArchivioComuni(kArchivio + Riga("A001", nome)).size(), 1u);
 }
 
 TEST(RegisterList, MalformedLineStopsWithItsNumber) {
-    const std::string buona = "H501,ROMA,RM\n";
+    const std::string buona = Riga("H501", "ROMA");
     const std::pair<std::string, long> casi[] = {
-        {kIntestazione + buona + "A001,ABANO TERME\n" + buona, 3},         // too few fields
-        {kIntestazione + "A001,ABANO,PD,X\n", 2},                          // too many
-        {kIntestazione + buona + buona + "A001,\"ABANO,PD\n" + buona, 4},  // quote never closed
-        {kIntestazione + "A001,\"ABANO\"X,PD\n", 2},                       // text after the quote
-        {kIntestazione + "A001,AB\"ANO,PD\n", 2},                          // quote in a plain field
-        {kIntestazione + buona + "A001,,PD\n", 3},
-        {kIntestazione + buona + "A001,ABANO,", 3},
-        {kIntestazione + "\"\",ABANO,PD\n", 2},
-        {kIntestazione + buona + "\n" + buona, 3},
-        {kIntestazione + buona + "A001,CITT\xC3,PD\n", 3},          // broken UTF-8
-        {kIntestazione + "A001,AB\xC0\xAF,PD\n", 2},                // overlong
-        {kIntestazione + "A001,AB\xED\xA0\x80,PD\n", 2},            // surrogate
-        {kIntestazione + buona + "A001,\"ABANO\nTERME\",PD\n", 3},  // line break in a name
-        {kIntestazione + "A001,ABANO\rTERME,PD\n", 2},
-        {kIntestazione + buona + "A01,ABANO,PD\n", 3},  // a code that could never be looked up
-        {kIntestazione + "A001," + std::string(201, 'A') + ",PD\n", 2},
-        {"COMU_COD,COMU_NOME,COMU_PROV\n" + buona, 1},
+        {kArchivio + buona + "1,1861-03-17,9999-12-31,A001,ABANO,,PD\n" + buona, 3},
+        {kArchivio + "1,1861-03-17,9999-12-31,A001,ABANO,,PD,A,X\n", 2},
+        {kArchivio + buona + buona + Riga("A001", "\"ABANO") + buona, 4},  // quote never closed
+        {kArchivio + Riga("A001", "\"ABANO\"X"), 2},  // text after the closing quote
+        {kArchivio + Riga("A001", "AB\"ANO"), 2},     // quote in a plain field
+        {kArchivio + buona + Riga("A001", ""), 3},
+        {kArchivio + buona + "1,1861-03-17,9999-12-31,A001,ABANO,,,A\n", 3},
+        {kArchivio + Riga("", "ABANO"), 2},
+        {kArchivio + buona + "\n" + buona, 3},
+        {kArchivio + buona + Riga("A001", "CITT\xC3"), 3},          // broken UTF-8
+        {kArchivio + Riga("A001", "AB\xC0\xAF"), 2},                // overlong
+        {kArchivio + Riga("A001", "AB\xED\xA0\x80"), 2},            // surrogate
+        {kArchivio + buona + Riga("A001", "\"ABANO\nTERME\""), 3},  // line break in a name
+        {kArchivio + Riga("A001", "ABANO\rTERME"), 2},
+        {kArchivio + Riga("A001", std::string(201, 'A')), 2},
+        // Codes no fiscal code can carry: decoding looks up a capital letter and three digits.
+        {kArchivio + buona + Riga("A01", "ABANO"), 3},
+        // Dates the validity of a row could not be compared by.
+        {kArchivio + Riga("A001", "ABANO", "1861-02-30"), 2},
+        {kArchivio + Riga("A001", "ABANO", "1924-11-14", "1866-11-19"), 2},
+        {"ID,CODCATASTALE,DENOMTRASLITTERATA\n" + buona, 1},  // columns missing
         {"", 1},
-        {kIntestazione, 0},  // no municipality at all
+        {kArchivio, 0},
+        {kArchivio + Riga("ND", "ARIZZANO"), 0},  // no municipality with a code
     };
     for (const auto& [csv, riga] : casi) {
         SCOPED_TRACE(csv);
         try {
-            LeggiComuni(csv);
+            LeggiArchivioComuni(csv);
             ADD_FAILURE() << "accepted";
         } catch (const ErroreCostruzione& e) {
             EXPECT_EQ(e.Riga(), riga) << e.what();
@@ -70,18 +89,21 @@ TEST(RegisterList, MalformedLineStopsWithItsNumber) {
 class RegisterBuild : public ::testing::Test {
 protected:
     CartellaTemporanea cartella;
-    fs::path csv = cartella / "comuni.csv";
+    fs::path archivio = cartella / "ANPR_archivio_comuni.csv";
+    fs::path stati = cartella / "ANPR_tabella_stati_esteri.csv";
     fs::path registro = cartella / "Comuni.mdb";
+
+    void Costruisci(const std::string& a, const std::string& s) {
+        ScriviFile(archivio, a);
+        ScriviFile(stati, s);
+        nodrel::CostruisciRegistro(archivio, stati, registro);
+    }
 };
 
-TEST_F(RegisterBuild, SmallListBuildsRegisterTheLookupsAccept) {
-    ScriviFile(csv, kIntestazione +
-                        "M335,BELLAGIO,CO\n"
-                        "Z404,\"STATI UNITI D'AMERICA\",EE\n"
-                        "A744,BELLAGIO,CO\n"
-                        "A001,\"VILLA, \"\"LA\"\" ROSA\",PD\n");
-    nodrel::CostruisciRegistro(csv, registro);
-    EXPECT_EQ(cartella.Voci(), 2);
+TEST_F(RegisterBuild, SmallListsBuildRegisterTheLookupsAccept) {
+    Costruisci(kArchivio + "1,1861-03-17,9999-12-31,A001,\"VILLA, \"\"LA\"\" ROSA\",,PD,A\n",
+               kStati + "Z404,STATI UNITI D'AMERICA,01/01/1900,31/12/9999\n");
+    EXPECT_EQ(cartella.Voci(), 3);
 
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open_v2(registro.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
@@ -93,38 +115,51 @@ TEST_F(RegisterBuild, SmallListBuildsRegisterTheLookupsAccept) {
                        -1, &s, nullptr);
     ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)),
-                 "COMU_COD TEXT 1, COMU_DESCR TEXT 1, COMU_PROV TEXT 1");
+                 "COMU_COD TEXT 1, COMU_DESCR TEXT 1, COMU_PROV TEXT 1, COMU_DAL TEXT 1,"
+                 " COMU_AL TEXT 1");
     sqlite3_finalize(s);
     sqlite3_close(db);
 
     // The register's own checks of the indexes pass, and the rows read back as written.
     auto rs = nodrel::ApriDatabase(registro.u16string())->OpenRecordset(u"Comuni");
     rs->SetIndex(u"COMU_DESCR");
-    rs->Seek(u">=", u"bellagio");
-    EXPECT_EQ(rs->Field(u"COMU_COD"), u"M335");  // the earlier of the two rows
     rs->Seek(u">=", u"VILLA");
     EXPECT_EQ(rs->Field(u"COMU_DESCR"), u"VILLA, \"LA\" ROSA");
     rs->SetIndex(u"COMU_COD");
     rs->Seek(u"=", u"Z404");
-    EXPECT_EQ(rs->Field(u"COMU_DESCR"), u"STATI UNITI D'AMERICA");
+    EXPECT_EQ(rs->Field(u"COMU_DESCR") + rs->Field(u"COMU_DAL"),
+              u"STATI UNITI D'AMERICA1900-01-01");
 }
 
-TEST_F(RegisterBuild, FailedBuildLeavesNoHalfFile) {
-    ScriviFile(csv, kIntestazione + "H501,ROMA,RM\nA001,ABANO\n");
-    EXPECT_THROW(nodrel::CostruisciRegistro(csv, registro), ErroreCostruzione);
-    EXPECT_EQ(cartella.Voci(), 1);
-
-    // A rebuild that fails keeps the earlier register whole.
-    ScriviFile(csv, kIntestazione + "H501,ROMA,RM\n");
-    nodrel::CostruisciRegistro(csv, registro);
-    const std::string prima = LeggiFile(registro);
-    ScriviFile(csv, kIntestazione + "H501,ROMA\n");
-    EXPECT_THROW(nodrel::CostruisciRegistro(csv, registro), ErroreCostruzione);
-    EXPECT_EQ(LeggiFile(registro), prima);
+TEST_F(RegisterBuild, FailedBuildNamesFileAndLineAndKeepsEarlierRegister) {
+    const std::string comune = kArchivio + Riga("H501", "ROMA");
+    const std::string stato = kStati + "Z404,USA,01/01/1900,31/12/9999\n";
+    EXPECT_THROW(Costruisci(comune + "1,1861-03-17,9999-12-31,A001,ABANO\n", stato),
+                 ErroreCostruzione);
     EXPECT_EQ(cartella.Voci(), 2);
 
-    fs::remove(csv);
-    EXPECT_THROW(nodrel::CostruisciRegistro(csv, registro), ErroreCostruzione);
+    Costruisci(comune, stato);
+    const std::string prima = LeggiFile(registro);
+    const std::string a = archivio.string() + ":", s = stati.string() + ":";
+    for (const auto& [comuni, esteri, dove] : {
+             std::tuple{comune + "A001\n", stato, a + "3"},
+             std::tuple{comune, stato + "Z40\n", s + "3"},
+             std::tuple{comune, stato + "Z404,USA,1900-01-01,31/12/9999\n", s + "3"},
+             std::tuple{comune, stato + ",,,\nZ999,,01/01/1900,31/12/9999\n", s + "4"},  // no name
+             std::tuple{stato, comune, a + "1"},  // the lists the other way round
+             std::tuple{comune, std::string(), s + "1"},
+         }) {
+        try {
+            Costruisci(comuni, esteri);
+            ADD_FAILURE() << "accepted";
+        } catch (const ErroreCostruzione& e) {
+            EXPECT_EQ(e.File() + ":" + std::to_string(e.Riga()), dove) << e.what();
+        }
+        EXPECT_EQ(LeggiFile(registro), prima);
+        EXPECT_EQ(cartella.Voci(), 3);
+    }
+    fs::remove(stati);
+    EXPECT_THROW(nodrel::CostruisciRegistro(archivio, stati, registro), ErroreCostruzione);
 }
 
 // Text crosses between UTF-16 and UTF-8 at the register's edge; broken text must not stop it.
@@ -136,7 +171,7 @@ TEST(RegisterText, ConversionsReplaceWhatCannotBeConverted) {
               "A\xEF\xBF\xBD");
     EXPECT_EQ(NODREL1::Utf16("A\xC3"), u"A\uFFFD");
     EXPECT_EQ(NODREL1::Utf16("\xC0\xAF"
-                             "B"),
+                            "B"),
               u"\uFFFD\uFFFD"
               "B");
     EXPECT_EQ(NODREL1::Utf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF

@@ -3,9 +3,9 @@
 #include <array>
 
 #include "engine/nodrel1.h"
-#include "engine/testo.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
+#include "engine/testo.h"
 #include "register_support.h"
 
 namespace {
@@ -30,9 +30,9 @@ public:
     void AccendiMaiuscole() override {}
 };
 
-// The tool once accepted codes that decoding could never look up (a character beyond U+FFFF, and
-// now anything but a letter and three digits). Every code the tool accepts must be found again
-// by decoding a fiscal code that carries it.
+// The tool counted a code's length in code points, decoding takes four UTF-16 units: a code with
+// a character beyond U+FFFF was accepted and then never found. Every code the tool accepts must
+// be found again by decoding a fiscal code that carries it: now only a letter and three digits.
 TEST(RegisterFuzzFindings, EveryCodeTheToolAcceptsIsFoundByDecoding) {
     const struct {
         std::string codice;
@@ -40,22 +40,29 @@ TEST(RegisterFuzzFindings, EveryCodeTheToolAcceptsIsFoundByDecoding) {
         const char* perche;
     } casi[] = {
         {"H501", true, "a letter and three digits"},
-        {"Z999", true, "the last code there can be"},
-        {"\xC3\x80\xC3\x88\xC3\x8C\xC3\x92", false, "four accented letters: no code"},
+        {"\xC3\x80\xC3\x88\xC3\x8C\xC3\x92", false, "four accented letters, two bytes each"},
+        {"\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", false,
+         "four characters of three bytes"},
         {"A\xF0\x9F\x98\x80"
          "B",
-         false, "one character beyond U+FFFF and two letters"},
-        {"h501", false, "a code in lower case"},
-        {"HL01", false, "an omocode letter: decoding reads it as a digit"},
+         false, "one character beyond U+FFFF and two letters: four units"},
+        {"AB\xF0\x9F\x98\x80"
+         "C",
+         false, "four code points but five units"},
+        {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80", false,
+         "four code points, eight units"},
         {"H50", false, "three characters"},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.perche);
         CartellaTemporanea cartella;
-        const std::string csv = "COMU_COD,COMU_DESCR,COMU_PROV\n" + c.codice + ",ROMA,RM\n";
+        const std::string archivio =
+            "CODCATASTALE,DENOMTRASLITTERATA,ALTRADENOMTRASLITTERATA,SIGLAPROVINCIA,"
+            "DATAISTITUZIONE,DATACESSAZIONE\n" +
+            c.codice + ",ROMA,,RM,1884-09-11,9999-12-31\n";
         bool accettato = true;
         try {
-            nodrel::LeggiComuni(csv);
+            nodrel::LeggiArchivioComuni(archivio);
         } catch (const nodrel::ErroreCostruzione& e) {
             accettato = false;
             EXPECT_EQ(e.Riga(), 2) << e.what();
@@ -64,8 +71,12 @@ TEST(RegisterFuzzFindings, EveryCodeTheToolAcceptsIsFoundByDecoding) {
         if (!accettato) {
             continue;
         }
-        ScriviFile(cartella / "comuni.csv", csv);
-        nodrel::CostruisciRegistro(cartella / "comuni.csv", cartella / "Comuni.mdb");
+        ScriviFile(cartella / "comuni.csv", archivio);
+        ScriviFile(cartella / "stati.csv",
+                   "CODAT,DENOMINAZIONE,DATAINIZIOVALIDITA,DATAFINEVALIDITA\n"
+                   "Z404,STATI UNITI D'AMERICA,01/01/1900,31/12/9999\n");
+        nodrel::CostruisciRegistro(cartella / "comuni.csv", cartella / "stati.csv",
+                                   cartella / "Comuni.mdb");
         NODREL1::DbComuni = nodrel::ApriDatabase((cartella / "Comuni.mdb").u16string());
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
         Finestra finestra;

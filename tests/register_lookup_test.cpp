@@ -50,10 +50,13 @@ TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
         {u"ROMAX", {u"H516", u"ROMBIOLO", u"VV"}},  // a prefix of no name: the next name
         {u"stati uniti", {u"Z404", u"STATI UNITI D'AMERICA", u"EE"}},
         {u"ZUR", {u"M206", u"ZURI", u"CA"}},  // no longer exists
-        {u"", {u"A001", u"ABANO TERME", u"PD"}},
-        // Equal names: the earlier row of the list, even where its code is the higher one.
+        {u"", {u"A001", u"ABANO", u"PD"}},    // the name of A001 until 1924
+        // Equal names: the one in force today, even where its code is the higher one.
         {u"bellagio", {u"M335", u"BELLAGIO", u"CO"}},
         {u"VIGNOLA", {u"L885", u"VIGNOLA", u"MO"}},
+        {u"FORLI'", {u"D704", u"FORLI'", u"FC"}},
+        {u"bozen", {u"A952", u"BOZEN", u"BZ"}},  // names in a second language
+        {u"AOSTE", {u"A326", u"AOSTE", u"AO"}},
     };
     for (const auto& [testo, atteso] : casi) {
         SCOPED_TRACE(NODREL1::Utf8(testo));
@@ -71,8 +74,11 @@ TEST_F(RegisterLookup, CodeSearchIsExactAndNeverFallsBack) {
     const Comune casi[] = {
         {u"H501", u"ROMA", u"RM"},
         {u"Z404", u"STATI UNITI D'AMERICA", u"EE"},
-        {u"M149", u"ZARA", u"ZA"},      // no longer exists
-        {u"A744", u"BELLAGIO", u"CO"},  // the later of two equal names
+        {u"M149", u"ZARA", u"ZA"},  // no longer exists
+        // A code under its name of today, or its last name: not ABANO, not BOZEN.
+        {u"A001", u"ABANO TERME", u"PD"},
+        {u"A952", u"BOLZANO", u"BZ"},
+        {u"A744", u"BELLAGIO", u"CO"},  // the old code of a merged municipality
     };
     for (const Comune& c : casi) {
         ASSERT_TRUE(NODREL1::CercaPerCodice(c.codice));
@@ -88,12 +94,54 @@ TEST_F(RegisterLookup, CodeSearchIsExactAndNeverFallsBack) {
     }
 }
 
+// Composition picks among the homonyms by province and date of birth.
+TEST_F(RegisterLookup, HomonymsWithTheirValidityInNameOrder) {
+    const std::pair<std::u16string, std::u16string> casi[] = {
+        {u"castro", u"C337 BG 1861-03-17 9999-12-31, M261 LE 1975-05-28 9999-12-31, "},
+        {u"SAN TEODORO", u"I328 ME 1861-03-17 9999-12-31, I329 SS 1959-05-03 9999-12-31, "},
+        {u"BELLAGIO", u"M335 CO 2014-02-04 9999-12-31, A744 CO 1861-03-17 2014-02-03, "},
+        {u"LONGARONE", u"M342 BL 2014-02-22 9999-12-31, E672 BL 1866-11-19 2014-02-21, "},
+        {u"MONTALCINO", u"M378 SI 2017-01-01 9999-12-31, F402 SI 1861-03-17 2016-12-31, "},
+        {u"CASTR", u""},  // a prefix is no homonym
+    };
+    for (const auto& [nome, attesi] : casi) {
+        std::u16string trovati;
+        for (const NODREL1::Comune& c : NODREL1::CercaOmonimi(nome)) {
+            trovati += c.codice + u" " + c.provincia + u" " + c.dal + u" " + c.al + u", ";
+        }
+        EXPECT_EQ(trovati, attesi);
+    }
+}
+
+// The arrow keys of the municipality field walk the name order from the current record.
+TEST_F(RegisterLookup, MovesWalkTheOrderAndEndPastEitherEnd) {
+    ASSERT_TRUE(NODREL1::CercaPerNome(u"CASTRO"));
+    ASSERT_TRUE(NODREL1::VaiAlSuccessivo());
+    EXPECT_EQ(Corrente(), (Comune{u"M261", u"CASTRO", u"LE"}));
+    ASSERT_TRUE(NODREL1::VaiAlPrecedente());
+    EXPECT_EQ(Corrente(), (Comune{u"C337", u"CASTRO", u"BG"}));
+    ASSERT_TRUE(NODREL1::CercaPerCodice(u"A001"));  // in code order, the code's older name follows
+    ASSERT_TRUE(NODREL1::VaiAlSuccessivo());
+    EXPECT_EQ(Corrente(), (Comune{u"A001", u"ABANO", u"PD"}));
+    using Mossa = std::pair<const char16_t*, bool (*)()>;
+    for (const auto& [nome, muovi] :
+         {Mossa{u"", NODREL1::VaiAlPrecedente}, Mossa{u"ZURI", NODREL1::VaiAlSuccessivo}}) {
+        ASSERT_TRUE(NODREL1::CercaPerNome(nome));
+        EXPECT_FALSE(muovi());  // past the first or the last name
+        NessunRecord();
+    }
+    // Without a current record there is nowhere to move from.
+    EXPECT_EQ(ErroreDi(NODREL1::VaiAlPrecedente).value().Numero(),
+              nodrel::kErrNessunRecordCorrente);
+}
+
 TEST_F(RegisterLookup, OddKeysNeitherCrashNorThrow) {
     for (const std::u16string& chiave :
          {std::u16string(1, u'\xD800'), std::u16string(u"ROMA\0X", 6), std::u16string(u"ÈCCO"),
           std::u16string(100000, u'Z'), std::u16string(u"'; DROP TABLE Comuni; --")}) {
         EXPECT_NO_THROW(NODREL1::CercaPerNome(chiave));
         EXPECT_NO_THROW(NODREL1::CercaPerCodice(chiave));
+        EXPECT_NO_THROW(NODREL1::CercaOmonimi(chiave));
     }
     EXPECT_TRUE(NODREL1::CercaPerCodice(u"H501"));
 }
@@ -103,6 +151,7 @@ TEST_F(RegisterLookup, CursorMisuseIsAnError) {
     const std::pair<std::function<void()>, long> casi[] = {
         {[&] { rs.SetIndex(u"COMU_PROV"); }, NODREL1::kErrIndiceSconosciuto},
         {[&] { rs.Seek(u"=", u"H501"); }, nodrel::kErrNessunIndice},
+        {[&] { rs.MoveNext(); }, nodrel::kErrNessunIndice},
         {[&] {
              rs.SetIndex(u"COMU_COD");
              rs.Seek(u"<", u"H501");

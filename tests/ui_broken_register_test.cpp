@@ -163,7 +163,8 @@ TEST(BrokenRegister, EachGivesOneMessageAndTheProgramGoesOnWithoutIt) {
         b = static_cast<char>(caso());
     }
     const std::string tabella =
-        "CREATE TABLE Comuni (COMU_COD TEXT, COMU_DESCR TEXT, COMU_PROV TEXT);"
+        "CREATE TABLE Comuni (COMU_COD TEXT, COMU_DESCR TEXT, COMU_PROV TEXT, COMU_DAL TEXT,"
+        " COMU_AL TEXT);"
         "CREATE INDEX COMU_DESCR ON Comuni (COMU_DESCR COLLATE NOCASE);"
         "CREATE INDEX COMU_COD ON Comuni (COMU_COD);";
     auto dati = [](std::string contenuto) {
@@ -198,10 +199,12 @@ TEST(BrokenRegister, EachGivesOneMessageAndTheProgramGoesOnWithoutIt) {
         {"no index COMU_COD", vero("DROP INDEX COMU_COD;"), NODREL1::kErrIndiceSconosciuto},
         {"a NULL province",
          sql(tabella +
-             "INSERT INTO Comuni VALUES ('H501', 'ROMA', 'RM'), ('F205', 'MILANO', NULL);"),
+             "INSERT INTO Comuni VALUES ('H501', 'ROMA', 'RM', '1884-09-11', '9999-12-31'),"
+             " ('F205', 'MILANO', NULL, '1873-06-23', '9999-12-31');"),
          NODREL1::kErrValoreMancante},
         {"a name of 10 MB",
-         vero("INSERT INTO Comuni VALUES ('Z999', printf('%.*c', 10000000, 'A'), 'EE');"),
+         vero("INSERT INTO Comuni VALUES ('Z999', printf('%.*c', 10000000, 'A'), 'EE',"
+              " '1900-01-01', '9999-12-31');"),
          SQLITE_TOOBIG},
         {"a directory", [](const fs::path& file) { fs::create_directory(file); }, SQLITE_CANTOPEN},
         {"a link to nowhere", [](const fs::path& file) { fs::create_symlink("Altro.mdb", file); },
