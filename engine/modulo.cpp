@@ -35,6 +35,62 @@ bool CodiceCatastale(const std::u16string& codice) {
                        [](char16_t c) { return c >= u'0' && c <= u'9'; });
 }
 
+std::u16string SenzaSpaziEsterni(const std::u16string& testo) {
+    const std::size_t inizio = testo.find_first_not_of(u' ');
+    return inizio == std::u16string::npos
+               ? std::u16string()
+               : testo.substr(inizio, testo.find_last_not_of(u' ') - inizio + 1);
+}
+
+bool StessaProvincia(const std::u16string& a, const std::u16string& b) {
+    return a == SenzaSpaziEsterni(b);
+}
+
+// A municipality name can have several records: two towns of one name, or a town merged into a
+// new one of the same name under a new code. The code of a person's birth is the one of the
+// record in the province shown (when one has it) that was in force on the day of birth; when
+// none was, the completion's choice stands, unless it lies in another province than the one
+// shown, which then gives that province's first record (today's). Text8 shows the code used.
+void ScegliComune(Finestra& f) {
+    const bool nascita = LeggiData(DataNascita).has_value();
+    const std::u16string nome = SenzaSpaziEsterni(Luogo);
+    if (!RsComuni || !nascita || nome.empty()) {
+        return;
+    }
+    // "?" says the name typed is not in the register: it is refused as it stands.
+    const std::u16string scelto = f.Testo(Campo::Text8);
+    if (scelto == u"?") {
+        return;
+    }
+    std::vector<Comune> righe = CercaOmonimi(nome);
+    if (std::any_of(righe.begin(), righe.end(),
+                    [](const Comune& c) { return StessaProvincia(c.provincia, Provincia); })) {
+        std::erase_if(righe,
+                      [](const Comune& c) { return !StessaProvincia(c.provincia, Provincia); });
+    }
+    if (righe.empty()) {
+        return;
+    }
+    // YYYY-MM-DD, as the register keeps its dates: text order is time order.
+    const std::u16string iso = DataNascita.substr(6, 4) + u"-" + DataNascita.substr(3, 2) + u"-" +
+                               DataNascita.substr(0, 2);
+    const Comune* valido = nullptr;
+    for (const Comune& c : righe) {
+        if (c.dal <= iso && iso <= c.al) {
+            valido = &c;
+            break;
+        }
+    }
+    if (valido == nullptr) {
+        const bool tra = std::any_of(righe.begin(), righe.end(),
+                                     [&scelto](const Comune& c) { return c.codice == scelto; });
+        valido = tra ? nullptr : &righe.front();
+    }
+    if (valido != nullptr && valido->codice != scelto) {
+        f.ImpostaTesto(Campo::Text8, valido->codice);
+    }
+}
+
 bool Rifiuta(Finestra& f, const char16_t* messaggio, Campo campo) {
     f.MsgBox(messaggio);
     f.DaiFuoco(campo);
@@ -76,6 +132,7 @@ Finestra* FinestraCollegata() {
 
 bool CalcolaCodice() {
     Finestra& f = FinestraPrincipale();
+    ScegliComune(f);
     Luogo = f.Testo(Campo::Text8);
     // Each refusal names the first field to mend, in the order the fields are filled in.
     if (!HaLettere(Cognome)) {

@@ -181,3 +181,38 @@ TEST_F(RegisterDecode, LettersComposeBackToTheirGroup) {
 }
 
 }  // namespace
+
+namespace {
+
+// The municipality a code is composed with is the one of its name in force on the birth date,
+// in the province shown when one of its records has it.
+TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
+    const struct {
+        std::u16string comune, provincia, data, completato, atteso;
+    } casi[] = {
+        {u"BELLAGIO", u"CO", u"01/01/1950", u"M335", u"A744"},  // merged in 2014: a new code
+        {u"BELLAGIO", u"CO", u"01/01/2015", u"M335", u"M335"},
+        {u"LONGARONE", u"BL", u"01/01/1960", u"M342", u"E672"},
+        {u"montalcino ", u"SI", u"01/01/1980", u"M378", u"F402"},
+        {u"CASTRO", u"LE", u"01/01/1980", u"C337", u"M261"},  // two towns of one name
+        {u"CASTRO", u"LE", u"01/01/1950", u"C337", u"M261"},  // none yet: not Bergamo's
+        {u"CASTRO", u"BG", u"01/01/1980", u"C337", u"C337"},
+        {u"SAN TEODORO", u"SS", u"01/01/1980", u"I328", u"I329"},
+        {u"SAN TEODORO", u"SS", u"01/01/1950", u"I329", u"I329"},  // the completion's choice
+        {u"ROMA", u"RM", u"01/01/1980", u"?", u"?"},               // refused as it stands
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(NODREL1::Utf8(c.comune + u" " + c.data));
+        finestra.testi = {{Campo::Text8, c.completato}};
+        NODREL1::Cognome = u"ROSSI";
+        NODREL1::Nome = u"MARIO";
+        NODREL1::Sesso = u"M";
+        NODREL1::Luogo = c.comune;
+        NODREL1::Provincia = c.provincia;
+        NODREL1::DataNascita = c.data;
+        EXPECT_EQ(NODREL1::CalcolaCodice(), c.atteso != u"?");
+        EXPECT_EQ(finestra.testi[Campo::Text8], c.atteso);
+    }
+}
+
+}  // namespace
