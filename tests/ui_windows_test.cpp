@@ -18,6 +18,7 @@
 #include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/tastiera.h"
+#include "ui/toolkit/twips.h"
 #include "ui_harness.h"
 
 using nodrel::Form1;
@@ -85,24 +86,25 @@ void Riempi(Form2* f, const QString& codice) {
     prova::Elabora();
 }
 
+void Centrata(QWidget* w) {
+    const QRect schermo = w->screen()->geometry();
+    const QRect esterno = w->frameGeometry();
+    // Halved in twips and truncated: at most a pixel off the middle.
+    EXPECT_NEAR(esterno.left() - schermo.left(), (schermo.width() - esterno.width()) / 2.0, 1)
+        << w->objectName().toStdString();
+    EXPECT_NEAR(esterno.top() - schermo.top(), (schermo.height() - esterno.height()) / 2.0, 1)
+        << w->objectName().toStdString();
+}
+
 }  // namespace
 
 TEST(Avvio, OnlyTheInformationWindowAtStartAndOkOpensTheMainWindow) {
-    auto centrata = [](QWidget* w) {
-        const QRect schermo = w->screen()->geometry();
-        const QRect esterno = w->frameGeometry();
-        // Halved in twips and truncated: at most a pixel off the middle.
-        EXPECT_NEAR(esterno.left() - schermo.left(), (schermo.width() - esterno.width()) / 2.0, 1)
-            << w->objectName().toStdString();
-        EXPECT_NEAR(esterno.top() - schermo.top(), (schermo.height() - esterno.height()) / 2.0, 1)
-            << w->objectName().toStdString();
-    };
     prova::Avvia();
     ASSERT_NE(Form1::Istanza(), nullptr);
     EXPECT_EQ(Form2::Istanza(), nullptr);
     EXPECT_EQ(FinestreVisibili(), QStringList{"Form1"});
     EXPECT_EQ(prova::NomeFuoco(), "Command1");
-    centrata(Form1::Istanza());
+    Centrata(Form1::Istanza());
 
     Form1::Istanza()->Command1->click();
     prova::Elabora();
@@ -111,7 +113,7 @@ TEST(Avvio, OnlyTheInformationWindowAtStartAndOkOpensTheMainWindow) {
     EXPECT_EQ(FinestreVisibili(), QStringList{"Form2"});
     EXPECT_EQ(prova::NomeFuoco(), "Text2");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    centrata(f);
+    Centrata(f);
 }
 
 TEST(Avvio, AFreshMainWindowShowsItsLoadTimeContents) {
@@ -300,6 +302,17 @@ TEST(Disposizione, ControlsHaveTheirNamesAndPlaces) {
     EXPECT_EQ(info->size(), QSize(631, 451));
     EXPECT_EQ(info->Command1->geometry(), QRect(288, 376, 65, 33));
     EXPECT_EQ(info->findChild<QWidget*>("Label1")->geometry(), QRect(72, 24, 497, 89));
+}
+
+TEST(Disposizione, CentredByTheOuterFrameAndKeptOnTheAvailableArea) {
+    // 1024 x 768 pixels, the top 32 rows a panel's. (1024 - 633) * 15 = 5865 twips, halved 2932,
+    // 195 pixels; (768 - 472) * 15 = 4440, 148.
+    const QRect s(0, 0, 1024, 768), a(0, 32, 1024, 736);
+    EXPECT_EQ(nodrel::PosizioneCentrata(s, a, {633, 472}), QPoint(195, 148));
+    EXPECT_EQ(nodrel::PosizioneCentrata(s, a, {600, 720}), QPoint(212, 32));  // not under the panel
+    EXPECT_EQ(nodrel::PosizioneCentrata(s, a, {1200, 900}), QPoint(0, 32));   // too large
+    EXPECT_EQ(nodrel::PosizioneCentrata({1024, 0, 800, 600}, {1024, 0, 800, 600}, {600, 400}),
+              QPoint(1124, 100));  // a second screen
 }
 
 TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
