@@ -12,10 +12,12 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <functional>
 
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/tastiera.h"
 #include "ui/toolkit/twips.h"
@@ -23,6 +25,7 @@
 
 using nodrel::Form1;
 using nodrel::Form2;
+using nodrel::Form3;
 
 namespace {
 
@@ -256,6 +259,11 @@ TEST(Informazioni, OkWhileThePreviewIsOpenLeavesTheMainWindowDisabled) {
     EXPECT_EQ(Form1::Istanza(), nullptr);
     EXPECT_FALSE(f->isEnabled());
     EXPECT_EQ(FinestreVisibili(), (QStringList{"Form2", "Form3"}));
+    // Neither OK nor a click raises the disabled main window over the preview, which is its own.
+    EXPECT_EQ(Form3::Istanza()->windowHandle()->transientParent(), f->windowHandle());
+    f->activateWindow();
+    prova::Elabora();
+    EXPECT_EQ(QApplication::activeWindow(), Form3::Istanza());
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 

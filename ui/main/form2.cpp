@@ -9,6 +9,7 @@
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
+#include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
@@ -44,8 +45,13 @@ Form2* Form2::Mostra() {
         istanza_->Form_Load();
     }
     istanza_->show();
-    istanza_->raise();
-    istanza_->activateWindow();
+    // While the print preview has the window disabled, the preview stays in front of it.
+    QWidget* davanti = istanza_;
+    if (!istanza_->isEnabled() && Form3::Istanza() != nullptr) {
+        davanti = Form3::Istanza();
+    }
+    davanti->raise();
+    davanti->activateWindow();
     return istanza_;
 }
 
@@ -228,6 +234,16 @@ void Form2::Form_Load() {
         show();
         Text2->setFocus();
     });
+}
+
+void Form2::changeEvent(QEvent* evento) {
+    // A click on the window while the preview has it disabled goes to the preview instead.
+    if (evento->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
+        if (Form3* anteprima = Form3::Istanza()) {
+            anteprima->activateWindow();
+        }
+    }
+    QMainWindow::changeEvent(evento);
 }
 
 void Form2::closeEvent(QCloseEvent* evento) {

@@ -65,6 +65,7 @@ public:
     void AccendiMaiuscole() override;
 
 protected:
+    void changeEvent(QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:
