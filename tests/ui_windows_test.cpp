@@ -8,12 +8,14 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QWindow>
 #include <functional>
+#include <memory>
 
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
@@ -379,6 +381,10 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
         const bool didascalia = l != nullptr && QString(t.nome).startsWith("Label");
         EXPECT_EQ(didascalia ? l->text() : w->toolTip(), t.testo) << t.nome;
     }
+    // Qt's own texts are Italian too, the fields' context menu among them.
+    std::unique_ptr<QMenu> menu(f->Text2->createStandardContextMenu());
+    EXPECT_TRUE(menu->actions().at(0)->text().startsWith("Ann&ulla"))
+        << menu->actions().at(0)->text().toStdString();
     Form1* info = Form1::Istanza();
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->Command1->text(), "OK");
