@@ -165,9 +165,11 @@ TEST(Avvio, AnUnusableRegisterGivesOneMessageAndTheWindowStillOpens) {
         const QStringList messaggi = prova::Messaggi();
         ASSERT_EQ(messaggi.size(), 1) << messaggi.join('|').toStdString();
         EXPECT_TRUE(kFasMsg.match(messaggi[0]).hasMatch()) << messaggi[0].toStdString();
+        // The rest of the start-up still ran.
         EXPECT_TRUE(f->isVisible());
         EXPECT_EQ(prova::NomeFuoco(), "Text2");
-        EXPECT_FALSE(nodrel::Maiuscole::Accese());
+        EXPECT_TRUE(nodrel::Maiuscole::Accese());
+        Centrata(f);
         EXPECT_EQ(f->Cbosesso->currentText(), "M");
         EXPECT_EQ(Voci(f->Cbosesso), (QStringList{"M", "F"}));
     }
@@ -275,12 +277,10 @@ TEST(Avvio, EveryMessageBoxIsModalWithTheTitleAndOnlyOk) {
     f->Text1->setText("");
     prova::Menu(f, "mnestraii");    // the command's own message
     prova::Menu(f, "mncontrolla");  // the engine's
-    f->Text5->setFocus();
-    prova::Scrivi("r");  // the completion's error trap
     f->Text2->setFocus();
     prova::Premi(Qt::Key_Backspace);
     prova::Invio();  // a key handler's
-    EXPECT_EQ(prova::Messaggi().size(), 5);
+    EXPECT_EQ(prova::Messaggi().size(), 4);
     EXPECT_EQ(prova::MessaggiIrregolari(), QStringList{});
 }
 

@@ -81,6 +81,10 @@ void Form2::Text5_KeyUp(int codiceTasto, int /*maiuscolo*/) {
             Text7->setFocus();
             return;
         }
+        // Without a register the field is a plain one: the failure was reported at start-up.
+        if (!NODREL1::RsComuni) {
+            return;
+        }
         if (digitato.isEmpty()) {
             Text5->Tag.clear();
             return;

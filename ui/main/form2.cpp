@@ -222,18 +222,18 @@ void Form2::Form_Load() {
     Cbosesso->addItem("M");
     Cbosesso->addItem("F");
     Cbosesso->setCurrentIndex(0);
-    // A step that fails ends the start-up with one message; the window is still shown by
-    // whoever loaded it, and the program goes on without a register.
-    ConTrappola(this, [this] {
+    // A register that cannot be opened is reported once; the rest of the start-up still runs,
+    // and the program goes on without completion.
+    ConTrappola(this, [] {
         NODREL1::DbComuni =
             ApriDatabase((CartellaProgramma() + QLatin1Char('/') + QStringLiteral("Comuni.mdb"))
                              .toStdU16String());
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-        NODREL1::AttivaMaiuscole();
-        CentraFinestra(this);
-        show();
-        Text2->setFocus();
     });
+    NODREL1::AttivaMaiuscole();
+    CentraFinestra(this);
+    show();
+    Text2->setFocus();
 }
 
 void Form2::changeEvent(QEvent* evento) {
