@@ -117,7 +117,7 @@ void UsoSenzaRegistro(Form2* f) {
     prova::Elabora();
     prova::Scrivi("ro");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    EXPECT_EQ(f->Text5->text(), " RO");
+    EXPECT_EQ(f->Text5->text(), "RO");
 
     prova::Clicca(f->findChild<QWidget*>("Image5"));  // empty fields, the focus in the surname
     prova::Scrivi("rossi");

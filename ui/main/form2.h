@@ -54,6 +54,7 @@ public:
     void Text3_KeyPress(int codice);
     void Text7_KeyPress(int codice);
     void Cbosesso_KeyPress(int codice);
+    void Text5_KeyPress(int codice);
     void Text5_KeyUp(int codiceTasto, int maiuscolo);
 
     // What the engine needs of the window.
@@ -74,6 +75,7 @@ private:
     void CreaMenu();
     void Form_Load();
     TextBox* Campo(NODREL1::Campo campo) const;
+    void Completa(const QString& digitato);
     void Comando(void (Form2::*gestore)());
 
     static QPointer<Form2> istanza_;
