@@ -7,6 +7,7 @@ NODREL_PACKAGES=(
     libsqlite3-dev libgtest-dev libbenchmark-dev
     fonts-liberation fonts-dejavu-core qt6-translations-l10n
     poppler-utils
+    xvfb xauth openbox xdotool x11-utils xclip
 )
 
 nodrel_install_missing() {
