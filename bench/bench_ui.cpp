@@ -1,9 +1,10 @@
-// One key release in the municipality field that completes the name from the register, against
-// one in the surname field, which has no key-release handler: the difference is the completion's
-// own cost. Offscreen, with the real register, the windows started as the program starts them.
+// One key pressed in the municipality field, which types a letter and completes the name from the
+// register, against one in the surname field, which only types it: the difference is the
+// completion's own cost. Offscreen, with the real register, the windows started as the program
+// starts them.
 //
-// Each release is timed alone (manual time): the field is put back to its typed text between
-// releases, out of the timing, so every timed release does a real seek and completion.
+// Each key is timed alone (manual time): the field is put back to its typed text between keys,
+// out of the timing, so every timed key does a real seek and completion.
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -62,20 +63,20 @@ void Elabora() {
 
 using Orologio = std::chrono::steady_clock;
 
-// With `ridisegno`, the timing also covers the events the release leaves behind, the repaint of
+// With `ridisegno`, the timing also covers the events the key leaves behind, the repaint of
 // the completed field among them.
 template <typename Prepara>
-void Rilasci(benchmark::State& state, QWidget* campo, bool ridisegno, Prepara prepara,
-             const std::array<Qt::Key, 8>& tasti) {
+void Tasti(benchmark::State& state, QWidget* campo, bool ridisegno, Prepara prepara,
+           const std::array<Qt::Key, 8>& tasti) {
     const int prima = messaggi;
     std::size_t i = 0;
     for (auto _ : state) {
         prepara(i);
         Elabora();
         const QString testo(QChar(static_cast<char16_t>(tasti[i])));
-        QKeyEvent rilascio(QEvent::KeyRelease, tasti[i], Qt::NoModifier, testo);
+        QKeyEvent tasto(QEvent::KeyPress, tasti[i], Qt::NoModifier, testo);
         const auto inizio = Orologio::now();
-        QCoreApplication::sendEvent(campo, &rilascio);
+        QCoreApplication::sendEvent(campo, &tasto);
         if (ridisegno) {
             Elabora();
         }
@@ -88,49 +89,52 @@ void Rilasci(benchmark::State& state, QWidget* campo, bool ridisegno, Prepara pr
     }
 }
 
-// Two letters typed, the second being released: the field holds them, and its Tag the one letter
-// it held at the previous release, as after typing the first. Each pair begins a longer name
-// ("RO" would not do: it is a whole one, and the completion would add nothing).
+// The second of two letters typed: the field holds the first, and its Tag that letter, as after
+// typing it and taking back its completion. Each pair begins a longer name ("RO" would not do:
+// it is a whole one, and the completion would add nothing).
 constexpr std::array<const char*, 8> kDigitati = {"MI", "NA", "TO", "BO", "FI", "VE", "PA", "GE"};
 constexpr std::array<Qt::Key, 8> kSecondaLettera = {Qt::Key_I, Qt::Key_A, Qt::Key_O, Qt::Key_O,
                                                     Qt::Key_I, Qt::Key_E, Qt::Key_A, Qt::Key_E};
 
-void KeyReleaseText5Completes(benchmark::State& state, bool ridisegno) {
+void KeyPressText5Completes(benchmark::State& state, bool ridisegno) {
     nodrel::TextBox* t5 = finestra->Text5;
+    t5->setFocus();  // the completion follows the keys of the field that has the focus
+    Elabora();
     auto prepara = [t5](std::size_t i) {
-        t5->setText(QString::fromLatin1(kDigitati[i]));
-        t5->Tag = QString::fromLatin1(kDigitati[i], 1);
+        t5->setText(QString::fromLatin1(kDigitati[i], 1));
+        t5->Tag = t5->text();
     };
-    // Once outside the timing: the release must complete the name, not leave it as typed.
+    // Once outside the timing: the key must complete the name, not leave it as typed.
     prepara(0);
-    QKeyEvent rilascio(QEvent::KeyRelease, kSecondaLettera[0], Qt::NoModifier, QStringLiteral("I"));
-    QCoreApplication::sendEvent(t5, &rilascio);
+    QKeyEvent tasto(QEvent::KeyPress, kSecondaLettera[0], Qt::NoModifier, QStringLiteral("I"));
+    QCoreApplication::sendEvent(t5, &tasto);
     if (t5->text() != QLatin1String("MIAGLIANO") ||
         t5->selectedText() != QLatin1String("AGLIANO") || t5->Tag != QLatin1String("MI") ||
         finestra->Text6->text() != QLatin1String("BI")) {
-        state.SkipWithError("the key release did not complete the municipality");
+        state.SkipWithError("the key did not complete the municipality");
         return;
     }
-    Rilasci(state, t5, ridisegno, prepara, kSecondaLettera);
+    Tasti(state, t5, ridisegno, prepara, kSecondaLettera);
 }
-BENCHMARK_CAPTURE(KeyReleaseText5Completes, event_only, false)->UseManualTime();
-BENCHMARK_CAPTURE(KeyReleaseText5Completes, with_repaint, true)->UseManualTime();
+BENCHMARK_CAPTURE(KeyPressText5Completes, event_only, false)->UseManualTime();
+BENCHMARK_CAPTURE(KeyPressText5Completes, with_repaint, true)->UseManualTime();
 
-// The surname field: the letter released is one of those typed, and nothing follows.
-constexpr std::array<Qt::Key, 8> kCognome = {Qt::Key_R, Qt::Key_O, Qt::Key_S, Qt::Key_S,
-                                             Qt::Key_I, Qt::Key_R, Qt::Key_O, Qt::Key_S};
+// The surname field: the last letter of "ROSSI" typed, and nothing follows.
+constexpr std::array<Qt::Key, 8> kCognome = {Qt::Key_I, Qt::Key_I, Qt::Key_I, Qt::Key_I,
+                                             Qt::Key_I, Qt::Key_I, Qt::Key_I, Qt::Key_I};
 
-void KeyReleaseText2Plain(benchmark::State& state, bool ridisegno) {
+void KeyPressText2Plain(benchmark::State& state, bool ridisegno) {
     nodrel::TextBox* t2 = finestra->Text2;
-    t2->setText(QStringLiteral("ROSSI"));
-    auto nulla = [](std::size_t) {};
-    Rilasci(state, t2, ridisegno, nulla, kCognome);
+    t2->setFocus();
+    Elabora();
+    auto prepara = [t2](std::size_t) { t2->setText(QStringLiteral("ROSS")); };
+    Tasti(state, t2, ridisegno, prepara, kCognome);
     if (t2->text() != QLatin1String("ROSSI")) {
-        state.SkipWithError("the key release changed the surname");
+        state.SkipWithError("the key did not type the letter");
     }
 }
-BENCHMARK_CAPTURE(KeyReleaseText2Plain, event_only, false)->UseManualTime();
-BENCHMARK_CAPTURE(KeyReleaseText2Plain, with_repaint, true)->UseManualTime();
+BENCHMARK_CAPTURE(KeyPressText2Plain, event_only, false)->UseManualTime();
+BENCHMARK_CAPTURE(KeyPressText2Plain, with_repaint, true)->UseManualTime();
 
 }  // namespace
 
@@ -167,11 +171,9 @@ int main(int argc, char** argv) {
     }
 
     return misura::Esegui({
-        {"key release, event only: Text5 / Text2",
-         "KeyReleaseText5Completes/event_only/manual_time",
-         "KeyReleaseText2Plain/event_only/manual_time"},
-        {"key release + repaint: Text5 / Text2",
-         "KeyReleaseText5Completes/with_repaint/manual_time",
-         "KeyReleaseText2Plain/with_repaint/manual_time"},
+        {"key press, event only: Text5 / Text2", "KeyPressText5Completes/event_only/manual_time",
+         "KeyPressText2Plain/event_only/manual_time"},
+        {"key press + repaint: Text5 / Text2", "KeyPressText5Completes/with_repaint/manual_time",
+         "KeyPressText2Plain/with_repaint/manual_time"},
     });
 }

@@ -152,6 +152,21 @@ void Scrivi(const QString& testo) {
     }
 }
 
+void Sovrapponi(const QString& testo) {
+    QChar giu;  // the key still held down
+    for (QChar c : testo + QChar()) {
+        for (const auto& [azione, tasto] : {std::pair{QTest::Press, c}, {QTest::Release, giu}}) {
+            if (!tasto.isNull()) {
+                QTest::sendKeyEvent(azione, Fuoco(), QTest::asciiToKey(tasto.toLatin1()),
+                                    tasto.toLatin1(),
+                                    tasto.isUpper() ? Qt::ShiftModifier : Qt::NoModifier);
+                Elabora();
+            }
+        }
+        giu = c;
+    }
+}
+
 void Invio() {
     Premi(Qt::Key_Return);
 }

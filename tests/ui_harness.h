@@ -38,6 +38,9 @@ void Elabora();
 void Premi(Qt::Key tasto, Qt::KeyboardModifiers modificatori = Qt::NoModifier);
 // Types a text one character at a time.
 void Scrivi(const QString& testo);
+// Types a text as a fast typist does: each key goes down before the one before it comes up
+// (press A, press B, release A, ...), and a capital is typed with Shift round it. "\r" is Enter.
+void Sovrapponi(const QString& testo);
 void Invio();
 
 QWidget* Fuoco();

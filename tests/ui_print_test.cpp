@@ -148,13 +148,18 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     a->Command2->click();
     prova::Elabora();
 
-    Riempi(f, " rss mra80a01 h501 ", "de Rossi ", "mario", "F", "Roma", "rm", "1/1/80");
+    const QString nomi = "MARIA ANTONIETTA GIUSEPPINA FRANCESCA";  // longer than its field
+    Riempi(f, " rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80");
     f->Text8->setText("H501");
     a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(Campi(a), (QStringList{" rss mra80a01 h501 ", "de Rossi ", "mario", "F", "Roma", "rm",
-                                     "1/1/80"}));
+    EXPECT_EQ(Campi(a),
+              (QStringList{" rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80"}));
     EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
+    // Each field shows, and prints, its text from the first character.
+    for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
+        EXPECT_EQ(campo->cursorPosition(), 0) << campo->objectName().toStdString();
+    }
     a->Command2->click();
     prova::Elabora();
 

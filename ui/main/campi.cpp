@@ -25,6 +25,16 @@ QString SenzaSpaziEsterni(const QString& testo) {
     return testo.mid(inizio, fine - inizio);
 }
 
+// What the user typed into the municipality field: a completed tail that is still selected is
+// the program's, so a key that leaves it in place (Shift, Escape) does not take it as typed.
+QString Digitato(const QLineEdit& campo) {
+    QString testo = campo.text();
+    if (campo.selectionStart() > 0 && campo.selectionEnd() == testo.size()) {
+        testo.truncate(campo.selectionStart());
+    }
+    return SenzaSpaziEsterni(testo);
+}
+
 QString Valore(const char16_t* colonna) {
     return QString::fromStdU16String(NODREL1::RsComuni->Field(colonna));
 }
@@ -79,46 +89,62 @@ void Form2::Cbosesso_KeyPress(int codice) {
     // Any other character finds no entry in the box and changes nothing.
 }
 
+// Enter moves on as it is pressed, so that the keys typed after it land in the date.
+void Form2::Text5_KeyPress(int codice) {
+    if (codice == kTastoInvio && !SenzaSpaziEsterni(Text5->text()).isEmpty()) {
+        Text7->setFocus();
+    }
+}
+
+// Runs right after each key has acted on the field (Enter that moved on excepted).
 void Form2::Text5_KeyUp(int codiceTasto, int /*maiuscolo*/) {
+    // Without a register the field is a plain one: the failure was reported at start-up.
+    if (!NODREL1::RsComuni) {
+        return;
+    }
     ConTrappola(this, [this, codiceTasto] {
-        const QString digitato = SenzaSpaziEsterni(Text5->text());
-        if (!digitato.isEmpty() && codiceTasto == kTastoInvio) {
-            Text7->setFocus();
-            return;
-        }
+        const QString digitato = Digitato(*Text5);
         if (digitato.isEmpty()) {
             Text5->Tag.clear();
             return;
         }
-        const bool trovato = NODREL1::CercaPerNome(digitato.toStdU16String());
-        int colore = kColoreNero;
-        if (trovato) {
-            const QString nome = Valore(u"COMU_DESCR");
-            if (nome.left(digitato.size()).toUpper() == digitato.toUpper()) {
-                // Only when characters were added: after a deletion the field keeps what the
-                // user left, so Backspace can take back a completed tail.
-                if (digitato.size() > Text5->Tag.size()) {
-                    Text5->setText(nome);
-                    Text5->setSelection(digitato.size(), Text5->text().size() - digitato.size());
-                    Text6->setText(Valore(u"COMU_PROV"));
-                    Text8->setText(Valore(u"COMU_COD"));
-                }
-            } else {
-                // Said once per run of mismatches: the colour shows the run has started.
-                if (Text5->ForeColor() == kColoreNero) {
-                    nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
-                }
-                colore = kColoreRossoScuro;
-                Text6->setText(QStringLiteral("?"));
-                Text8->setText(QStringLiteral("?"));
-                Text5->setFocus();
-            }
+        if (codiceTasto == kTastoInvio) {
+            return;
         }
-        if (Text5->ForeColor() != colore) {
-            Text5->SetForeColor(colore);
-        }
-        Text5->Tag = digitato;
+        Completa(digitato);
     });
+}
+
+// One lookup of what the user typed: completes the name, or marks a name not in the register.
+void Form2::Completa(const QString& digitato) {
+    const bool trovato = NODREL1::CercaPerNome(digitato.toStdU16String());
+    int colore = kColoreNero;
+    if (trovato) {
+        const QString nome = Valore(u"COMU_DESCR");
+        if (nome.left(digitato.size()).toUpper() == digitato.toUpper()) {
+            // Only when characters were added: after a deletion the field keeps what the
+            // user left, so Backspace can take back a completed tail.
+            if (digitato.size() > Text5->Tag.size()) {
+                Text5->setText(nome);
+                Text5->setSelection(digitato.size(), Text5->text().size() - digitato.size());
+                Text6->setText(Valore(u"COMU_PROV"));
+                Text8->setText(Valore(u"COMU_COD"));
+            }
+        } else {
+            // Said once per run of mismatches: the colour shows the run has started.
+            if (Text5->ForeColor() == kColoreNero) {
+                nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
+            }
+            colore = kColoreRossoScuro;
+            Text6->setText(QStringLiteral("?"));
+            Text8->setText(QStringLiteral("?"));
+            Text5->setFocus();
+        }
+    }
+    if (Text5->ForeColor() != colore) {
+        Text5->SetForeColor(colore);
+    }
+    Text5->Tag = digitato;
 }
 
 }  // namespace nodrel

@@ -9,6 +9,7 @@
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
+#include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
@@ -44,8 +45,13 @@ Form2* Form2::Mostra() {
         istanza_->Form_Load();
     }
     istanza_->show();
-    istanza_->raise();
-    istanza_->activateWindow();
+    // While the print preview has the window disabled, the preview stays in front of it.
+    QWidget* davanti = istanza_;
+    if (!istanza_->isEnabled() && Form3::Istanza() != nullptr) {
+        davanti = Form3::Istanza();
+    }
+    davanti->raise();
+    davanti->activateWindow();
     return istanza_;
 }
 
@@ -179,7 +185,8 @@ void Form2::CreaControlli() {
     new GestoreTasti(Text1);
     new GestoreTasti(Text2, std::bind(&Form2::Text2_KeyPress, this, _1));
     new GestoreTasti(Text3, std::bind(&Form2::Text3_KeyPress, this, _1));
-    new GestoreTasti(Text5, {}, std::bind(&Form2::Text5_KeyUp, this, _1, _2));
+    new GestoreTasti(Text5, std::bind(&Form2::Text5_KeyPress, this, _1),
+                     std::bind(&Form2::Text5_KeyUp, this, _1, _2));
     new GestoreTasti(Text6);
     new GestoreTasti(Text7, std::bind(&Form2::Text7_KeyPress, this, _1));
     new GestoreTasti(Cbosesso, std::bind(&Form2::Cbosesso_KeyPress, this, _1));
@@ -216,18 +223,28 @@ void Form2::Form_Load() {
     Cbosesso->addItem("M");
     Cbosesso->addItem("F");
     Cbosesso->setCurrentIndex(0);
-    // A step that fails ends the start-up with one message; the window is still shown by
-    // whoever loaded it, and the program goes on without a register.
-    ConTrappola(this, [this] {
+    // A register that cannot be opened is reported once; the rest of the start-up still runs,
+    // and the program goes on without completion.
+    ConTrappola(this, [] {
         NODREL1::DbComuni =
             ApriDatabase((CartellaProgramma() + QLatin1Char('/') + QStringLiteral("Comuni.mdb"))
                              .toStdU16String());
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-        NODREL1::AttivaMaiuscole();
-        CentraFinestra(this);
-        show();
-        Text2->setFocus();
     });
+    NODREL1::AttivaMaiuscole();
+    CentraFinestra(this);
+    show();
+    Text2->setFocus();
+}
+
+void Form2::changeEvent(QEvent* evento) {
+    // A click on the window while the preview has it disabled goes to the preview instead.
+    if (evento->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
+        if (Form3* anteprima = Form3::Istanza()) {
+            anteprima->activateWindow();
+        }
+    }
+    QMainWindow::changeEvent(evento);
 }
 
 void Form2::closeEvent(QCloseEvent* evento) {

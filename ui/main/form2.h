@@ -55,6 +55,7 @@ public:
     void Text3_KeyPress(int codice);
     void Text7_KeyPress(int codice);
     void Cbosesso_KeyPress(int codice);
+    void Text5_KeyPress(int codice);
     void Text5_KeyUp(int codiceTasto, int maiuscolo);
 
     // What the engine needs of the window.
@@ -67,6 +68,7 @@ public:
     void AccendiMaiuscole() override;
 
 protected:
+    void changeEvent(QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:
@@ -75,6 +77,7 @@ private:
     void CreaMenu();
     void Form_Load();
     TextBox* Campo(NODREL1::Campo campo) const;
+    void Completa(const QString& digitato);
     void Comando(void (Form2::*gestore)());
 
     static QPointer<Form2> istanza_;

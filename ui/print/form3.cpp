@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
 
 #include "engine/nodrel1.h"
 #include "ui/main/form2.h"
@@ -20,11 +21,17 @@ Form3* Form3::Istanza() {
     return istanza_;
 }
 
-Form3* Form3::Carica() {
+Form3* Form3::Carica(QWidget* proprietario) {
     if (istanza_) {
         istanza_->Scarica();
     }
     istanza_ = new Form3;
+    // A window of its own, but owned by the main window, which it disables: the window manager
+    // keeps it above its owner, whichever of the two the user clicks.
+    if (proprietario != nullptr) {
+        istanza_->winId();
+        istanza_->windowHandle()->setTransientParent(proprietario->window()->windowHandle());
+    }
     istanza_->Form_Load();
     return istanza_;
 }
@@ -73,6 +80,8 @@ Form3::Form3() {
         p.setColor(QPalette::Base, Qt::transparent);
         t->setPalette(p);
         Posiziona(t, x, y, w, h);
+        // A text longer than its field shows its beginning, as the card must, not its end.
+        connect(t, &QLineEdit::textChanged, t, [t] { t->setCursorPosition(0); });
         return t;
     };
     Text1 = campo("Text1", 840, 1440, 3975, 480);

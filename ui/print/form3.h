@@ -11,8 +11,9 @@ namespace nodrel {
 // The print preview: the code and the personal data laid over a picture of the card.
 class Form3 : public QDialog {
 public:
-    // A freshly loaded (and centred) preview; one that is still open is unloaded first.
-    static Form3* Carica();
+    // A freshly loaded (and centred) preview, owned by `proprietario`; one that is still open is
+    // unloaded first.
+    static Form3* Carica(QWidget* proprietario);
     static Form3* Istanza();
 
     QLineEdit* Text1;       // code

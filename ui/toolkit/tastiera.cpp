@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
 
@@ -29,6 +31,11 @@ bool ProduceCarattere(const QKeyEvent& e) {
         default:
             return !e.text().isEmpty() && e.text().at(0) != QChar(0x7f);
     }
+}
+
+// Whether a key puts text into a field: a character that shows, or the paste keys.
+bool ScriveTesto(const QKeyEvent& e) {
+    return e.matches(QKeySequence::Paste) || (!e.text().isEmpty() && e.text().at(0).isPrint());
 }
 
 // The text a letter key gives under the program's Caps Lock: upper case while it is on; while
@@ -135,46 +142,46 @@ GestoreTasti::GestoreTasti(QWidget* campo, SuCarattere carattere, SuRilascio ril
 }
 
 bool GestoreTasti::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (inoltro_ || !oggetto->isWidgetType()) {
+    if (inoltro_ || !oggetto->isWidgetType() || evento->type() != QEvent::KeyPress) {
         return false;
     }
-    auto* campo = static_cast<QWidget*>(oggetto);
-    if (evento->type() == QEvent::KeyPress) {
-        return TastoPremuto(campo, static_cast<QKeyEvent*>(evento));
-    }
-    if (evento->type() == QEvent::KeyRelease && rilascio_) {
-        auto* e = static_cast<QKeyEvent*>(evento);
-        if (!e->isAutoRepeat()) {
-            rilascio_(CodiceTasto(*e), (e->modifiers() & Qt::ShiftModifier) ? 1 : 0);
-        }
-    }
-    return false;
+    return TastoPremuto(static_cast<QWidget*>(oggetto), static_cast<QKeyEvent*>(evento));
 }
 
 bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
+    QPointer<QWidget> vivo(campo);
+    // A field that holds one blank only, as most fields start, takes the first text typed or
+    // pasted in its place, so that no name begins with a blank.
+    auto* riga = qobject_cast<QLineEdit*>(campo);
+    if (riga != nullptr && riga->text() == QLatin1String(" ") && ScriveTesto(*e)) {
+        riga->selectAll();
+    }
     const QString testo = TestoConMaiuscole(*e);
-    const bool cambiato = testo != e->text();
     if (carattere_ && ProduceCarattere(*e)) {
         int codice = testo.isEmpty() ? 0 : testo.at(0).unicode();
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
             codice = kTastoInvio;
         }
-        QPointer<QWidget> vivo(campo);
         carattere_(codice);
         if (!vivo) {
             return true;
         }
     }
-    if (!cambiato) {
+    if (testo == e->text() && !rilascio_) {
         return false;  // the key goes on to this field as usual
     }
-    // The key acts on the field with its upper-cased text instead.
+    // The key acts on the field here and now, with its upper-cased text, so that the key-up
+    // handler follows it at once: a real release may come only after the next key has acted.
     QKeyEvent sostituto(e->type(), e->key(), e->modifiers(), e->nativeScanCode(),
                         e->nativeVirtualKey(), e->nativeModifiers(), testo, e->isAutoRepeat(),
                         e->count());
     inoltro_ = true;
     QCoreApplication::sendEvent(campo, &sostituto);
     inoltro_ = false;
+    // As a release would, it goes to the field only while that keeps the focus (Tab moves it).
+    if (rilascio_ && vivo && campo->hasFocus()) {
+        rilascio_(CodiceTasto(*e), (e->modifiers() & Qt::ShiftModifier) ? 1 : 0);
+    }
     return true;
 }
 

@@ -24,7 +24,10 @@ int CodiceTasto(const QKeyEvent& evento);
 // Watches one field's keys:
 //  - the character handler runs before the key acts, with the character's code; the key then
 //    acts on that same field, even when the handler moved the focus or showed a message;
-//  - the key-release handler runs after the key acted (auto-repeat releases are ignored).
+//  - the key-up handler runs once for each key pressed, right after it acted and before the next
+//    key does, while the field still has the focus. Real releases are not used: typed fast, the
+//    next key is pressed before the last is released.
+//  - a field holding one blank only takes the first text typed in its place.
 class GestoreTasti : public QObject {
 public:
     using SuCarattere = std::function<void(int codice)>;

@@ -1,8 +1,12 @@
 #include "ui/toolkit/twips.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QMargins>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -17,20 +21,74 @@ int CentraBordo(double differenza) {
     return intero / 2;  // C++ integer division truncates toward zero
 }
 
-void CentraFinestra(QWidget* finestra) {
+namespace {
+
+int Bordo(int origine, int schermo, int esterno, int inizio, int fine) {
+    const int centrato =
+        origine + CentraBordo(double(schermo - esterno) * kTwipsPerPixel) / kTwipsPerPixel;
+    // The far edge first, so that a window too large for the area keeps its near edge in reach.
+    return std::max(inizio, std::min(centrato, fine - esterno));
+}
+
+void Centra(QWidget* finestra) {
     QScreen* schermo = finestra->screen() ? finestra->screen() : QGuiApplication::primaryScreen();
     if (schermo == nullptr) {
         return;
     }
-    // Until its native window exists a window knows nothing of its frame, and would be centred
-    // by its client area alone.
+    finestra->move(PosizioneCentrata(schermo->geometry(), schermo->availableGeometry(),
+                                     finestra->frameGeometry().size()));
+}
+
+// An X11 window manager frames a window only after it is mapped, and tells the frame's size later
+// still; until then the window knows only its client area. This centres the window again the
+// first time it learns of a frame. The native window is asked, since the widget's own idea of
+// its frame lags behind the events that bring it.
+class AttesaCornice : public QObject {
+public:
+    explicit AttesaCornice(QWindow* finestra) : QObject(finestra) {
+        finestra->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* oggetto, QEvent* evento) override {
+        const QEvent::Type tipo = evento->type();
+        if (tipo != QEvent::Expose && tipo != QEvent::Move && tipo != QEvent::Resize) {
+            return false;
+        }
+        auto* finestra = static_cast<QWindow*>(oggetto);
+        const QMargins cornice = finestra->frameMargins();
+        // Halfway through the framing the margins can come out negative.
+        if (cornice.isNull() || cornice.left() < 0 || cornice.top() < 0 || cornice.right() < 0 ||
+            cornice.bottom() < 0) {
+            return false;
+        }
+        finestra->removeEventFilter(this);
+        deleteLater();
+        if (QScreen* schermo = finestra->screen()) {
+            finestra->setFramePosition(PosizioneCentrata(schermo->geometry(),
+                                                         schermo->availableGeometry(),
+                                                         finestra->frameGeometry().size()));
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+QPoint PosizioneCentrata(const QRect& schermo, const QRect& disponibile, QSize esterno) {
+    return {Bordo(schermo.left(), schermo.width(), esterno.width(), disponibile.left(),
+                  disponibile.left() + disponibile.width()),
+            Bordo(schermo.top(), schermo.height(), esterno.height(), disponibile.top(),
+                  disponibile.top() + disponibile.height())};
+}
+
+void CentraFinestra(QWidget* finestra) {
+    // The native window holds the frame's size, once there is one to hold.
     finestra->winId();
-    const QSize area = schermo->geometry().size();
-    const QSize esterno = finestra->frameGeometry().size();
-    const int sinistra = CentraBordo(double(area.width() - esterno.width()) * kTwipsPerPixel);
-    const int alto = CentraBordo(double(area.height() - esterno.height()) * kTwipsPerPixel);
-    finestra->move(schermo->geometry().topLeft() +
-                   QPoint(sinistra / kTwipsPerPixel, alto / kTwipsPerPixel));
+    Centra(finestra);
+    if (finestra->windowHandle()->frameMargins().isNull()) {
+        new AttesaCornice(finestra->windowHandle());
+    }
 }
 
 }  // namespace nodrel

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
 class QWidget;
 
 namespace nodrel {
@@ -11,7 +15,12 @@ int Px(int twips);
 // One edge of a centred window: the difference between screen and window, rounded to an integer
 // with halves to even, halved truncating toward zero. Values in twips.
 int CentraBordo(double differenza);
-// Places a window, by its outer frame, in the middle of its screen.
+// Where a window's outer frame goes: centred on the screen by the rule above, then moved as
+// little as needed to lie wholly on the available area; a frame larger than that area sits at
+// its top-left corner. Values in pixels.
+QPoint PosizioneCentrata(const QRect& schermo, const QRect& disponibile, QSize esterno);
+// Places a window, by its outer frame, in the middle of its screen; and once more when the
+// window manager has framed it, if that changed the frame.
 void CentraFinestra(QWidget* finestra);
 
 }  // namespace nodrel
