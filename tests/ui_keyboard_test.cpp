@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
@@ -337,6 +338,49 @@ TEST(Completamento, KeysTypedFastGiveWhatTheyGiveTypedSlowly) {
         }
         EXPECT_EQ(stato[1], stato[0]) << tasti;
     }
+}
+
+// Down and Up walk the names in order, homonyms included; an accented vowel is typed as the
+// register writes it.
+TEST(Completamento, ArrowsReachHomonymsAndAccentsAreTypedAsApostrophes) {
+    Form2* f = NelComune();
+    prova::Scrivi("castro");
+    auto mostrato = [&f] {
+        return f->Text5->text() + " " + f->Text6->text() + " " + f->Text8->text();
+    };
+    EXPECT_EQ(mostrato(), "CASTRO BG C337");
+    const struct {
+        Qt::Key tasto;
+        const char* atteso;
+    } passi[] = {
+        {Qt::Key_Down, "CASTRO LE M261"},
+        {Qt::Key_Down, "CASTRO DEI VOLSCI FR C338"},
+        {Qt::Key_Up, "CASTRO LE M261"},
+        {Qt::Key_Up, "CASTRO BG C337"},
+    };
+    for (const auto& p : passi) {
+        prova::Premi(p.tasto);
+        EXPECT_EQ(mostrato(), p.atteso);
+    }
+    // Back on Lecce's, the date, Enter in the sex box: the code has Lecce's municipality.
+    prova::Premi(Qt::Key_Down);
+    f->Text2->setText("ROSSI");
+    f->Text3->setText("MARIO");
+    prova::Invio();
+    prova::Scrivi("01/01/1980");
+    prova::Invio();
+    prova::Invio();
+    EXPECT_EQ(f->Text1->text().mid(14, 4), "M261");
+
+    f = NelComune();
+    prova::Scrivi("forl");
+    QTest::sendKeyEvent(QTest::Click, prova::Fuoco(), Qt::Key_Igrave, QStringLiteral("\u00EC"),
+                        Qt::NoModifier);
+    prova::Elabora();
+    EXPECT_EQ(mostrato(), "FORLI' FC D704");
+    EXPECT_EQ(nodrel::AccentiComeApostrofi(QStringLiteral("\u00C8 \u00E9\u00D2\u00F1")),
+              "E' e'O'\u00F1");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
 TEST(Completamento, WithoutARegisterTheFieldIsPlain) {

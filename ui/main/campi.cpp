@@ -41,6 +41,18 @@ QString Valore(const char16_t* colonna) {
 
 }  // namespace
 
+QString AccentiComeApostrofi(const QString& testo) {
+    QString risultato;
+    for (const QChar c : testo) {
+        const QString parti = c.decomposition();
+        const bool accentata = c.decompositionTag() == QChar::Canonical && parti.size() == 2 &&
+                               QStringLiteral("AEIOUaeiou").contains(parti.at(0)) &&
+                               (parti.at(1) == QChar(0x300) || parti.at(1) == QChar(0x301));
+        risultato += accentata ? parti.at(0) + QStringLiteral("'") : QString(c);
+    }
+    return risultato;
+}
+
 void Form2::Text2_KeyPress(int codice) {
     if (codice != kTastoInvio) {
         return;
@@ -111,6 +123,10 @@ void Form2::Text5_KeyUp(int codiceTasto, int /*maiuscolo*/) {
         if (codiceTasto == kTastoInvio) {
             return;
         }
+        if (codiceTasto == kTastoGiu || codiceTasto == kTastoSu) {
+            Scorri(codiceTasto == kTastoGiu);
+            return;
+        }
         Completa(digitato);
     });
 }
@@ -145,6 +161,44 @@ void Form2::Completa(const QString& digitato) {
         Text5->SetForeColor(colore);
     }
     Text5->Tag = digitato;
+}
+
+// Down and Up go to the next and the previous name in order from the one shown, so that the
+// towns of one name (CASTRO of Bergamo, then of Lecce) are a key apart. The name shown is found
+// again by its code in Text8 among the records of its name.
+void Form2::Scorri(bool avanti) {
+    const QString mostrato = SenzaSpaziEsterni(Text5->text());
+    const auto Nome = [] { return Valore(u"COMU_DESCR"); };
+    if (!NODREL1::CercaPerNome(mostrato.toStdU16String())) {
+        return;
+    }
+    if (Nome().compare(mostrato, Qt::CaseInsensitive) == 0) {
+        bool fuori = false;
+        while (!fuori && Nome().compare(mostrato, Qt::CaseInsensitive) == 0 &&
+               Valore(u"COMU_COD") != Text8->text()) {
+            fuori = !NODREL1::VaiAlSuccessivo();
+        }
+        if (fuori || Nome().compare(mostrato, Qt::CaseInsensitive) != 0) {
+            NODREL1::CercaPerNome(mostrato.toStdU16String());  // Text8 names none: the first
+        }
+        if (!(avanti ? NODREL1::VaiAlSuccessivo() : NODREL1::VaiAlPrecedente())) {
+            return;
+        }
+    } else if (!avanti && !NODREL1::VaiAlPrecedente()) {
+        return;  // a text no name has: the next name is the one found, the previous one before
+    }
+    const QString nome = Nome();
+    Text5->setText(nome);
+    const QString& digitato = Text5->Tag;
+    if (!digitato.isEmpty() && nome.startsWith(digitato, Qt::CaseInsensitive)) {
+        Text5->setSelection(static_cast<int>(digitato.size()),
+                            static_cast<int>(nome.size() - digitato.size()));
+    }
+    Text6->setText(Valore(u"COMU_PROV"));
+    Text8->setText(Valore(u"COMU_COD"));
+    if (Text5->ForeColor() != kColoreNero) {
+        Text5->SetForeColor(kColoreNero);
+    }
 }
 
 }  // namespace nodrel

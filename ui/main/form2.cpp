@@ -185,8 +185,9 @@ void Form2::CreaControlli() {
     new GestoreTasti(Text1);
     new GestoreTasti(Text2, std::bind(&Form2::Text2_KeyPress, this, _1));
     new GestoreTasti(Text3, std::bind(&Form2::Text3_KeyPress, this, _1));
-    new GestoreTasti(Text5, std::bind(&Form2::Text5_KeyPress, this, _1),
-                     std::bind(&Form2::Text5_KeyUp, this, _1, _2));
+    auto* comune = new GestoreTasti(Text5, std::bind(&Form2::Text5_KeyPress, this, _1),
+                                    std::bind(&Form2::Text5_KeyUp, this, _1, _2));
+    comune->Trasforma(AccentiComeApostrofi);
     new GestoreTasti(Text6);
     new GestoreTasti(Text7, std::bind(&Form2::Text7_KeyPress, this, _1));
     new GestoreTasti(Cbosesso, std::bind(&Form2::Cbosesso_KeyPress, this, _1));

@@ -15,6 +15,10 @@ class TextBox;
 class Immagine;
 class DialogoStampante;
 
+// The register writes an accented vowel as the vowel and an apostrophe (FORLI'), and so does
+// typing one into the municipality field: Ì gives I'.
+QString AccentiComeApostrofi(const QString& testo);
+
 // The main window, in which all work is done.
 class Form2 : public QMainWindow, public NODREL1::Finestra {
 public:
@@ -78,6 +82,7 @@ private:
     void Form_Load();
     TextBox* Campo(NODREL1::Campo campo) const;
     void Completa(const QString& digitato);
+    void Scorri(bool avanti);
     void Comando(void (Form2::*gestore)());
 
     static QPointer<Form2> istanza_;

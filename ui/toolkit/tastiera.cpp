@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -142,10 +143,38 @@ GestoreTasti::GestoreTasti(QWidget* campo, SuCarattere carattere, SuRilascio ril
 }
 
 bool GestoreTasti::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (inoltro_ || !oggetto->isWidgetType() || evento->type() != QEvent::KeyPress) {
+    if (inoltro_ || !oggetto->isWidgetType()) {
         return false;
     }
-    return TastoPremuto(static_cast<QWidget*>(oggetto), static_cast<QKeyEvent*>(evento));
+    if (evento->type() == QEvent::KeyPress) {
+        return TastoPremuto(static_cast<QWidget*>(oggetto), static_cast<QKeyEvent*>(evento));
+    }
+    if (evento->type() == QEvent::InputMethod) {
+        return Composto(static_cast<QWidget*>(oggetto), static_cast<QInputMethodEvent*>(evento));
+    }
+    return false;
+}
+
+// A character composed with a dead key (an accent, then the letter) comes from the input method,
+// not as a key: it is changed and followed by the key-up handler all the same.
+bool GestoreTasti::Composto(QWidget* campo, QInputMethodEvent* e) {
+    if (e->commitString().isEmpty() || (!trasforma_ && !rilascio_)) {
+        return false;
+    }
+    QString testo = maiuscole ? e->commitString().toUpper() : e->commitString();
+    if (trasforma_) {
+        testo = trasforma_(testo);
+    }
+    QInputMethodEvent sostituto(e->preeditString(), e->attributes());
+    sostituto.setCommitString(testo, e->replacementStart(), e->replacementLength());
+    QPointer<QWidget> vivo(campo);
+    inoltro_ = true;
+    QCoreApplication::sendEvent(campo, &sostituto);
+    inoltro_ = false;
+    if (rilascio_ && vivo && campo->hasFocus()) {
+        rilascio_(0, 0);
+    }
+    return true;
 }
 
 bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
@@ -156,7 +185,10 @@ bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
     if (riga != nullptr && riga->text() == QLatin1String(" ") && ScriveTesto(*e)) {
         riga->selectAll();
     }
-    const QString testo = TestoConMaiuscole(*e);
+    QString testo = TestoConMaiuscole(*e);
+    if (trasforma_ && !testo.isEmpty() && testo.at(0).isPrint()) {
+        testo = trasforma_(testo);
+    }
     if (carattere_ && ProduceCarattere(*e)) {
         int codice = testo.isEmpty() ? 0 : testo.at(0).unicode();
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <functional>
 
+class QInputMethodEvent;
 class QKeyEvent;
 class QWidget;
 
@@ -19,6 +21,8 @@ bool Accese();
 // Key codes as the key handlers see them (Enter is 13).
 inline constexpr int kTastoInvio = 13;
 inline constexpr int kTastoBackspace = 8;
+inline constexpr int kTastoSu = 38;
+inline constexpr int kTastoGiu = 40;
 int CodiceTasto(const QKeyEvent& evento);
 
 // Watches one field's keys:
@@ -35,14 +39,20 @@ public:
 
     explicit GestoreTasti(QWidget* campo, SuCarattere carattere = {}, SuRilascio rilascio = {});
 
+    // Changes the text each key (or composed character) gives before it acts on the field.
+    using Trasformazione = std::function<QString(const QString& testo)>;
+    void Trasforma(Trasformazione trasforma) { trasforma_ = std::move(trasforma); }
+
 protected:
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
 
 private:
     bool TastoPremuto(QWidget* campo, QKeyEvent* evento);
+    bool Composto(QWidget* campo, QInputMethodEvent* evento);
 
     SuCarattere carattere_;
     SuRilascio rilascio_;
+    Trasformazione trasforma_;
     bool inoltro_ = false;
 };
 
