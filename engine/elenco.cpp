@@ -11,10 +11,36 @@ namespace NODREL1 {
 
 namespace {
 
+// The parts of a line gathered on the stack and appended to the output at once: the output of
+// a list of millions grows by one append a line, not one a part.
+class Breve {
+public:
+    void operator+=(std::string_view t) { n_ += t.copy(b_ + n_, sizeof b_ - n_); }
+    void operator+=(char c) {
+        if (n_ < sizeof b_) {
+            b_[n_++] = c;
+        }
+    }
+    void Numero(std::uint64_t n) {
+        n_ = static_cast<std::size_t>(std::to_chars(b_ + n_, b_ + sizeof b_, n).ptr - b_);
+    }
+    std::size_t size() const { return n_; }
+    std::string_view Vista() const { return {b_, n_}; }
+    void Svuota() { n_ = 0; }
+
+private:
+    char b_[192];  // a number, a plain code and the longest reason
+    std::size_t n_ = 0;
+};
+
 void AggiungiNumero(std::string& out, std::uint64_t n) {
     char cifre[20];
     const auto fine = std::to_chars(cifre, cifre + sizeof cifre, n).ptr;
     out.append(cifre, fine);
+}
+
+void AggiungiNumero(Breve& out, std::uint64_t n) {
+    out.Numero(n);
 }
 
 bool Semplice(char c) {
@@ -79,7 +105,8 @@ void AggiungiCampo(std::string& out, std::u16string_view testo) {
     AggiungiCampo(out, Utf8(testo));
 }
 
-void AggiungiMotivo(std::string& out, const VoceElenco& v) {
+template <class Uscita>
+void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
     const Esame& e = v.esame;
     switch (e.difetto) {
         case Difetto::Lunghezza:
@@ -126,11 +153,18 @@ void AggiungiMotivo(std::string& out, const VoceElenco& v) {
     }
 }
 
-void AggiungiRiga(std::string& out, std::uint64_t riga, std::string_view codice) {
-    AggiungiNumero(out, riga);
-    out += ';';
-    AggiungiCampo(out, codice);
-    out += ';';
+// The line's number and code, and what follows them, in `riga` or already in `out`.
+void AggiungiRiga(std::string& out, Breve& riga, std::uint64_t numero, std::string_view codice) {
+    riga.Numero(numero);
+    riga += ';';
+    if (codice.size() <= 64 && Semplice(codice)) {
+        riga += codice;
+    } else {
+        out += riga.Vista();
+        riga.Svuota();
+        AggiungiCampo(out, codice);
+    }
+    riga += ';';
 }
 
 }  // namespace
@@ -318,15 +352,19 @@ std::string Motivo(const VoceElenco& voce) {
 }
 
 void ScriviVerifica(std::string& out, const VoceElenco& voce) {
-    AggiungiRiga(out, voce.riga, voce.codice);
-    out += voce.esame.Corretto() ? "CORRETTO;" : "ERRATO;";
-    AggiungiMotivo(out, voce);
-    out += '\n';
+    Breve riga;
+    AggiungiRiga(out, riga, voce.riga, voce.codice);
+    riga += voce.esame.Corretto() ? "CORRETTO;" : "ERRATO;";
+    AggiungiMotivo(riga, voce);
+    riga += '\n';
+    out += riga.Vista();
 }
 
-void ScriviVerifica(std::string& out, std::uint64_t riga, std::string_view codice, bool corretto,
+void ScriviVerifica(std::string& out, std::uint64_t numero, std::string_view codice, bool corretto,
                     std::string_view motivo) {
-    AggiungiRiga(out, riga, codice);
+    Breve riga;
+    AggiungiRiga(out, riga, numero, codice);
+    out += riga.Vista();
     out += corretto ? "CORRETTO;" : "ERRATO;";
     AggiungiCampo(out, motivo);
     out += '\n';
@@ -334,7 +372,9 @@ void ScriviVerifica(std::string& out, std::uint64_t riga, std::string_view codic
 
 void ScriviDecodifica(std::string& out, const VoceElenco& voce, const DatiCodice* dati,
                       std::u16string_view comune, std::u16string_view provincia) {
-    AggiungiRiga(out, voce.riga, voce.codice);
+    Breve riga;
+    AggiungiRiga(out, riga, voce.riga, voce.codice);
+    out += riga.Vista();
     if (dati != nullptr) {
         AggiungiCampo(out, dati->cognome);
         out += ';';
