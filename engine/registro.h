@@ -51,9 +51,9 @@ public:
     virtual std::shared_ptr<Recordset> OpenRecordset(const std::u16string& tabella) = 0;
 };
 
-// The open register: set by the main window's start-up, kept until the program ends.
-extern std::shared_ptr<Database> DbComuni;
-extern std::shared_ptr<Recordset> RsComuni;
+// The open register: members of the module's state (StatoModulo, engine/nodrel1.h).
+extern std::shared_ptr<Database>& DbComuni;
+extern std::shared_ptr<Recordset>& RsComuni;
 
 // The lookups on RsComuni; an unopened register raises an Errore. The first four return true
 // when the cursor then stands on a record.
