@@ -40,8 +40,8 @@ enum class Difetto {
 
 struct Esame {
     Difetto difetto = Difetto::Nessuno;
-    int posizione = 0;       // Carattere: its position, from 1, once blanks are removed
-    char16_t atteso = 0;     // Controllo: the right check character
+    int posizione = 0;               // Carattere: its position, from 1, once blanks are removed
+    std::optional<char16_t> atteso;  // Controllo: the right check character (or digit)
     bool numerico = false;   // eleven digits: a company's code, or a provisional personal one
     bool omocodico = false;  // letters stand for digits in the date or the municipality
     bool Corretto() const { return difetto == Difetto::Nessuno; }
