@@ -186,7 +186,7 @@ void ControllaTabella(sqlite3* db) {
                      " WHERE type = 'table' AND name = 'Comuni' COLLATE NOCASE",
                      kContesto);
     if (!Passo(s.get(), kContesto) || sqlite3_column_int(s.get(), 0) == 0) {
-        throw Errore(kErrTabellaSconosciuta, u"nel database manca la tabella Comuni");
+        throw Errore(NODREL1::kErrTabellaSconosciuta, u"nel database manca la tabella Comuni");
     }
 
     s = Prepara(db,
@@ -373,7 +373,7 @@ public:
         } else if (confronto == u"=") {
             c = 1;
         } else {
-            throw Errore(kErrConfrontoNonValido,
+            throw Errore(NODREL1::kErrConfrontoNonValido,
                          u"confronto non ammesso nella ricerca: " + confronto);
         }
         record_.reset();
@@ -405,7 +405,7 @@ public:
                          u"la tabella Comuni non ha la colonna " + colonna);
         }
         if (!record_) {
-            throw Errore(kErrNessunRecordCorrente, u"nessun record corrente");
+            throw Errore(NODREL1::kErrNessunRecordCorrente, u"nessun record corrente");
         }
         return Valore(record_->valori, i);
     }
@@ -456,14 +456,14 @@ private:
 
     void ControllaOrdine() const {
         if (ordine_ < 0) {
-            throw Errore(kErrNessunIndice, u"nessun indice scelto per la ricerca");
+            throw Errore(NODREL1::kErrNessunIndice, u"nessun indice scelto per la ricerca");
         }
     }
 
     void Muovi(int verso) {
         ControllaOrdine();
         if (!record_) {
-            throw Errore(kErrNessunRecordCorrente, u"nessun record corrente");
+            throw Errore(NODREL1::kErrNessunRecordCorrente, u"nessun record corrente");
         }
         sqlite3_stmt* s = muovi_[ordine_][verso].get();
         sqlite3_reset(s);
@@ -492,7 +492,8 @@ public:
 
     std::shared_ptr<NODREL1::Recordset> OpenRecordset(const std::u16string& tabella) override {
         if (tabella != u"Comuni") {
-            throw Errore(kErrTabellaSconosciuta, u"il database non ha la tabella " + tabella);
+            throw Errore(NODREL1::kErrTabellaSconosciuta,
+                         u"il database non ha la tabella " + tabella);
         }
         return std::make_shared<CursoreComuni>(db_);
     }

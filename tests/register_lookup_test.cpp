@@ -38,7 +38,7 @@ protected:
         EXPECT_TRUE(NODREL1::RsComuni->Eof() || NODREL1::RsComuni->NoMatch());
         const auto e = ErroreDi([] { NODREL1::RsComuni->Field(u"COMU_DESCR"); });
         ASSERT_TRUE(e.has_value());
-        EXPECT_EQ(e->Numero(), nodrel::kErrNessunRecordCorrente);
+        EXPECT_EQ(e->Numero(), NODREL1::kErrNessunRecordCorrente);
     }
 };
 
@@ -132,7 +132,7 @@ TEST_F(RegisterLookup, MovesWalkTheOrderAndEndPastEitherEnd) {
     }
     // Without a current record there is nowhere to move from.
     EXPECT_EQ(ErroreDi(NODREL1::VaiAlPrecedente).value().Numero(),
-              nodrel::kErrNessunRecordCorrente);
+              NODREL1::kErrNessunRecordCorrente);
 }
 
 TEST_F(RegisterLookup, OddKeysNeitherCrashNorThrow) {
@@ -150,19 +150,19 @@ TEST_F(RegisterLookup, CursorMisuseIsAnError) {
     auto& rs = *NODREL1::RsComuni;
     const std::pair<std::function<void()>, long> casi[] = {
         {[&] { rs.SetIndex(u"COMU_PROV"); }, NODREL1::kErrIndiceSconosciuto},
-        {[&] { rs.Seek(u"=", u"H501"); }, nodrel::kErrNessunIndice},
-        {[&] { rs.MoveNext(); }, nodrel::kErrNessunIndice},
+        {[&] { rs.Seek(u"=", u"H501"); }, NODREL1::kErrNessunIndice},
+        {[&] { rs.MoveNext(); }, NODREL1::kErrNessunIndice},
         {[&] {
              rs.SetIndex(u"COMU_COD");
              rs.Seek(u"<", u"H501");
          },
-         nodrel::kErrConfrontoNonValido},
+         NODREL1::kErrConfrontoNonValido},
         {[&] {
              rs.Seek(u"=", u"H501");
              rs.Field(u"COMU_NOME");
          },
          NODREL1::kErrColonnaSconosciuta},
-        {[] { NODREL1::DbComuni->OpenRecordset(u"Province"); }, nodrel::kErrTabellaSconosciuta},
+        {[] { NODREL1::DbComuni->OpenRecordset(u"Province"); }, NODREL1::kErrTabellaSconosciuta},
     };
     for (const auto& [azione, numero] : casi) {
         const auto e = ErroreDi(azione);
