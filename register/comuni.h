@@ -1,6 +1,8 @@
 #pragma once
 
-// The municipality register over SQLite: the database and the cursor the engine works through.
+// The municipality register over SQLite, as the program opens it: the file checked and opened
+// here, its table checked by register/schema.h, read through the cursor of register/cursore.h;
+// the SQLite helpers of register/sqlite.h are shared with the build tool.
 
 #include <memory>
 #include <string>
