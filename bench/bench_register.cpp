@@ -39,7 +39,7 @@ std::shared_ptr<NODREL1::Recordset> Cursore(benchmark::State& state) {
 
 // Reads what the completion and the decoding read: all three columns of the record found.
 template <std::size_t N>
-void Cerca(benchmark::State& state, const char16_t* indice, const char16_t* confronto,
+void Cerca(benchmark::State& state, NODREL1::Indice indice, NODREL1::Confronto confronto,
            const std::array<const char*, N>& chiavi) {
     const auto rs = Cursore(state);
     if (!rs) {
@@ -70,12 +70,12 @@ void Cerca(benchmark::State& state, const char16_t* indice, const char16_t* conf
 }
 
 void SeekNameRecordset(benchmark::State& state) {
-    Cerca(state, u"COMU_DESCR", u">=", kPrefissi);
+    Cerca(state, NODREL1::Indice::COMU_DESCR, NODREL1::Confronto::MaggioreOUguale, kPrefissi);
 }
 BENCHMARK(SeekNameRecordset);
 
 void SeekCodeRecordset(benchmark::State& state) {
-    Cerca(state, u"COMU_COD", u"=", kCodici);
+    Cerca(state, NODREL1::Indice::COMU_COD, NODREL1::Confronto::Uguale, kCodici);
 }
 BENCHMARK(SeekCodeRecordset);
 

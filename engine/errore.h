@@ -30,7 +30,6 @@ inline constexpr long kErrRegistroNonAperto = 91;
 inline constexpr long kErrValoreMancante = 94;
 inline constexpr long kErrFinestraNonCaricata = 364;
 inline constexpr long kErrStampante = 482;
-inline constexpr long kErrConfrontoNonValido = 3001;
 inline constexpr long kErrIndiceSconosciuto = 3015;
 inline constexpr long kErrNessunIndice = 3019;
 inline constexpr long kErrNessunRecordCorrente = 3021;

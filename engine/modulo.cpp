@@ -184,15 +184,15 @@ Recordset& Cursore() {
 
 bool CercaPerNome(const std::u16string& testo) {
     Recordset& rs = Cursore();
-    rs.SetIndex(u"COMU_DESCR");
-    rs.Seek(u">=", testo);
+    rs.SetIndex(Indice::COMU_DESCR);
+    rs.Seek(Confronto::MaggioreOUguale, testo);
     return !(rs.Eof() || rs.NoMatch());
 }
 
 bool CercaPerCodice(const std::u16string& codice) {
     Recordset& rs = Cursore();
-    rs.SetIndex(u"COMU_COD");
-    rs.Seek(u"=", codice);
+    rs.SetIndex(Indice::COMU_COD);
+    rs.Seek(Confronto::Uguale, codice);
     return !(rs.Eof() || rs.NoMatch());
 }
 

@@ -15,7 +15,6 @@ namespace nodrel {
 // The register's error numbers are in the catalogue of engine/errore.h; these stay reachable
 // under the names its callers have used. Failures that SQLite reports carry its primary result
 // code (14 cannot open, 26 not a database, 11 damaged, ...).
-using NODREL1::kErrConfrontoNonValido;
 using NODREL1::kErrNessunIndice;
 using NODREL1::kErrNessunRecordCorrente;
 using NODREL1::kErrTabellaSconosciuta;

@@ -25,10 +25,11 @@ using NODREL1::Utf8;
 // takes a row value as an index range only with the collation on its right-hand side, and
 // steps over the equal keys before the current row, a few homonyms at most.
 struct Ordine {
-    std::string_view seek[2];   // ">=", "="
+    std::string_view seek[2];   // by Confronto: ">=", "="
     std::string_view muovi[2];  // next, previous
 };
 constexpr Ordine kOrdini[2] = {
+    // by Indice
     {
         // COMU_DESCR
         {
@@ -86,32 +87,14 @@ public:
         omonimi_ = Prepara(db_.get(), kOmonimi, kContesto);
     }
 
-    void SetIndex(const std::u16string& nome) override {
-        if (nome == u"COMU_DESCR") {
-            ordine_ = 0;
-        } else if (nome == u"COMU_COD") {
-            ordine_ = 1;
-        } else {
-            throw Errore(NODREL1::kErrIndiceSconosciuto,
-                         u"la tabella Comuni non ha l'indice " + nome);
-        }
-    }
+    void SetIndex(NODREL1::Indice indice) override { indice_ = indice; }
 
-    void Seek(const std::u16string& confronto, const std::u16string& chiave) override {
+    void Seek(NODREL1::Confronto confronto, const std::u16string& chiave) override {
         ControllaOrdine();
-        int c = 0;
-        if (confronto == u">=") {
-            c = 0;
-        } else if (confronto == u"=") {
-            c = 1;
-        } else {
-            throw Errore(NODREL1::kErrConfrontoNonValido,
-                         u"confronto non ammesso nella ricerca: " + confronto);
-        }
         record_.reset();
         noMatch_ = true;
 
-        sqlite3_stmt* s = seek_[ordine_][c].get();
+        sqlite3_stmt* s = seek_[OrdineCorrente()][static_cast<int>(confronto)].get();
         sqlite3_reset(s);
         Lega(s, 1, Utf8(chiave));
         if (Passo(s, kContesto)) {
@@ -186,8 +169,11 @@ private:
         return Utf16(*valori[i]);
     }
 
+    // The place of the current order in the tables of statements.
+    int OrdineCorrente() const { return static_cast<int>(*indice_); }
+
     void ControllaOrdine() const {
-        if (ordine_ < 0) {
+        if (!indice_) {
             throw Errore(NODREL1::kErrNessunIndice, u"nessun indice scelto per la ricerca");
         }
     }
@@ -197,9 +183,11 @@ private:
         if (!record_) {
             throw Errore(NODREL1::kErrNessunRecordCorrente, u"nessun record corrente");
         }
-        sqlite3_stmt* s = muovi_[ordine_][verso].get();
+        sqlite3_stmt* s = muovi_[OrdineCorrente()][verso].get();
         sqlite3_reset(s);
-        Lega(s, 1, record_->valori[ordine_ == 0 ? kDescr : kCod].value_or(std::string()));
+        Lega(s, 1,
+             record_->valori[*indice_ == NODREL1::Indice::COMU_DESCR ? kDescr : kCod].value_or(
+                 std::string()));
         sqlite3_bind_int64(s, 2, record_->rowid);
         if (Passo(s, kContesto)) {
             record_ = Leggi(s);
@@ -213,7 +201,7 @@ private:
     Stmt seek_[2][2];
     Stmt muovi_[2][2];
     Stmt omonimi_;
-    int ordine_ = -1;
+    std::optional<NODREL1::Indice> indice_;
     std::optional<Record> record_;
     bool noMatch_ = false;
 };

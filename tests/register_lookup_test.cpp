@@ -149,16 +149,11 @@ TEST_F(RegisterLookup, OddKeysNeitherCrashNorThrow) {
 TEST_F(RegisterLookup, CursorMisuseIsAnError) {
     auto& rs = *NODREL1::RsComuni;
     const std::pair<std::function<void()>, long> casi[] = {
-        {[&] { rs.SetIndex(u"COMU_PROV"); }, NODREL1::kErrIndiceSconosciuto},
-        {[&] { rs.Seek(u"=", u"H501"); }, NODREL1::kErrNessunIndice},
+        {[&] { rs.Seek(NODREL1::Confronto::Uguale, u"H501"); }, NODREL1::kErrNessunIndice},
         {[&] { rs.MoveNext(); }, NODREL1::kErrNessunIndice},
         {[&] {
-             rs.SetIndex(u"COMU_COD");
-             rs.Seek(u"<", u"H501");
-         },
-         NODREL1::kErrConfrontoNonValido},
-        {[&] {
-             rs.Seek(u"=", u"H501");
+             rs.SetIndex(NODREL1::Indice::COMU_COD);
+             rs.Seek(NODREL1::Confronto::Uguale, u"H501");
              rs.Field(u"COMU_NOME");
          },
          NODREL1::kErrColonnaSconosciuta},
@@ -195,10 +190,10 @@ TEST(RegisterReadOnly, FileUnchangedAndNothingBesideIt) {
         auto db = nodrel::ApriDatabase(cartella.Percorso().u16string() + u"/Comuni.mdb");
         auto perNome = db->OpenRecordset(u"Comuni");
         auto perCodice = db->OpenRecordset(u"Comuni");
-        perNome->SetIndex(u"COMU_DESCR");
-        perNome->Seek(u">=", u"MILANO");
-        perCodice->SetIndex(u"COMU_COD");
-        perCodice->Seek(u"=", u"H501");
+        perNome->SetIndex(NODREL1::Indice::COMU_DESCR);
+        perNome->Seek(NODREL1::Confronto::MaggioreOUguale, u"MILANO");
+        perCodice->SetIndex(NODREL1::Indice::COMU_COD);
+        perCodice->Seek(NODREL1::Confronto::Uguale, u"H501");
         EXPECT_EQ(perNome->Field(u"COMU_DESCR"), u"MILANO");  // each cursor has its own record
         EXPECT_EQ(perCodice->Field(u"COMU_DESCR"), u"ROMA");
         EXPECT_EQ(cartella.Voci(), 1);
@@ -210,8 +205,8 @@ TEST(RegisterReadOnly, FileUnchangedAndNothingBesideIt) {
 
 TEST(RegisterReadOnly, CursorOutlivesDatabase) {
     auto rs = nodrel::ApriDatabase(RegistroVero().u16string())->OpenRecordset(u"Comuni");
-    rs->SetIndex(u"COMU_COD");
-    rs->Seek(u"=", u"Z404");
+    rs->SetIndex(NODREL1::Indice::COMU_COD);
+    rs->Seek(NODREL1::Confronto::Uguale, u"Z404");
     EXPECT_EQ(rs->Field(u"COMU_PROV"), u"EE");
 }
 
