@@ -67,9 +67,8 @@ std::u16string CodiceNormale(std::u16string_view codice);
 // A personal code with the omocode letters of its date and municipality read as digits.
 std::u16string SenzaOmocodia(std::u16string codice);
 
-// The module's state, in one place so that one call puts all of it back as the program found
-// it (tests do, between cases): what a new variable of the module would otherwise keep from one
-// case to the next is reset with the rest.
+// The module's state in one place, with one reset (tests call it between cases): a variable
+// added here is reset with the rest, where a loose global would carry over from case to case.
 struct StatoModulo {
     // The data the main window's commands hand to the engine, and the code it hands back.
     std::u16string Cognome;
