@@ -8,42 +8,17 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bench/misura.h"
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
+#include "tests/finestra_finta.h"
 
 namespace {
 
 using NODREL1::Campo;
-
-// The main window reduced to its fields; its message boxes go nowhere.
-class FinestraFinta final : public NODREL1::Finestra {
-public:
-    std::array<std::u16string, 7> campi;
-    int sesso = -1;
-    std::u16string ultimoMessaggio;
-    bool registraMessaggi = false;
-
-    std::u16string Testo(Campo campo) override { return campi[Indice(campo)]; }
-    void ImpostaTesto(Campo campo, const std::u16string& testo) override {
-        campi[Indice(campo)] = testo;
-    }
-    void DaiFuoco(Campo) override {}
-    void SelezionaTutto(Campo) override {}
-    void SelezionaSesso(int voce) override { sesso = voce; }
-    void MsgBox(const std::u16string& testo) override {
-        if (registraMessaggi) {
-            ultimoMessaggio = testo;
-        }
-    }
-    void AccendiMaiuscole() override {}
-
-    std::u16string& operator[](Campo campo) { return campi[Indice(campo)]; }
-
-private:
-    static std::size_t Indice(Campo campo) { return static_cast<std::size_t>(campo); }
-};
+using prova::FinestraFinta;
 
 // Connects a fake window for one benchmark and disconnects it after.
 class Collegata {
@@ -202,6 +177,7 @@ bool Decodifica(const char16_t* c, Dati& d) {
 
 void ComposeEngine(benchmark::State& state) {
     FinestraFinta f;
+    f.annota = false;
     f[Campo::Text8] = kCatastale;
     Collegata collegata(f);
     const std::u16string cognome(kCognome), nome(kNome), sesso(kSesso), luogo(kLuogo),
@@ -251,13 +227,12 @@ void VerifyEngine(benchmark::State& state) {
     FinestraFinta f;
     Collegata collegata(f);
     const std::u16string codice(kCodice);
-    f.registraMessaggi = true;
     NODREL1::ControllaCodice(codice);
-    if (f.ultimoMessaggio != NODREL1::kMsgCodiceCorretto) {
+    if (f.messaggi != std::vector<std::u16string>{NODREL1::kMsgCodiceCorretto}) {
         state.SkipWithError("the engine did not find the code right");
         return;
     }
-    f.registraMessaggi = false;
+    f.annota = false;
     for (auto _ : state) {
         NODREL1::ControllaCodice(codice);
     }
@@ -303,11 +278,12 @@ void DecodeEngine(benchmark::State& state) {
     Collegata collegata(f);
     const std::u16string codice(kCodice);
     NODREL1::EstraiDati(codice);
-    if (f[Campo::Text5] != kLuogo || f[Campo::Text6] != kProvincia ||
-        f[Campo::Text7] != u"01/01/80" || f[Campo::Text2] != u"RSS" || f.sesso != 0) {
+    if (f[Campo::Text5] != kLuogo || f[Campo::Text6] != kProvincia || f[Campo::Text7] != kData ||
+        f[Campo::Text2] != u"RSS" || f.sesso != 0) {
         state.SkipWithError("the engine decoded other data");
         return;
     }
+    f.annota = false;
     for (auto _ : state) {
         NODREL1::EstraiDati(codice);
     }

@@ -77,10 +77,10 @@ std::u16string Completa(Sequenze s) {
     return s.consonanti.substr(0, 3);
 }
 
-// Position (1-based) of the first occurrence of `c` in `tabella`, 0 when absent; the empty
-// character (c == 0 here means "beyond the end of the text") is found at position 1.
-int Posizione(std::u16string_view tabella, const char16_t* c) {
-    if (c == nullptr) {
+// Position (1-based) of the first occurrence of `c` in `tabella`, 0 when absent; no character
+// (past the end of the text) is found at position 1.
+int Posizione(std::u16string_view tabella, std::optional<char16_t> c) {
+    if (!c) {
         return 1;
     }
     auto p = tabella.find(*c);
@@ -179,7 +179,7 @@ bool ControllaData(const std::u16string& data) {
 std::u16string CarattereControllo(const std::u16string& codice) {
     int totale = 0;
     for (std::size_t i = 0; i < 15; ++i) {
-        const char16_t* c = i < codice.size() ? &codice[i] : nullptr;
+        const auto c = i < codice.size() ? std::optional(codice[i]) : std::nullopt;
         const bool dispari = i % 2 == 0;  // positions count from 1
         totale += Posizione(dispari ? kLettereDispari : kLettere, c) +
                   Posizione(dispari ? kCifreDispari : kCifre, c) - 1;

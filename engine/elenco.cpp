@@ -127,7 +127,7 @@ void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
                 out += "cifra di controllo errata";
             } else {
                 out += "carattere di controllo errato (atteso ";
-                out += static_cast<char>(e.atteso);
+                out += static_cast<char>(e.atteso.value());
                 out += ')';
             }
             return;

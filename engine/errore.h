@@ -21,12 +21,21 @@ private:
     std::u16string descrizione_;
 };
 
-// Numbers of the errors the program raises itself; the register adds SQLite's result codes.
+// The numbers of the errors the program raises itself, all of them: the error traps show them
+// to the user. A failure that SQLite reports carries SQLite's primary result code instead (14
+// cannot open, 26 not a database, 11 damaged, ...), given by the register.
+inline constexpr long kErrMemoriaEsaurita = 7;  // caught by an error trap as std::bad_alloc
+inline constexpr long kErrInterno = 51;         // any other exception an error trap catches
 inline constexpr long kErrRegistroNonAperto = 91;
-inline constexpr long kErrIndiceSconosciuto = 3015;
-inline constexpr long kErrColonnaSconosciuta = 3265;
 inline constexpr long kErrValoreMancante = 94;
 inline constexpr long kErrFinestraNonCaricata = 364;
+inline constexpr long kErrStampante = 482;
+inline constexpr long kErrIndiceSconosciuto = 3015;
+inline constexpr long kErrNessunIndice = 3019;
+inline constexpr long kErrNessunRecordCorrente = 3021;
+inline constexpr long kErrTabellaSconosciuta = 3078;
+inline constexpr long kErrColonnaSconosciuta = 3265;
+inline constexpr long kErrAnnullato = 32755;  // a cancel in the printer dialog
 
 // The text of the error traps' message box.
 std::u16string FasMsg(const Errore& errore);

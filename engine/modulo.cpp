@@ -8,21 +8,20 @@
 
 namespace NODREL1 {
 
-std::u16string Cognome;
-std::u16string Nome;
-std::u16string Sesso;
-std::u16string Luogo;
-std::u16string Provincia;
-std::u16string DataNascita;
-std::u16string Codice;
+StatoModulo Stato;
 
-std::shared_ptr<Database> DbComuni;
-std::shared_ptr<Recordset> RsComuni;
+std::u16string& Cognome = Stato.Cognome;
+std::u16string& Nome = Stato.Nome;
+std::u16string& Sesso = Stato.Sesso;
+std::u16string& Luogo = Stato.Luogo;
+std::u16string& Provincia = Stato.Provincia;
+std::u16string& DataNascita = Stato.DataNascita;
+std::u16string& Codice = Stato.Codice;
+
+std::shared_ptr<Database>& DbComuni = Stato.DbComuni;
+std::shared_ptr<Recordset>& RsComuni = Stato.RsComuni;
 
 namespace {
-
-Finestra* finestra = nullptr;
-std::optional<std::chrono::year_month_day> oggiFisso;
 
 bool HaLettere(const std::u16string& testo) {
     return CodiceCognome(testo).size() == 3;
@@ -100,8 +99,8 @@ bool Rifiuta(Finestra& f, const char16_t* messaggio, Campo campo) {
 }  // namespace
 
 std::chrono::year_month_day Oggi() {
-    if (oggiFisso) {
-        return *oggiFisso;
+    if (Stato.oggi) {
+        return *Stato.oggi;
     }
     const std::time_t adesso = std::time(nullptr);
     std::tm locale{};
@@ -112,22 +111,22 @@ std::chrono::year_month_day Oggi() {
 }
 
 void FissaOggi(std::optional<std::chrono::year_month_day> giorno) {
-    oggiFisso = giorno;
+    Stato.oggi = giorno;
 }
 
 void CollegaFinestra(Finestra* f) {
-    finestra = f;
+    Stato.finestra = f;
 }
 
 Finestra& FinestraPrincipale() {
-    if (finestra == nullptr) {
+    if (Stato.finestra == nullptr) {
         throw Errore(kErrFinestraNonCaricata, u"La finestra principale non è caricata");
     }
-    return *finestra;
+    return *Stato.finestra;
 }
 
 Finestra* FinestraCollegata() {
-    return finestra;
+    return Stato.finestra;
 }
 
 bool CalcolaCodice() {
@@ -167,8 +166,8 @@ void ControllaCodice(const std::u16string& codice) {
 }
 
 void AttivaMaiuscole() {
-    if (finestra != nullptr) {
-        finestra->AccendiMaiuscole();
+    if (Stato.finestra != nullptr) {
+        Stato.finestra->AccendiMaiuscole();
     }
 }
 
@@ -185,15 +184,15 @@ Recordset& Cursore() {
 
 bool CercaPerNome(const std::u16string& testo) {
     Recordset& rs = Cursore();
-    rs.SetIndex(u"COMU_DESCR");
-    rs.Seek(u">=", testo);
+    rs.SetIndex(Indice::COMU_DESCR);
+    rs.Seek(Confronto::MaggioreOUguale, testo);
     return !(rs.Eof() || rs.NoMatch());
 }
 
 bool CercaPerCodice(const std::u16string& codice) {
     Recordset& rs = Cursore();
-    rs.SetIndex(u"COMU_COD");
-    rs.Seek(u"=", codice);
+    rs.SetIndex(Indice::COMU_COD);
+    rs.Seek(Confronto::Uguale, codice);
     return !(rs.Eof() || rs.NoMatch());
 }
 

@@ -3,6 +3,7 @@
 // The fiscal-code engine. One character is one UTF-16 unit; all comparisons are by character code.
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,8 +40,8 @@ enum class Difetto {
 
 struct Esame {
     Difetto difetto = Difetto::Nessuno;
-    int posizione = 0;       // Carattere: its position, from 1, once blanks are removed
-    char16_t atteso = 0;     // Controllo: the right check character
+    int posizione = 0;               // Carattere: its position, from 1, once blanks are removed
+    std::optional<char16_t> atteso;  // Controllo: the right check character (or digit)
     bool numerico = false;   // eleven digits: a company's code, or a provisional personal one
     bool omocodico = false;  // letters stand for digits in the date or the municipality
     bool Corretto() const { return difetto == Difetto::Nessuno; }
@@ -66,14 +67,36 @@ std::u16string CodiceNormale(std::u16string_view codice);
 // A personal code with the omocode letters of its date and municipality read as digits.
 std::u16string SenzaOmocodia(std::u16string codice);
 
-// The data the main window's commands hand to the engine, and the code it hands back.
-extern std::u16string Cognome;
-extern std::u16string Nome;
-extern std::u16string Sesso;
-extern std::u16string Luogo;
-extern std::u16string Provincia;
-extern std::u16string DataNascita;
-extern std::u16string Codice;
+// The module's state in one place, with one reset (tests call it between cases): a variable
+// added here is reset with the rest, where a loose global would carry over from case to case.
+struct StatoModulo {
+    // The data the main window's commands hand to the engine, and the code it hands back.
+    std::u16string Cognome;
+    std::u16string Nome;
+    std::u16string Sesso;
+    std::u16string Luogo;
+    std::u16string Provincia;
+    std::u16string DataNascita;
+    std::u16string Codice;
+    // The open register: set by the main window's start-up, kept until the program ends.
+    std::shared_ptr<Database> DbComuni;
+    std::shared_ptr<Recordset> RsComuni;
+    Finestra* finestra = nullptr;                     // CollegaFinestra
+    std::optional<std::chrono::year_month_day> oggi;  // FissaOggi; nullopt: the clock's day
+
+    // Empty variables, no register, no window, today from the clock.
+    void Azzera() { *this = StatoModulo(); }
+};
+extern StatoModulo Stato;
+
+// The module variables under the names the commands use: the members of Stato.
+extern std::u16string& Cognome;
+extern std::u16string& Nome;
+extern std::u16string& Sesso;
+extern std::u16string& Luogo;
+extern std::u16string& Provincia;
+extern std::u16string& DataNascita;
+extern std::u16string& Codice;
 
 // Composes the code in display form into `Codice`, from the module variables and the cadastral
 // code in the hidden field Text8. Returns false when it refused after telling the user and

@@ -16,6 +16,13 @@ struct Comune {
     std::u16string al;         // COMU_AL: last day; 9999-12-31 while in force
 };
 
+// The table's two orders, named after their indexes: the names without regard to case, and the
+// cadastral codes.
+enum class Indice { COMU_DESCR, COMU_COD };
+// How a seek compares the keys with the one it is given: the first key at or after it (">="),
+// or the first equal to it ("=").
+enum class Confronto { MaggioreOUguale, Uguale };
+
 // A cursor on the municipality table: choose an order, seek one key, move to the neighbouring
 // records, read the current record. Every failure is raised as an Errore.
 //
@@ -25,11 +32,11 @@ class Recordset {
 public:
     virtual ~Recordset() = default;
 
-    // Chooses the order ("COMU_DESCR" or "COMU_COD") that seeks and moves use.
-    virtual void SetIndex(const std::u16string& nome) = 0;
+    // Chooses the order that seeks and moves use.
+    virtual void SetIndex(Indice indice) = 0;
     // Stands on the first record, in the current order, whose key compares with `chiave` as
-    // `confronto` (">=" or "=") says; otherwise sets the not-found flags.
-    virtual void Seek(const std::u16string& confronto, const std::u16string& chiave) = 0;
+    // `confronto` says; otherwise sets the not-found flags.
+    virtual void Seek(Confronto confronto, const std::u16string& chiave) = 0;
     // Stand on the next or the previous record, in the current order, from the current one.
     // Past either end there is no current record and Eof() is true; without a current record
     // they raise an error. NoMatch() stays as the last seek left it.
@@ -51,9 +58,9 @@ public:
     virtual std::shared_ptr<Recordset> OpenRecordset(const std::u16string& tabella) = 0;
 };
 
-// The open register: set by the main window's start-up, kept until the program ends.
-extern std::shared_ptr<Database> DbComuni;
-extern std::shared_ptr<Recordset> RsComuni;
+// The open register: members of the module's state (StatoModulo, engine/nodrel1.h).
+extern std::shared_ptr<Database>& DbComuni;
+extern std::shared_ptr<Recordset>& RsComuni;
 
 // The lookups on RsComuni; an unopened register raises an Errore. The first four return true
 // when the cursor then stands on a record.

@@ -5,9 +5,9 @@
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
 #include "engine/testo.h"
-#include "fuzz/finestra_finta.h"
 #include "fuzz/ingresso.h"
 #include "register/comuni.h"
+#include "tests/finestra_finta.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // NODREL_REGISTRO points elsewhere, e.g. at a register being tried out.
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     using NODREL1::Campo;
     const std::u16string codice = fuzz::Testo(dati, n);
-    fuzz::FinestraFinta finestra;
+    prova::FinestraFinta finestra;
     finestra[Campo::Text1] = codice;
     finestra[Campo::Text5] = u"MILANO";
     finestra[Campo::Text6] = u"MI";

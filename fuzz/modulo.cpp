@@ -2,8 +2,8 @@
 // surname, name, sex, date, the hidden cadastral code (Text8), then the code to verify.
 
 #include "engine/nodrel1.h"
-#include "fuzz/finestra_finta.h"
 #include "fuzz/ingresso.h"
+#include "tests/finestra_finta.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     using namespace NODREL1;
     const std::u16string testo = fuzz::Testo(dati, n);
     std::u16string_view resto = testo;
-    fuzz::FinestraFinta finestra;
+    prova::FinestraFinta finestra;
     CollegaFinestra(&finestra);
 
     Cognome = fuzz::Prendi(resto);

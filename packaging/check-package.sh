@@ -10,7 +10,7 @@ nodrel_install_missing dpkg-dev desktop-file-utils xvfb xauth xdotool
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-cmake -S . -B "$scratch/build" -DCMAKE_BUILD_TYPE=Release \
+cmake --preset release -B "$scratch/build" \
     -DNODREL_BUILD_TESTS=OFF -DNODREL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$scratch/build" -j"$(nproc)" >/dev/null
 (cd "$scratch/build" && cpack >/dev/null)

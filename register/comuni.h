@@ -1,20 +1,23 @@
 #pragma once
 
-// The municipality register over SQLite: the database and the cursor the engine works through.
+// The municipality register over SQLite, as the program opens it: the file checked and opened
+// here, its table checked by register/schema.h, read through the cursor of register/cursore.h;
+// the SQLite helpers of register/sqlite.h are shared with the build tool.
 
 #include <memory>
 #include <string>
 
+#include "engine/errore.h"
 #include "engine/registro.h"
 
 namespace nodrel {
 
-// Error numbers of the register's own, beside those of engine/errore.h. Failures that SQLite
-// reports carry its primary result code (14 cannot open, 26 not a database, 11 damaged, ...).
-inline constexpr long kErrTabellaSconosciuta = 3078;
-inline constexpr long kErrNessunIndice = 3019;
-inline constexpr long kErrConfrontoNonValido = 3001;
-inline constexpr long kErrNessunRecordCorrente = 3021;
+// The register's error numbers are in the catalogue of engine/errore.h; these stay reachable
+// under the names its callers have used. Failures that SQLite reports carry its primary result
+// code (14 cannot open, 26 not a database, 11 damaged, ...).
+using NODREL1::kErrNessunIndice;
+using NODREL1::kErrNessunRecordCorrente;
+using NODREL1::kErrTabellaSconosciuta;
 
 // Opens the register file for reading only. It never creates, locks or writes the file, and
 // leaves no journal beside it. A file that is missing, unreadable, not a database or damaged

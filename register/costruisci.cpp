@@ -1,18 +1,17 @@
 #include "register/costruisci.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <tuple>
 
-#include "register/limiti.h"
+#include "engine/errore.h"
 #include "engine/testo.h"
+#include "register/limiti.h"
+#include "register/sqlite.h"
 
 namespace nodrel {
 
@@ -235,67 +234,51 @@ void ControllaPeriodo(long riga, const RigaComune& voce) {
     }
 }
 
-struct ChiudiDb {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct FinalizzaStmt {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Db = std::unique_ptr<sqlite3, ChiudiDb>;
-using Stmt = std::unique_ptr<sqlite3_stmt, FinalizzaStmt>;
-
+// SQLite's own message, in the tool's form: it says more to whoever rebuilds the register than
+// the program's description of a result code.
 [[noreturn]] void FallisciSql(sqlite3* db, const std::filesystem::path& file) {
     Fallisci(0, "errore del database scrivendo " + file.filename().string() + ": " +
                     (db != nullptr ? sqlite3_errmsg(db) : "memoria insufficiente"));
 }
 
-void Esegui(sqlite3* db, const char* sql, const std::filesystem::path& file) {
-    if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
-        FallisciSql(db, file);
-    }
-}
-
 void ScriviRegistro(const std::vector<RigaComune>& comuni, const std::filesystem::path& file) {
-    sqlite3* grezzo = nullptr;
-    const int rc = sqlite3_open_v2(file.string().c_str(), &grezzo,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    Db db(grezzo);
-    if (rc != SQLITE_OK) {
+    Db db;
+    if (Apri(file.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, db) != SQLITE_OK) {
         FallisciSql(db.get(), file);
     }
-    // The file is a scratch copy until it is renamed, so there is nothing to journal.
-    Esegui(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN;", file);
-    Esegui(db.get(),
-           "CREATE TABLE Comuni (COMU_COD TEXT NOT NULL, COMU_DESCR TEXT NOT NULL,"
-           " COMU_PROV TEXT NOT NULL, COMU_DAL TEXT NOT NULL, COMU_AL TEXT NOT NULL)",
-           file);
+    const std::u16string contesto = file.filename().u16string();
+    Stmt inserisci;
+    try {
+        // The file is a scratch copy until it is renamed, so there is nothing to journal.
+        Esegui(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN;", contesto);
+        Esegui(db.get(),
+               "CREATE TABLE Comuni (COMU_COD TEXT NOT NULL, COMU_DESCR TEXT NOT NULL,"
+               " COMU_PROV TEXT NOT NULL, COMU_DAL TEXT NOT NULL, COMU_AL TEXT NOT NULL)",
+               contesto);
 
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db.get(), "INSERT INTO Comuni VALUES (?1, ?2, ?3, ?4, ?5)", -1, &s,
-                           nullptr) != SQLITE_OK) {
+        inserisci = Prepara(db.get(), "INSERT INTO Comuni VALUES (?1, ?2, ?3, ?4, ?5)", contesto);
+        sqlite3_stmt* s = inserisci.get();
+        for (const RigaComune& c : comuni) {
+            int i = 0;
+            for (const std::string* valore : {&c.codice, &c.nome, &c.provincia, &c.dal, &c.al}) {
+                sqlite3_bind_text(s, ++i, valore->data(), static_cast<int>(valore->size()),
+                                  SQLITE_STATIC);
+            }
+            Passo(s, contesto);
+            sqlite3_reset(s);
+        }
+        inserisci.reset();
+
+        // The rows went in in the order RigheRegistro gave them, so equal keys sit in each index
+        // by row number, which is that order.
+        Esegui(db.get(),
+               "CREATE INDEX COMU_DESCR ON Comuni (COMU_DESCR COLLATE NOCASE);"
+               "CREATE INDEX COMU_COD ON Comuni (COMU_COD COLLATE BINARY);"
+               "COMMIT;",
+               contesto);
+    } catch (const NODREL1::Errore&) {
         FallisciSql(db.get(), file);
     }
-    Stmt inserisci(s);
-    for (const RigaComune& c : comuni) {
-        int i = 0;
-        for (const std::string* valore : {&c.codice, &c.nome, &c.provincia, &c.dal, &c.al}) {
-            sqlite3_bind_text(s, ++i, valore->data(), static_cast<int>(valore->size()),
-                              SQLITE_STATIC);
-        }
-        if (sqlite3_step(s) != SQLITE_DONE) {
-            FallisciSql(db.get(), file);
-        }
-        sqlite3_reset(s);
-    }
-    inserisci.reset();
-
-    // The rows went in in the order RigheRegistro gave them, so equal keys sit in each index by
-    // row number, which is that order.
-    Esegui(db.get(),
-           "CREATE INDEX COMU_DESCR ON Comuni (COMU_DESCR COLLATE NOCASE);"
-           "CREATE INDEX COMU_COD ON Comuni (COMU_COD COLLATE BINARY);"
-           "COMMIT;",
-           file);
     if (sqlite3_close(db.release()) != SQLITE_OK) {
         Fallisci(0, "impossibile chiudere " + file.filename().string());
     }

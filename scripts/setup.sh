@@ -1,5 +1,8 @@
-# Sourced by ./run and ./test: installs the Debian packages that are missing, then configures
-# and builds in build/ (incrementally, so a second run with nothing changed is quick).
+# Sourced by ./run, ./test and the other scripts: installs the Debian packages that are missing,
+# then configures and builds with a preset of CMakePresets.json (incrementally, so a second run
+# with nothing changed is quick). Where there is no dpkg-query (not Debian) the packages needed
+# are only named, and the build goes on with what the machine has; NODREL_NO_INSTALL=1 installs
+# nothing either.
 
 NODREL_PACKAGES=(
     cmake g++ make pkg-config
@@ -11,14 +14,24 @@ NODREL_PACKAGES=(
 )
 
 nodrel_install_missing() {
+    local wanted=("${NODREL_PACKAGES[@]}" "$@")
+    if ! command -v dpkg-query >/dev/null 2>&1; then
+        echo "No dpkg-query here: install by hand what the build needs (Debian names):" \
+            "${wanted[*]}" >&2
+        return 0
+    fi
     local missing=()
     local p
-    for p in "${NODREL_PACKAGES[@]}" "$@"; do
+    for p in "${wanted[@]}"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
             missing+=("$p")
         fi
     done
     [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "${NODREL_NO_INSTALL:-0}" = 1 ]; then
+        echo "NODREL_NO_INSTALL=1, not installing: ${missing[*]}" >&2
+        return 0
+    fi
     echo "Installing: ${missing[*]}"
     local sudo=()
     [ "$(id -u)" -ne 0 ] && sudo=(sudo)
@@ -26,11 +39,11 @@ nodrel_install_missing() {
         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# nodrel_build <preset> <its binary directory>: configured the first time only, then built.
 nodrel_build() {
-    local dir=$1
-    shift
+    local preset=$1 dir=$2
     if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" || return 1
+        cmake --preset "$preset" || return 1
     fi
-    cmake --build "$dir" -j"$(nproc)"
+    cmake --build --preset "$preset" -j"$(nproc)"
 }

@@ -2,6 +2,7 @@
 // standard error, and an exit status a script can test.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,10 +25,15 @@ std::string Leggi(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A folder of this process's own: another run of the tests may be going on beside it.
+fs::path Cartella() {
+    return fs::temp_directory_path() / ("nodrel-cli-" + std::to_string(getpid()));
+}
+
 // Runs nodrel with `argomenti` under a shell, with no display to be had: a window, or anything
 // asking Qt for the screen, would make it fail.
 Esito Esegui(const std::string& argomenti, const std::string& ingresso = "") {
-    const fs::path cartella = fs::temp_directory_path() / "nodrel-cli";
+    const fs::path cartella = Cartella();
     fs::create_directories(cartella);
     std::ofstream(cartella / "in.txt", std::ios::binary) << ingresso;
     const std::string comando = "cd '" + cartella.string() +
@@ -78,6 +84,7 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
     EXPECT_EQ(aiuto.stato, 0);
     EXPECT_NE(aiuto.out.find("--verifica [FILE]"), std::string::npos);
     EXPECT_NE(aiuto.out.find("--decodifica [FILE]"), std::string::npos);
+    fs::remove_all(Cartella());
 }
 
 }  // namespace

@@ -6,42 +6,13 @@
 #include <vector>
 
 #include "engine/nodrel1.h"
+#include "finestra_finta.h"
 
 namespace {
 
 using namespace NODREL1;
 
-std::u16string NomeCampo(Campo campo) {
-    static const char16_t* const kNomi[] = {u"Text1", u"Text2", u"Text3", u"Text5",
-                                            u"Text6", u"Text7", u"Text8"};
-    return kNomi[static_cast<int>(campo)];
-}
-
 using Chiamate = std::vector<std::u16string>;
-
-class FinestraFinta : public Finestra {
-public:
-    std::u16string text8;
-    Chiamate chiamate;
-
-    std::u16string Testo(Campo campo) override {
-        chiamate.push_back(u"Testo " + NomeCampo(campo));
-        return campo == Campo::Text8 ? text8 : u"";
-    }
-    void ImpostaTesto(Campo campo, const std::u16string& testo) override {
-        chiamate.push_back(u"ImpostaTesto " + NomeCampo(campo) + u" [" + testo + u"]");
-    }
-    void DaiFuoco(Campo campo) override { chiamate.push_back(u"DaiFuoco " + NomeCampo(campo)); }
-    void SelezionaTutto(Campo campo) override {
-        chiamate.push_back(u"SelezionaTutto " + NomeCampo(campo));
-    }
-    void SelezionaSesso(int voce) override {
-        chiamate.push_back(u"SelezionaSesso " +
-                           std::u16string(1, static_cast<char16_t>(u'0' + voce)));
-    }
-    void MsgBox(const std::u16string& testo) override { chiamate.push_back(u"MsgBox " + testo); }
-    void AccendiMaiuscole() override { chiamate.push_back(u"AccendiMaiuscole"); }
-};
 
 // All module variables at a glance, so one comparison shows what a composition changed.
 std::u16string Variabili() {
@@ -58,7 +29,7 @@ protected:
         Codice = kCodicePrecedente;
         CollegaFinestra(&finestra);
     }
-    void TearDown() override { CollegaFinestra(nullptr); }
+    void TearDown() override { Stato.Azzera(); }
 
     // What the compose command copies in before it calls the engine.
     void Compila(const std::u16string& cognome, const std::u16string& nome,
@@ -70,18 +41,18 @@ protected:
         Luogo = u"ROMA";
         Provincia = u"RM";
         DataNascita = data;
-        finestra.text8 = text8;
-        finestra.chiamate.clear();
+        finestra[Campo::Text8] = text8;
+        finestra.fatti.clear();
     }
 
-    FinestraFinta finestra;
+    prova::FinestraFinta finestra;
 };
 
 TEST_F(Modulo, ComposesTheCodeAndKeepsItsGroups) {
     Compila(u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"H501");
     EXPECT_TRUE(CalcolaCodice());
     EXPECT_EQ(Variabili(), u"RSS|MRA|M|H501|RM|80A01|RSS MRA 80A01 H501 U");
-    EXPECT_EQ(finestra.chiamate, Chiamate{u"Testo Text8"});
+    EXPECT_EQ(finestra.fatti, Chiamate{u"Testo Text8"});
 }
 
 TEST_F(Modulo, ComposesCodesInDisplayForm) {
@@ -113,7 +84,7 @@ TEST_F(Modulo, ComposesCodesInDisplayForm) {
         EXPECT_TRUE(CalcolaCodice());
         EXPECT_EQ(Codice, p.codice);
         EXPECT_EQ(Luogo, p.text8);
-        EXPECT_EQ(finestra.chiamate, Chiamate{u"Testo Text8"});
+        EXPECT_EQ(finestra.fatti, Chiamate{u"Testo Text8"});
     }
 }
 
@@ -126,7 +97,7 @@ TEST_F(Modulo, RefusesWhatCannotGiveARightCode) {
         const char* perche;
     };
     const Chiamate luogo = {u"MsgBox ERRORE : Inserire nuovamente luogo di nascita e provincia",
-                            u"ImpostaTesto Text5 []", u"ImpostaTesto Text6 []", u"DaiFuoco Text5"};
+                            u"Text5=", u"Text6=", u"DaiFuoco Text5"};
     const Chiamate data = {u"MsgBox DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA",
                            u"DaiFuoco Text7"};
     const Caso casi[] = {
@@ -159,7 +130,7 @@ TEST_F(Modulo, RefusesWhatCannotGiveARightCode) {
         EXPECT_FALSE(CalcolaCodice());
         Chiamate attese = {u"Testo Text8"};
         attese.insert(attese.end(), c.dopo.begin(), c.dopo.end());
-        EXPECT_EQ(finestra.chiamate, attese);
+        EXPECT_EQ(finestra.fatti, attese);
         EXPECT_EQ(Variabili(), c.cognome + u"|" + c.nome + u"|F|" + c.text8 + u"|RM|" + c.data +
                                    u"|" + kCodicePrecedente);
     }
@@ -210,16 +181,16 @@ TEST_F(Modulo, ControllaCodiceTellsWhetherTheCodeIsRight) {
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
-        finestra.chiamate.clear();
+        finestra.fatti.clear();
         ControllaCodice(c.codice);
-        EXPECT_EQ(finestra.chiamate, Chiamate{u"MsgBox " + c.messaggio});
+        EXPECT_EQ(finestra.fatti, Chiamate{u"MsgBox " + c.messaggio});
     }
 }
 
 TEST_F(Modulo, AttivaMaiuscoleAsksTheWindowForCapitals) {
-    finestra.chiamate.clear();
+    finestra.fatti.clear();
     AttivaMaiuscole();
-    EXPECT_EQ(finestra.chiamate, Chiamate{u"AccendiMaiuscole"});
+    EXPECT_EQ(finestra.fatti, Chiamate{u"AccendiMaiuscole"});
 }
 
 // With no main window loaded Caps Lock is left alone, but a composition cannot read Text8.

@@ -56,7 +56,7 @@ TEST(RegisterBroken, DamagedFileIsRefusedAtStartUp) {
         {Vero(50), 11},  // cut inside its header
         {Vero(300000), 11},
         {paginaAzzerata, 11},
-        {"", nodrel::kErrTabellaSconosciuta},  // SQLite takes an empty file for an empty database
+        {"", NODREL1::kErrTabellaSconosciuta},  // SQLite takes an empty file for an empty database
     };
     for (const auto& [contenuto, numero] : casi) {
         SCOPED_TRACE(contenuto.size());
@@ -78,7 +78,7 @@ TEST(RegisterBroken, WrongShapeIsRefusedAtStartUp) {
         std::string sql;
         long numero;
     } casi[] = {
-        {"no table", "CREATE TABLE Altro (x);", nodrel::kErrTabellaSconosciuta},
+        {"no table", "CREATE TABLE Altro (x);", NODREL1::kErrTabellaSconosciuta},
         {"missing column",
          "CREATE TABLE Comuni (COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL);" + kIndiceNome +
              kIndiceCodice,

@@ -1,8 +1,8 @@
 // The build step that turns the two lists of ANPR into the register file.
 
+#include "engine/testo.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
-#include "engine/testo.h"
 #include "register_support.h"
 
 namespace {
@@ -122,11 +122,11 @@ TEST_F(RegisterBuild, SmallListsBuildRegisterTheLookupsAccept) {
 
     // The register's own checks of the indexes pass, and the rows read back as written.
     auto rs = nodrel::ApriDatabase(registro.u16string())->OpenRecordset(u"Comuni");
-    rs->SetIndex(u"COMU_DESCR");
-    rs->Seek(u">=", u"VILLA");
+    rs->SetIndex(NODREL1::Indice::COMU_DESCR);
+    rs->Seek(NODREL1::Confronto::MaggioreOUguale, u"VILLA");
     EXPECT_EQ(rs->Field(u"COMU_DESCR"), u"VILLA, \"LA\" ROSA");
-    rs->SetIndex(u"COMU_COD");
-    rs->Seek(u"=", u"Z404");
+    rs->SetIndex(NODREL1::Indice::COMU_COD);
+    rs->Seek(NODREL1::Confronto::Uguale, u"Z404");
     EXPECT_EQ(rs->Field(u"COMU_DESCR") + rs->Field(u"COMU_DAL"),
               u"STATI UNITI D'AMERICA1900-01-01");
 }
@@ -171,7 +171,7 @@ TEST(RegisterText, ConversionsReplaceWhatCannotBeConverted) {
               "A\xEF\xBF\xBD");
     EXPECT_EQ(NODREL1::Utf16("A\xC3"), u"A\uFFFD");
     EXPECT_EQ(NODREL1::Utf16("\xC0\xAF"
-                            "B"),
+                             "B"),
               u"\uFFFD\uFFFD"
               "B");
     EXPECT_EQ(NODREL1::Utf16("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // past U+10FFFF

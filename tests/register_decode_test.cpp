@@ -1,10 +1,10 @@
 // Decoding a typed code into the main window's fields, over the real register.
 
-#include <map>
 #include <vector>
 
 #include "engine/nodrel1.h"
 #include "engine/testo.h"
+#include "finestra_finta.h"
 #include "register/comuni.h"
 #include "register_support.h"
 
@@ -12,33 +12,6 @@ namespace {
 
 using namespace prova;
 using NODREL1::Campo;
-
-// Records what the engine does to the window, in order.
-class FinestraFinta : public NODREL1::Finestra {
-public:
-    std::vector<std::u16string> fatti;
-    std::map<Campo, std::u16string> testi;
-
-    std::u16string Testo(Campo campo) override { return testi[campo]; }
-    void ImpostaTesto(Campo campo, const std::u16string& testo) override {
-        testi[campo] = testo;
-        fatti.push_back(Nome(campo) + u"=" + testo);
-    }
-    void DaiFuoco(Campo campo) override { fatti.push_back(u"fuoco " + Nome(campo)); }
-    void SelezionaTutto(Campo campo) override { fatti.push_back(u"seleziona " + Nome(campo)); }
-    void SelezionaSesso(int voce) override {
-        fatti.push_back(voce == 0 ? u"Cbosesso=M" : u"Cbosesso=F");
-    }
-    void MsgBox(const std::u16string& testo) override { fatti.push_back(u"MsgBox " + testo); }
-    void AccendiMaiuscole() override { fatti.push_back(u"maiuscole"); }
-
-private:
-    static std::u16string Nome(Campo campo) {
-        static constexpr const char16_t* kNomi[] = {u"Text1", u"Text2", u"Text3", u"Text5",
-                                                    u"Text6", u"Text7", u"Text8"};
-        return kNomi[static_cast<int>(campo)];
-    }
-};
 
 using Fatti = std::vector<std::u16string>;
 
@@ -50,17 +23,14 @@ protected:
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
         NODREL1::CollegaFinestra(&finestra);
     }
-    void TearDown() override {
-        NODREL1::FissaOggi(std::nullopt);
-        NODREL1::CollegaFinestra(nullptr);
-        NODREL1::RsComuni.reset();
-        NODREL1::DbComuni.reset();
-    }
+    void TearDown() override { NODREL1::Stato.Azzera(); }
 
     // Decodes on a window that shows an earlier municipality; returns what happened.
     Fatti Estrai(const std::u16string& codice) {
-        finestra.testi = {
-            {Campo::Text5, u"MILANO"}, {Campo::Text6, u"MI"}, {Campo::Text8, u"F205"}};
+        finestra.campi = {};
+        finestra[Campo::Text5] = u"MILANO";
+        finestra[Campo::Text6] = u"MI";
+        finestra[Campo::Text8] = u"F205";
         finestra.fatti.clear();
         NODREL1::EstraiDati(codice);
         return finestra.fatti;
@@ -103,13 +73,13 @@ TEST_F(RegisterDecode, GoodCodeFillsFieldsInOrder) {
 
 // The typed code is kept, selected, so that one wrong character costs only itself.
 TEST_F(RegisterDecode, WrongCodeIsKeptSelectedAndNothingElseTouched) {
-    const Fatti rifiuto = {u"MsgBox ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE", u"fuoco Text1",
-                           u"seleziona Text1"};
+    const Fatti rifiuto = {u"MsgBox ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE", u"DaiFuoco Text1",
+                           u"SelezionaTutto Text1"};
     for (const std::u16string codice : {u"RSSMRA80A01H501V", u"RSS MRA 80A01 H501 A", u" ", u"    ",
                                         u"RSSMRA80A01H501", u"RSSMRA80Z01H501Q", u"01234567897"}) {
         SCOPED_TRACE(NODREL1::Utf8(codice));
         EXPECT_EQ(Estrai(codice), rifiuto);
-        EXPECT_EQ(finestra.testi[Campo::Text5], u"MILANO");
+        EXPECT_EQ(finestra[Campo::Text5], u"MILANO");
     }
 }
 
@@ -118,9 +88,9 @@ TEST_F(RegisterDecode, MunicipalityNotInRegisterKeepsEarlierOne) {
     EXPECT_EQ(Estrai(base + NODREL1::CarattereControllo(base)),
               (Fatti{u"Text2=RSS", u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/1980",
                      u"MsgBox Comune non in elenco"}));
-    EXPECT_EQ(finestra.testi[Campo::Text5], u"MILANO");
-    EXPECT_EQ(finestra.testi[Campo::Text6], u"MI");
-    EXPECT_EQ(finestra.testi[Campo::Text8], u"F205");
+    EXPECT_EQ(finestra[Campo::Text5], u"MILANO");
+    EXPECT_EQ(finestra[Campo::Text6], u"MI");
+    EXPECT_EQ(finestra[Campo::Text8], u"F205");
 }
 
 TEST_F(RegisterDecode, UnopenedRegisterIsReportedOnce) {
@@ -130,7 +100,7 @@ TEST_F(RegisterDecode, UnopenedRegisterIsReportedOnce) {
     EXPECT_EQ(fatti[3], u"Text7=01/01/1980");
     EXPECT_TRUE(fatti[4].starts_with(u"MsgBox FasMsg: 91 ")) << NODREL1::Utf8(fatti[4]);
     EXPECT_GT(fatti[4].size(), std::u16string(u"MsgBox FasMsg: 91 ").size());
-    EXPECT_EQ(finestra.testi[Campo::Text8], u"F205");
+    EXPECT_EQ(finestra[Campo::Text8], u"F205");
 }
 
 // Today is fixed at 15 June 2026.
@@ -203,7 +173,8 @@ TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(NODREL1::Utf8(c.comune + u" " + c.data));
-        finestra.testi = {{Campo::Text8, c.completato}};
+        finestra.campi = {};
+        finestra[Campo::Text8] = c.completato;
         NODREL1::Cognome = u"ROSSI";
         NODREL1::Nome = u"MARIO";
         NODREL1::Sesso = u"M";
@@ -211,7 +182,7 @@ TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
         NODREL1::Provincia = c.provincia;
         NODREL1::DataNascita = c.data;
         EXPECT_EQ(NODREL1::CalcolaCodice(), c.atteso != u"?");
-        EXPECT_EQ(finestra.testi[Campo::Text8], c.atteso);
+        EXPECT_EQ(finestra[Campo::Text8], c.atteso);
     }
 }
 

@@ -1,34 +1,16 @@
 // Faults that the checks of the register's fuzz target brought to light, kept from coming back.
 
-#include <array>
-
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
+#include "finestra_finta.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
-#include "engine/testo.h"
 #include "register_support.h"
 
 namespace {
 
 using namespace prova;
 using NODREL1::Campo;
-
-// Keeps the fields that decoding fills.
-class Finestra : public NODREL1::Finestra {
-public:
-    std::array<std::u16string, 7> campi;
-    std::vector<std::u16string> messaggi;
-
-    std::u16string Testo(Campo c) override { return campi[static_cast<std::size_t>(c)]; }
-    void ImpostaTesto(Campo c, const std::u16string& t) override {
-        campi[static_cast<std::size_t>(c)] = t;
-    }
-    void DaiFuoco(Campo) override {}
-    void SelezionaTutto(Campo) override {}
-    void SelezionaSesso(int) override {}
-    void MsgBox(const std::u16string& testo) override { messaggi.push_back(testo); }
-    void AccendiMaiuscole() override {}
-};
 
 // The tool counted a code's length in code points, decoding takes four UTF-16 units: a code with
 // a character beyond U+FFFF was accepted and then never found. Every code the tool accepts must
@@ -79,16 +61,14 @@ TEST(RegisterFuzzFindings, EveryCodeTheToolAcceptsIsFoundByDecoding) {
                                    cartella / "Comuni.mdb");
         NODREL1::DbComuni = nodrel::ApriDatabase((cartella / "Comuni.mdb").u16string());
         NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-        Finestra finestra;
+        FinestraFinta finestra;
         NODREL1::CollegaFinestra(&finestra);
         const std::u16string base = u"RSSMRA80A01" + NODREL1::Utf16(c.codice);
         NODREL1::EstraiDati(base + NODREL1::CarattereControllo(base));
-        NODREL1::CollegaFinestra(nullptr);
-        NODREL1::RsComuni.reset();
-        NODREL1::DbComuni.reset();
+        NODREL1::Stato.Azzera();
         EXPECT_TRUE(finestra.messaggi.empty()) << NODREL1::Utf8(finestra.messaggi.front());
-        EXPECT_EQ(finestra.campi[static_cast<std::size_t>(Campo::Text8)], NODREL1::Utf16(c.codice));
-        EXPECT_EQ(finestra.campi[static_cast<std::size_t>(Campo::Text5)], u"ROMA");
+        EXPECT_EQ(finestra[Campo::Text8], NODREL1::Utf16(c.codice));
+        EXPECT_EQ(finestra[Campo::Text5], u"ROMA");
     }
 }
 

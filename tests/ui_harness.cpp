@@ -100,15 +100,7 @@ void ChiudiTutto() {
 void Avvia(const QString& cartella) {
     InstallaRisponditore();
     ChiudiTutto();
-    NODREL1::Cognome.clear();
-    NODREL1::Nome.clear();
-    NODREL1::Sesso.clear();
-    NODREL1::Luogo.clear();
-    NODREL1::Provincia.clear();
-    NODREL1::DataNascita.clear();
-    NODREL1::Codice.clear();
-    NODREL1::RsComuni.reset();
-    NODREL1::DbComuni.reset();
+    NODREL1::Stato.Azzera();
     nodrel::Maiuscole::Imposta(false);
     nodrel::DialogoStampante::SostituisciDialogo({});
     nodrel::ImpostaCartellaProgramma(cartella.isEmpty() ? QCoreApplication::applicationDirPath()

@@ -310,8 +310,8 @@ void Form4::Avvia(Lettore leggi, qint64 totale, const QString& nome) {
         }
         NODREL1::ElencoCodici elenco(
             rs ? NODREL1::ElencoCodici::ComuneNoto([&rs](std::u16string_view catastale) {
-                rs->SetIndex(u"COMU_COD");
-                rs->Seek(u"=", std::u16string(catastale));
+                rs->SetIndex(NODREL1::Indice::COMU_COD);
+                rs->Seek(NODREL1::Confronto::Uguale, std::u16string(catastale));
                 return !(rs->Eof() || rs->NoMatch());
             })
                : NODREL1::ElencoCodici::ComuneNoto());

@@ -84,8 +84,8 @@ std::shared_ptr<NODREL1::Recordset> ApriRegistro() {
 }
 
 bool Trovato(NODREL1::Recordset& rs, std::u16string_view catastale) {
-    rs.SetIndex(u"COMU_COD");
-    rs.Seek(u"=", std::u16string(catastale));
+    rs.SetIndex(NODREL1::Indice::COMU_COD);
+    rs.Seek(NODREL1::Confronto::Uguale, std::u16string(catastale));
     return !(rs.Eof() || rs.NoMatch());
 }
 

@@ -28,9 +28,10 @@ void ConTrappola(QWidget* proprietario, Passo&& passo) {
     } catch (const NODREL1::Errore& e) {
         MostraErrore(proprietario, e);
     } catch (const std::bad_alloc&) {
-        MostraErrore(proprietario, NODREL1::Errore(7, u"Memoria esaurita"));
+        MostraErrore(proprietario,
+                     NODREL1::Errore(NODREL1::kErrMemoriaEsaurita, u"Memoria esaurita"));
     } catch (const std::exception&) {
-        MostraErrore(proprietario, NODREL1::Errore(51, u"Errore interno"));
+        MostraErrore(proprietario, NODREL1::Errore(NODREL1::kErrInterno, u"Errore interno"));
     }
 }
 

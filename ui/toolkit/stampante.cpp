@@ -51,7 +51,7 @@ void StampaFinestra(QWidget* finestra) {
     // Qt leaves a PDF printer without a file stuck in the active state after a failed start,
     // and every later print and choice of file would then fail too.
     if (stampante.outputFormat() == QPrinter::PdfFormat && stampante.outputFileName().isEmpty()) {
-        throw NODREL1::Errore(482, u"Errore della stampante");
+        throw NODREL1::Errore(NODREL1::kErrStampante, u"Errore della stampante");
     }
     // Qt renders a widget straight onto a printer as one bitmap; recorded first, the text
     // reaches the page as text, sharp at the printer's resolution.
@@ -63,7 +63,7 @@ void StampaFinestra(QWidget* finestra) {
     }
     QPainter pittore;
     if (!pittore.begin(&stampante)) {
-        throw NODREL1::Errore(482, u"Errore della stampante");
+        throw NODREL1::Errore(NODREL1::kErrStampante, u"Errore della stampante");
     }
     // 96 pixels to the inch on paper; playing a picture already scales it from the screen's
     // resolution to the printer's, so only the rest is applied here.
@@ -72,7 +72,7 @@ void StampaFinestra(QWidget* finestra) {
                   scala * immagine.logicalDpiY() / stampante.logicalDpiY());
     pittore.drawPicture(0, 0, immagine);
     if (!pittore.end()) {
-        throw NODREL1::Errore(482, u"Errore della stampante");
+        throw NODREL1::Errore(NODREL1::kErrStampante, u"Errore della stampante");
     }
 }
 

@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+#include "engine/errore.h"
+
 class QPrinter;
 class QWidget;
 
@@ -32,8 +34,8 @@ private:
     QWidget* proprietario_;
 };
 
-// Error number of a cancel in the printer dialog.
-inline constexpr long kErrAnnullato = 32755;
+// Error number of a cancel in the printer dialog, from the catalogue of engine/errore.h.
+using NODREL1::kErrAnnullato;
 
 // Prints a window's client area, as drawn now, to the current printer as one page, at its
 // natural size (96 pixels to the inch) near the top left of the page.
