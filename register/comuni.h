@@ -12,12 +12,8 @@
 
 namespace nodrel {
 
-// The register's error numbers are in the catalogue of engine/errore.h; these stay reachable
-// under the names its callers have used. Failures that SQLite reports carry its primary result
-// code (14 cannot open, 26 not a database, 11 damaged, ...).
-using NODREL1::kErrNessunIndice;
-using NODREL1::kErrNessunRecordCorrente;
-using NODREL1::kErrTabellaSconosciuta;
+// The register's error numbers are in the catalogue of engine/errore.h. Failures that SQLite
+// reports carry its primary result code (14 cannot open, 26 not a database, 11 damaged, ...).
 
 // Opens the register file for reading only. It never creates, locks or writes the file, and
 // leaves no journal beside it. A file that is missing, unreadable, not a database or damaged
