@@ -84,7 +84,7 @@ private:
     static constexpr std::size_t kRigaMassima = 4096;
     // Lines are judged a batch at a time, so that the memory fetches the slots of their codes
     // in the table of those seen all at once rather than one after the other.
-    static constexpr std::size_t kLotto = 32;
+    static constexpr std::size_t kLotto = 64;
 
     struct Riga {
         VoceElenco voce;
