@@ -29,6 +29,8 @@ struct RigaVerificata {
 
 // The results of a list: riga, codice, esito, motivo; sorted by any column on request.
 class ModelloElenco : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -49,6 +51,8 @@ private:
 // The window that checks a whole list of codes, from a file or pasted, off the user-interface
 // thread: a million codes leave the window free, with a progress bar and a way to stop.
 class Form4 : public QDialog {
+    Q_OBJECT
+
 public:
     // Shows the window, creating it first when it is not open; an open one comes to the front.
     static Form4* Mostra(QWidget* proprietario);

@@ -9,6 +9,8 @@ namespace nodrel {
 
 // The information window: shown at start, and again from the main window's "&Informazioni".
 class Form1 : public QDialog {
+    Q_OBJECT
+
 public:
     // Shows the window, loading (and centring) it first when it is not loaded; a window already
     // shown comes to the front where it is.

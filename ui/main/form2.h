@@ -21,6 +21,8 @@ QString AccentiComeApostrofi(const QString& testo);
 
 // The main window, in which all work is done.
 class Form2 : public QMainWindow, public NODREL1::Finestra {
+    Q_OBJECT
+
 public:
     ~Form2() override;
 

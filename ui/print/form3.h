@@ -10,6 +10,8 @@ namespace nodrel {
 
 // The print preview: the code and the personal data laid over a picture of the card.
 class Form3 : public QDialog {
+    Q_OBJECT
+
 public:
     // A freshly loaded (and centred) preview, owned by `proprietario`; one that is still open is
     // unloaded first.

@@ -92,6 +92,8 @@ void Immagine::mouseReleaseEvent(QMouseEvent* evento) {
 namespace {
 
 class Tratto : public QWidget {
+    Q_OBJECT
+
 public:
     Tratto(QWidget* genitore, QPoint da, QPoint a, QColor colore)
         : QWidget(genitore), da_(da), a_(a), colore_(colore) {
@@ -150,3 +152,5 @@ QLabel* Etichetta(QWidget* genitore, const char* nome, const QString& testo, con
 }
 
 }  // namespace nodrel
+
+#include "controlli.moc"

@@ -26,6 +26,8 @@ QColor ColoreRgb(int valore);
 
 // A text box with the two properties the completion keeps its state in.
 class TextBox : public QLineEdit {
+    Q_OBJECT
+
 public:
     explicit TextBox(QWidget* genitore, const char* nome);
 
@@ -40,6 +42,8 @@ private:
 
 // A picture that acts as a button: a drawing shown at its natural size, with a click event.
 class Immagine : public QLabel {
+    Q_OBJECT
+
 public:
     Immagine(QWidget* genitore, const char* nome, const QString& risorsa);
     std::function<void()> Click;

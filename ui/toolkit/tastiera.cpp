@@ -54,6 +54,8 @@ QString TestoConMaiuscole(const QKeyEvent& e) {
 }
 
 class FiltroCapsLock : public QObject {
+    Q_OBJECT
+
 public:
     using QObject::QObject;
 
@@ -218,3 +220,5 @@ bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
 }
 
 }  // namespace nodrel
+
+#include "tastiera.moc"

@@ -33,6 +33,8 @@ int CodiceTasto(const QKeyEvent& evento);
 //    next key is pressed before the last is released.
 //  - a field holding one blank only takes the first text typed in its place.
 class GestoreTasti : public QObject {
+    Q_OBJECT
+
 public:
     using SuCarattere = std::function<void(int codice)>;
     using SuRilascio = std::function<void(int codiceTasto, int maiuscolo)>;

@@ -44,6 +44,8 @@ void Centra(QWidget* finestra) {
 // first time it learns of a frame. The native window is asked, since the widget's own idea of
 // its frame lags behind the events that bring it.
 class AttesaCornice : public QObject {
+    Q_OBJECT
+
 public:
     explicit AttesaCornice(QWindow* finestra) : QObject(finestra) {
         finestra->installEventFilter(this);
@@ -92,3 +94,5 @@ void CentraFinestra(QWidget* finestra) {
 }
 
 }  // namespace nodrel
+
+#include "twips.moc"
