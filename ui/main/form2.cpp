@@ -104,7 +104,8 @@ void Form2::CreaControlli() {
         auto* img = new Immagine(area, nome, risorsa);
         Posiziona(img, x, y, w, h);
         img->setToolTip(suggerimento);
-        img->Click = [this, gestore] { Comando(gestore); };
+        img->setAccessibleName(suggerimento);
+        connect(img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); });
     };
     immagine("Image2", ":/nodrel/preview.svg", 120, 240, 360, 345,
              "Visualizza l'anteprima di stampa", &Form2::mnstampa_Click);
