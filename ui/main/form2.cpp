@@ -182,16 +182,16 @@ void Form2::CreaControlli() {
     setTabOrder(Cbosesso, Text1);
 
     // Every field gets the program's Caps Lock; the chain's fields also their key handlers.
-    using namespace std::placeholders;
     new GestoreTasti(Text1);
-    new GestoreTasti(Text2, std::bind(&Form2::Text2_KeyPress, this, _1));
-    new GestoreTasti(Text3, std::bind(&Form2::Text3_KeyPress, this, _1));
-    auto* comune = new GestoreTasti(Text5, std::bind(&Form2::Text5_KeyPress, this, _1),
-                                    std::bind(&Form2::Text5_KeyUp, this, _1, _2));
+    connect(new GestoreTasti(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
+    connect(new GestoreTasti(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
+    auto* comune = new GestoreTasti(Text5);
+    connect(comune, &GestoreTasti::KeyPress, this, &Form2::Text5_KeyPress);
+    connect(comune, &GestoreTasti::KeyUp, this, &Form2::Text5_KeyUp);
     comune->Trasforma(AccentiComeApostrofi);
     new GestoreTasti(Text6);
-    new GestoreTasti(Text7, std::bind(&Form2::Text7_KeyPress, this, _1));
-    new GestoreTasti(Cbosesso, std::bind(&Form2::Cbosesso_KeyPress, this, _1));
+    connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
+    connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
 }
 
 void Form2::CreaMenu() {

@@ -57,12 +57,12 @@ public:
     void mninformazioni_Click();
 
     // Key handlers of the fields.
-    void Text2_KeyPress(int codice);
-    void Text3_KeyPress(int codice);
-    void Text7_KeyPress(int codice);
-    void Cbosesso_KeyPress(int codice);
-    void Text5_KeyPress(int codice);
-    void Text5_KeyUp(int codiceTasto, int maiuscolo);
+    void Text2_KeyPress(QChar carattere);
+    void Text3_KeyPress(QChar carattere);
+    void Text7_KeyPress(QChar carattere);
+    void Cbosesso_KeyPress(QChar carattere);
+    void Text5_KeyPress(QChar carattere);
+    void Text5_KeyUp(Qt::Key tasto);
 
     // What the engine needs of the window.
     std::u16string Testo(NODREL1::Campo campo) override;
