@@ -137,7 +137,7 @@ void Form2::Completa(const QString& digitato) {
     int colore = kColoreNero;
     if (trovato) {
         const QString nome = Valore(u"COMU_DESCR");
-        if (nome.left(digitato.size()).toUpper() == digitato.toUpper()) {
+        if (nome.startsWith(digitato, Qt::CaseInsensitive)) {
             // Only when characters were added: after a deletion the field keeps what the
             // user left, so Backspace can take back a completed tail.
             if (digitato.size() > Text5->Tag.size()) {
