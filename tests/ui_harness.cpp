@@ -14,8 +14,7 @@
 #include "ui/info/start.h"
 #include "ui/main/form2.h"
 #include "ui/toolkit/programma.h"
-#include "ui/toolkit/stampante.h"
-#include "ui/toolkit/tastiera.h"
+#include "ui/toolkit/stato.h"
 
 namespace prova {
 
@@ -109,8 +108,7 @@ void Avvia(const QString& cartella) {
     NODREL1::Codice.clear();
     NODREL1::RsComuni.reset();
     NODREL1::DbComuni.reset();
-    nodrel::Maiuscole::Imposta(false);
-    nodrel::DialogoStampante::SostituisciDialogo({});
+    nodrel::AzzeraInterfaccia();
     nodrel::ImpostaCartellaProgramma(cartella.isEmpty() ? QCoreApplication::applicationDirPath()
                                                         : cartella);
     messaggi.clear();

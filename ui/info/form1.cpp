@@ -11,8 +11,6 @@
 
 namespace nodrel {
 
-QPointer<Form1> Form1::istanza_;
-
 namespace {
 
 const QColor kAzzurro(128, 128, 255);
@@ -26,21 +24,6 @@ const char kInformazioni[] =
     "segnalazioni@lorventa.it.";
 
 }  // namespace
-
-Form1* Form1::Istanza() {
-    return istanza_;
-}
-
-Form1* Form1::Mostra() {
-    if (!istanza_) {
-        istanza_ = new Form1;
-        istanza_->Form_Load();
-    }
-    istanza_->show();
-    istanza_->raise();
-    istanza_->activateWindow();
-    return istanza_;
-}
 
 Form1::Form1() {
     setObjectName("Form1");
@@ -96,7 +79,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* evento) {
-    istanza_ = nullptr;
+    Scaricata();
     evento->accept();
 }
 

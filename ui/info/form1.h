@@ -1,22 +1,20 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
+
+#include "ui/toolkit/finestra_unica.h"
 
 class QPushButton;
 
 namespace nodrel {
 
 // The information window: shown at start, and again from the main window's "&Informazioni".
-class Form1 : public QDialog {
+// Mostra() loads (and centres) it first when it is not loaded; a window already shown comes to
+// the front where it is.
+class Form1 : public QDialog, public FinestraUnica<Form1> {
     Q_OBJECT
 
 public:
-    // Shows the window, loading (and centring) it first when it is not loaded; a window already
-    // shown comes to the front where it is.
-    static Form1* Mostra();
-    static Form1* Istanza();
-
     QPushButton* Command1;
     void Command1_Click();
 
@@ -25,10 +23,9 @@ protected:
     void reject() override;
 
 private:
+    friend class FinestraUnica<Form1>;
     Form1();
     void Form_Load();
-
-    static QPointer<Form1> istanza_;
 };
 
 }  // namespace nodrel

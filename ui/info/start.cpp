@@ -5,9 +5,12 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <memory>
 
 #include "ui/info/form1.h"
 #include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/stato.h"
+#include "ui/toolkit/tastiera.h"
 
 namespace nodrel {
 
@@ -16,15 +19,14 @@ namespace {
 // Qt's own texts, such as the printer dialog and the fields' context menus, in Italian like
 // the rest of the program; without the translations installed they stay in English.
 void CaricaTraduzioni() {
-    static bool caricate = false;
-    if (caricate) {
+    std::unique_ptr<QTranslator>& traduzioni = Interfaccia().traduzioni;
+    if (traduzioni) {
         return;
     }
-    caricate = true;
-    auto* traduzioni = new QTranslator(QCoreApplication::instance());
+    traduzioni = std::make_unique<QTranslator>();
     if (traduzioni->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(traduzioni);
+        QCoreApplication::installTranslator(traduzioni.get());
     }
 }
 
@@ -34,6 +36,7 @@ void startProgram() {
     QApplication::setApplicationName(kTitoloApplicazione);
     QApplication::setWindowIcon(QIcon(":/nodrel/icon.svg"));
     CaricaTraduzioni();
+    InstallaFiltroMaiuscole();
     Form1::Mostra();
 }
 

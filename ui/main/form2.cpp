@@ -19,8 +19,6 @@
 
 namespace nodrel {
 
-QPointer<Form2> Form2::istanza_;
-
 namespace {
 
 const QColor kVerde(0, 192, 0);
@@ -35,24 +33,17 @@ QFont FontCampi() {
 
 }  // namespace
 
-Form2* Form2::Istanza() {
-    return istanza_;
-}
-
 Form2* Form2::Mostra() {
-    if (!istanza_) {
-        istanza_ = new Form2;
-        istanza_->Form_Load();
-    }
-    istanza_->show();
+    Form2* finestra = Caricata();
+    finestra->show();
     // While the print preview has the window disabled, the preview stays in front of it.
-    QWidget* davanti = istanza_;
-    if (!istanza_->isEnabled() && Form3::Istanza() != nullptr) {
+    QWidget* davanti = finestra;
+    if (!finestra->isEnabled() && Form3::Istanza() != nullptr) {
         davanti = Form3::Istanza();
     }
     davanti->raise();
     davanti->activateWindow();
-    return istanza_;
+    return finestra;
 }
 
 Form2::Form2() {
@@ -256,7 +247,7 @@ void Form2::closeEvent(QCloseEvent* evento) {
         return;
     }
     NODREL1::CollegaFinestra(nullptr);
-    istanza_ = nullptr;
+    Scaricata();
     evento->accept();
 }
 

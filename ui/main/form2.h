@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include "engine/finestra.h"
+#include "ui/toolkit/finestra_unica.h"
 
 class QAction;
 class QComboBox;
@@ -20,16 +20,14 @@ class DialogoStampante;
 QString AccentiComeApostrofi(const QString& testo);
 
 // The main window, in which all work is done.
-class Form2 : public QMainWindow, public NODREL1::Finestra {
+class Form2 : public QMainWindow, public NODREL1::Finestra, public FinestraUnica<Form2> {
     Q_OBJECT
 
 public:
     ~Form2() override;
 
-    // The loaded window, or nullptr.
-    static Form2* Istanza();
     // Shows the window, loading it first (which runs its start-up) when it is not loaded;
-    // a window already shown comes to the front.
+    // a window already shown comes to the front, or the print preview that has it disabled.
     static Form2* Mostra();
 
     // The fields.
@@ -78,6 +76,7 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
+    friend class FinestraUnica<Form2>;
     Form2();
     void CreaControlli();
     void CreaMenu();
@@ -86,8 +85,6 @@ private:
     void Completa(const QString& digitato);
     void Scorri(bool avanti);
     void Comando(void (Form2::*gestore)());
-
-    static QPointer<Form2> istanza_;
 };
 
 }  // namespace nodrel

@@ -15,28 +15,14 @@
 
 namespace nodrel {
 
-QPointer<Form3> Form3::istanza_;
-
-Form3* Form3::Istanza() {
-    return istanza_;
-}
-
 Form3* Form3::Carica(QWidget* proprietario) {
-    if (istanza_) {
-        istanza_->Scarica();
+    if (Form3* aperta = Istanza()) {
+        aperta->Scarica();
     }
-    istanza_ = new Form3;
-    // A window of its own, but owned by the main window, which it disables: the window manager
-    // keeps it above its owner, whichever of the two the user clicks.
-    if (proprietario != nullptr) {
-        istanza_->winId();
-        istanza_->windowHandle()->setTransientParent(proprietario->window()->windowHandle());
-    }
-    istanza_->Form_Load();
-    return istanza_;
+    return FinestraUnica::Carica(proprietario);
 }
 
-Form3::Form3() {
+Form3::Form3(QWidget* proprietario) {
     setObjectName("Form3");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ANTEPRIMA DI STAMPA"));
@@ -106,6 +92,13 @@ Form3::Form3() {
     setTabOrder(Text6, Text7);
     setTabOrder(Text7, Text8);
     Command1->setFocus();
+
+    // A window of its own, but owned by the main window, which it disables: the window manager
+    // keeps it above its owner, whichever of the two the user clicks.
+    if (proprietario != nullptr) {
+        winId();
+        windowHandle()->setTransientParent(proprietario->window()->windowHandle());
+    }
 }
 
 void Form3::Form_Load() {
@@ -165,9 +158,7 @@ void Form3::closeEvent(QCloseEvent* evento) {
         }
         NODREL1::AttivaMaiuscole();
     }
-    if (istanza_ == this) {
-        istanza_ = nullptr;
-    }
+    Scaricata();
     evento->accept();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
+
+#include "ui/toolkit/finestra_unica.h"
 
 class QLineEdit;
 class QPushButton;
@@ -9,14 +10,13 @@ class QPushButton;
 namespace nodrel {
 
 // The print preview: the code and the personal data laid over a picture of the card.
-class Form3 : public QDialog {
+class Form3 : public QDialog, public FinestraUnica<Form3> {
     Q_OBJECT
 
 public:
     // A freshly loaded (and centred) preview, owned by `proprietario`; one that is still open is
     // unloaded first.
     static Form3* Carica(QWidget* proprietario);
-    static Form3* Istanza();
 
     QLineEdit* Text1;       // code
     QLineEdit* Text2;       // surname
@@ -37,12 +37,12 @@ protected:
     void reject() override;
 
 private:
-    Form3();
+    friend class FinestraUnica<Form3>;
+    explicit Form3(QWidget* proprietario);
     void Form_Load();
     void Scarica();
 
     bool scaricando_ = false;
-    static QPointer<Form3> istanza_;
 };
 
 }  // namespace nodrel

@@ -9,12 +9,13 @@
 #include <QMetaMethod>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+
+#include "ui/toolkit/stato.h"
 
 namespace nodrel {
 
 namespace {
-
-bool maiuscole = false;
 
 // X11 reports the desktop's Caps Lock in the key event's native state (LockMask).
 constexpr quint32 kLockMaskX11 = 1u << 1;
@@ -44,7 +45,7 @@ bool ScriveTesto(const QKeyEvent& e) {
 // it is off, the desktop's Caps Lock (if any) is undone, so the key works as one Caps Lock.
 QString TestoConMaiuscole(const QKeyEvent& e) {
     const QString testo = e.text();
-    if (maiuscole) {
+    if (Maiuscole::Accese()) {
         return testo.toUpper();
     }
     if (QGuiApplication::platformName() == QLatin1String("xcb") &&
@@ -69,7 +70,7 @@ protected:
             QWidget* fuoco = QApplication::focusWidget();
             auto* w = static_cast<QWidget*>(oggetto);
             if (fuoco != nullptr ? w == fuoco : w->isWindow()) {
-                maiuscole = !maiuscole;
+                Maiuscole::Imposta(!Maiuscole::Accese());
             }
         }
         return false;
@@ -80,24 +81,26 @@ protected:
 
 namespace Maiuscole {
 void Attiva() {
-    maiuscole = true;
+    Interfaccia().maiuscole = true;
 }
 void Imposta(bool accese) {
-    maiuscole = accese;
+    Interfaccia().maiuscole = accese;
 }
 bool Accese() {
-    return maiuscole;
+    return Interfaccia().maiuscole;
 }
 }  // namespace Maiuscole
 
+void InstallaFiltroMaiuscole() {
+    auto& filtro = Interfaccia().filtroMaiuscole;
+    if (!filtro) {
+        filtro = std::make_unique<FiltroCapsLock>();
+        QCoreApplication::instance()->installEventFilter(filtro.get());
+    }
+}
+
 GestoreTasti::GestoreTasti(QWidget* campo) : QObject(campo) {
     campo->installEventFilter(this);
-    // The Caps Lock key toggles the program's Caps Lock in whichever window has the focus.
-    static FiltroCapsLock* filtro = nullptr;
-    if (filtro == nullptr && QCoreApplication::instance() != nullptr) {
-        filtro = new FiltroCapsLock(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(filtro);
-    }
 }
 
 bool GestoreTasti::Seguito() const {
@@ -123,7 +126,7 @@ bool GestoreTasti::Composto(QWidget* campo, QInputMethodEvent* e) {
     if (e->commitString().isEmpty() || (!trasforma_ && !Seguito())) {
         return false;
     }
-    QString testo = maiuscole ? e->commitString().toUpper() : e->commitString();
+    QString testo = Maiuscole::Accese() ? e->commitString().toUpper() : e->commitString();
     if (trasforma_) {
         testo = trasforma_(testo);
     }

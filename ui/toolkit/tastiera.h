@@ -19,6 +19,10 @@ void Imposta(bool accese);
 bool Accese();
 }  // namespace Maiuscole
 
+// Lets the Caps Lock key toggle the program's Caps Lock in whichever window has the focus; once,
+// at start-up.
+void InstallaFiltroMaiuscole();
+
 // Enter, as the character handlers receive it.
 inline constexpr QChar kInvio = u'\r';
 
