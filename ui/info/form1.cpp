@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/twips.h"
@@ -70,11 +69,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Command1_Click() {
-    Form2* principale = Form2::Mostra();
-    // A main window disabled by the print preview keeps its focus until the preview is left.
-    if (principale->isEnabled()) {
-        principale->Text2->setFocus();
-    }
+    emit PrincipaleRichiesta();
     close();
 }
 

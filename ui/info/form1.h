@@ -18,6 +18,11 @@ public:
     QPushButton* Command1;
     void Command1_Click();
 
+signals:
+    // "OK": the main window is wanted in front, with the focus on its surname; this window then
+    // unloads.
+    void PrincipaleRichiesta();
+
 protected:
     void closeEvent(QCloseEvent* evento) override;
     void reject() override;

@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "ui/info/form1.h"
+#include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stato.h"
 #include "ui/toolkit/tastiera.h"
@@ -30,6 +32,31 @@ void CaricaTraduzioni() {
     }
 }
 
+// The two windows know nothing of each other: the information window's OK leads to the main
+// window, and the main window's "&Informazioni" back to the information window, through the
+// connections made here whenever either is loaded.
+void MostraInformazioni();
+
+void MostraPrincipale() {
+    const Form2* caricata = Form2::Istanza();
+    Form2* principale = Form2::Mostra();
+    if (principale != caricata) {
+        QObject::connect(principale, &Form2::InformazioniRichieste, &MostraInformazioni);
+    }
+    // A main window disabled by the print preview keeps its focus until the preview is left.
+    if (principale->isEnabled()) {
+        principale->Text2->setFocus();
+    }
+}
+
+void MostraInformazioni() {
+    const Form1* caricata = Form1::Istanza();
+    Form1* informazioni = Form1::Mostra();
+    if (informazioni != caricata) {
+        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, &MostraPrincipale);
+    }
+}
+
 }  // namespace
 
 void startProgram() {
@@ -37,7 +64,7 @@ void startProgram() {
     QApplication::setWindowIcon(QIcon(":/nodrel/icon.svg"));
     CaricaTraduzioni();
     InstallaFiltroMaiuscole();
-    Form1::Mostra();
+    MostraInformazioni();
 }
 
 }  // namespace nodrel

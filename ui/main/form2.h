@@ -71,6 +71,10 @@ public:
     void MsgBox(const std::u16string& testo) override;
     void AccendiMaiuscole() override;
 
+signals:
+    // "&Informazioni": the information window is wanted.
+    void InformazioniRichieste();
+
 protected:
     void changeEvent(QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
