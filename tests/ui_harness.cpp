@@ -14,8 +14,7 @@
 #include "ui/info/start.h"
 #include "ui/main/form2.h"
 #include "ui/toolkit/programma.h"
-#include "ui/toolkit/stampante.h"
-#include "ui/toolkit/tastiera.h"
+#include "ui/toolkit/stato.h"
 
 namespace prova {
 
@@ -101,8 +100,7 @@ void Avvia(const QString& cartella) {
     InstallaRisponditore();
     ChiudiTutto();
     NODREL1::Stato.Azzera();
-    nodrel::Maiuscole::Imposta(false);
-    nodrel::DialogoStampante::SostituisciDialogo({});
+    nodrel::AzzeraInterfaccia();
     nodrel::ImpostaCartellaProgramma(cartella.isEmpty() ? QCoreApplication::applicationDirPath()
                                                         : cartella);
     messaggi.clear();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -17,10 +18,13 @@
 #include <functional>
 #include <memory>
 
+#include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
 #include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
+#include "ui/toolkit/programma.h"
+#include "ui/toolkit/stato.h"
 #include "ui/toolkit/tastiera.h"
 #include "ui/toolkit/twips.h"
 #include "ui_harness.h"
@@ -205,6 +209,27 @@ TEST(Avvio, ClosingTheMainWindowUnderTheInformationWindowThenOkLoadsItAfresh) {
         EXPECT_EQ(FinestreVisibili(), QStringList{"Form2"});
         EXPECT_TRUE(prova::Messaggi().isEmpty());
     }
+}
+
+TEST(Avvio, TheResetUnloadsEveryWindowAndForgetsTheRest) {
+    // Every window at once: the list window is the main window's own, the preview disables it.
+    Form2* f = prova::ApriPrincipale();
+    prova::Menu(f, "mnelenco");
+    prova::Menu(f, "mninformazioni");
+    prova::Menu(f, "mnstampa");
+    ASSERT_EQ(FinestreVisibili(), (QStringList{"Form1", "Form2", "Form3", "Form4"}));
+    ASSERT_TRUE(nodrel::Maiuscole::Accese());
+    nodrel::ImpostaCartellaProgramma(QStringLiteral("/altrove"));
+
+    nodrel::AzzeraInterfaccia();
+    prova::Elabora();
+    EXPECT_TRUE(FinestreVisibili().isEmpty());
+    EXPECT_EQ(Form1::Istanza(), nullptr);
+    EXPECT_EQ(Form2::Istanza(), nullptr);
+    EXPECT_EQ(Form3::Istanza(), nullptr);
+    EXPECT_EQ(nodrel::Form4::Istanza(), nullptr);
+    EXPECT_FALSE(nodrel::Maiuscole::Accese());
+    EXPECT_EQ(nodrel::CartellaProgramma(), QCoreApplication::applicationDirPath());
 }
 
 TEST(Informazioni, ClosedThroughItsFrame) {
@@ -448,6 +473,19 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         f = prova::ApriPrincipale();
         Riempi(f, c.codice);
         prova::Clicca(f->findChild<QWidget*>(c.immagine));
+        EXPECT_EQ(Fotografa(f), dalMenu);
+
+        // A screen reader finds a button by its tool tip and presses it.
+        f = prova::ApriPrincipale();
+        Riempi(f, c.codice);
+        QWidget* immagine = f->findChild<QWidget*>(c.immagine);
+        QAccessibleInterface* pulsante = QAccessible::queryAccessibleInterface(immagine);
+        ASSERT_NE(pulsante, nullptr);
+        EXPECT_EQ(pulsante->role(), QAccessible::Button);
+        EXPECT_EQ(pulsante->text(QAccessible::Name), immagine->toolTip());
+        ASSERT_NE(pulsante->actionInterface(), nullptr);
+        pulsante->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        prova::Elabora();
         EXPECT_EQ(Fotografa(f), dalMenu);
     }
 }

@@ -27,8 +27,6 @@
 
 namespace nodrel {
 
-QPointer<Form4> Form4::istanza_;
-
 namespace {
 
 const char* const kColonne[] = {"Riga", "Codice", "Esito", "Motivo"};
@@ -117,20 +115,6 @@ void ModelloElenco::Aggiungi(std::vector<RigaVerificata> righe) {
     righe_.insert(righe_.end(), std::make_move_iterator(righe.begin()),
                   std::make_move_iterator(righe.end()));
     endInsertRows();
-}
-
-Form4* Form4::Istanza() {
-    return istanza_;
-}
-
-Form4* Form4::Mostra(QWidget* proprietario) {
-    if (!istanza_) {
-        istanza_ = new Form4(proprietario);
-    }
-    istanza_->show();
-    istanza_->raise();
-    istanza_->activateWindow();
-    return istanza_;
 }
 
 Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new ModelloElenco(this)) {
@@ -421,9 +405,7 @@ void Form4::AggiornaPulsanti() {
 
 void Form4::closeEvent(QCloseEvent* evento) {
     Ferma();
-    if (istanza_ == this) {
-        istanza_ = nullptr;
-    }
+    Scaricata();
     evento->accept();
 }
 

@@ -2,13 +2,14 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
-#include <QPointer>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "ui/toolkit/finestra_unica.h"
 
 class QLabel;
 class QProgressBar;
@@ -29,6 +30,8 @@ struct RigaVerificata {
 
 // The results of a list: riga, codice, esito, motivo; sorted by any column on request.
 class ModelloElenco : public QAbstractTableModel {
+    Q_OBJECT
+
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -48,11 +51,11 @@ private:
 
 // The window that checks a whole list of codes, from a file or pasted, off the user-interface
 // thread: a million codes leave the window free, with a progress bar and a way to stop.
-class Form4 : public QDialog {
+// Mostra(proprietario) creates it first when it is not open; an open one comes to the front.
+class Form4 : public QDialog, public FinestraUnica<Form4> {
+    Q_OBJECT
+
 public:
-    // Shows the window, creating it first when it is not open; an open one comes to the front.
-    static Form4* Mostra(QWidget* proprietario);
-    static Form4* Istanza();
     ~Form4() override;
 
     QPushButton* Command1;  // "Apri file..."
@@ -78,6 +81,7 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
+    friend class FinestraUnica<Form4>;
     explicit Form4(QWidget* proprietario);
     // `leggi` fills its buffer and returns how much it read, 0 at the end, -1 on a failure.
     using Lettore = std::function<qint64(char* dati, qint64 quanto)>;
@@ -93,8 +97,6 @@ private:
     int corsa_ = 0;  // the list being checked; results of an earlier one are dropped
     qint64 totale_ = 0;
     QString nome_;
-
-    static QPointer<Form4> istanza_;
 };
 
 }  // namespace nodrel

@@ -4,14 +4,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/twips.h"
 
 namespace nodrel {
-
-QPointer<Form1> Form1::istanza_;
 
 namespace {
 
@@ -26,21 +23,6 @@ const char kInformazioni[] =
     "segnalazioni@lorventa.it.";
 
 }  // namespace
-
-Form1* Form1::Istanza() {
-    return istanza_;
-}
-
-Form1* Form1::Mostra() {
-    if (!istanza_) {
-        istanza_ = new Form1;
-        istanza_->Form_Load();
-    }
-    istanza_->show();
-    istanza_->raise();
-    istanza_->activateWindow();
-    return istanza_;
-}
 
 Form1::Form1() {
     setObjectName("Form1");
@@ -87,16 +69,12 @@ void Form1::Form_Load() {
 }
 
 void Form1::Command1_Click() {
-    Form2* principale = Form2::Mostra();
-    // A main window disabled by the print preview keeps its focus until the preview is left.
-    if (principale->isEnabled()) {
-        principale->Text2->setFocus();
-    }
+    emit PrincipaleRichiesta();
     close();
 }
 
 void Form1::closeEvent(QCloseEvent* evento) {
-    istanza_ = nullptr;
+    Scaricata();
     evento->accept();
 }
 

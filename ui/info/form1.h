@@ -1,32 +1,36 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
+
+#include "ui/toolkit/finestra_unica.h"
 
 class QPushButton;
 
 namespace nodrel {
 
 // The information window: shown at start, and again from the main window's "&Informazioni".
-class Form1 : public QDialog {
-public:
-    // Shows the window, loading (and centring) it first when it is not loaded; a window already
-    // shown comes to the front where it is.
-    static Form1* Mostra();
-    static Form1* Istanza();
+// Mostra() loads (and centres) it first when it is not loaded; a window already shown comes to
+// the front where it is.
+class Form1 : public QDialog, public FinestraUnica<Form1> {
+    Q_OBJECT
 
+public:
     QPushButton* Command1;
     void Command1_Click();
+
+signals:
+    // "OK": the main window is wanted in front, with the focus on its surname; this window then
+    // unloads.
+    void PrincipaleRichiesta();
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
     void reject() override;
 
 private:
+    friend class FinestraUnica<Form1>;
     Form1();
     void Form_Load();
-
-    static QPointer<Form1> istanza_;
 };
 
 }  // namespace nodrel

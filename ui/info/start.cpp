@@ -5,9 +5,14 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <memory>
 
 #include "ui/info/form1.h"
+#include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/stato.h"
+#include "ui/toolkit/tastiera.h"
 
 namespace nodrel {
 
@@ -16,15 +21,39 @@ namespace {
 // Qt's own texts, such as the printer dialog and the fields' context menus, in Italian like
 // the rest of the program; without the translations installed they stay in English.
 void CaricaTraduzioni() {
-    static bool caricate = false;
-    if (caricate) {
+    std::unique_ptr<QTranslator>& traduzioni = Interfaccia().traduzioni;
+    if (traduzioni) {
         return;
     }
-    caricate = true;
-    auto* traduzioni = new QTranslator(QCoreApplication::instance());
+    traduzioni = std::make_unique<QTranslator>();
     if (traduzioni->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(traduzioni);
+        QCoreApplication::installTranslator(traduzioni.get());
+    }
+}
+
+// The two windows know nothing of each other: the information window's OK leads to the main
+// window, and the main window's "&Informazioni" back to the information window, through the
+// connections made here whenever either is loaded.
+void MostraInformazioni();
+
+void MostraPrincipale() {
+    const Form2* caricata = Form2::Istanza();
+    Form2* principale = Form2::Mostra();
+    if (principale != caricata) {
+        QObject::connect(principale, &Form2::InformazioniRichieste, &MostraInformazioni);
+    }
+    // A main window disabled by the print preview keeps its focus until the preview is left.
+    if (principale->isEnabled()) {
+        principale->Text2->setFocus();
+    }
+}
+
+void MostraInformazioni() {
+    const Form1* caricata = Form1::Istanza();
+    Form1* informazioni = Form1::Mostra();
+    if (informazioni != caricata) {
+        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, &MostraPrincipale);
     }
 }
 
@@ -34,7 +63,8 @@ void startProgram() {
     QApplication::setApplicationName(kTitoloApplicazione);
     QApplication::setWindowIcon(QIcon(":/nodrel/icon.svg"));
     CaricaTraduzioni();
-    Form1::Mostra();
+    InstallaFiltroMaiuscole();
+    MostraInformazioni();
 }
 
 }  // namespace nodrel

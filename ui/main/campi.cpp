@@ -53,8 +53,8 @@ QString AccentiComeApostrofi(const QString& testo) {
     return risultato;
 }
 
-void Form2::Text2_KeyPress(int codice) {
-    if (codice != kTastoInvio) {
+void Form2::Text2_KeyPress(QChar carattere) {
+    if (carattere != kInvio) {
         return;
     }
     if (Text2->text().isEmpty()) {
@@ -64,8 +64,8 @@ void Form2::Text2_KeyPress(int codice) {
     }
 }
 
-void Form2::Text3_KeyPress(int codice) {
-    if (codice != kTastoInvio) {
+void Form2::Text3_KeyPress(QChar carattere) {
+    if (carattere != kInvio) {
         return;
     }
     if (Text3->text().isEmpty()) {
@@ -75,9 +75,9 @@ void Form2::Text3_KeyPress(int codice) {
     }
 }
 
-void Form2::Text7_KeyPress(int codice) {
+void Form2::Text7_KeyPress(QChar carattere) {
     const QString data = Text7->text();
-    if (data.size() < 10 && codice != kTastoInvio) {
+    if (data.size() < 10 && carattere != kInvio) {
         return;
     }
     const bool valida = NODREL1::ControllaData(data.toStdU16String());
@@ -90,41 +90,41 @@ void Form2::Text7_KeyPress(int codice) {
     }
 }
 
-void Form2::Cbosesso_KeyPress(int codice) {
-    if (codice == kTastoInvio) {
+void Form2::Cbosesso_KeyPress(QChar carattere) {
+    if (carattere == kInvio) {
         Comando(&Form2::mncalcola_Click);
-    } else if (codice == 'M' || codice == 'm') {
+    } else if (carattere.toUpper() == u'M') {
         Cbosesso->setCurrentIndex(0);
-    } else if (codice == 'F' || codice == 'f') {
+    } else if (carattere.toUpper() == u'F') {
         Cbosesso->setCurrentIndex(1);
     }
     // Any other character finds no entry in the box and changes nothing.
 }
 
 // Enter moves on as it is pressed, so that the keys typed after it land in the date.
-void Form2::Text5_KeyPress(int codice) {
-    if (codice == kTastoInvio && !SenzaSpaziEsterni(Text5->text()).isEmpty()) {
+void Form2::Text5_KeyPress(QChar carattere) {
+    if (carattere == kInvio && !SenzaSpaziEsterni(Text5->text()).isEmpty()) {
         Text7->setFocus();
     }
 }
 
 // Runs right after each key has acted on the field (Enter that moved on excepted).
-void Form2::Text5_KeyUp(int codiceTasto, int /*maiuscolo*/) {
+void Form2::Text5_KeyUp(Qt::Key tasto) {
     // Without a register the field is a plain one: the failure was reported at start-up.
     if (!NODREL1::RsComuni) {
         return;
     }
-    ConTrappola(this, [this, codiceTasto] {
+    ConTrappola(this, [this, tasto] {
         const QString digitato = Digitato(*Text5);
         if (digitato.isEmpty()) {
             Text5->Tag.clear();
             return;
         }
-        if (codiceTasto == kTastoInvio) {
+        if (tasto == Qt::Key_Return || tasto == Qt::Key_Enter) {
             return;
         }
-        if (codiceTasto == kTastoGiu || codiceTasto == kTastoSu) {
-            Scorri(codiceTasto == kTastoGiu);
+        if (tasto == Qt::Key_Down || tasto == Qt::Key_Up) {
+            Scorri(tasto == Qt::Key_Down);
             return;
         }
         Completa(digitato);
@@ -137,7 +137,7 @@ void Form2::Completa(const QString& digitato) {
     int colore = kColoreNero;
     if (trovato) {
         const QString nome = Valore(u"COMU_DESCR");
-        if (nome.left(digitato.size()).toUpper() == digitato.toUpper()) {
+        if (nome.startsWith(digitato, Qt::CaseInsensitive)) {
             // Only when characters were added: after a deletion the field keeps what the
             // user left, so Backspace can take back a completed tail.
             if (digitato.size() > Text5->Tag.size()) {

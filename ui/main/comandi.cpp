@@ -4,7 +4,6 @@
 
 #include "engine/nodrel1.h"
 #include "ui/elenco/form4.h"
-#include "ui/info/form1.h"
 #include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
@@ -77,7 +76,7 @@ void Form2::mnelenco_Click() {
 }
 
 void Form2::mninformazioni_Click() {
-    Form1::Mostra();
+    emit InformazioniRichieste();
 }
 
 }  // namespace nodrel

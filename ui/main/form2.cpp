@@ -19,8 +19,6 @@
 
 namespace nodrel {
 
-QPointer<Form2> Form2::istanza_;
-
 namespace {
 
 const QColor kVerde(0, 192, 0);
@@ -35,24 +33,17 @@ QFont FontCampi() {
 
 }  // namespace
 
-Form2* Form2::Istanza() {
-    return istanza_;
-}
-
 Form2* Form2::Mostra() {
-    if (!istanza_) {
-        istanza_ = new Form2;
-        istanza_->Form_Load();
-    }
-    istanza_->show();
+    Form2* finestra = Caricata();
+    finestra->show();
     // While the print preview has the window disabled, the preview stays in front of it.
-    QWidget* davanti = istanza_;
-    if (!istanza_->isEnabled() && Form3::Istanza() != nullptr) {
+    QWidget* davanti = finestra;
+    if (!finestra->isEnabled() && Form3::Istanza() != nullptr) {
         davanti = Form3::Istanza();
     }
     davanti->raise();
     davanti->activateWindow();
-    return istanza_;
+    return finestra;
 }
 
 Form2::Form2() {
@@ -104,7 +95,8 @@ void Form2::CreaControlli() {
         auto* img = new Immagine(area, nome, risorsa);
         Posiziona(img, x, y, w, h);
         img->setToolTip(suggerimento);
-        img->Click = [this, gestore] { Comando(gestore); };
+        img->setAccessibleName(suggerimento);
+        connect(img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); });
     };
     immagine("Image2", ":/nodrel/preview.svg", 120, 240, 360, 345,
              "Visualizza l'anteprima di stampa", &Form2::mnstampa_Click);
@@ -181,16 +173,16 @@ void Form2::CreaControlli() {
     setTabOrder(Cbosesso, Text1);
 
     // Every field gets the program's Caps Lock; the chain's fields also their key handlers.
-    using namespace std::placeholders;
     new GestoreTasti(Text1);
-    new GestoreTasti(Text2, std::bind(&Form2::Text2_KeyPress, this, _1));
-    new GestoreTasti(Text3, std::bind(&Form2::Text3_KeyPress, this, _1));
-    auto* comune = new GestoreTasti(Text5, std::bind(&Form2::Text5_KeyPress, this, _1),
-                                    std::bind(&Form2::Text5_KeyUp, this, _1, _2));
+    connect(new GestoreTasti(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
+    connect(new GestoreTasti(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
+    auto* comune = new GestoreTasti(Text5);
+    connect(comune, &GestoreTasti::KeyPress, this, &Form2::Text5_KeyPress);
+    connect(comune, &GestoreTasti::KeyUp, this, &Form2::Text5_KeyUp);
     comune->Trasforma(AccentiComeApostrofi);
     new GestoreTasti(Text6);
-    new GestoreTasti(Text7, std::bind(&Form2::Text7_KeyPress, this, _1));
-    new GestoreTasti(Cbosesso, std::bind(&Form2::Cbosesso_KeyPress, this, _1));
+    connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
+    connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
 }
 
 void Form2::CreaMenu() {
@@ -255,7 +247,7 @@ void Form2::closeEvent(QCloseEvent* evento) {
         return;
     }
     NODREL1::CollegaFinestra(nullptr);
-    istanza_ = nullptr;
+    Scaricata();
     evento->accept();
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include "engine/finestra.h"
+#include "ui/toolkit/finestra_unica.h"
 
 class QAction;
 class QComboBox;
@@ -20,14 +20,14 @@ class DialogoStampante;
 QString AccentiComeApostrofi(const QString& testo);
 
 // The main window, in which all work is done.
-class Form2 : public QMainWindow, public NODREL1::Finestra {
+class Form2 : public QMainWindow, public NODREL1::Finestra, public FinestraUnica<Form2> {
+    Q_OBJECT
+
 public:
     ~Form2() override;
 
-    // The loaded window, or nullptr.
-    static Form2* Istanza();
     // Shows the window, loading it first (which runs its start-up) when it is not loaded;
-    // a window already shown comes to the front.
+    // a window already shown comes to the front, or the print preview that has it disabled.
     static Form2* Mostra();
 
     // The fields.
@@ -55,12 +55,12 @@ public:
     void mninformazioni_Click();
 
     // Key handlers of the fields.
-    void Text2_KeyPress(int codice);
-    void Text3_KeyPress(int codice);
-    void Text7_KeyPress(int codice);
-    void Cbosesso_KeyPress(int codice);
-    void Text5_KeyPress(int codice);
-    void Text5_KeyUp(int codiceTasto, int maiuscolo);
+    void Text2_KeyPress(QChar carattere);
+    void Text3_KeyPress(QChar carattere);
+    void Text7_KeyPress(QChar carattere);
+    void Cbosesso_KeyPress(QChar carattere);
+    void Text5_KeyPress(QChar carattere);
+    void Text5_KeyUp(Qt::Key tasto);
 
     // What the engine needs of the window.
     std::u16string Testo(NODREL1::Campo campo) override;
@@ -71,11 +71,16 @@ public:
     void MsgBox(const std::u16string& testo) override;
     void AccendiMaiuscole() override;
 
+signals:
+    // "&Informazioni": the information window is wanted.
+    void InformazioniRichieste();
+
 protected:
     void changeEvent(QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:
+    friend class FinestraUnica<Form2>;
     Form2();
     void CreaControlli();
     void CreaMenu();
@@ -84,8 +89,6 @@ private:
     void Completa(const QString& digitato);
     void Scorri(bool avanti);
     void Comando(void (Form2::*gestore)());
-
-    static QPointer<Form2> istanza_;
 };
 
 }  // namespace nodrel

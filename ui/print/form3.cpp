@@ -7,7 +7,6 @@
 #include <QWindow>
 
 #include "engine/nodrel1.h"
-#include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stampante.h"
@@ -15,28 +14,15 @@
 
 namespace nodrel {
 
-QPointer<Form3> Form3::istanza_;
-
-Form3* Form3::Istanza() {
-    return istanza_;
+Form3* Form3::Carica(QWidget* principale, DialogoStampante* dialogo) {
+    if (Form3* aperta = Istanza()) {
+        aperta->Scarica();
+    }
+    return FinestraUnica::Carica(principale, dialogo);
 }
 
-Form3* Form3::Carica(QWidget* proprietario) {
-    if (istanza_) {
-        istanza_->Scarica();
-    }
-    istanza_ = new Form3;
-    // A window of its own, but owned by the main window, which it disables: the window manager
-    // keeps it above its owner, whichever of the two the user clicks.
-    if (proprietario != nullptr) {
-        istanza_->winId();
-        istanza_->windowHandle()->setTransientParent(proprietario->window()->windowHandle());
-    }
-    istanza_->Form_Load();
-    return istanza_;
-}
-
-Form3::Form3() {
+Form3::Form3(QWidget* principale, DialogoStampante* dialogo)
+    : principale_(principale), dialogo_(dialogo) {
     setObjectName("Form3");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("ANTEPRIMA DI STAMPA"));
@@ -106,6 +92,13 @@ Form3::Form3() {
     setTabOrder(Text6, Text7);
     setTabOrder(Text7, Text8);
     Command1->setFocus();
+
+    // A window of its own, but owned by the main window, which it disables: the window manager
+    // keeps it above its owner, whichever of the two the user clicks.
+    if (principale != nullptr) {
+        winId();
+        windowHandle()->setTransientParent(principale->window()->windowHandle());
+    }
 }
 
 void Form3::Form_Load() {
@@ -114,20 +107,21 @@ void Form3::Form_Load() {
 
 namespace {
 
-Form2& Principale() {
-    Form2* f = Form2::Istanza();
-    if (f == nullptr) {
+// The main window, or its printer dialog; an error once the main window is gone.
+template <typename T>
+T& DellaPrincipale(const QPointer<T>& oggetto) {
+    if (!oggetto) {
         throw NODREL1::Errore(NODREL1::kErrFinestraNonCaricata,
                               u"La finestra principale non è caricata");
     }
-    return *f;
+    return *oggetto;
 }
 
 }  // namespace
 
 void Form3::Command1_Click() {
     try {
-        DialogoStampante& dialogo = *Principale().CommonDialog1;
+        DialogoStampante& dialogo = DellaPrincipale(dialogo_);
         dialogo.CancelError = true;
         dialogo.ShowPrinter();
         // Hiding the focused button would pass the focus on to the code field, which would
@@ -136,7 +130,7 @@ void Form3::Command1_Click() {
         Command1->hide();
         Command2->hide();
         StampaFinestra(this);
-        Principale().setEnabled(true);
+        DellaPrincipale(principale_).setEnabled(true);
         Scarica();
     } catch (const std::exception&) {
         MsgBox(this, QStringLiteral("Stampa annullata"));
@@ -160,14 +154,12 @@ void Form3::Scarica() {
 void Form3::closeEvent(QCloseEvent* evento) {
     if (!scaricando_) {
         scaricando_ = true;
-        if (Form2* principale = Form2::Istanza()) {
-            principale->setEnabled(true);
+        if (principale_) {
+            principale_->setEnabled(true);
         }
         NODREL1::AttivaMaiuscole();
     }
-    if (istanza_ == this) {
-        istanza_ = nullptr;
-    }
+    Scaricata();
     evento->accept();
 }
 

@@ -3,18 +3,24 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "ui/toolkit/finestra_unica.h"
+
 class QLineEdit;
 class QPushButton;
 
 namespace nodrel {
 
+class DialogoStampante;
+
 // The print preview: the code and the personal data laid over a picture of the card.
-class Form3 : public QDialog {
+class Form3 : public QDialog, public FinestraUnica<Form3> {
+    Q_OBJECT
+
 public:
-    // A freshly loaded (and centred) preview, owned by `proprietario`; one that is still open is
-    // unloaded first.
-    static Form3* Carica(QWidget* proprietario);
-    static Form3* Istanza();
+    // A freshly loaded (and centred) preview, owned by the window `principale`, which it enables
+    // again when it is left, and printed through that window's printer dialog `dialogo`; one that
+    // is still open is unloaded first.
+    static Form3* Carica(QWidget* principale, DialogoStampante* dialogo);
 
     QLineEdit* Text1;       // code
     QLineEdit* Text2;       // surname
@@ -35,12 +41,14 @@ protected:
     void reject() override;
 
 private:
-    Form3();
+    friend class FinestraUnica<Form3>;
+    Form3(QWidget* principale, DialogoStampante* dialogo);
     void Form_Load();
     void Scarica();
 
+    QPointer<QWidget> principale_;
+    QPointer<DialogoStampante> dialogo_;
     bool scaricando_ = false;
-    static QPointer<Form3> istanza_;
 };
 
 }  // namespace nodrel

@@ -1,9 +1,10 @@
 #include "ui/toolkit/controlli.h"
 
 #include <QFont>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 #include <cmath>
 
@@ -70,28 +71,28 @@ QPixmap Disegno(const QString& risorsa, QSize dimensione) {
     return pixmap;
 }
 
-Immagine::Immagine(QWidget* genitore, const char* nome, const QString& risorsa) : QLabel(genitore) {
+Immagine::Immagine(QWidget* genitore, const char* nome, const QString& risorsa)
+    : QToolButton(genitore), disegno_(Disegno(risorsa)) {
     setObjectName(nome);
-    setPixmap(Disegno(risorsa));
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFocusPolicy(Qt::NoFocus);
 }
 
-void Immagine::mousePressEvent(QMouseEvent* evento) {
-    premuta_ = evento->button() == Qt::LeftButton;
-}
-
-void Immagine::mouseReleaseEvent(QMouseEvent* evento) {
-    const bool click = premuta_ && evento->button() == Qt::LeftButton &&
-                       rect().contains(evento->position().toPoint());
-    premuta_ = false;
-    if (click && Click) {
-        Click();
-    }
+// Drawn as a label draws its picture: at the top left, greyed in the colours of the band while
+// the window is disabled; no frame, whether pressed or under the pointer.
+void Immagine::paintEvent(QPaintEvent*) {
+    QPainter pittore(this);
+    QStyleOption opzione;
+    opzione.initFrom(this);
+    const QPixmap disegno =
+        isEnabled() ? disegno_ : style()->generatedIconPixmap(QIcon::Disabled, disegno_, &opzione);
+    style()->drawItemPixmap(&pittore, rect(), Qt::AlignLeft | Qt::AlignTop, disegno);
 }
 
 namespace {
 
 class Tratto : public QWidget {
+    Q_OBJECT
+
 public:
     Tratto(QWidget* genitore, QPoint da, QPoint a, QColor colore)
         : QWidget(genitore), da_(da), a_(a), colore_(colore) {
@@ -150,3 +151,5 @@ QLabel* Etichetta(QWidget* genitore, const char* nome, const QString& testo, con
 }
 
 }  // namespace nodrel
+
+#include "controlli.moc"

@@ -3,8 +3,9 @@
 #include <QColor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QString>
-#include <functional>
+#include <QToolButton>
 
 class QFont;
 
@@ -26,6 +27,8 @@ QColor ColoreRgb(int valore);
 
 // A text box with the two properties the completion keeps its state in.
 class TextBox : public QLineEdit {
+    Q_OBJECT
+
 public:
     explicit TextBox(QWidget* genitore, const char* nome);
 
@@ -38,18 +41,20 @@ private:
     int foreColor_ = kColoreTestoFinestra;
 };
 
-// A picture that acts as a button: a drawing shown at its natural size, with a click event.
-class Immagine : public QLabel {
+// A picture that acts as a button: a drawing shown at its natural size, as the toolbar band
+// shows it, and the button's click, tool tip and accessibility. It takes no focus, so Tab keeps
+// to the fields.
+class Immagine : public QToolButton {
+    Q_OBJECT
+
 public:
     Immagine(QWidget* genitore, const char* nome, const QString& risorsa);
-    std::function<void()> Click;
 
 protected:
-    void mousePressEvent(QMouseEvent* evento) override;
-    void mouseReleaseEvent(QMouseEvent* evento) override;
+    void paintEvent(QPaintEvent* evento) override;
 
 private:
-    bool premuta_ = false;
+    QPixmap disegno_;
 };
 
 QPixmap Disegno(const QString& risorsa, QSize dimensione = {});

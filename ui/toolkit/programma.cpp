@@ -2,18 +2,17 @@
 
 #include <QCoreApplication>
 
+#include "ui/toolkit/stato.h"
+
 namespace nodrel {
 
-namespace {
-QString cartella;
-}
-
 QString CartellaProgramma() {
+    const QString& cartella = Interfaccia().cartellaProgramma;
     return cartella.isEmpty() ? QCoreApplication::applicationDirPath() : cartella;
 }
 
-void ImpostaCartellaProgramma(const QString& c) {
-    cartella = c;
+void ImpostaCartellaProgramma(const QString& cartella) {
+    Interfaccia().cartellaProgramma = cartella;
 }
 
 }  // namespace nodrel

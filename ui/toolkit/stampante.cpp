@@ -7,34 +7,29 @@
 #include <QWidget>
 
 #include "engine/errore.h"
+#include "ui/toolkit/stato.h"
 
 namespace nodrel {
 
-namespace {
-
-DialogoStampante::Risposta& SostitutoDialogo() {
-    static DialogoStampante::Risposta risposta;
-    return risposta;
-}
-
-}  // namespace
-
 QPrinter& StampanteCorrente() {
-    static QPrinter stampante(QPrinter::HighResolution);
-    return stampante;
+    std::unique_ptr<QPrinter>& stampante = Interfaccia().stampante;
+    if (!stampante) {
+        stampante = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    }
+    return *stampante;
 }
 
 DialogoStampante::DialogoStampante(QWidget* proprietario)
     : QObject(proprietario), proprietario_(proprietario) {}
 
 void DialogoStampante::SostituisciDialogo(Risposta risposta) {
-    SostitutoDialogo() = std::move(risposta);
+    Interfaccia().sostituto = std::move(risposta);
 }
 
 void DialogoStampante::ShowPrinter() {
     bool confermato = false;
-    if (SostitutoDialogo()) {
-        confermato = SostitutoDialogo()(StampanteCorrente());
+    if (const Risposta& sostituto = Interfaccia().sostituto) {
+        confermato = sostituto(StampanteCorrente());
     } else {
         QPrintDialog dialogo(&StampanteCorrente(), proprietario_);
         dialogo.setObjectName("CommonDialog1");

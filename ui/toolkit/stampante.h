@@ -16,6 +16,8 @@ QPrinter& StampanteCorrente();
 
 // The printer dialog component of the main window.
 class DialogoStampante : public QObject {
+    Q_OBJECT
+
 public:
     explicit DialogoStampante(QWidget* proprietario);
 

@@ -6,14 +6,16 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
+
+#include "ui/toolkit/stato.h"
 
 namespace nodrel {
 
 namespace {
-
-bool maiuscole = false;
 
 // X11 reports the desktop's Caps Lock in the key event's native state (LockMask).
 constexpr quint32 kLockMaskX11 = 1u << 1;
@@ -43,7 +45,7 @@ bool ScriveTesto(const QKeyEvent& e) {
 // it is off, the desktop's Caps Lock (if any) is undone, so the key works as one Caps Lock.
 QString TestoConMaiuscole(const QKeyEvent& e) {
     const QString testo = e.text();
-    if (maiuscole) {
+    if (Maiuscole::Accese()) {
         return testo.toUpper();
     }
     if (QGuiApplication::platformName() == QLatin1String("xcb") &&
@@ -54,6 +56,8 @@ QString TestoConMaiuscole(const QKeyEvent& e) {
 }
 
 class FiltroCapsLock : public QObject {
+    Q_OBJECT
+
 public:
     using QObject::QObject;
 
@@ -66,7 +70,7 @@ protected:
             QWidget* fuoco = QApplication::focusWidget();
             auto* w = static_cast<QWidget*>(oggetto);
             if (fuoco != nullptr ? w == fuoco : w->isWindow()) {
-                maiuscole = !maiuscole;
+                Maiuscole::Imposta(!Maiuscole::Accese());
             }
         }
         return false;
@@ -77,69 +81,30 @@ protected:
 
 namespace Maiuscole {
 void Attiva() {
-    maiuscole = true;
+    Interfaccia().maiuscole = true;
 }
 void Imposta(bool accese) {
-    maiuscole = accese;
+    Interfaccia().maiuscole = accese;
 }
 bool Accese() {
-    return maiuscole;
+    return Interfaccia().maiuscole;
 }
 }  // namespace Maiuscole
 
-int CodiceTasto(const QKeyEvent& e) {
-    const int k = e.key();
-    if ((k >= Qt::Key_A && k <= Qt::Key_Z) || (k >= Qt::Key_0 && k <= Qt::Key_9)) {
-        return k;  // the same codes as the letters and digits
-    }
-    switch (k) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return kTastoInvio;
-        case Qt::Key_Backspace:
-            return kTastoBackspace;
-        case Qt::Key_Tab:
-            return 9;
-        case Qt::Key_Shift:
-            return 16;
-        case Qt::Key_Control:
-            return 17;
-        case Qt::Key_Alt:
-            return 18;
-        case Qt::Key_CapsLock:
-            return 20;
-        case Qt::Key_Escape:
-            return 27;
-        case Qt::Key_Space:
-            return 32;
-        case Qt::Key_End:
-            return 35;
-        case Qt::Key_Home:
-            return 36;
-        case Qt::Key_Left:
-            return 37;
-        case Qt::Key_Up:
-            return 38;
-        case Qt::Key_Right:
-            return 39;
-        case Qt::Key_Down:
-            return 40;
-        case Qt::Key_Delete:
-            return 46;
-        default:
-            return 0;
+void InstallaFiltroMaiuscole() {
+    auto& filtro = Interfaccia().filtroMaiuscole;
+    if (!filtro) {
+        filtro = std::make_unique<FiltroCapsLock>();
+        QCoreApplication::instance()->installEventFilter(filtro.get());
     }
 }
 
-GestoreTasti::GestoreTasti(QWidget* campo, SuCarattere carattere, SuRilascio rilascio)
-    : QObject(campo), carattere_(std::move(carattere)), rilascio_(std::move(rilascio)) {
+GestoreTasti::GestoreTasti(QWidget* campo) : QObject(campo) {
     campo->installEventFilter(this);
-    // The Caps Lock key toggles the program's Caps Lock in whichever window has the focus.
-    static FiltroCapsLock* filtro = nullptr;
-    if (filtro == nullptr && QCoreApplication::instance() != nullptr) {
-        filtro = new FiltroCapsLock(QCoreApplication::instance());
-        QCoreApplication::instance()->installEventFilter(filtro);
-    }
+}
+
+bool GestoreTasti::Seguito() const {
+    return isSignalConnected(QMetaMethod::fromSignal(&GestoreTasti::KeyUp));
 }
 
 bool GestoreTasti::eventFilter(QObject* oggetto, QEvent* evento) {
@@ -158,10 +123,10 @@ bool GestoreTasti::eventFilter(QObject* oggetto, QEvent* evento) {
 // A character composed with a dead key (an accent, then the letter) comes from the input method,
 // not as a key: it is changed and followed by the key-up handler all the same.
 bool GestoreTasti::Composto(QWidget* campo, QInputMethodEvent* e) {
-    if (e->commitString().isEmpty() || (!trasforma_ && !rilascio_)) {
+    if (e->commitString().isEmpty() || (!trasforma_ && !Seguito())) {
         return false;
     }
-    QString testo = maiuscole ? e->commitString().toUpper() : e->commitString();
+    QString testo = Maiuscole::Accese() ? e->commitString().toUpper() : e->commitString();
     if (trasforma_) {
         testo = trasforma_(testo);
     }
@@ -171,8 +136,8 @@ bool GestoreTasti::Composto(QWidget* campo, QInputMethodEvent* e) {
     inoltro_ = true;
     QCoreApplication::sendEvent(campo, &sostituto);
     inoltro_ = false;
-    if (rilascio_ && vivo && campo->hasFocus()) {
-        rilascio_(0, 0);
+    if (vivo && campo->hasFocus()) {
+        emit KeyUp(Qt::Key_unknown);
     }
     return true;
 }
@@ -189,17 +154,17 @@ bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
     if (trasforma_ && !testo.isEmpty() && testo.at(0).isPrint()) {
         testo = trasforma_(testo);
     }
-    if (carattere_ && ProduceCarattere(*e)) {
-        int codice = testo.isEmpty() ? 0 : testo.at(0).unicode();
+    if (ProduceCarattere(*e)) {
+        QChar carattere = testo.isEmpty() ? QChar() : testo.at(0);
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-            codice = kTastoInvio;
+            carattere = kInvio;
         }
-        carattere_(codice);
+        emit KeyPress(carattere);
         if (!vivo) {
             return true;
         }
     }
-    if (testo == e->text() && !rilascio_) {
+    if (testo == e->text() && !Seguito()) {
         return false;  // the key goes on to this field as usual
     }
     // The key acts on the field here and now, with its upper-cased text, so that the key-up
@@ -211,10 +176,12 @@ bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
     QCoreApplication::sendEvent(campo, &sostituto);
     inoltro_ = false;
     // As a release would, it goes to the field only while that keeps the focus (Tab moves it).
-    if (rilascio_ && vivo && campo->hasFocus()) {
-        rilascio_(CodiceTasto(*e), (e->modifiers() & Qt::ShiftModifier) ? 1 : 0);
+    if (vivo && campo->hasFocus()) {
+        emit KeyUp(static_cast<Qt::Key>(e->key()));
     }
     return true;
 }
 
 }  // namespace nodrel
+
+#include "tastiera.moc"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QChar>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -18,30 +19,35 @@ void Imposta(bool accese);
 bool Accese();
 }  // namespace Maiuscole
 
-// Key codes as the key handlers see them (Enter is 13).
-inline constexpr int kTastoInvio = 13;
-inline constexpr int kTastoBackspace = 8;
-inline constexpr int kTastoSu = 38;
-inline constexpr int kTastoGiu = 40;
-int CodiceTasto(const QKeyEvent& evento);
+// Lets the Caps Lock key toggle the program's Caps Lock in whichever window has the focus; once,
+// at start-up.
+void InstallaFiltroMaiuscole();
+
+// Enter, as the character handlers receive it.
+inline constexpr QChar kInvio = u'\r';
 
 // Watches one field's keys:
-//  - the character handler runs before the key acts, with the character's code; the key then
-//    acts on that same field, even when the handler moved the focus or showed a message;
-//  - the key-up handler runs once for each key pressed, right after it acted and before the next
-//    key does, while the field still has the focus. Real releases are not used: typed fast, the
-//    next key is pressed before the last is released.
+//  - KeyPress comes before the key acts, with the character it gives (kInvio for Enter, upper
+//    case under the program's Caps Lock); the key then acts on that same field, even when a
+//    handler moved the focus or showed a message;
+//  - KeyUp comes once for each key pressed, right after it acted and before the next key does,
+//    while the field still has the focus; a character composed with a dead key comes as
+//    Qt::Key_unknown. Real releases are not used: typed fast, the next key is pressed before the
+//    last is released.
 //  - a field holding one blank only takes the first text typed in its place.
 class GestoreTasti : public QObject {
-public:
-    using SuCarattere = std::function<void(int codice)>;
-    using SuRilascio = std::function<void(int codiceTasto, int maiuscolo)>;
+    Q_OBJECT
 
-    explicit GestoreTasti(QWidget* campo, SuCarattere carattere = {}, SuRilascio rilascio = {});
+public:
+    explicit GestoreTasti(QWidget* campo);
 
     // Changes the text each key (or composed character) gives before it acts on the field.
     using Trasformazione = std::function<QString(const QString& testo)>;
     void Trasforma(Trasformazione trasforma) { trasforma_ = std::move(trasforma); }
+
+signals:
+    void KeyPress(QChar carattere);
+    void KeyUp(Qt::Key tasto);
 
 protected:
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
@@ -49,9 +55,9 @@ protected:
 private:
     bool TastoPremuto(QWidget* campo, QKeyEvent* evento);
     bool Composto(QWidget* campo, QInputMethodEvent* evento);
+    // Whether a handler listens to KeyUp: a key nobody follows goes on to the field untouched.
+    bool Seguito() const;
 
-    SuCarattere carattere_;
-    SuRilascio rilascio_;
     Trasformazione trasforma_;
     bool inoltro_ = false;
 };

@@ -4,11 +4,11 @@
 #include <QGuiApplication>
 #include <QMargins>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 namespace nodrel {
 
@@ -16,18 +16,12 @@ int Px(int twips) {
     return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
 }
 
-int CentraBordo(double differenza) {
-    const auto intero = static_cast<std::int32_t>(std::nearbyint(differenza));  // halves to even
-    return intero / 2;  // C++ integer division truncates toward zero
-}
-
 namespace {
 
-int Bordo(int origine, int schermo, int esterno, int inizio, int fine) {
-    const int centrato =
-        origine + CentraBordo(double(schermo - esterno) * kTwipsPerPixel) / kTwipsPerPixel;
-    // The far edge first, so that a window too large for the area keeps its near edge in reach.
-    return std::max(inizio, std::min(centrato, fine - esterno));
+// One edge moved as little as needed to keep the window on the available area. The far edge
+// first, so that a window too large for the area keeps its near edge in reach.
+int Dentro(int bordo, int esterno, int inizio, int disponibile) {
+    return std::max(inizio, std::min(bordo, inizio + disponibile - esterno));
 }
 
 void Centra(QWidget* finestra) {
@@ -44,6 +38,8 @@ void Centra(QWidget* finestra) {
 // first time it learns of a frame. The native window is asked, since the widget's own idea of
 // its frame lags behind the events that bring it.
 class AttesaCornice : public QObject {
+    Q_OBJECT
+
 public:
     explicit AttesaCornice(QWindow* finestra) : QObject(finestra) {
         finestra->installEventFilter(this);
@@ -76,10 +72,16 @@ protected:
 }  // namespace
 
 QPoint PosizioneCentrata(const QRect& schermo, const QRect& disponibile, QSize esterno) {
-    return {Bordo(schermo.left(), schermo.width(), esterno.width(), disponibile.left(),
-                  disponibile.left() + disponibile.width()),
-            Bordo(schermo.top(), schermo.height(), esterno.height(), disponibile.top(),
-                  disponibile.top() + disponibile.height())};
+    // An empty size centred in the room the window leaves (negative for a window larger than the
+    // screen) lies at half that room, truncated toward zero. That is the rule: at 15 twips to the
+    // pixel the difference has no fraction to round, and halving it in twips and converting
+    // gives the pixel that halving it in pixels gives. Centring the window's own size instead
+    // would put it a pixel off when both sizes are odd, for each would be halved by itself.
+    const QRect avanzo(schermo.topLeft(), schermo.size() - esterno);
+    const QPoint centrato =
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, QSize(0, 0), avanzo).topLeft();
+    return {Dentro(centrato.x(), esterno.width(), disponibile.left(), disponibile.width()),
+            Dentro(centrato.y(), esterno.height(), disponibile.top(), disponibile.height())};
 }
 
 void CentraFinestra(QWidget* finestra) {
@@ -92,3 +94,5 @@ void CentraFinestra(QWidget* finestra) {
 }
 
 }  // namespace nodrel
+
+#include "twips.moc"

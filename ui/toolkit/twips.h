@@ -12,12 +12,10 @@ namespace nodrel {
 inline constexpr int kTwipsPerPixel = 15;
 
 int Px(int twips);
-// One edge of a centred window: the difference between screen and window, rounded to an integer
-// with halves to even, halved truncating toward zero. Values in twips.
-int CentraBordo(double differenza);
-// Where a window's outer frame goes: centred on the screen by the rule above, then moved as
-// little as needed to lie wholly on the available area; a frame larger than that area sits at
-// its top-left corner. Values in pixels.
+// Where a window's outer frame goes: centred on the screen by the windows' rule (each edge at the
+// difference between screen and window, in twips rounded to an integer with halves to even,
+// halved truncating toward zero), then moved as little as needed to lie wholly on the available
+// area; a frame larger than that area sits at its top-left corner. Values in pixels.
 QPoint PosizioneCentrata(const QRect& schermo, const QRect& disponibile, QSize esterno);
 // Places a window, by its outer frame, in the middle of its screen; and once more when the
 // window manager has framed it, if that changed the frame.

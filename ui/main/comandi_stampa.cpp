@@ -10,7 +10,7 @@
 namespace nodrel {
 
 void Form2::mnstampa_Click() {
-    Form3* anteprima = Form3::Carica(this);
+    Form3* anteprima = Form3::Carica(this, CommonDialog1);
     anteprima->Text1->setText(Text1->text());
     anteprima->Text2->setText(Text2->text());
     anteprima->Text3->setText(Text3->text());

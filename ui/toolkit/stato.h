@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QMetaObject;
+class QObject;
+class QPrinter;
+class QTranslator;
+class QWidget;
+
+namespace nodrel {
+
+// Everything the user interface keeps beyond the life of one window, in one place, so that one
+// reset gives the state of a program not yet started, whatever is added here later. The window
+// tests start the program afresh many times in one process.
+struct StatoInterfaccia {
+    bool maiuscole = false;                    // the program's Caps Lock
+    std::unique_ptr<QObject> filtroMaiuscole;  // the Caps Lock key's filter, from start-up
+    std::unique_ptr<QTranslator> traduzioni;   // Qt's own texts in Italian, from start-up
+    std::unique_ptr<QPrinter> stampante;       // the current printer, made on first use
+    std::function<bool(QPrinter&)> sostituto;  // the tests' answer to the printer dialog
+    QString cartellaProgramma;                 // empty: the executable's own directory
+    QHash<const QMetaObject*, QPointer<QWidget>> finestre;  // the loaded window of each kind
+
+    StatoInterfaccia();
+    ~StatoInterfaccia();
+    StatoInterfaccia& operator=(StatoInterfaccia&&) noexcept;
+};
+
+StatoInterfaccia& Interfaccia();
+
+// Destroys the loaded windows and forgets all the rest: the user interface as before start-up.
+void AzzeraInterfaccia();
+
+}  // namespace nodrel
