@@ -190,7 +190,10 @@ bool CercaPerNome(const std::u16string& testo) {
 }
 
 bool CercaPerCodice(const std::u16string& codice) {
-    Recordset& rs = Cursore();
+    return CercaPerCodice(Cursore(), codice);
+}
+
+bool CercaPerCodice(Recordset& rs, const std::u16string& codice) {
     rs.SetIndex(Indice::COMU_COD);
     rs.Seek(Confronto::Uguale, codice);
     return !(rs.Eof() || rs.NoMatch());

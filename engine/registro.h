@@ -66,6 +66,8 @@ extern std::shared_ptr<Recordset>& RsComuni;
 // when the cursor then stands on a record.
 bool CercaPerNome(const std::u16string& testo);  // first name, in name order, >= testo
 bool CercaPerCodice(const std::u16string& codice);
+// The same on a cursor of its own (a list checked off the windows' thread opens one).
+bool CercaPerCodice(Recordset& rs, const std::u16string& codice);
 bool VaiAlSuccessivo();  // MoveNext in the order of the last lookup
 bool VaiAlPrecedente();  // MovePrevious
 std::vector<Comune> CercaOmonimi(const std::u16string& nome);  // Omonimi

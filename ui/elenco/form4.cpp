@@ -294,9 +294,7 @@ void Form4::Avvia(Lettore leggi, qint64 totale, const QString& nome) {
         }
         NODREL1::ElencoCodici elenco(
             rs ? NODREL1::ElencoCodici::ComuneNoto([&rs](std::u16string_view catastale) {
-                rs->SetIndex(NODREL1::Indice::COMU_COD);
-                rs->Seek(NODREL1::Confronto::Uguale, std::u16string(catastale));
-                return !(rs->Eof() || rs->NoMatch());
+                return NODREL1::CercaPerCodice(*rs, std::u16string(catastale));
             })
                : NODREL1::ElencoCodici::ComuneNoto());
         std::vector<RigaVerificata> righe;

@@ -83,12 +83,6 @@ std::shared_ptr<NODREL1::Recordset> ApriRegistro() {
     }
 }
 
-bool Trovato(NODREL1::Recordset& rs, std::u16string_view catastale) {
-    rs.SetIndex(NODREL1::Indice::COMU_COD);
-    rs.Seek(NODREL1::Confronto::Uguale, std::u16string(catastale));
-    return !(rs.Eof() || rs.NoMatch());
-}
-
 int Esegui(bool decodifica, const char* nomeFile) {
     const bool standard = nomeFile == nullptr || std::strcmp(nomeFile, "-") == 0;
     const char* nome = standard ? "standard input" : nomeFile;
@@ -100,7 +94,7 @@ int Esegui(bool decodifica, const char* nomeFile) {
     const std::shared_ptr<NODREL1::Recordset> registro = ApriRegistro();
     NODREL1::ElencoCodici elenco(
         registro ? NODREL1::ElencoCodici::ComuneNoto([&registro](std::u16string_view catastale) {
-            return Trovato(*registro, catastale);
+            return NODREL1::CercaPerCodice(*registro, std::u16string(catastale));
         })
                  : NODREL1::ElencoCodici::ComuneNoto());
     if (!standard) {
@@ -134,7 +128,7 @@ int Esegui(bool decodifica, const char* nomeFile) {
                            static_cast<std::size_t>(std::stoi(NODREL1::Utf8(c.substr(1))))];
                 if (!noto) {
                     noto.emplace();
-                    if (Trovato(*registro, c)) {
+                    if (NODREL1::CercaPerCodice(*registro, c)) {
                         noto->first = registro->Field(u"COMU_DESCR");
                         noto->second = registro->Field(u"COMU_PROV");
                     }
