@@ -7,9 +7,11 @@ if [ -z "${NODREL_SU_X:-}" ]; then
     for p in xvfb-run openbox xdotool xwininfo xprop xclip; do
         command -v "$p" >/dev/null || { echo "skipped: $p is missing"; exit 77; }
     done
-    # A random display number, lest another server take the same one meanwhile.
+    # A random display number, lest another server take the same one meanwhile. Without
+    # -noreset the server starts afresh each time its last client leaves, and a client that
+    # connects just then (openbox after a first look at the display) is refused.
     NODREL_SU_X=1 QT_QPA_PLATFORM=xcb exec xvfb-run -a -n $((100 + RANDOM % 900)) \
-        -s "-screen 0 1024x768x24" "$0" "$(realpath "$1")"
+        -s "-screen 0 1024x768x24 -noreset" "$0" "$(realpath "$1")"
 fi
 # Under AddressSanitizer: libxkbcommon-x11 copies names with strndup from buffers that have no
 # terminating NUL, which the strict string checks take for an overflow.
