@@ -1,14 +1,15 @@
 #include <QApplication>
 
+#include "cli/riga_di_comando.h"
 #include "ui/info/start.h"
-#include "ui/riga/riga_di_comando.h"
 
 int main(int argc, char* argv[]) {
-    // Lists of codes are checked before any window, so they need no display.
-    if (const auto esito = nodrel::RigaDiComando(argc, argv)) {
+    // The command line is answered before any window, so it needs no display.
+    QStringList elenchi;
+    if (const auto esito = nodrel::RigaDiComando(argc, argv, elenchi)) {
         return *esito;
     }
     QApplication app(argc, argv);
-    nodrel::startProgram();
+    nodrel::startProgram(elenchi);
     return app.exec();
 }
