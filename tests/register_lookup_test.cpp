@@ -44,7 +44,7 @@ TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
         {u"roma", {u"H501", u"ROMA", u"RM"}},
         {u"RoMa", {u"H501", u"ROMA", u"RM"}},
         {u"ROMAX", {u"H516", u"ROMBIOLO", u"VV"}},  // a prefix of no name: the next name
-        {u"stati uniti", {u"Z404", u"STATI UNITI D'AMERICA", u"EE"}},
+        {u"stati uniti", {u"Z404", u"STATI UNITI", u"EE"}},  // the name people use
         {u"ZUR", {u"M206", u"ZURI", u"CA"}},  // no longer exists
         {u"", {u"A001", u"ABANO", u"PD"}},    // the name of A001 until 1924
         // Equal names: the one in force today, even where its code is the higher one.
