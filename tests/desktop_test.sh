@@ -35,7 +35,6 @@ davanti() {
     [ "$(xdotool getactivewindow)" = "$1" ] &&
         xprop -root _NET_CLIENT_LIST_STACKING | grep -q "$(printf '0x%x' "$1")\$"
 }
-appunti() { [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
 # Each top-level window mapped on the desktop: a message box among them would take the keys that
 # follow it.
 finestre() { grep -c '^MapNotify' "$mappe" || true; }
@@ -44,23 +43,20 @@ finestre() { grep -c '^MapNotify' "$mappe" || true; }
 # key that reaches the municipality first may write the completed name again, which leaves nothing
 # selected: End goes first, then the whole text is selected.
 persona() {
-    local atteso=$1 campo letto prima
+    local atteso=$1 letto="" prima
     shift
     xdotool key alt+m && sleep 0.3 && xdotool key c && sleep 0.3
     prima=$(finestre)
     "$@"
     sleep 0.3
     [ "$(finestre)" = "$prima" ] || fallito "a window opened while typing $*"
-    letto=()
-    for campo in 1 2 3 5 7; do
+    for _ in 1 2 3 5 7; do
         printf '#' | xclip -selection clipboard
         xdotool key --delay 33 Tab End ctrl+a ctrl+c
-        attendi sh -c '[ "$(xclip -o -selection clipboard 2>/dev/null)" != "#" ]' ||
-            fallito "Text$campo not copied after typing $*"
-        letto+=("$(xclip -o -selection clipboard 2>/dev/null)")
+        attendi sh -c '[ "$(xclip -o -selection clipboard)" != "#" ]' || fallito "no copy: $*"
+        letto+="$(xclip -o -selection clipboard)|"
     done
-    [ "$(printf '%s|' "${letto[@]}")" = "$atteso|" ] ||
-        fallito "typing $*: $(printf '%s|' "${letto[@]}") instead of $atteso"
+    [ "$letto" = "$atteso|" ] || fallito "typing $*: $letto instead of $atteso"
 }
 scrivi() { xdotool type --delay 33 "$1"; }
 

@@ -132,13 +132,6 @@ TEST(Data, TheDateIsCheckedOnEnterOrOnTheKeyAfterTheTenth) {
             EXPECT_EQ(f->Text7->selectedText(), c.testo);
         }
     }
-    // Typing over a refused date replaces it.
-    Form2* f = prova::ApriPrincipale();
-    f->Text7->setFocus();
-    prova::Scrivi("31/02/1985\r01/02/1985\r");
-    EXPECT_EQ(prova::Messaggi(), QStringList{kDataMancante});
-    EXPECT_EQ(f->Text7->text(), "01/02/1985");
-    EXPECT_EQ(prova::NomeFuoco(), "Cbosesso");
 }
 
 // The box holds M or F only: M and F (either case) choose, every other key is ignored.
