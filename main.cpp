@@ -8,6 +8,7 @@ int main(int argc, char* argv[]) {
     if (const auto esito = nodrel::RigaDiComando(argc, argv)) {
         return *esito;
     }
+    nodrel::LocaleDiSistemaItaliano();
     QApplication app(argc, argv);
     nodrel::startProgram();
     return app.exec();

@@ -20,7 +20,6 @@
 #include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/stampante.h"
-#include "ui/toolkit/tastiera.h"
 #include "ui_harness.h"
 
 using nodrel::DialogoStampante;
@@ -153,8 +152,9 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     f->Text8->setText("H501");
     a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
+    // Blanks and all, in the capitals the main window shows.
     EXPECT_EQ(Campi(a),
-              (QStringList{" rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80"}));
+              (QStringList{" RSS MRA80A01 H501 ", "DE ROSSI ", nomi, "F", "ROMA", "RM", "1/1/80"}));
     EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
     // Each field shows, and prints, its text from the first character.
     for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
@@ -223,7 +223,7 @@ TEST_F(Stampa, EachPreviewIsAFreshCentredWindowWithCurrentValues) {
 }
 
 // "Chiudi", Escape and the frame's close button all leave the same way.
-TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
+TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindow) {
     const std::function<void(Form3*)> modi[] = {
         [](Form3* a) { prova::Clicca(a->Command2); },
         // The key's release finds no focus left in the closed window: sent as one click.
@@ -235,7 +235,6 @@ TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
         },
     };
     for (const auto& esci : modi) {
-        nodrel::Maiuscole::Imposta(false);
         QPointer<Form3> a = ApriAnteprima(f);
         ASSERT_FALSE(a.isNull());
         esci(a);
@@ -243,7 +242,6 @@ TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
         EXPECT_TRUE(a.isNull());
         EXPECT_EQ(Form3::Istanza(), nullptr);
         EXPECT_TRUE(f->isEnabled());
-        EXPECT_TRUE(nodrel::Maiuscole::Accese());
     }
     EXPECT_EQ(dialogo.aperture, 0);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
@@ -251,7 +249,6 @@ TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
 
 TEST_F(Stampa, CancelInTheDialogOfStampaKeepsThePreview) {
     dialogo.conferma = false;
-    nodrel::Maiuscole::Imposta(false);
     Form3* a = ApriAnteprima(f);
     ASSERT_EQ(prova::NomeFuoco(), "Command1");
     QTest::keyClick(prova::Fuoco(), Qt::Key_Return);
@@ -259,7 +256,6 @@ TEST_F(Stampa, CancelInTheDialogOfStampaKeepsThePreview) {
     EXPECT_EQ(dialogo.aperture, 1);
     EXPECT_EQ(prova::Messaggi(), QStringList{"Stampa annullata"});
     AncoraInAnteprima(f, a);
-    EXPECT_FALSE(nodrel::Maiuscole::Accese());
 
     // The user may try again.
     dialogo.conferma = true;
@@ -287,18 +283,20 @@ TEST_F(Stampa, ConfirmedPrintGoesToThePdfAndLeavesThePreview) {
     f->Text8->setText("H501");
     prova::Menu(f, "mncalcola");
     dialogo.file = Pdf("tessera.pdf");
-    nodrel::Maiuscole::Imposta(false);
-    Form3* a = ApriAnteprima(f);
+    // From the keyboard: Ctrl+P in the main window shows the preview, Ctrl+P there prints.
+    QTest::keyClick(prova::Fuoco(), Qt::Key_P, Qt::ControlModifier);
+    prova::Elabora();
+    Form3* a = Form3::Istanza();
     ASSERT_NE(a, nullptr);
     // A field that took the focus from the hidden buttons would print with its text selected.
     Fuochi fuochi(a);
-    prova::Clicca(a->Command1);
+    QTest::keyClick(prova::Fuoco(), Qt::Key_P, Qt::ControlModifier);
+    prova::Elabora();
     EXPECT_EQ(fuochi.presi, 0);
 
     EXPECT_TRUE(prova::Messaggi().isEmpty());
     EXPECT_EQ(Form3::Istanza(), nullptr);
     EXPECT_TRUE(f->isEnabled());
-    EXPECT_FALSE(nodrel::Maiuscole::Accese());  // printing leaves Caps Lock alone
     ASSERT_EQ(Pagine(*dialogo.file), 1);
 
     const QString pdftotext = QStandardPaths::findExecutable("pdftotext");

@@ -403,6 +403,10 @@ private:
             const QString codice = f->Text1->text();
             const QStringList campi = {codice,           f->Text2->text(), f->Text3->text(),
                                        f->Text5->text(), f->Text6->text(), f->Text7->text()};
+            // Typed, pasted or composed: no lower-case letter in the fields before the date.
+            if (const QString testi = campi.mid(0, 5).join('|'); testi != testi.toUpper()) {
+                return "a lower-case letter in " + testi;
+            }
             // A key held down on the information window's OK goes on into the new window.
             if (f != prima && !trattenuto_ &&
                 (campi != QStringList{" ", " ", " ", " ", " ", ""} ||

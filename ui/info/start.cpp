@@ -12,7 +12,6 @@
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stato.h"
-#include "ui/toolkit/tastiera.h"
 
 namespace nodrel {
 
@@ -59,11 +58,27 @@ void MostraInformazioni() {
 
 }  // namespace
 
+void LocaleDiSistemaItaliano() {
+    // Qt reads the system's locale from the environment once, on first use. Read here under an
+    // Italian LC_ALL, which is then put back before the QApplication hands the environment to
+    // the C library, so that no other part of the program sees the change.
+    const bool impostata = qEnvironmentVariableIsSet("LC_ALL");
+    const QByteArray prima = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "it_IT.UTF-8");
+    (void)QLocale::system();
+    if (impostata) {
+        qputenv("LC_ALL", prima);
+    } else {
+        qunsetenv("LC_ALL");
+    }
+}
+
 void startProgram() {
     QApplication::setApplicationName(kTitoloApplicazione);
     QApplication::setWindowIcon(QIcon(":/nodrel/icon.svg"));
     CaricaTraduzioni();
-    InstallaFiltroMaiuscole();
+    // Dates, month names and numbers in Italian whatever the system's.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     MostraInformazioni();
 }
 

@@ -2,6 +2,7 @@
 // completion of the municipality from the register as the user types.
 
 #include <QComboBox>
+#include <QRegularExpression>
 
 #include "engine/nodrel1.h"
 #include "ui/main/form2.h"
@@ -33,6 +34,23 @@ QString Digitato(const QLineEdit& campo) {
         testo.truncate(campo.selectionStart());
     }
     return SenzaSpaziEsterni(testo);
+}
+
+// A date confirmed as D/M/AAAA (one digit for the day or the month) or as the eight digits
+// GGMMAAAA, written as GG/MM/AAAA; any other text as it is, for the check to judge.
+QString DataConBarre(const QString& testo) {
+    static const QRegularExpression conBarre(
+        QStringLiteral("^([0-9]{1,2})/([0-9]{1,2})/([0-9]{4})$"));
+    static const QRegularExpression cifre(QStringLiteral("^([0-9]{2})([0-9]{2})([0-9]{4})$"));
+    QRegularExpressionMatch m = conBarre.match(testo);
+    if (!m.hasMatch()) {
+        m = cifre.match(testo);
+    }
+    if (!m.hasMatch()) {
+        return testo;
+    }
+    return m.captured(1).rightJustified(2, u'0') + u'/' + m.captured(2).rightJustified(2, u'0') +
+           u'/' + m.captured(3);
 }
 
 QString Valore(const char16_t* colonna) {
@@ -75,18 +93,34 @@ void Form2::Text3_KeyPress(QChar carattere) {
     }
 }
 
+// Editing keys only edit. Enter, or a character that would make a full date longer, checks it:
+// a date that passes hands that character to the sex box, so 15/03/2005F is typed in one go;
+// one that fails stays, selected, to be typed over or mended.
 void Form2::Text7_KeyPress(QChar carattere) {
-    const QString data = Text7->text();
-    if (data.size() < 10 && carattere != kInvio) {
+    const bool invio = carattere == kInvio;
+    const bool oltre =
+        carattere.isPrint() && Text7->text().size() >= 10 && !Text7->hasSelectedText();
+    if (!invio && !oltre) {
         return;
     }
+    auto* tasti = qobject_cast<GestoreTasti*>(sender());
+    const QString data = invio ? DataConBarre(Text7->text()) : Text7->text();
     const bool valida = NODREL1::ControllaData(data.toStdU16String());
     const bool completa = data.size() >= 10;
     if (!valida || !completa) {
         nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgDataMancante));
-        Text7->setText(QString());
-    } else {
-        Cbosesso->setFocus();
+        Text7->selectAll();
+        if (tasti != nullptr) {
+            tasti->Scarta();
+        }
+        return;
+    }
+    if (data != Text7->text()) {
+        Text7->setText(data);
+    }
+    Cbosesso->setFocus();
+    if (oltre && tasti != nullptr) {
+        tasti->Devia(Cbosesso);
     }
 }
 

@@ -172,15 +172,21 @@ void Form2::CreaControlli() {
     setTabOrder(Text7, Cbosesso);
     setTabOrder(Cbosesso, Text1);
 
-    // Every field gets the program's Caps Lock; the chain's fields also their key handlers.
-    new GestoreTasti(Text1);
-    connect(new GestoreTasti(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
-    connect(new GestoreTasti(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
-    auto* comune = new GestoreTasti(Text5);
+    // The code, the names, the place and the province are in capitals whatever the keyboard's
+    // Caps Lock; the chain's fields also get their key handlers.
+    auto maiuscole = [](QWidget* campo) {
+        auto* tasti = new GestoreTasti(campo);
+        tasti->SempreMaiuscole();
+        return tasti;
+    };
+    maiuscole(Text1);
+    connect(maiuscole(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
+    connect(maiuscole(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
+    auto* comune = maiuscole(Text5);
     connect(comune, &GestoreTasti::KeyPress, this, &Form2::Text5_KeyPress);
     connect(comune, &GestoreTasti::KeyUp, this, &Form2::Text5_KeyUp);
     comune->Trasforma(AccentiComeApostrofi);
-    new GestoreTasti(Text6);
+    maiuscole(Text6);
     connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
     connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
 }
@@ -196,10 +202,12 @@ void Form2::CreaMenu() {
         QAction* a = m->addAction(titolo);
         a->setObjectName(nome);
         connect(a, &QAction::triggered, this, [this, gestore] { Comando(gestore); });
+        return a;
     };
     QMenu* mnfile = menu("mnfile", "&File");
     voce(mnfile, "mnimpstampa", "&Imposta Stampante", &Form2::mnimpstampa_Click);
-    voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click);
+    voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click);
     QMenu* mnmodifica = menu("mnmodifica", "&Modifica");
     voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click);
@@ -295,8 +303,8 @@ void Form2::MsgBox(const std::u16string& testo) {
     nodrel::MsgBox(this, testo);
 }
 
-void Form2::AccendiMaiuscole() {
-    Maiuscole::Attiva();
-}
+// Nothing to switch on: the fields that want capitals make them themselves, and the keyboard's
+// Caps Lock is the user's.
+void Form2::AccendiMaiuscole() {}
 
 }  // namespace nodrel

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QWindow>
 
 #include "engine/nodrel1.h"
@@ -54,6 +55,8 @@ Form3::Form3(QWidget* principale, DialogoStampante* dialogo)
     Command2 = pulsante("Command2", "Chiudi", "Abbandona l'anteprima di stampa", 3000, 1215);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this, this, [this] { Command1_Click(); });
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, [this] { Command2_Click(); });
 
     // What the fields show is what prints, so the user does not edit them here.
     auto campo = [this](const char* nome, int x, int y, int w, int h) {

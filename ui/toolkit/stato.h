@@ -7,7 +7,6 @@
 #include <memory>
 
 class QMetaObject;
-class QObject;
 class QPrinter;
 class QTranslator;
 class QWidget;
@@ -18,8 +17,6 @@ namespace nodrel {
 // reset gives the state of a program not yet started, whatever is added here later. The window
 // tests start the program afresh many times in one process.
 struct StatoInterfaccia {
-    bool maiuscole = false;                    // the program's Caps Lock
-    std::unique_ptr<QObject> filtroMaiuscole;  // the Caps Lock key's filter, from start-up
     std::unique_ptr<QTranslator> traduzioni;   // Qt's own texts in Italian, from start-up
     std::unique_ptr<QPrinter> stampante;       // the current printer, made on first use
     std::function<bool(QPrinter&)> sostituto;  // the tests' answer to the printer dialog
