@@ -2,10 +2,12 @@
 
 #include <optional>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
@@ -14,16 +16,16 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
-#include "engine/errore.h"
 #include "ui/main/form2.h"
 #include "ui/print/form3.h"
+#include "ui/print/tessera.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/stampante.h"
 #include "ui/toolkit/tastiera.h"
 #include "ui_harness.h"
 
-using nodrel::DialogoStampante;
 using nodrel::Form2;
 using nodrel::Form3;
 
@@ -35,8 +37,8 @@ struct Dialogo {
     bool conferma = true;
     std::optional<QString> file;  // when set, a confirm chooses a PDF to that file
 
-    void Installa() {
-        DialogoStampante::SostituisciDialogo([this](QPrinter& stampante) {
+    void Installa(Form2* f) {
+        f->CommonDialog1->Sostituisci([this](QPrinter& stampante) {
             ++aperture;
             if (conferma && file) {
                 stampante.setOutputFormat(QPrinter::PdfFormat);
@@ -60,41 +62,55 @@ void Riempi(Form2* f, const QString& codice, const QString& cognome, const QStri
 }
 
 QStringList Campi(const Form3* a) {
-    return {a->Text1->text(), a->Text2->text(), a->Text3->text(), a->Text4->text(),
-            a->Text5->text(), a->Text6->text(), a->Text7->text()};
+    const nodrel::DatiTessera& d = a->Picture->Dati();
+    return {d.codice, d.cognome, d.nome, d.sesso, d.comune, d.provincia, d.data};
 }
 
 Form3* ApriAnteprima(Form2* f) {
     prova::Menu(f, "mnstampa");
-    return Form3::Istanza();
+    return f->Anteprima();
 }
 
-// The preview is left open and usable: both buttons shown, the main window still disabled.
+// The preview is left open and usable: both buttons shown, the main window still waiting.
 void AncoraInAnteprima(Form2* f, Form3* a) {
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(Form3::Istanza(), a);
+    EXPECT_EQ(f->Anteprima(), a);
     EXPECT_TRUE(a->isVisible());
     EXPECT_TRUE(a->Command1->isVisible());
     EXPECT_TRUE(a->Command2->isVisible());
-    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), a);
 }
 
-// Counts the fields of a window that take the focus.
-class Fuochi : public QObject {
-public:
-    explicit Fuochi(QWidget* finestra) {
-        for (QLineEdit* campo : finestra->findChildren<QLineEdit*>()) {
-            campo->installEventFilter(this);
+QString Poppler(const QString& programma, const QStringList& argomenti) {
+    QProcess p;
+    p.start(programma, argomenti);
+    return p.waitForFinished() ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+}
+
+// The card on paper as poppler reads it: the values and marks as text, no raster image, and ink
+// only within the card's size at 96 dots per inch (no band of the window under it).
+void TesseraNitida(const QString& file, const QStringList& valori) {
+    if (QStandardPaths::findExecutable("pdfimages").isEmpty()) {
+        GTEST_SKIP() << "poppler-utils is not installed";
+    }
+    const QString testo = Poppler("pdftotext", {file, "-"});
+    for (const QString& v : valori + QStringList{"FAC-SIMILE", "2000"}) {
+        EXPECT_TRUE(testo.contains(v)) << v.toStdString() << " in " << testo.toStdString();
+    }
+    EXPECT_FALSE(testo.contains("Stampa") || testo.contains("Chiudi"));
+    EXPECT_EQ(Poppler("pdfimages", {"-list", file}).count('\n'), 2);  // the heading only
+    QTemporaryDir cartella;
+    Poppler("pdftoppm", {"-r", "96", "-gray", "-singlefile", file, cartella.filePath("p")});
+    const QImage pagina(cartella.filePath("p.pgm"));
+    QRect inchiostro;
+    for (int y = 0; y < pagina.height(); ++y) {
+        for (int x = 0; x < pagina.width(); ++x) {
+            inchiostro |= qGray(pagina.pixel(x, y)) < 250 ? QRect(x, y, 1, 1) : QRect();
         }
     }
-    int presi = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* evento) override {
-        presi += evento->type() == QEvent::FocusIn;
-        return false;
-    }
-};
+    EXPECT_NEAR(inchiostro.width(), nodrel::kLarghezzaTessera, 2);
+    EXPECT_NEAR(inchiostro.height(), nodrel::kAltezzaTessera, 2);
+}
 
 int Pagine(const QString& pdf) {
     QFile file(pdf);
@@ -111,12 +127,9 @@ protected:
         ASSERT_TRUE(cartella.isValid());
         f = prova::ApriPrincipale();
         ASSERT_NE(f, nullptr);
-        dialogo.Installa();
+        dialogo.Installa(f);
     }
-    void TearDown() override {
-        DialogoStampante::SostituisciDialogo({});
-        prova::ChiudiTutto();
-    }
+    void TearDown() override { prova::ChiudiTutto(); }
     QString Pdf(const char* nome) const { return cartella.filePath(nome); }
 
     QTemporaryDir cartella;
@@ -133,9 +146,7 @@ TEST_F(Stampa, PreviewOfEmptyFieldsStillShowsTheMarks) {
     EXPECT_TRUE(a->isVisible());
     EXPECT_EQ(a->windowTitle(), "ANTEPRIMA DI STAMPA");
     EXPECT_EQ(Campi(a), (QStringList{"", "", "", "M", "", "", ""}));
-    EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
-    EXPECT_EQ(a->findChild<QLabel*>("Label1")->text(), "2000");
-    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), a);
     EXPECT_EQ(prova::NomeFuoco(), "Command1");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
@@ -155,11 +166,6 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(Campi(a),
               (QStringList{" rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80"}));
-    EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
-    // Each field shows, and prints, its text from the first character.
-    for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
-        EXPECT_EQ(campo->cursorPosition(), 0) << campo->objectName().toStdString();
-    }
     a->Command2->click();
     prova::Elabora();
 
@@ -170,10 +176,6 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(Campi(a), (QStringList{"RSS MRA 80A01 H501 U", "ROSSI", "MARIO", "M", "ROMA", "RM",
                                      "01/01/1980"}));
-    // What the fields show is what prints.
-    for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
-        EXPECT_TRUE(campo->isReadOnly()) << campo->objectName().toStdString();
-    }
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
@@ -190,14 +192,9 @@ TEST_F(Stampa, ButtonsReadAsDesignedAndStampaComesFirst) {
             giro << w->objectName();
         }
     }
-    EXPECT_EQ(giro, (QStringList{"Command1", "Command2", "Text1", "Text2", "Text3", "Text4",
-                                 "Text5", "Text6", "Text7", "Text8"}));
-    // The fields lie on the card, the buttons below it.
-    const QRect tessera = a->findChild<QLabel*>("Picture")->geometry();
-    for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
-        EXPECT_TRUE(tessera.contains(campo->geometry())) << campo->objectName().toStdString();
-    }
-    EXPECT_GE(a->Command1->y(), tessera.bottom());
+    EXPECT_EQ(giro.mid(0, 3), (QStringList{"Command1", "Command2", "Command1"}));
+    // The buttons lie below the card, so that nothing of them reaches the paper.
+    EXPECT_GE(a->Command1->y(), a->Picture->geometry().bottom());
 }
 
 TEST_F(Stampa, EachPreviewIsAFreshCentredWindowWithCurrentValues) {
@@ -209,17 +206,17 @@ TEST_F(Stampa, EachPreviewIsAFreshCentredWindowWithCurrentValues) {
     prima->Command2->click();
     prova::Elabora();
     EXPECT_TRUE(prima.isNull());
-    EXPECT_TRUE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     Riempi(f, "BBB", "SECONDO", "DUE", "F", "MILANO", "MI", "02/02/1990");
     // The toolbar picture runs the same command as the menu.
     prova::Clicca(f->findChild<QWidget*>("Image2"));
-    Form3* seconda = Form3::Istanza();
+    Form3* seconda = f->Anteprima();
     ASSERT_NE(seconda, nullptr);
     EXPECT_EQ(Campi(seconda),
               (QStringList{"BBB", "SECONDO", "DUE", "F", "MILANO", "MI", "02/02/1990"}));
     EXPECT_EQ(seconda->pos(), centro);
-    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), seconda);
 }
 
 // "Chiudi", Escape and the frame's close button all leave the same way.
@@ -241,8 +238,8 @@ TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
         esci(a);
         prova::Elabora();
         EXPECT_TRUE(a.isNull());
-        EXPECT_EQ(Form3::Istanza(), nullptr);
-        EXPECT_TRUE(f->isEnabled());
+        EXPECT_EQ(f->Anteprima(), nullptr);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
         EXPECT_TRUE(nodrel::Maiuscole::Accese());
     }
     EXPECT_EQ(dialogo.aperture, 0);
@@ -266,20 +263,18 @@ TEST_F(Stampa, CancelInTheDialogOfStampaKeepsThePreview) {
     dialogo.file = Pdf("secondo.pdf");
     prova::Clicca(a->Command1);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    EXPECT_EQ(Form3::Istanza(), nullptr);
+    EXPECT_EQ(f->Anteprima(), nullptr);
     EXPECT_TRUE(QFile::exists(*dialogo.file));
 }
 
 TEST_F(Stampa, PrinterSetupEndsSilentlyWhateverTheDialogDoes) {
-    dialogo.conferma = false;
-    prova::Menu(f, "mnimpstampa");
-    EXPECT_EQ(dialogo.aperture, 1);
-    DialogoStampante::SostituisciDialogo(
-        [](QPrinter&) -> bool { throw NODREL1::Errore(482, u"Errore della stampante"); });
-    prova::Menu(f, "mnimpstampa");
+    for (const bool conferma : {false, true}) {
+        dialogo.conferma = conferma;
+        prova::Menu(f, "mnimpstampa");
+    }
+    EXPECT_EQ(dialogo.aperture, 2);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    EXPECT_TRUE(f->isEnabled());
-    EXPECT_EQ(Form3::Istanza(), nullptr);
+    EXPECT_EQ(f->Anteprima(), nullptr);
 }
 
 TEST_F(Stampa, ConfirmedPrintGoesToThePdfAndLeavesThePreview) {
@@ -290,31 +285,46 @@ TEST_F(Stampa, ConfirmedPrintGoesToThePdfAndLeavesThePreview) {
     nodrel::Maiuscole::Imposta(false);
     Form3* a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
-    // A field that took the focus from the hidden buttons would print with its text selected.
-    Fuochi fuochi(a);
     prova::Clicca(a->Command1);
-    EXPECT_EQ(fuochi.presi, 0);
 
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    EXPECT_EQ(Form3::Istanza(), nullptr);
-    EXPECT_TRUE(f->isEnabled());
+    EXPECT_EQ(f->Anteprima(), nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_FALSE(nodrel::Maiuscole::Accese());  // printing leaves Caps Lock alone
     ASSERT_EQ(Pagine(*dialogo.file), 1);
+    TesseraNitida(*dialogo.file, {"RSS MRA 80A01 H501 U", "ROSSI", "MARIO", "ROMA", "01/01/1980"});
+}
 
-    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
-    if (pdftotext.isEmpty()) {
-        GTEST_SKIP() << "pdftotext is not installed";
+// Saved through the save dialog, to the name it proposes: the code's letters and digits.
+TEST_F(Stampa, ExportedPdfIsTheCardAsPrinted) {
+    Riempi(f, "", "ROSSI", "MARIO", "M", "ROMA", "RM", "01/01/1980");
+    const std::pair<const char*, const char*> nomi[] = {
+        {"../../etc/passwd", "etcpasswd.pdf"},
+        {" ", "tessera.pdf"},
+        {"RSS MRA 80A01 H501 U", "RSSMRA80A01H501U.pdf"}};
+    for (const auto& [codice, nome] : nomi) {
+        f->Text1->setText(codice);
+        QString proposto;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            proposto = QFileInfo(d->selectedFiles().value(0)).fileName();
+            d->selectFile(cartella.filePath(proposto));
+            QMetaObject::invokeMethod(d, "accept");
+        });
+        prova::Menu(f, "mnesportapdf");
+        EXPECT_EQ(proposto, nome);
     }
-    QProcess estrai;
-    estrai.start(pdftotext, {*dialogo.file, "-"});
-    ASSERT_TRUE(estrai.waitForFinished());
-    const QString testo = QString::fromUtf8(estrai.readAllStandardOutput());
-    EXPECT_TRUE(testo.contains("RSS MRA 80A01 H501 U")) << testo.toStdString();
-    EXPECT_TRUE(testo.contains("ROSSI"));
-    EXPECT_TRUE(testo.contains("FAC-SIMILE"));
-    EXPECT_TRUE(testo.contains("2000"));
-    EXPECT_FALSE(testo.contains("Stampa"));
-    EXPECT_FALSE(testo.contains("Chiudi"));
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    EXPECT_EQ(dialogo.aperture, 0);
+    const QString file = cartella.filePath("RSSMRA80A01H501U.pdf");
+    ASSERT_EQ(Pagine(file), 1);
+    TesseraNitida(file, {"RSS MRA 80A01 H501 U", "ROSSI", "MARIO", "ROMA", "01/01/1980"});
+
+    // A file that cannot be written is told, and nothing is left half written.
+    const QString manca = cartella.filePath("manca/tessera.pdf");
+    EXPECT_EQ(nodrel::EsportaPdf(manca, {}), "Impossibile salvare il file " + manca);
+    EXPECT_FALSE(QFile::exists(manca));
 }
 
 TEST_F(Stampa, PrinterChosenInSetupIsTheOneTheNextPrintUses) {
@@ -332,15 +342,22 @@ TEST_F(Stampa, PrinterChosenInSetupIsTheOneTheNextPrintUses) {
     EXPECT_EQ(Pagine(scelta), 1);
 }
 
-TEST_F(Stampa, FailureWhilePrintingShowsTheButtonsAgain) {
+// A printer that fails is told in its own words, not as a cancel; the preview stays.
+TEST_F(Stampa, FailureWhilePrintingKeepsThePreview) {
     Form3* a = ApriAnteprima(f);
-    // No file to write, then a file in a directory that does not exist.
-    for (const QString& file : {QString(), cartella.filePath("manca/tessera.pdf")}) {
-        dialogo.file = file;
+    const struct {
+        QString file;
+        const char* messaggio;
+    } guasti[] = {
+        {QString(), "Impossibile avviare la stampa: nessun file indicato"},
+        {cartella.filePath("manca/tessera.pdf"), "Impossibile avviare la stampa"},
+    };
+    for (const auto& g : guasti) {
+        dialogo.file = g.file;
         prova::Clicca(a->Command1);
-        EXPECT_EQ(prova::Messaggi(), QStringList{"Stampa annullata"});
+        EXPECT_EQ(prova::Messaggi(), QStringList{g.messaggio});
         AncoraInAnteprima(f, a);
-        EXPECT_FALSE(QFile::exists(file));
+        EXPECT_FALSE(QFile::exists(g.file));
         EXPECT_EQ(prova::NomeFuoco(), "Command1");
     }
 
@@ -349,6 +366,5 @@ TEST_F(Stampa, FailureWhilePrintingShowsTheButtonsAgain) {
     prova::Clicca(a->Command1);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
     EXPECT_EQ(Pagine(*dialogo.file), 1);
-    EXPECT_EQ(Form3::Istanza(), nullptr);
-    EXPECT_TRUE(f->isEnabled());
+    EXPECT_EQ(f->Anteprima(), nullptr);
 }

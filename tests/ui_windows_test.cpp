@@ -62,7 +62,7 @@ struct Stato {
     QString fuoco;
     QStringList messaggi;
     QStringList finestre;
-    bool abilitata = true;
+    bool libera = true;  // no dialog of the window's own keeps it waiting
 
     bool operator==(const Stato&) const = default;
 };
@@ -70,7 +70,7 @@ struct Stato {
 void PrintTo(const Stato& s, std::ostream* os) {
     *os << "campi=" << s.campi.join('|').toStdString() << " fuoco=" << s.fuoco.toStdString()
         << " messaggi=" << s.messaggi.join('|').toStdString()
-        << " finestre=" << s.finestre.join(',').toStdString() << " abilitata=" << s.abilitata;
+        << " finestre=" << s.finestre.join(',').toStdString() << " libera=" << s.libera;
 }
 
 Stato Fotografa(Form2* f) {
@@ -79,7 +79,7 @@ Stato Fotografa(Form2* f) {
             prova::NomeFuoco(),
             prova::Messaggi(),
             FinestreVisibili(),
-            f->isEnabled()};
+            QApplication::activeModalWidget() == nullptr};
 }
 
 // The data of Mario Rossi, born in Rome on 1 January 1980, as the fields hold them once typed.
@@ -218,6 +218,7 @@ TEST(Avvio, TheResetUnloadsEveryWindowAndForgetsTheRest) {
     prova::Menu(f, "mninformazioni");
     prova::Menu(f, "mnstampa");
     ASSERT_EQ(FinestreVisibili(), (QStringList{"Form1", "Form2", "Form3", "Form4"}));
+    const QPointer<QWidget> finestre[] = {Form1::Istanza(), f, f->Anteprima(), f->Elenco()};
     ASSERT_TRUE(nodrel::Maiuscole::Accese());
     nodrel::ImpostaCartellaProgramma(QStringLiteral("/altrove"));
 
@@ -226,8 +227,9 @@ TEST(Avvio, TheResetUnloadsEveryWindowAndForgetsTheRest) {
     EXPECT_TRUE(FinestreVisibili().isEmpty());
     EXPECT_EQ(Form1::Istanza(), nullptr);
     EXPECT_EQ(Form2::Istanza(), nullptr);
-    EXPECT_EQ(Form3::Istanza(), nullptr);
-    EXPECT_EQ(nodrel::Form4::Istanza(), nullptr);
+    for (const QPointer<QWidget>& finestra : finestre) {
+        EXPECT_TRUE(finestra.isNull());
+    }
     EXPECT_FALSE(nodrel::Maiuscole::Accese());
     EXPECT_EQ(nodrel::CartellaProgramma(), QCoreApplication::applicationDirPath());
 }
@@ -278,21 +280,27 @@ TEST(Informazioni, ASecondRequestShowsTheSameWindowAndOkReturnsToTheSurname) {
     EXPECT_EQ(prova::NomeFuoco(), "Text2");
 }
 
-TEST(Informazioni, OkWhileThePreviewIsOpenLeavesTheMainWindowDisabled) {
+TEST(Informazioni, OkWhileThePreviewIsOpenLeavesTheMainWindowWaiting) {
     Form2* f = prova::ApriPrincipale();
+    f->Text7->setFocus();
     prova::Menu(f, "mninformazioni");
     prova::Menu(f, "mnstampa");
-    ASSERT_FALSE(f->isEnabled());
+    Form3* anteprima = f->Anteprima();
+    ASSERT_EQ(QApplication::activeModalWidget(), anteprima);
     Form1::Istanza()->Command1->click();
     prova::Elabora();
     EXPECT_EQ(Form1::Istanza(), nullptr);
-    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), anteprima);
     EXPECT_EQ(FinestreVisibili(), (QStringList{"Form2", "Form3"}));
-    // Neither OK nor a click raises the disabled main window over the preview, which is its own.
-    EXPECT_EQ(Form3::Istanza()->windowHandle()->transientParent(), f->windowHandle());
+    // The preview is the main window's own: the window manager keeps it above, and it takes back
+    // an activation of the main window.
+    EXPECT_EQ(anteprima->windowHandle()->transientParent(), f->windowHandle());
     f->activateWindow();
     prova::Elabora();
-    EXPECT_EQ(QApplication::activeWindow(), Form3::Istanza());
+    EXPECT_EQ(QApplication::activeWindow(), anteprima);
+    anteprima->Command2->click();
+    prova::Elabora();
+    EXPECT_EQ(f->focusWidget(), f->Text7);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
@@ -384,6 +392,7 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
         {"mnfile", "&File"},
         {"mnimpstampa", "&Imposta Stampante"},
         {"mnstampa", "Anteprima di &Stampa"},
+        {"mnesportapdf", "Esporta &PDF..."},
         {"mnesci", "&Esci"},
         {"mnmodifica", "&Modifica"},
         {"mncancella", "&Cancella contenuto campi"},
@@ -459,7 +468,7 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         {"Image2", "mnstampa", "RSS MRA 80A01 H501 U",
          [](const Stato& s) {
              EXPECT_EQ(s.finestre, (QStringList{"Form2", "Form3"}));
-             EXPECT_FALSE(s.abilitata);
+             EXPECT_FALSE(s.libera);
          }},
     };
     for (const auto& c : comandi) {

@@ -9,6 +9,7 @@
 
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stato.h"
@@ -41,10 +42,11 @@ void MostraPrincipale() {
     const Form2* caricata = Form2::Istanza();
     Form2* principale = Form2::Mostra();
     if (principale != caricata) {
-        QObject::connect(principale, &Form2::InformazioniRichieste, &MostraInformazioni);
+        QObject::connect(principale, &Form2::InformazioniRichieste, principale,
+                         &MostraInformazioni);
     }
-    // A main window disabled by the print preview keeps its focus until the preview is left.
-    if (principale->isEnabled()) {
+    // A main window that waits for its print preview keeps its focus until the preview is left.
+    if (principale->Anteprima() == nullptr) {
         principale->Text2->setFocus();
     }
 }
@@ -53,7 +55,8 @@ void MostraInformazioni() {
     const Form1* caricata = Form1::Istanza();
     Form1* informazioni = Form1::Mostra();
     if (informazioni != caricata) {
-        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, &MostraPrincipale);
+        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, informazioni,
+                         &MostraPrincipale);
     }
 }
 
