@@ -13,7 +13,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -90,9 +89,6 @@ QString Poppler(const QString& programma, const QStringList& argomenti) {
 // The card on paper as poppler reads it: the values and marks as text, no raster image, and ink
 // only within the card's size at 96 dots per inch (no band of the window under it).
 void TesseraNitida(const QString& file, const QStringList& valori) {
-    if (QStandardPaths::findExecutable("pdfimages").isEmpty()) {
-        GTEST_SKIP() << "poppler-utils is not installed";
-    }
     const QString testo = Poppler("pdftotext", {file, "-"});
     for (const QString& v : valori + QStringList{"FAC-SIMILE", "2000"}) {
         EXPECT_TRUE(testo.contains(v)) << v.toStdString() << " in " << testo.toStdString();
@@ -103,10 +99,9 @@ void TesseraNitida(const QString& file, const QStringList& valori) {
     Poppler("pdftoppm", {"-r", "96", "-gray", "-singlefile", file, cartella.filePath("p")});
     const QImage pagina(cartella.filePath("p.pgm"));
     QRect inchiostro;
-    for (int y = 0; y < pagina.height(); ++y) {
-        for (int x = 0; x < pagina.width(); ++x) {
-            inchiostro |= qGray(pagina.pixel(x, y)) < 250 ? QRect(x, y, 1, 1) : QRect();
-        }
+    for (int i = 0; i < pagina.width() * pagina.height(); ++i) {
+        const QPoint p(i % pagina.width(), i / pagina.width());
+        inchiostro |= qGray(pagina.pixel(p)) < 250 ? QRect(p, p) : QRect();
     }
     EXPECT_NEAR(inchiostro.width(), nodrel::kLarghezzaTessera, 2);
     EXPECT_NEAR(inchiostro.height(), nodrel::kAltezzaTessera, 2);
@@ -345,19 +340,15 @@ TEST_F(Stampa, PrinterChosenInSetupIsTheOneTheNextPrintUses) {
 // A printer that fails is told in its own words, not as a cancel; the preview stays.
 TEST_F(Stampa, FailureWhilePrintingKeepsThePreview) {
     Form3* a = ApriAnteprima(f);
-    const struct {
-        QString file;
-        const char* messaggio;
-    } guasti[] = {
-        {QString(), "Impossibile avviare la stampa: nessun file indicato"},
-        {cartella.filePath("manca/tessera.pdf"), "Impossibile avviare la stampa"},
-    };
-    for (const auto& g : guasti) {
-        dialogo.file = g.file;
+    const QString manca = cartella.filePath("manca/tessera.pdf");
+    for (const auto& [file, messaggio] :
+         {std::pair{QString(), ": nessun file indicato"}, std::pair{manca, ""}}) {
+        dialogo.file = file;
         prova::Clicca(a->Command1);
-        EXPECT_EQ(prova::Messaggi(), QStringList{g.messaggio});
+        EXPECT_EQ(prova::Messaggi(),
+                  QStringList{QStringLiteral("Impossibile avviare la stampa") + messaggio});
         AncoraInAnteprima(f, a);
-        EXPECT_FALSE(QFile::exists(g.file));
+        EXPECT_FALSE(QFile::exists(file));
         EXPECT_EQ(prova::NomeFuoco(), "Command1");
     }
 

@@ -214,22 +214,19 @@ private:
         prova::Avvia(cartella_);
     }
 
-    // The printer dialog of the main window cancels, confirms a PDF file, or confirms a printer
-    // without a file.
-    bool Stampante(QPrinter& stampante) {
-        const int scelta = Caso(3);
-        if (scelta > 0) {
-            stampante.setOutputFormat(QPrinter::PdfFormat);
-            stampante.setOutputFileName(scelta == 1 ? pdf_.filePath("tessera.pdf") : "");
-        }
-        return scelta > 0;
-    }
-
     void Passo() {
         Form1* info = Form1::Istanza();
         Form2* f = Form2::Istanza();
+        // The printer dialog cancels, confirms a PDF file, or confirms a printer without a file.
         if (f != nullptr) {
-            f->CommonDialog1->Sostituisci([this](QPrinter& p) { return Stampante(p); });
+            f->CommonDialog1->Sostituisci([this](QPrinter& stampante) {
+                const int scelta = Caso(3);
+                if (scelta > 0) {
+                    stampante.setOutputFormat(QPrinter::PdfFormat);
+                    stampante.setOutputFileName(scelta == 1 ? pdf_.filePath("tessera.pdf") : "");
+                }
+                return scelta > 0;
+            });
         }
         Form3* anteprima = f ? f->Anteprima() : nullptr;
         // The main window takes no input while its preview is open.

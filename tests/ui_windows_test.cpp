@@ -62,7 +62,7 @@ struct Stato {
     QString fuoco;
     QStringList messaggi;
     QStringList finestre;
-    bool libera = true;  // no dialog of the window's own keeps it waiting
+    bool abilitata = true;
 
     bool operator==(const Stato&) const = default;
 };
@@ -70,7 +70,7 @@ struct Stato {
 void PrintTo(const Stato& s, std::ostream* os) {
     *os << "campi=" << s.campi.join('|').toStdString() << " fuoco=" << s.fuoco.toStdString()
         << " messaggi=" << s.messaggi.join('|').toStdString()
-        << " finestre=" << s.finestre.join(',').toStdString() << " libera=" << s.libera;
+        << " finestre=" << s.finestre.join(',').toStdString() << " abilitata=" << s.abilitata;
 }
 
 Stato Fotografa(Form2* f) {
@@ -79,7 +79,7 @@ Stato Fotografa(Form2* f) {
             prova::NomeFuoco(),
             prova::Messaggi(),
             FinestreVisibili(),
-            QApplication::activeModalWidget() == nullptr};
+            QApplication::activeModalWidget() == nullptr};  // no dialog keeps it waiting
 }
 
 // The data of Mario Rossi, born in Rome on 1 January 1980, as the fields hold them once typed.
@@ -468,7 +468,7 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         {"Image2", "mnstampa", "RSS MRA 80A01 H501 U",
          [](const Stato& s) {
              EXPECT_EQ(s.finestre, (QStringList{"Form2", "Form3"}));
-             EXPECT_FALSE(s.libera);
+             EXPECT_FALSE(s.abilitata);
          }},
     };
     for (const auto& c : comandi) {
