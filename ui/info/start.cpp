@@ -9,7 +9,6 @@
 
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
-#include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stato.h"

@@ -14,11 +14,16 @@ namespace nodrel {
 
 Tessera::Tessera(QWidget* genitore) : QWidget(genitore) {
     setObjectName("Picture");
+    setAccessibleName(QStringLiteral("Tessera del codice fiscale"));
     setFixedSize(kLarghezzaTessera, kAltezzaTessera);
 }
 
 void Tessera::Riempi(const DatiTessera& dati) {
     dati_ = dati;
+    // Drawn, not shown in fields: assistive technology reads the values here.
+    setAccessibleDescription(QStringList{dati.codice, dati.cognome, dati.nome, dati.sesso,
+                                         dati.comune, dati.provincia, dati.data}
+                                 .join(QLatin1Char('\n')));
     update();
 }
 
