@@ -1,6 +1,7 @@
 #include "ui/print/form3.h"
 
 #include <QEvent>
+#include <QKeySequence>
 #include <QPainter>
 #include <QPushButton>
 
@@ -59,6 +60,8 @@ Form3::Form3(QWidget* principale, DialogoStampante* dialogo)
     };
     Command1 = pulsante("Command1", "Stampa", "Invia il codice fiscale alla stampante", 720, 1455);
     Command2 = pulsante("Command2", "Chiudi", "Abbandona l'anteprima di stampa", 3000, 1215);
+    // Ctrl+P prints from anywhere in the preview; Escape leaves it, as in any dialog.
+    Command1->setShortcut(QKeySequence::Print);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     setTabOrder(Command1, Command2);
