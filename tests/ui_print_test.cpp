@@ -257,7 +257,6 @@ TEST_F(Stampa, CancelInTheDialogOfStampaKeepsThePreview) {
     dialogo.conferma = true;
     dialogo.file = Pdf("secondo.pdf");
     QTest::keyClick(prova::Fuoco(), Qt::Key_P, Qt::ControlModifier);
-    // A button's shortcut presses it visibly, a moment later.
     EXPECT_TRUE(QTest::qWaitFor([this] { return f->Anteprima() == nullptr; }));
     EXPECT_TRUE(prova::Messaggi().isEmpty());
     EXPECT_EQ(f->Anteprima(), nullptr);
