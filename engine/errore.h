@@ -29,13 +29,11 @@ inline constexpr long kErrInterno = 51;         // any other exception an error 
 inline constexpr long kErrRegistroNonAperto = 91;
 inline constexpr long kErrValoreMancante = 94;
 inline constexpr long kErrFinestraNonCaricata = 364;
-inline constexpr long kErrStampante = 482;
 inline constexpr long kErrIndiceSconosciuto = 3015;
 inline constexpr long kErrNessunIndice = 3019;
 inline constexpr long kErrNessunRecordCorrente = 3021;
 inline constexpr long kErrTabellaSconosciuta = 3078;
 inline constexpr long kErrColonnaSconosciuta = 3265;
-inline constexpr long kErrAnnullato = 32755;  // a cancel in the printer dialog
 
 // The text of the error traps' message box.
 std::u16string FasMsg(const Errore& errore);

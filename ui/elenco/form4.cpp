@@ -403,7 +403,6 @@ void Form4::AggiornaPulsanti() {
 
 void Form4::closeEvent(QCloseEvent* evento) {
     Ferma();
-    Scaricata();
     evento->accept();
 }
 

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit/finestra_unica.h"
-
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -51,11 +49,12 @@ private:
 
 // The window that checks a whole list of codes, from a file or pasted, off the user-interface
 // thread: a million codes leave the window free, with a progress bar and a way to stop.
-// Mostra(proprietario) creates it first when it is not open; an open one comes to the front.
-class Form4 : public QDialog, public FinestraUnica<Form4> {
+// A window of its own, owned by the main window, which goes on working beside it.
+class Form4 : public QDialog {
     Q_OBJECT
 
 public:
+    explicit Form4(QWidget* proprietario);
     ~Form4() override;
 
     QPushButton* Command1;  // "Apri file..."
@@ -81,8 +80,6 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    friend class FinestraUnica<Form4>;
-    explicit Form4(QWidget* proprietario);
     // `leggi` fills its buffer and returns how much it read, 0 at the end, -1 on a failure.
     using Lettore = std::function<qint64(char* dati, qint64 quanto)>;
     void Avvia(Lettore leggi, qint64 totale, const QString& nome);

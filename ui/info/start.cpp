@@ -40,10 +40,11 @@ void MostraPrincipale() {
     const Form2* caricata = Form2::Istanza();
     Form2* principale = Form2::Mostra();
     if (principale != caricata) {
-        QObject::connect(principale, &Form2::InformazioniRichieste, &MostraInformazioni);
+        QObject::connect(principale, &Form2::InformazioniRichieste, principale,
+                         &MostraInformazioni);
     }
-    // A main window disabled by the print preview keeps its focus until the preview is left.
-    if (principale->isEnabled()) {
+    // A main window that waits for its print preview keeps its focus until the preview is left.
+    if (principale->Anteprima() == nullptr) {
         principale->Text2->setFocus();
     }
 }
@@ -52,7 +53,8 @@ void MostraInformazioni() {
     const Form1* caricata = Form1::Istanza();
     Form1* informazioni = Form1::Mostra();
     if (informazioni != caricata) {
-        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, &MostraPrincipale);
+        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, informazioni,
+                         &MostraPrincipale);
     }
 }
 

@@ -71,8 +71,17 @@ void Form2::mnesci_Click() {
     close();
 }
 
+Form4* Form2::Elenco() const {
+    return elenco_;
+}
+
 void Form2::mnelenco_Click() {
-    Form4::Mostra(this);
+    if (!elenco_) {
+        elenco_ = new Form4(this);
+    }
+    elenco_->show();
+    elenco_->raise();
+    elenco_->activateWindow();
 }
 
 void Form2::mninformazioni_Click() {

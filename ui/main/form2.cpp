@@ -9,11 +9,11 @@
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
-#include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
 #include "ui/toolkit/stampante.h"
+#include "ui/toolkit/stato.h"
 #include "ui/toolkit/tastiera.h"
 #include "ui/toolkit/twips.h"
 
@@ -33,16 +33,21 @@ QFont FontCampi() {
 
 }  // namespace
 
+Form2* Form2::Istanza() {
+    return qobject_cast<Form2*>(Interfaccia().principale.data());
+}
+
 Form2* Form2::Mostra() {
-    Form2* finestra = Caricata();
-    finestra->show();
-    // While the print preview has the window disabled, the preview stays in front of it.
-    QWidget* davanti = finestra;
-    if (!finestra->isEnabled() && Form3::Istanza() != nullptr) {
-        davanti = Form3::Istanza();
+    Form2* finestra = Istanza();
+    if (finestra == nullptr) {
+        finestra = new Form2;
+        Interfaccia().principale = finestra;
+        finestra->Form_Load();
     }
-    davanti->raise();
-    davanti->activateWindow();
+    finestra->show();
+    // While the preview is open, the window system gives the activation to it instead.
+    finestra->raise();
+    finestra->activateWindow();
     return finestra;
 }
 
@@ -208,6 +213,7 @@ void Form2::CreaMenu() {
     voce(mnfile, "mnimpstampa", "&Imposta Stampante", &Form2::mnimpstampa_Click);
     voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    voce(mnfile, "mnesportapdf", "Esporta &PDF...", &Form2::mnesportapdf_Click);
     voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click);
     QMenu* mnmodifica = menu("mnmodifica", "&Modifica");
     voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click);
@@ -238,24 +244,12 @@ void Form2::Form_Load() {
     Text2->setFocus();
 }
 
-void Form2::changeEvent(QEvent* evento) {
-    // A click on the window while the preview has it disabled goes to the preview instead.
-    if (evento->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
-        if (Form3* anteprima = Form3::Istanza()) {
-            anteprima->activateWindow();
-        }
-    }
-    QMainWindow::changeEvent(evento);
-}
-
 void Form2::closeEvent(QCloseEvent* evento) {
-    // A disabled window takes no input, its frame's close button included.
-    if (!isEnabled()) {
-        evento->ignore();
-        return;
-    }
     NODREL1::CollegaFinestra(nullptr);
-    Scaricata();
+    // Unloaded at once: the next use loads a new window, though Qt deletes this one later.
+    if (Interfaccia().principale == this) {
+        Interfaccia().principale = nullptr;
+    }
     evento->accept();
 }
 

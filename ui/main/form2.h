@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include "engine/finestra.h"
-#include "ui/toolkit/finestra_unica.h"
+#include "ui/print/tessera.h"
 
 class QAction;
 class QComboBox;
@@ -14,21 +15,29 @@ namespace nodrel {
 class TextBox;
 class Immagine;
 class DialogoStampante;
+class Form3;
+class Form4;
 
 // The register writes an accented vowel as the vowel and an apostrophe (FORLI'), and so does
 // typing one into the municipality field: Ì gives I'.
 QString AccentiComeApostrofi(const QString& testo);
 
 // The main window, in which all work is done.
-class Form2 : public QMainWindow, public NODREL1::Finestra, public FinestraUnica<Form2> {
+class Form2 : public QMainWindow, public NODREL1::Finestra {
     Q_OBJECT
 
 public:
     ~Form2() override;
 
+    // The loaded window, or nullptr.
+    static Form2* Istanza();
     // Shows the window, loading it first (which runs its start-up) when it is not loaded;
-    // a window already shown comes to the front, or the print preview that has it disabled.
+    // a window already shown comes to the front.
     static Form2* Mostra();
+
+    // The window's own dialogs while they are open, or nullptr.
+    Form3* Anteprima() const;
+    Form4* Elenco() const;
 
     // The fields.
     TextBox* Text1;  // fiscal code
@@ -46,6 +55,7 @@ public:
     // Commands of the menu and the toolbar.
     void mnimpstampa_Click();
     void mnstampa_Click();
+    void mnesportapdf_Click();
     void mnesci_Click();
     void mncancella_Click();
     void mncalcola_Click();
@@ -76,11 +86,9 @@ signals:
     void InformazioniRichieste();
 
 protected:
-    void changeEvent(QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    friend class FinestraUnica<Form2>;
     Form2();
     void CreaControlli();
     void CreaMenu();
@@ -89,6 +97,12 @@ private:
     void Completa(const QString& digitato);
     void Scorri(bool avanti);
     void Comando(void (Form2::*gestore)());
+    // The card as the preview, the print and the PDF show it.
+    DatiTessera DatiDellaTessera() const;
+    bool ConfermaTessera();
+
+    QPointer<Form3> anteprima_;
+    QPointer<Form4> elenco_;
 };
 
 }  // namespace nodrel

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QHash>
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <memory>
 
-class QMetaObject;
+class QObject;
 class QPrinter;
 class QTranslator;
 class QWidget;
@@ -19,9 +17,10 @@ namespace nodrel {
 struct StatoInterfaccia {
     std::unique_ptr<QTranslator> traduzioni;   // Qt's own texts in Italian, from start-up
     std::unique_ptr<QPrinter> stampante;       // the current printer, made on first use
-    std::function<bool(QPrinter&)> sostituto;  // the tests' answer to the printer dialog
     QString cartellaProgramma;                 // empty: the executable's own directory
-    QHash<const QMetaObject*, QPointer<QWidget>> finestre;  // the loaded window of each kind
+    // The two windows that no other window owns, while loaded; the main window owns the rest.
+    QPointer<QWidget> informazioni;
+    QPointer<QWidget> principale;
 
     StatoInterfaccia();
     ~StatoInterfaccia();
