@@ -59,7 +59,7 @@ public:
     std::vector<const Comune*> TuttiPerCodice(std::u16string_view codice) const;
 
 private:
-    std::vector<Comune> perNome_;         // name order, ties in table order
+    std::vector<Comune> perNome_;           // name order, ties in table order
     std::vector<std::uint32_t> perCodice_;  // places in perNome_, code order, ties in table order
 };
 

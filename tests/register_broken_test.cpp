@@ -14,9 +14,8 @@ namespace {
 
 using namespace prova;
 
-// The start-up's two steps.
 std::optional<NODREL1::Errore> Apri(const fs::path& file) {
-    return ErroreDi([&] { nodrel::ApriDatabase(file.u16string())->OpenRecordset(u"Comuni"); });
+    return ErroreDi([&] { nodrel::ApriRegistro(file.u16string()); });
 }
 
 const std::string kTabella =
@@ -133,7 +132,7 @@ TEST(RegisterBroken, MissingFileIsRefusedAndNotCreated) {
     // A NUL must not cut the path down to one that names another file.
     fs::copy_file(RegistroVero(), cartella / "Comuni");
     const auto e = ErroreDi([&] {
-        nodrel::ApriDatabase(cartella.Percorso().u16string() +
+        nodrel::ApriRegistro(cartella.Percorso().u16string() +
                              std::u16string(u"/Comuni\0.mdb", 12));
     });
     EXPECT_EQ(e.value().Numero(), 14);
