@@ -149,8 +149,8 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     prova::Elabora();
 
     const QString nomi = "MARIA ANTONIETTA GIUSEPPINA FRANCESCA";  // longer than its field
+    prova::ScegliComune(f, u"H501");
     Riempi(f, " rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80");
-    f->Text8->setText("H501");
     a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(Campi(a),
@@ -284,7 +284,7 @@ TEST_F(Stampa, PrinterSetupEndsSilentlyWhateverTheDialogDoes) {
 
 TEST_F(Stampa, ConfirmedPrintGoesToThePdfAndLeavesThePreview) {
     Riempi(f, "", "ROSSI", "MARIO", "M", "ROMA", "RM", "01/01/1980");
-    f->Text8->setText("H501");
+    prova::ScegliComune(f, u"H501");
     prova::Menu(f, "mncalcola");
     dialogo.file = Pdf("tessera.pdf");
     nodrel::Maiuscole::Imposta(false);

@@ -411,7 +411,7 @@ private:
                        " with the focus in " + prova::NomeFuoco();
             }
             if (f == prima && codice != codicePrima && !digitato_ && !codice.isEmpty()) {
-                if (codice != QString::fromStdU16String(NODREL1::Codice)) {
+                if (codice != QString::fromStdU16String(f->modulo.Codice)) {
                     return "the code field holds neither what was typed nor a composed code: " +
                            codice;
                 }

@@ -10,6 +10,7 @@
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stampante.h"
+#include "ui/toolkit/tastiera.h"
 #include "ui/toolkit/twips.h"
 
 namespace nodrel {
@@ -157,7 +158,7 @@ void Form3::closeEvent(QCloseEvent* evento) {
         if (principale_) {
             principale_->setEnabled(true);
         }
-        NODREL1::AttivaMaiuscole();
+        Maiuscole::Attiva();
     }
     Scaricata();
     evento->accept();
