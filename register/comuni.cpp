@@ -79,6 +79,16 @@ void ControllaFile(const std::u16string& percorso, const std::filesystem::path& 
     FallisciSqlite(rc, contesto + u": " + Utf16(sqlite3_errmsg(db)));
 }
 
+Stmt PreparaQui(sqlite3* db, std::string_view sql, const std::u16string& contesto) {
+    sqlite3_stmt* s = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &s, nullptr);
+    Stmt preparata(s);
+    if (rc != SQLITE_OK) {
+        Fallisci(db, rc, contesto);
+    }
+    return preparata;
+}
+
 bool Riga(sqlite3* db, sqlite3_stmt* s, const std::u16string& contesto) {
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
@@ -135,10 +145,10 @@ std::u16string Valore(sqlite3_stmt* s, std::size_t colonna, sqlite3_int64 rowid)
 
 // The whole table, once, in the order the build tool wrote it.
 std::vector<NODREL1::Comune> LeggiTabella(sqlite3* db) {
-    Stmt s = Prepara(db,
-                     "SELECT COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL, rowid"
-                     " FROM Comuni ORDER BY rowid",
-                     kContesto);
+    Stmt s = PreparaQui(db,
+                        "SELECT COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL, rowid"
+                        " FROM Comuni ORDER BY rowid",
+                        kContesto);
     std::vector<NODREL1::Comune> righe;
     while (Riga(db, s.get(), kContesto)) {
         const sqlite3_int64 rowid = sqlite3_column_int64(s.get(), 5);
@@ -182,7 +192,7 @@ std::shared_ptr<const NODREL1::Registro> ApriRegistro(const std::u16string& perc
 
     // Reads every page once: a file that is not a database, or is cut short or damaged, fails
     // here and not in the middle of a lookup.
-    Stmt s = Prepara(db.get(), "PRAGMA quick_check(1)", percorso);
+    Stmt s = PreparaQui(db.get(), "PRAGMA quick_check(1)", percorso);
     if (!Riga(db.get(), s.get(), percorso)) {
         FallisciSqlite(SQLITE_CORRUPT, percorso);
     }

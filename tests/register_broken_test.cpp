@@ -63,6 +63,13 @@ TEST(RegisterBroken, DamagedFileIsRefusedAtStartUp) {
         ScriviFile(cartella / "Comuni.mdb", contenuto);
         EsigiErrore(cartella / "Comuni.mdb", numero);
     }
+    // SQLite's own words are kept beside the program's.
+    {
+        CartellaTemporanea cartella;
+        ScriviFile(cartella / "Comuni.mdb", casuali);
+        EXPECT_NE(Apri(cartella / "Comuni.mdb")->Descrizione().find(u"file is not a database"),
+                  std::u16string::npos);
+    }
     CartellaTemporanea cartella;
     fs::create_directory(cartella / "Comuni.mdb");
     EsigiErrore(cartella / "Comuni.mdb", 14);
