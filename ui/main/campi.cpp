@@ -132,6 +132,7 @@ void Form2::Text5_KeyUp(Qt::Key tasto) {
 }
 
 void Form2::MostraComune(const NODREL1::Comune& comune) {
+    assert(modulo.registro);
     Text6->setText(Testo(comune.provincia));
     Text8->setText(Testo(comune.codice));
     completamento.scelto = modulo.registro->PosizioneDi(comune);

@@ -101,7 +101,9 @@ void Form2::mnestraii_Click() {
     }
     Text5->setText(QString::fromStdU16String(esito.comune->nome));
     MostraComune(*esito.comune);
+    // The name is the register's own now; its colour stays as the last key left it.
     completamento.nonInElenco = false;
+    Text5->setToolTip(QString::fromLatin1(kSuggerimentoComune));
 }
 
 void Form2::mncancella_Click() {
