@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The program on an X desktop (Xvfb, openbox), typed into by xdotool at 30 keys a second: the code
-# composed, the preview kept in front of the clicked main window, each window centred by its frame.
+# composed, a place not in the register typed without a message box, the preview kept in front of
+# the clicked main window, each window centred by its frame.
 # Skipped (77) without xvfb-run, openbox, xdotool, xwininfo, xprop or xclip.
 set -eu  # no pipefail: grep -q may end a pipe before its writer does
 if [ -z "${NODREL_SU_X:-}" ]; then
@@ -48,6 +49,20 @@ attendi centrata "$main" && attendi davanti "$main" || fallito "main window"
 xdotool type --delay 33 $'ROSSI\rMARIO\rROMA\r01/01/1980\r\r'
 xdotool key --delay 33 Tab ctrl+c
 attendi codice || fallito "code field: $(xclip -o -selection clipboard)"
+# A place the register does not know, typed the way people say it: every key reaches the field and
+# no message box opens while typing; Enter then says it.
+xdotool key --delay 33 shift+Tab shift+Tab shift+Tab
+xdotool type --delay 33 'Inghilterra'
+sleep 0.5
+[ -z "$(finestra '^Nodrel$' "$main")" ] || fallito "a message box while typing the municipality"
+xdotool key --delay 33 ctrl+a ctrl+c
+attendi sh -c '[ "$(xclip -o -selection clipboard 2>/dev/null)" = INGHILTERRA ]' ||
+    fallito "municipality field: $(xclip -o -selection clipboard)"
+xdotool key Return
+attendi finestra '^Nodrel$' "$main" >/dev/null || fallito "no message on Enter"
+xdotool key Return
+attendi sh -c "[ -z \"\$(xdotool search --onlyvisible --name '^Nodrel\$' | grep -vx $main)\" ]" ||
+    fallito "the message stays"
 xdotool key alt+f && sleep 0.5 && xdotool key s
 attendi finestra '^ANTEPRIMA' >/dev/null && anteprima=$(finestra '^ANTEPRIMA') || fallito "no preview"
 attendi centrata "$anteprima" || fallito "preview"
