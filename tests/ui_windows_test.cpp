@@ -140,7 +140,7 @@ TEST(Avvio, AFreshMainWindowShowsItsLoadTimeContents) {
     ASSERT_NE(data1, nullptr);
     EXPECT_FALSE(data1->isVisible());
     EXPECT_TRUE(nodrel::Maiuscole::Accese());
-    // The start colour must be neither black nor dark red, so the first mismatch says nothing.
+    // The start colour is the toolkit's, neither black nor dark red.
     EXPECT_NE(f->Text5->ForeColor(), nodrel::kColoreNero);
     EXPECT_NE(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
     EXPECT_EQ(f->completamento.digitato, "");
