@@ -137,14 +137,11 @@ TEST_F(RegisterBuild, SmallListsBuildRegisterTheLookupsAccept) {
     sqlite3_close(db);
 
     // The register's own checks of the indexes pass, and the rows read back as written.
-    auto rs = nodrel::ApriDatabase(registro.u16string())->OpenRecordset(u"Comuni");
-    rs->SetIndex(NODREL1::Indice::COMU_DESCR);
-    rs->Seek(NODREL1::Confronto::MaggioreOUguale, u"VILLA");
-    EXPECT_EQ(rs->Field(u"COMU_DESCR"), u"VILLA, \"LA\" ROSA");
-    rs->SetIndex(NODREL1::Indice::COMU_COD);
-    rs->Seek(NODREL1::Confronto::Uguale, u"Z404");
-    EXPECT_EQ(rs->Field(u"COMU_DESCR") + rs->Field(u"COMU_DAL"),
-              u"STATI UNITI D'AMERICA1900-01-01");
+    const auto comuni = nodrel::ApriRegistro(registro.u16string());
+    EXPECT_EQ((*comuni)[comuni->PrimoDa(u"VILLA").value()].nome, u"VILLA, \"LA\" ROSA");
+    const NODREL1::Comune* stato = comuni->PerCodice(u"Z404");
+    ASSERT_NE(stato, nullptr);
+    EXPECT_EQ(stato->nome + stato->dal, u"STATI UNITI D'AMERICA1900-01-01");
 }
 
 TEST_F(RegisterBuild, FailedBuildNamesFileAndLineAndKeepsEarlierRegister) {

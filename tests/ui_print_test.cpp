@@ -154,8 +154,8 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     prova::Elabora();
 
     const QString nomi = "MARIA ANTONIETTA GIUSEPPINA FRANCESCA";  // longer than its field
+    prova::ScegliComune(f, u"H501");
     Riempi(f, " rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80");
-    f->Text8->setText("H501");
     a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
     // Blanks and all, in the capitals the main window shows.
@@ -271,7 +271,7 @@ TEST_F(Stampa, PrinterSetupEndsSilentlyWhateverTheDialogDoes) {
 
 TEST_F(Stampa, ConfirmedPrintGoesToThePdfAndLeavesThePreview) {
     Riempi(f, "", "ROSSI", "MARIO", "M", "ROMA", "RM", "01/01/1980");
-    f->Text8->setText("H501");
+    prova::ScegliComune(f, u"H501");
     prova::Menu(f, "mncalcola");
     dialogo.file = Pdf("tessera.pdf");
     // From the keyboard: Ctrl+P in the main window shows the preview, Ctrl+P there prints.

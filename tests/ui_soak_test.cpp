@@ -240,6 +240,8 @@ private:
             if (QWidget* w = Bersaglio()) {
                 digitato_ = f != nullptr && w == f->Text1;
                 Tasti();
+                // No message box while the user types a name, known or not.
+                nelComune_ = f != nullptr && w == f->Text5 && stampabile_;
                 return;
             }
             // The user clicks into a window to go on typing.
@@ -308,6 +310,7 @@ private:
                      });
         }
         const auto& [cosa, esegui] = comandi[Caso(comandi.size())];
+        nelComune_ = false;
         Segna(cosa);
         stampe_ += cosa == "click Stampa";
         esegui();
@@ -333,6 +336,7 @@ private:
             }
         }
         const QString scritto = QString::fromUtf8(t.testo);
+        stampabile_ = modificatori != Qt::ControlModifier && std::isalnum(t.testo[0]);
         const int azione = Caso(100);
         const bool premi = azione < 82 || azione >= 92;
         const bool rilascia = azione < 72 || azione >= 82;
@@ -417,7 +421,7 @@ private:
                        " with the focus in " + prova::NomeFuoco();
             }
             if (f == prima && codice != codicePrima && !digitato_ && !codice.isEmpty()) {
-                if (codice != QString::fromStdU16String(NODREL1::Codice)) {
+                if (codice != QString::fromStdU16String(f->modulo.Codice)) {
                     return "the code field holds neither what was typed nor a composed code: " +
                            codice;
                 }
@@ -426,6 +430,9 @@ private:
         }
         for (const QString& m : prova::Messaggi()) {
             ++messaggi_;
+            if (nelComune_) {
+                return "a message box while typing in Text5: " + m;
+            }
             // An error trap's message: with a sound register, something unexpected went wrong.
             if (m.startsWith("FasMsg: ") && (registro_ || !kFasMsg.match(m).hasMatch())) {
                 return "unexpected error: " + m;
@@ -440,7 +447,9 @@ private:
     int passi_;
     int passo_ = 0;
     bool trattenuto_ = false;
-    bool digitato_ = false;  // the step sent keys to the code field
+    bool digitato_ = false;    // the step sent keys to the code field
+    bool stampabile_ = false;  // the key typed last was a letter or a digit
+    bool nelComune_ = false;   // the step typed one into the municipality field
     std::mt19937 caso_{kSeme};
     QTemporaryDir pdf_;
     std::string descrizione_;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/registro.h"
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -75,6 +77,11 @@ public:
     void VerificaFile(const QString& percorso);
     void VerificaTesto(const QByteArray& testo);
     bool InCorso() const { return lavoro_ != nullptr; }
+    // The main window's register, which the background check reads too: it never changes. Without
+    // one the window opens the register itself for each list.
+    void ImpostaRegistro(std::shared_ptr<const NODREL1::Registro> registro) {
+        registro_ = std::move(registro);
+    }
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -94,6 +101,7 @@ private:
     int corsa_ = 0;  // the list being checked; results of an earlier one are dropped
     qint64 totale_ = 0;
     QString nome_;
+    std::shared_ptr<const NODREL1::Registro> registro_;
 };
 
 }  // namespace nodrel

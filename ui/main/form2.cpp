@@ -60,14 +60,9 @@ Form2::Form2() {
     CreaMenu();
     // The layout is fixed in twips and does not follow a change of size.
     setFixedSize(sizeHint());
-    NODREL1::CollegaFinestra(this);
 }
 
-Form2::~Form2() {
-    if (NODREL1::FinestraCollegata() == this) {
-        NODREL1::CollegaFinestra(nullptr);
-    }
-}
+Form2::~Form2() = default;
 
 void Form2::CreaControlli() {
     auto* area = new QWidget(this);
@@ -141,10 +136,7 @@ void Form2::CreaControlli() {
                   "Inserire il cognome o i cognomi senza lasciare spazi", " ");
     Text3 = campo("Text3", 1800, 2880, 4452, 420, "Inserire il nome o i nomi senza lasciare spazi",
                   " ");
-    Text5 = campo("Text5", 1800, 3720, 4452, 420,
-                  "Inserire i primi caratteri del nome del comune. Confermare con INVIO quando "
-                  "appare il nome completo",
-                  " ");
+    Text5 = campo("Text5", 1800, 3720, 4452, 420, kSuggerimentoComune, " ");
     Text6 = campo("Text6", 1800, 4560, 612, 420,
                   "L'inserimento della provincia avverra' in modo automatico", " ");
     Text7 = campo("Text7", 2640, 5160, 1575, 345, "Inserire la data nel formato GG/MM/AAAA", "");
@@ -232,20 +224,14 @@ void Form2::Form_Load() {
     Cbosesso->setCurrentIndex(0);
     // A register that cannot be opened is reported once; the rest of the start-up still runs,
     // and the program goes on without completion.
-    ConTrappola(this, [] {
-        NODREL1::DbComuni =
-            ApriDatabase((CartellaProgramma() + QLatin1Char('/') + QStringLiteral("Comuni.mdb"))
-                             .toStdU16String());
-        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-    });
-    NODREL1::AttivaMaiuscole();
+    ConTrappola(this,
+                [this] { modulo.registro = ApriRegistro(PercorsoRegistro().toStdU16String()); });
     CentraFinestra(this);
     show();
     Text2->setFocus();
 }
 
 void Form2::closeEvent(QCloseEvent* evento) {
-    NODREL1::CollegaFinestra(nullptr);
     // Unloaded at once: the next use loads a new window, though Qt deletes this one later.
     if (Interfaccia().principale == this) {
         Interfaccia().principale = nullptr;
@@ -272,33 +258,5 @@ TextBox* Form2::Campo(NODREL1::Campo campo) const {
     }
     return Text1;
 }
-
-std::u16string Form2::Testo(NODREL1::Campo campo) {
-    return Campo(campo)->text().toStdU16String();
-}
-
-void Form2::ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) {
-    Campo(campo)->setText(QString::fromStdU16String(testo));
-}
-
-void Form2::DaiFuoco(NODREL1::Campo campo) {
-    Campo(campo)->setFocus();
-}
-
-void Form2::SelezionaTutto(NODREL1::Campo campo) {
-    Campo(campo)->selectAll();
-}
-
-void Form2::SelezionaSesso(int voce) {
-    Cbosesso->setCurrentIndex(voce);
-}
-
-void Form2::MsgBox(const std::u16string& testo) {
-    nodrel::MsgBox(this, testo);
-}
-
-// Nothing to switch on: the fields that want capitals make them themselves, and the keyboard's
-// Caps Lock is the user's.
-void Form2::AccendiMaiuscole() {}
 
 }  // namespace nodrel

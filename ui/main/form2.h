@@ -2,8 +2,9 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <optional>
 
-#include "engine/finestra.h"
+#include "engine/nodrel1.h"
 #include "ui/print/tessera.h"
 
 class QAction;
@@ -22,8 +23,27 @@ class Form4;
 // typing one into the municipality field: Ì gives I'.
 QString AccentiComeApostrofi(const QString& testo);
 
+// Text5's tool tip; a name not in the register shows "Comune non in elenco" in its place.
+inline constexpr char kSuggerimentoComune[] =
+    "Inserire i primi caratteri del nome del comune. Confermare con INVIO quando appare il nome "
+    "completo";
+
+// The completion of the municipality field in one place: it drives Text5, Text6 and Text8,
+// whose texts the program only writes.
+struct Completamento {
+    // The field's text without its outer blanks at the last key handled.
+    QString digitato;
+    // The record whose province and code Text6 and Text8 show, by its place in name order; none
+    // when they show nothing or "?".
+    std::optional<NODREL1::Registro::Posizione> scelto;
+    // No name begins with the text typed: the field is dark red, Text6 and Text8 show "?".
+    bool nonInElenco = false;
+    // The user was told that this name is not in the register.
+    bool segnalato = false;
+};
+
 // The main window, in which all work is done.
-class Form2 : public QMainWindow, public NODREL1::Finestra {
+class Form2 : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -72,14 +92,13 @@ public:
     void Text5_KeyPress(QChar carattere);
     void Text5_KeyUp(Qt::Key tasto);
 
-    // What the engine needs of the window.
-    std::u16string Testo(NODREL1::Campo campo) override;
-    void ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) override;
-    void DaiFuoco(NODREL1::Campo campo) override;
-    void SelezionaTutto(NODREL1::Campo campo) override;
-    void SelezionaSesso(int voce) override;
-    void MsgBox(const std::u16string& testo) override;
-    void AccendiMaiuscole() override;
+    // The engine's module variables and the register, which the commands hand to the engine.
+    NODREL1::Modulo modulo;
+    Completamento completamento;
+
+    // Shows a record of the register as the municipality chosen: its province in Text6, its
+    // code in Text8 (the name in Text5 stays as it is).
+    void MostraComune(const NODREL1::Comune& comune);
 
 signals:
     // "&Informazioni": the information window is wanted.
@@ -96,6 +115,9 @@ private:
     TextBox* Campo(NODREL1::Campo campo) const;
     void Completa(const QString& digitato);
     void Scorri(bool avanti);
+    void SegnaNonInElenco(bool nonInElenco);
+    // Tells the user, once per name, that the name typed is not in the register.
+    void SegnalaNonInElenco();
     void Comando(void (Form2::*gestore)());
     // The card as the preview, the print and the PDF show it.
     DatiTessera DatiDellaTessera() const;

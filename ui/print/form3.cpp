@@ -9,6 +9,7 @@
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stampante.h"
+#include "ui/toolkit/tastiera.h"
 #include "ui/toolkit/twips.h"
 
 namespace nodrel {
@@ -98,12 +99,6 @@ bool Form3::eventFilter(QObject* oggetto, QEvent* evento) {
         activateWindow();
     }
     return QDialog::eventFilter(oggetto, evento);
-}
-
-// "Chiudi", Escape and the frame all come here; typing in the main window goes on in capitals.
-void Form3::reject() {
-    NODREL1::AttivaMaiuscole();
-    QDialog::reject();
 }
 
 }  // namespace nodrel

@@ -48,7 +48,6 @@ public:
     void Command2_Click();
 
 public slots:
-    void reject() override;
 
 protected:
     bool eventFilter(QObject* oggetto, QEvent* evento) override;
