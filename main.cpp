@@ -9,6 +9,7 @@ int main(int argc, char* argv[]) {
     if (const auto esito = nodrel::RigaDiComando(argc, argv, elenchi)) {
         return *esito;
     }
+    nodrel::LocaleDiSistemaItaliano();
     QApplication app(argc, argv);
     nodrel::startProgram(elenchi);
     return app.exec();

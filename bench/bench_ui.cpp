@@ -89,9 +89,9 @@ void Tasti(benchmark::State& state, QWidget* campo, bool ridisegno, Prepara prep
     }
 }
 
-// The second of two letters typed: the field holds the first, and its Tag that letter, as after
-// typing it and taking back its completion. Each pair begins a longer name ("RO" would not do:
-// it is a whole one, and the completion would add nothing).
+// The second of two letters typed: the field holds the first, and the completion that letter, as
+// after typing it and taking back its completion. Each pair begins a longer name ("RO" would not
+// do: it is a whole one, and the completion would add nothing).
 constexpr std::array<const char*, 8> kDigitati = {"MI", "NA", "TO", "BO", "FI", "VE", "PA", "GE"};
 constexpr std::array<Qt::Key, 8> kSecondaLettera = {Qt::Key_I, Qt::Key_A, Qt::Key_O, Qt::Key_O,
                                                     Qt::Key_I, Qt::Key_E, Qt::Key_A, Qt::Key_E};
@@ -102,14 +102,15 @@ void KeyPressText5Completes(benchmark::State& state, bool ridisegno) {
     Elabora();
     auto prepara = [t5](std::size_t i) {
         t5->setText(QString::fromLatin1(kDigitati[i], 1));
-        t5->Tag = t5->text();
+        finestra->completamento.digitato = t5->text();
     };
     // Once outside the timing: the key must complete the name, not leave it as typed.
     prepara(0);
     QKeyEvent tasto(QEvent::KeyPress, kSecondaLettera[0], Qt::NoModifier, QStringLiteral("I"));
     QCoreApplication::sendEvent(t5, &tasto);
     if (t5->text() != QLatin1String("MIAGLIANO") ||
-        t5->selectedText() != QLatin1String("AGLIANO") || t5->Tag != QLatin1String("MI") ||
+        t5->selectedText() != QLatin1String("AGLIANO") ||
+        finestra->completamento.digitato != QLatin1String("MI") ||
         finestra->Text6->text() != QLatin1String("BI")) {
         state.SkipWithError("the key did not complete the municipality");
         return;
@@ -165,7 +166,7 @@ int main(int argc, char** argv) {
     nodrel::Form1::Istanza()->Command1->click();
     Elabora();
     finestra = nodrel::Form2::Istanza();
-    if (finestra == nullptr || !NODREL1::RsComuni || messaggi != 0) {
+    if (finestra == nullptr || !finestra->modulo.registro || messaggi != 0) {
         std::fprintf(stderr, "the main window did not start with the register\n");
         return 1;
     }

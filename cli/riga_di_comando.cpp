@@ -78,10 +78,9 @@ struct ChiudiFile {
 };
 
 // The register beside the program, when there is one that opens; the lists go on without it.
-std::shared_ptr<NODREL1::Recordset> ApriRegistro() {
+std::shared_ptr<const NODREL1::Registro> RegistroAccanto() {
     try {
-        const QString percorso = CartellaProgramma() + QStringLiteral("/Comuni.mdb");
-        return ApriDatabase(percorso.toStdU16String())->OpenRecordset(u"Comuni");
+        return ApriRegistro(PercorsoRegistro().toStdU16String());
     } catch (const NODREL1::Errore& e) {
         std::fprintf(stderr, "nodrel: elenco dei comuni non disponibile (%s)\n",
                      NODREL1::Utf8(e.Descrizione()).c_str());
@@ -97,10 +96,10 @@ int Esegui(bool decodifica, const char* nomeFile) {
         std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome, Perche(errno).c_str());
         return 2;
     }
-    const std::shared_ptr<NODREL1::Recordset> registro = ApriRegistro();
+    const std::shared_ptr<const NODREL1::Registro> registro = RegistroAccanto();
     NODREL1::ElencoCodici elenco(
         registro ? NODREL1::ElencoCodici::ComuneNoto([&registro](std::u16string_view catastale) {
-            return NODREL1::CercaPerCodice(*registro, std::u16string(catastale));
+            return registro->PerCodice(catastale) != nullptr;
         })
                  : NODREL1::ElencoCodici::ComuneNoto());
     if (!standard) {
@@ -134,9 +133,9 @@ int Esegui(bool decodifica, const char* nomeFile) {
                            static_cast<std::size_t>(std::stoi(NODREL1::Utf8(c.substr(1))))];
                 if (!noto) {
                     noto.emplace();
-                    if (NODREL1::CercaPerCodice(*registro, c)) {
-                        noto->first = registro->Field(u"COMU_DESCR");
-                        noto->second = registro->Field(u"COMU_PROV");
+                    if (const NODREL1::Comune* trovato = registro->PerCodice(c)) {
+                        noto->first = trovato->nome;
+                        noto->second = trovato->provincia;
                     }
                 }
                 comune = *noto;

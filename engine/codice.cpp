@@ -77,21 +77,6 @@ std::u16string Completa(Sequenze s) {
     return s.consonanti.substr(0, 3);
 }
 
-// Position (1-based) of the first occurrence of `c` in `tabella`, 0 when absent; no character
-// (past the end of the text) is found at position 1.
-int Posizione(std::u16string_view tabella, std::optional<char16_t> c) {
-    if (!c) {
-        return 1;
-    }
-    auto p = tabella.find(*c);
-    return p == std::u16string_view::npos ? 0 : static_cast<int>(p) + 1;
-}
-
-constexpr std::u16string_view kLettere = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-constexpr std::u16string_view kCifre = u"0123456789----------------";
-constexpr std::u16string_view kLettereDispari = u"BAKPLCQDREVOSFTGUHMINJWZYX";
-constexpr std::u16string_view kCifreDispari = u"10---2-3-4---5-6-7-8-9----";
-
 }  // namespace
 
 std::u16string CodiceCognome(const std::u16string& cognome) {
@@ -172,24 +157,18 @@ std::optional<std::chrono::year_month_day> LeggiData(std::u16string_view data) {
 }
 
 bool ControllaData(const std::u16string& data) {
+    return ControllaData(data, Oggi());
+}
+
+bool ControllaData(const std::u16string& data, std::chrono::year_month_day oggi) {
     const auto giorno = LeggiData(data);
-    return giorno && *giorno <= Oggi();
+    return giorno && *giorno <= oggi;
 }
 
 std::u16string CarattereControllo(const std::u16string& codice) {
-    int totale = 0;
-    for (std::size_t i = 0; i < 15; ++i) {
-        const auto c = i < codice.size() ? std::optional(codice[i]) : std::nullopt;
-        const bool dispari = i % 2 == 0;  // positions count from 1
-        totale += Posizione(dispari ? kLettereDispari : kLettere, c) +
-                  Posizione(dispari ? kCifreDispari : kCifre, c) - 1;
-    }
-    // Characters found in no table make a negative total possible; no letter fits it, so such a
-    // text gets no check character and never verifies.
-    if (totale < 0) {
-        return u"";
-    }
-    return {kLettere[static_cast<std::size_t>(totale % 26)]};
+    const std::optional<char16_t> lettera =
+        LetteraControllo(TotaleControllo(codice.data(), codice.size()));
+    return lettera ? std::u16string(1, *lettera) : std::u16string();
 }
 
 std::u16string TogliSpazi(const std::u16string& testo) {

@@ -9,16 +9,17 @@ namespace NODREL1 {
 // error traps show to the user as "FasMsg: <number> <description>".
 class Errore : public std::exception {
 public:
-    Errore(long numero, std::u16string descrizione)
-        : numero_(numero), descrizione_(std::move(descrizione)) {}
+    Errore(long numero, std::u16string descrizione);
 
     long Numero() const noexcept { return numero_; }
     const std::u16string& Descrizione() const noexcept { return descrizione_; }
-    const char* what() const noexcept override { return "NODREL1::Errore"; }
+    // The number and the description in UTF-8, for whatever catches a std::exception.
+    const char* what() const noexcept override { return messaggio_.c_str(); }
 
 private:
     long numero_;
     std::u16string descrizione_;
+    std::string messaggio_;
 };
 
 // The numbers of the errors the program raises itself, all of them: the error traps show them
@@ -29,13 +30,9 @@ inline constexpr long kErrInterno = 51;         // any other exception an error 
 inline constexpr long kErrRegistroNonAperto = 91;
 inline constexpr long kErrValoreMancante = 94;
 inline constexpr long kErrFinestraNonCaricata = 364;
-inline constexpr long kErrStampante = 482;
 inline constexpr long kErrIndiceSconosciuto = 3015;
-inline constexpr long kErrNessunIndice = 3019;
-inline constexpr long kErrNessunRecordCorrente = 3021;
 inline constexpr long kErrTabellaSconosciuta = 3078;
 inline constexpr long kErrColonnaSconosciuta = 3265;
-inline constexpr long kErrAnnullato = 32755;  // a cancel in the printer dialog
 
 // The text of the error traps' message box.
 std::u16string FasMsg(const Errore& errore);

@@ -56,14 +56,12 @@ Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
         return e;
     }
     // The check letter of the first fifteen, computed over them as typed.
-    int totale = 0;
+    const auto atteso = *LetteraControllo(TotaleControllo(c, kLunghezzaPersonale - 1));
     std::uint64_t k = 0;
     for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
-        totale += i % 2 == 0 ? t.dispari[c[i]] : t.pari[c[i]];
         k = kPosizioni[i] == L ? k * 26 + static_cast<std::uint64_t>(t.pari[c[i]])
                                : k * 10 + static_cast<std::uint64_t>(t.cifra[c[i]]);
     }
-    const auto atteso = static_cast<char16_t>(u'A' + totale % 26);
     if (c[15] != atteso) {
         e.difetto = Difetto::Controllo;
         e.atteso = atteso;
@@ -102,7 +100,7 @@ Esame EsaminaNumerico(const char16_t* c) {
 
 void CodiceCompatto::Aggiungi(char16_t x) {
     if (n < c.size()) {
-        c[n] = x >= u'a' && x <= u'z' ? static_cast<char16_t>(x - u'a' + u'A') : x;
+        c[n] = MaiuscolaAscii(x);
     }
     ++n;
 }
@@ -170,7 +168,7 @@ std::u16string CodiceNormale(std::u16string_view codice) {
     risultato.reserve(codice.size());
     for (char16_t x : codice) {
         if (x != u' ') {
-            risultato += x >= u'a' && x <= u'z' ? static_cast<char16_t>(x - u'a' + u'A') : x;
+            risultato += MaiuscolaAscii(x);
         }
     }
     return risultato;

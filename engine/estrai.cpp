@@ -1,4 +1,4 @@
-// Decoding a typed code back into the main window's fields.
+// Decoding a typed code back into the data of a person and the record of the municipality.
 
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
@@ -31,6 +31,11 @@ std::u16string DueCifre(int n) {
 }  // namespace
 
 std::optional<DatiCodice> LeggiCodice(std::u16string_view codice) {
+    return LeggiCodice(codice, Oggi());
+}
+
+std::optional<DatiCodice> LeggiCodice(std::u16string_view codice,
+                                      std::chrono::year_month_day oggi) {
     const Esame esame = EsaminaCodice(codice);
     if (!esame.Corretto() || esame.numerico) {
         return std::nullopt;
@@ -49,7 +54,6 @@ std::optional<DatiCodice> LeggiCodice(std::u16string_view codice) {
     // The code keeps two digits of the year: the century is the one that puts the date
     // latest without passing today.
     const int anno = (testo[6] - u'0') * 10 + (testo[7] - u'0');
-    const std::chrono::year_month_day oggi = Oggi();
     const int oggiNumero = static_cast<int>(oggi.year()) * 10000 +
                            static_cast<int>(static_cast<unsigned>(oggi.month())) * 100 +
                            static_cast<int>(static_cast<unsigned>(oggi.day()));
@@ -59,37 +63,15 @@ std::optional<DatiCodice> LeggiCodice(std::u16string_view codice) {
     return d;
 }
 
-void EstraiDati(const std::u16string& codice) {
-    Finestra& f = FinestraPrincipale();
-    const std::optional<DatiCodice> dati = LeggiCodice(codice);
-    if (!dati) {
-        // The code stays, selected: one wrong character does not cost the whole code.
-        f.MsgBox(kMsgCodiceNonValido);
-        f.DaiFuoco(Campo::Text1);
-        f.SelezionaTutto(Campo::Text1);
-        return;
+Decodificato Decodifica(std::u16string_view codice, const Registro* registro,
+                        std::chrono::year_month_day oggi) {
+    Decodificato esito;
+    esito.dati = LeggiCodice(codice, oggi);
+    esito.registro = registro != nullptr;
+    if (esito.dati && registro != nullptr) {
+        esito.comune = registro->PerCodice(esito.dati->catastale);
     }
-    f.ImpostaTesto(Campo::Text2, dati->cognome);
-    f.ImpostaTesto(Campo::Text3, dati->nome);
-    f.SelezionaSesso(dati->donna ? 1 : 0);
-    f.ImpostaTesto(Campo::Text7, dati->data);
-    const std::u16string& comune = dati->catastale;
-
-    // Nothing on the decoding path traps register errors, so they are reported here and end it.
-    try {
-        if (!CercaPerCodice(comune)) {
-            f.MsgBox(kMsgComuneNonInElenco);
-            return;
-        }
-        const std::u16string nome = RsComuni->Field(u"COMU_DESCR");
-        const std::u16string provincia = RsComuni->Field(u"COMU_PROV");
-        const std::u16string codiceComune = RsComuni->Field(u"COMU_COD");
-        f.ImpostaTesto(Campo::Text5, nome);
-        f.ImpostaTesto(Campo::Text6, provincia);
-        f.ImpostaTesto(Campo::Text8, codiceComune);
-    } catch (const Errore& e) {
-        f.MsgBox(FasMsg(e));
-    }
+    return esito;
 }
 
 }  // namespace NODREL1

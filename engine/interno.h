@@ -53,9 +53,15 @@ struct Tabella {
                                                      21, 2,  4,  18, 20, 11, 3,  6,  8,
                                                      12, 14, 16, 10, 22, 25, 24, 23};
         constexpr signed char kDispariCifre[10] = {1, 0, 5, 7, 9, 13, 15, 17, 19, 21};
-        for (auto& c : cifra) {
-            c = -1;
+        // Any other character is worth -1 to the check, and a hyphen what the digit tables,
+        // which it pads, give it.
+        for (int i = 0; i < 256; ++i) {
+            cifra[i] = -1;
+            dispari[i] = -1;
+            pari[i] = -1;
         }
+        dispari['-'] = 2;
+        pari['-'] = 10;
         for (int i = 0; i < 26; ++i) {
             classe['A' + i] = kLettera;
             dispari['A' + i] = kDispariLettere[i];
@@ -78,6 +84,32 @@ struct Tabella {
 };
 inline constexpr Tabella kTabellaCodice;
 
+// The check character's total over the first fifteen characters of `c`, `n` long: every
+// position past the end is worth 1. Negative only for characters that no code holds.
+template <class Carattere>
+int TotaleControllo(const Carattere* c, std::size_t n) {
+    int totale = 0;
+    for (std::size_t i = 0; i < 15; ++i) {
+        if (i >= n) {
+            totale += 1;
+        } else if (static_cast<std::uint32_t>(c[i]) >= 256) {
+            totale -= 1;
+        } else {
+            const auto k = static_cast<unsigned char>(c[i]);
+            totale += i % 2 == 0 ? kTabellaCodice.dispari[k] : kTabellaCodice.pari[k];
+        }
+    }
+    return totale;
+}
+
+// The check letter of a total; none for a negative one, so that such a text never verifies.
+inline std::optional<char16_t> LetteraControllo(int totale) {
+    if (totale < 0) {
+        return std::nullopt;
+    }
+    return static_cast<char16_t>(u'A' + totale % 26);
+}
+
 inline unsigned Classe(char16_t c) {
     return c < 256 ? kTabellaCodice.classe[c] : 0;
 }
@@ -89,6 +121,11 @@ inline unsigned Classe(unsigned char c) {
 // an omocode letter); -1 for anything else.
 inline int CifraOmocodice(char16_t c) {
     return c < 256 ? kTabellaCodice.cifra[c] : -1;
+}
+
+// A code's letters are read in either case, as capitals.
+inline char16_t MaiuscolaAscii(char16_t x) {
+    return x >= u'a' && x <= u'z' ? static_cast<char16_t>(x - u'a' + u'A') : x;
 }
 
 inline constexpr std::size_t kLunghezzaPersonale = 16;
@@ -113,9 +150,5 @@ std::uint64_t Chiave(const CodiceCompatto& codice, bool numerico);
 // receives the key of a right code. An outcome of Difetto::Carattere says only that the bytes
 // are not sixteen capitals and digits.
 Esame EsaminaPersonale(const unsigned char* codice, std::uint64_t& chiave);
-
-class Finestra;
-// The connected main window; raises an Errore when none is loaded.
-Finestra& FinestraPrincipale();
 
 }  // namespace NODREL1

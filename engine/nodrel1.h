@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "engine/errore.h"
-#include "engine/finestra.h"
 #include "engine/registro.h"
 
 namespace NODREL1 {
@@ -19,14 +18,18 @@ namespace NODREL1 {
 std::u16string CodiceCognome(const std::u16string& cognome);
 std::u16string CodiceNome(const std::u16string& nome);
 std::u16string CodiceDataSesso(const std::u16string& data, const std::u16string& sesso);
-// True for a date GG/MM/AAAA that exists and is not after today.
+// True for a date GG/MM/AAAA that exists and is not after today (the clock's, or `oggi`).
 bool ControllaData(const std::u16string& data);
+bool ControllaData(const std::u16string& data, std::chrono::year_month_day oggi);
 std::u16string CarattereControllo(const std::u16string& codice);
 std::u16string TogliSpazi(const std::u16string& testo);
+// The text without its leading and trailing blanks.
+std::u16string SenzaSpaziEsterni(std::u16string_view testo);
+// One capital letter and three digits, the shape of every cadastral code.
+bool CodiceCatastale(std::u16string_view codice);
 
-// Today's date in the local calendar; tests fix it with FissaOggi (nullopt: the clock again).
+// Today's date in the local calendar, from the clock.
 std::chrono::year_month_day Oggi();
-void FissaOggi(std::optional<std::chrono::year_month_day> giorno);
 
 // What is wrong with a typed code, if anything.
 enum class Difetto {
@@ -59,18 +62,76 @@ struct DatiCodice {
     std::u16string data;       // GG/MM/AAAA, in the century that puts it latest, not ahead
     std::u16string catastale;  // the municipality's code, omocode letters read as digits
 };
-// Decodes a right personal code; nullopt for anything else, numeric codes included.
+// Decodes a right personal code; nullopt for anything else, numeric codes included. The
+// century is read against today (the clock's, or `oggi`).
 std::optional<DatiCodice> LeggiCodice(std::u16string_view codice);
+std::optional<DatiCodice> LeggiCodice(std::u16string_view codice, std::chrono::year_month_day oggi);
 
 // The code as the rules read it: blanks removed, letters in upper case.
 std::u16string CodiceNormale(std::u16string_view codice);
 // A personal code with the omocode letters of its date and municipality read as digits.
 std::u16string SenzaOmocodia(std::u16string codice);
 
-// The module's state in one place, with one reset (tests call it between cases): a variable
-// added here is reset with the rest, where a loose global would carry over from case to case.
-struct StatoModulo {
-    // The data the main window's commands hand to the engine, and the code it hands back.
+// The main window's fields, as an outcome names them.
+enum class Campo { Text1, Text2, Text3, Text5, Text6, Text7, Text8 };
+
+// A person as the main window's fields give it.
+struct Persona {
+    std::u16string cognome;
+    std::u16string nome;
+    std::u16string sesso;      // "F" for a woman, anything else for a man
+    std::u16string luogo;      // the municipality's name as it stands in its field
+    std::u16string provincia;  // as it stands in its field
+    std::u16string data;       // GG/MM/AAAA
+    // The record the completion (or a decoding) chose; nullptr when none was, or the name is
+    // not in the register.
+    const Comune* comune = nullptr;
+};
+
+// Why a code cannot be composed: the message, the field to mend, and whether the municipality
+// and the province are emptied so that they are typed again.
+struct Rifiuto {
+    std::u16string_view messaggio;
+    Campo campo = Campo::Text2;
+    bool svuotaLuogo = false;
+};
+
+struct Composizione {
+    std::u16string codice;           // display form: RSS MRA 80A01 H501 U
+    const Comune* comune = nullptr;  // the record whose cadastral code the code carries
+    std::optional<Rifiuto> rifiuto;  // set when nothing was composed
+};
+
+// Composes a person's code. Each refusal names the first field to mend, in the order the fields
+// are filled in: a surname or name without a letter, no cadastral code, a date that does not
+// exist or lies ahead of `oggi`. The municipality is the record of the name shown that was in
+// force on the birth date (ScegliComune); `registro` may be null.
+Composizione Componi(const Persona& persona, const Registro* registro,
+                     std::chrono::year_month_day oggi);
+
+// A municipality name can have several records: two towns of one name, or a town merged into a
+// new one of the same name under a new code. The one of a birth is the record in the province
+// shown (when one has it) that was in force on the day of birth; when none was, the chosen one
+// stands if it is among them, else the province's first (today's). With no record of the name,
+// the chosen one.
+const Comune* ScegliComune(const Registro& registro, std::u16string_view luogo,
+                           std::u16string_view provincia, std::u16string_view data,
+                           const Comune* scelto);
+
+// A typed code decoded, with the record of its municipality.
+struct Decodificato {
+    std::optional<DatiCodice> dati;  // nullopt: not a right personal code
+    const Comune* comune = nullptr;  // the code's name of today; nullptr when not in the register
+    bool registro = true;            // false: there was no register to look in
+};
+Decodificato Decodifica(std::u16string_view codice, const Registro* registro,
+                        std::chrono::year_month_day oggi);
+
+// The module variables under the names the commands use, and the register, held by the main
+// window: the commands copy the fields in, call the engine and apply its outcome. Each variable
+// keeps one meaning: Luogo is the name, Cognome the surname; the outcome carries the rest.
+class Modulo {
+public:
     std::u16string Cognome;
     std::u16string Nome;
     std::u16string Sesso;
@@ -78,36 +139,20 @@ struct StatoModulo {
     std::u16string Provincia;
     std::u16string DataNascita;
     std::u16string Codice;
-    // The open register: set by the main window's start-up, kept until the program ends.
-    std::shared_ptr<Database> DbComuni;
-    std::shared_ptr<Recordset> RsComuni;
-    Finestra* finestra = nullptr;                     // CollegaFinestra
-    std::optional<std::chrono::year_month_day> oggi;  // FissaOggi; nullopt: the clock's day
+    // The open register; null when there is none, and the program goes on without it.
+    std::shared_ptr<const Registro> registro;
+    // Today for the rules; nullopt: the clock's.
+    std::optional<std::chrono::year_month_day> oggi;
 
-    // Empty variables, no register, no window, today from the clock.
-    void Azzera() { *this = StatoModulo(); }
+    std::chrono::year_month_day Oggi() const { return oggi ? *oggi : NODREL1::Oggi(); }
+
+    // Composes from the variables and the municipality chosen; on success the code in display
+    // form goes into Codice, on a refusal Codice keeps its value.
+    Composizione CalcolaCodice(const Comune* scelto);
+    // The message that tells whether a typed code is a right code (EsaminaCodice).
+    std::u16string_view ControllaCodice(const std::u16string& codice) const;
+    Decodificato EstraiDati(const std::u16string& codice) const;
 };
-extern StatoModulo Stato;
-
-// The module variables under the names the commands use: the members of Stato.
-extern std::u16string& Cognome;
-extern std::u16string& Nome;
-extern std::u16string& Sesso;
-extern std::u16string& Luogo;
-extern std::u16string& Provincia;
-extern std::u16string& DataNascita;
-extern std::u16string& Codice;
-
-// Composes the code in display form into `Codice`, from the module variables and the cadastral
-// code in the hidden field Text8. Returns false when it refused after telling the user and
-// focusing the field to mend (a surname or name without a letter, a municipality with no
-// cadastral code, a date that does not exist or lies ahead); `Codice` then keeps its value.
-bool CalcolaCodice();
-// Tells the user whether a typed code is a right code (EsaminaCodice).
-void ControllaCodice(const std::u16string& codice);
-// Fills the main window's fields from a right personal code; a wrong one is kept, selected.
-void EstraiDati(const std::u16string& codice);
-void AttivaMaiuscole();
 
 // Messages the engine shows.
 inline constexpr char16_t kMsgLuogoErrato[] =

@@ -1,7 +1,11 @@
 #pragma once
 
-#include <memory>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace NODREL1 {
@@ -14,62 +18,53 @@ struct Comune {
     std::u16string provincia;  // COMU_PROV
     std::u16string dal;        // COMU_DAL: first day under this name
     std::u16string al;         // COMU_AL: last day; 9999-12-31 while in force
+
+    bool operator==(const Comune&) const = default;
 };
 
-// The table's two orders, named after their indexes: the names without regard to case, and the
-// cadastral codes.
-enum class Indice { COMU_DESCR, COMU_COD };
-// How a seek compares the keys with the one it is given: the first key at or after it (">="),
-// or the first equal to it ("=").
-enum class Confronto { MaggioreOUguale, Uguale };
-
-// A cursor on the municipality table: choose an order, seek one key, move to the neighbouring
-// records, read the current record. Every failure is raised as an Errore.
+// The municipality register, read once into memory and never changed: every lookup is a
+// search in sorted arrays, with no file and no cursor behind it, so one register serves the
+// windows' thread and a list checked in the background alike.
 //
-// Name order is the names without regard to case; equal names, and a code's several records,
-// come in the table's own order, which puts the record in force today first.
-class Recordset {
+// Name order is the names without regard to ASCII case; equal names, and a code's several
+// records, keep the order of the rows given, which the build tool makes "in force today first".
+class Registro {
 public:
-    virtual ~Recordset() = default;
+    // A record's place in name order.
+    using Posizione = std::size_t;
 
-    // Chooses the order that seeks and moves use.
-    virtual void SetIndex(Indice indice) = 0;
-    // Stands on the first record, in the current order, whose key compares with `chiave` as
-    // `confronto` says; otherwise sets the not-found flags.
-    virtual void Seek(Confronto confronto, const std::u16string& chiave) = 0;
-    // Stand on the next or the previous record, in the current order, from the current one.
-    // Past either end there is no current record and Eof() is true; without a current record
-    // they raise an error. NoMatch() stays as the last seek left it.
-    virtual void MoveNext() = 0;
-    virtual void MovePrevious() = 0;
-    virtual bool Eof() const = 0;
-    virtual bool NoMatch() const = 0;
-    // The current record's value of a column ("COMU_COD", "COMU_DESCR", "COMU_PROV",
-    // "COMU_DAL" or "COMU_AL"), as text.
-    virtual std::u16string Field(const std::u16string& colonna) const = 0;
-    // The homonyms: every record whose name equals `nome` without regard to case, in name
-    // order, from one indexed query. The current record and order stay as they are.
-    virtual std::vector<Comune> Omonimi(const std::u16string& nome) = 0;
+    Registro() = default;
+    // The rows in the table's own order.
+    explicit Registro(std::vector<Comune> righe);
+
+    std::size_t Righe() const { return perNome_.size(); }
+    bool Vuoto() const { return perNome_.empty(); }
+    const Comune& operator[](Posizione p) const { return perNome_[p]; }
+
+    // The first record, in name order, whose name is not less than `testo` (without regard to
+    // case); nullopt past the last name.
+    std::optional<Posizione> PrimoDa(std::u16string_view testo) const;
+    // The neighbours in name order; nullopt past either end.
+    std::optional<Posizione> Successivo(Posizione p) const;
+    std::optional<Posizione> Precedente(Posizione p) const;
+    // Every record whose name equals `nome` without regard to case, in name order.
+    std::span<const Comune> Omonimi(std::u16string_view nome) const;
+    // The place of one of those records, for Down and Up from a record chosen among homonyms.
+    Posizione PosizioneDi(const Comune& c) const {
+        return static_cast<Posizione>(&c - perNome_.data());
+    }
+    // The first record of a cadastral code, its name of today; nullptr when none has it.
+    const Comune* PerCodice(std::u16string_view codice) const;
+    // Every record of a cadastral code, in the table's order.
+    std::vector<const Comune*> TuttiPerCodice(std::u16string_view codice) const;
+
+private:
+    std::vector<Comune> perNome_;           // name order, ties in table order
+    std::vector<std::uint32_t> perCodice_;  // places in perNome_, code order, ties in table order
 };
 
-class Database {
-public:
-    virtual ~Database() = default;
-    virtual std::shared_ptr<Recordset> OpenRecordset(const std::u16string& tabella) = 0;
-};
-
-// The open register: members of the module's state (StatoModulo, engine/nodrel1.h).
-extern std::shared_ptr<Database>& DbComuni;
-extern std::shared_ptr<Recordset>& RsComuni;
-
-// The lookups on RsComuni; an unopened register raises an Errore. The first four return true
-// when the cursor then stands on a record.
-bool CercaPerNome(const std::u16string& testo);  // first name, in name order, >= testo
-bool CercaPerCodice(const std::u16string& codice);
-// The same on a cursor of its own (a list checked off the windows' thread opens one).
-bool CercaPerCodice(Recordset& rs, const std::u16string& codice);
-bool VaiAlSuccessivo();  // MoveNext in the order of the last lookup
-bool VaiAlPrecedente();  // MovePrevious
-std::vector<Comune> CercaOmonimi(const std::u16string& nome);  // Omonimi
+// Names compared as the register orders them: ASCII letters without regard to case, the rest
+// by character code.
+int ConfrontaNomi(std::u16string_view a, std::u16string_view b);
 
 }  // namespace NODREL1

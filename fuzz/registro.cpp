@@ -10,10 +10,10 @@
 #include <fstream>
 
 #include "engine/nodrel1.h"
+#include "engine/testo.h"
 #include "fuzz/ingresso.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
-#include "engine/testo.h"
 
 namespace {
 
@@ -70,25 +70,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     }
     nodrel::CostruisciRegistro(file[0], file[1], registro);
 
-    NODREL1::DbComuni = nodrel::ApriDatabase(registro.u16string());
-    NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
+    const auto comuni = nodrel::ApriRegistro(registro.u16string());
     for (const nodrel::RigaComune& c : righe) {
         const std::u16string codice = NODREL1::Utf16(c.codice);
         const std::u16string nome = NODREL1::Utf16(c.nome);
-        // Rows are written in the order given and seeks break ties by row number: a code is
-        // found under its first row, its name of today.
+        // Rows are kept in the order given and lookups break ties by row: a code is found
+        // under its first row, its name of today.
         const auto perCodice = std::find_if(righe.begin(), righe.end(),
                                             [&](const auto& r) { return r.codice == c.codice; });
         // Decoding looks up the four characters (UTF-16 units) that stand in the code.
         fuzz::Esigi(codice.size() == 4, "every code can be looked up by decoding");
-        fuzz::Esigi(NODREL1::CercaPerCodice(codice) &&
-                        NODREL1::RsComuni->Field(u"COMU_DESCR") == NODREL1::Utf16(perCodice->nome),
+        const NODREL1::Comune* trovato = comuni->PerCodice(codice);
+        fuzz::Esigi(trovato != nullptr && trovato->nome == NODREL1::Utf16(perCodice->nome),
                     "every code of the list is found under its first row");
-        fuzz::Esigi(NODREL1::CercaPerNome(nome) &&
-                        UgualiSenzaMaiuscole(NODREL1::RsComuni->Field(u"COMU_DESCR"), nome),
+        const auto primo = comuni->PrimoDa(nome);
+        fuzz::Esigi(primo && UgualiSenzaMaiuscole((*comuni)[*primo].nome, nome),
                     "every name of the list is found");
     }
-    NODREL1::RsComuni.reset();
-    NODREL1::DbComuni.reset();
     return 0;
 }

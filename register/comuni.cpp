@@ -8,7 +8,7 @@
 
 #include "engine/errore.h"
 #include "engine/testo.h"
-#include "register/cursore.h"
+#include "register/limiti.h"
 #include "register/schema.h"
 #include "register/sqlite.h"
 
@@ -17,6 +17,7 @@ namespace nodrel {
 namespace {
 
 using NODREL1::Errore;
+using NODREL1::Utf16;
 using NODREL1::Utf8;
 
 [[noreturn]] void NonApribile(const std::u16string& percorso, std::u16string_view perche) {
@@ -73,27 +74,98 @@ void ControllaFile(const std::u16string& percorso, const std::filesystem::path& 
     }
 }
 
-class DatabaseComuni final : public NODREL1::Database {
-public:
-    explicit DatabaseComuni(Connessione db) : db_(std::move(db)) {}
+// A failed call with SQLite's own words about it, which say more than the result code.
+[[noreturn]] void Fallisci(sqlite3* db, int rc, const std::u16string& contesto) {
+    FallisciSqlite(rc, contesto + u": " + Utf16(sqlite3_errmsg(db)));
+}
 
-    std::shared_ptr<NODREL1::Recordset> OpenRecordset(const std::u16string& tabella) override {
-        if (tabella != u"Comuni") {
-            throw Errore(NODREL1::kErrTabellaSconosciuta,
-                         u"il database non ha la tabella " + tabella);
-        }
-        ControllaTabella(db_.get());
-        ControllaValori(db_.get());
-        return ApriCursore(db_);
+Stmt PreparaQui(sqlite3* db, std::string_view sql, const std::u16string& contesto) {
+    sqlite3_stmt* s = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &s, nullptr);
+    Stmt preparata(s);
+    if (rc != SQLITE_OK) {
+        Fallisci(db, rc, contesto);
     }
+    return preparata;
+}
 
-private:
-    Connessione db_;
-};
+bool Riga(sqlite3* db, sqlite3_stmt* s, const std::u16string& contesto) {
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+        return true;
+    }
+    if (rc != SQLITE_DONE) {
+        Fallisci(db, rc, contesto);
+    }
+    return false;
+}
+
+// A date of the shape YYYY-MM-DD, which the dates' text order relies on.
+bool DataIso(std::string_view d) {
+    constexpr std::string_view kForma = "9999-19-39";
+    if (d.size() != kForma.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        if (kForma[i] == '-' ? d[i] != '-' : d[i] < '0' || d[i] > kForma[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// One value of a row, checked as it is read: present, text, of a sane length, and a date where
+// the column holds one.
+std::u16string Valore(sqlite3_stmt* s, std::size_t colonna, sqlite3_int64 rowid) {
+    const int i = static_cast<int>(colonna);
+    const std::u16string nome(kColonne[colonna]);
+    const std::u16string riga = Utf16(std::to_string(rowid));
+    const std::u16string dove = u"la colonna " + nome + u" alla riga " + riga;
+    const int tipo = sqlite3_column_type(s, i);
+    if (tipo == SQLITE_NULL) {
+        throw Errore(
+            NODREL1::kErrValoreMancante,
+            u"nella tabella Comuni manca il valore della colonna " + nome + u" alla riga " + riga);
+    }
+    if (tipo != SQLITE_TEXT) {
+        throw Errore(SQLITE_MISMATCH, u"nella tabella Comuni " + dove + u" non contiene testo");
+    }
+    const std::string_view testo = Testo(s, i);
+    if (NODREL1::ContaCaratteri(testo) > kLunghezzaMassimaValore) {
+        throw Errore(SQLITE_TOOBIG, u"nella tabella Comuni " + dove + u" supera i " +
+                                        Utf16(std::to_string(kLunghezzaMassimaValore)) +
+                                        u" caratteri");
+    }
+    if (colonna >= 3 && !DataIso(testo)) {
+        throw Errore(SQLITE_MISMATCH,
+                     u"nella tabella Comuni " + dove + u" non è una data AAAA-MM-GG");
+    }
+    return Utf16(testo);
+}
+
+// The whole table, once, in the order the build tool wrote it.
+std::vector<NODREL1::Comune> LeggiTabella(sqlite3* db) {
+    Stmt s = PreparaQui(db,
+                        "SELECT COMU_COD, COMU_DESCR, COMU_PROV, COMU_DAL, COMU_AL, rowid"
+                        " FROM Comuni ORDER BY rowid",
+                        kContesto);
+    std::vector<NODREL1::Comune> righe;
+    while (Riga(db, s.get(), kContesto)) {
+        const sqlite3_int64 rowid = sqlite3_column_int64(s.get(), 5);
+        NODREL1::Comune c;
+        c.codice = Valore(s.get(), 0, rowid);
+        c.nome = Valore(s.get(), 1, rowid);
+        c.provincia = Valore(s.get(), 2, rowid);
+        c.dal = Valore(s.get(), 3, rowid);
+        c.al = Valore(s.get(), 4, rowid);
+        righe.push_back(std::move(c));
+    }
+    return righe;
+}
 
 }  // namespace
 
-std::shared_ptr<NODREL1::Database> ApriDatabase(const std::u16string& percorso) {
+std::shared_ptr<const NODREL1::Registro> ApriRegistro(const std::u16string& percorso) {
     if (percorso.empty()) {
         throw Errore(SQLITE_CANTOPEN,
                      DescrizioneSqlite(SQLITE_CANTOPEN) + u": nessun percorso indicato");
@@ -111,24 +183,27 @@ std::shared_ptr<NODREL1::Database> ApriDatabase(const std::u16string& percorso) 
     Db aperto;
     const int rc = Apri(Uri(utf8), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, aperto);
     if (rc != SQLITE_OK) {
-        FallisciSqlite(rc, percorso);
+        Fallisci(aperto.get(), rc, percorso);
     }
-    Connessione db(std::move(aperto));
+    Db db(std::move(aperto));
     // The file comes from outside the program: its schema may not run functions of ours.
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, static_cast<int*>(nullptr));
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, static_cast<int*>(nullptr));
 
     // Reads every page once: a file that is not a database, or is cut short or damaged, fails
     // here and not in the middle of a lookup.
-    Stmt s = Prepara(db.get(), "PRAGMA quick_check(1)", percorso);
-    if (!Passo(s.get(), percorso)) {
+    Stmt s = PreparaQui(db.get(), "PRAGMA quick_check(1)", percorso);
+    if (!Riga(db.get(), s.get(), percorso)) {
         FallisciSqlite(SQLITE_CORRUPT, percorso);
     }
     const auto* esito = reinterpret_cast<const char*>(sqlite3_column_text(s.get(), 0));
     if (esito == nullptr || std::string_view(esito) != "ok") {
         FallisciSqlite(SQLITE_CORRUPT, percorso);
     }
-    return std::make_shared<DatabaseComuni>(std::move(db));
+    s.reset();
+    ControllaTabella(db.get());
+    // The file is not needed after this: the register lives in memory.
+    return std::make_shared<const NODREL1::Registro>(LeggiTabella(db.get()));
 }
 
 }  // namespace nodrel

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <tuple>
 
 #include "engine/errore.h"
@@ -285,8 +286,8 @@ void ScriviRegistro(const std::vector<RigaComune>& comuni, const std::filesystem
 }
 
 // Reads a list file whole and runs its reader; a fault is given the file's name.
-std::vector<RigaComune> Leggi(const std::filesystem::path& file,
-                              std::vector<RigaComune> (*lettore)(std::string_view)) {
+template <class Lettore>
+std::vector<RigaComune> Leggi(const std::filesystem::path& file, Lettore lettore) {
     std::ifstream in(file, std::ios::binary);
     const std::string testo{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.is_open() || in.bad()) {
@@ -297,6 +298,37 @@ std::vector<RigaComune> Leggi(const std::filesystem::path& file,
     } catch (const ErroreCostruzione& e) {
         throw ErroreCostruzione(file.string(), e.Riga(), e.what());
     }
+}
+
+std::vector<RigaComune> LeggiStati(std::string_view csv) {
+    enum { kCodice, kNome, kInizio, kFine };
+    Lista<4> lista(csv, {"CODAT", "DENOMINAZIONE", "DATAINIZIOVALIDITA", "DATAFINEVALIDITA"});
+    std::vector<RigaComune> voci;
+    while (lista.Avanti()) {
+        // Rows such as ITALIA or APOLIDE: no place of birth a fiscal code can carry.
+        if (lista.Valore(kCodice).empty()) {
+            continue;
+        }
+        RigaComune voce{lista.Codice(kCodice), lista.Testo(kNome), "EE", lista.Data(kInizio, false),
+                        lista.Data(kFine, false)};
+        ControllaPeriodo(lista.Riga(), voce);
+        voci.push_back(std::move(voce));
+    }
+    return voci;
+}
+
+// A name as the register's name index compares it: SQLite's NOCASE folds ASCII letters only.
+std::string Piegato(std::string nome) {
+    for (char& c : nome) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return nome;
+}
+
+void Aggiungi(std::vector<RigaComune>& a, std::vector<RigaComune> b) {
+    a.insert(a.end(), std::make_move_iterator(b.begin()), std::make_move_iterator(b.end()));
 }
 
 }  // namespace
@@ -317,7 +349,7 @@ std::vector<RigaComune> LeggiArchivioComuni(std::string_view csv) {
         if (!lista.Valore(kAltroNome).empty()) {
             RigaComune altra = voce;
             altra.nome = lista.Testo(kAltroNome);
-            altra.secondaLingua = true;
+            altra.altroNome = true;
             voci.push_back(std::move(voce));
             voci.push_back(std::move(altra));
         } else {
@@ -331,21 +363,53 @@ std::vector<RigaComune> LeggiArchivioComuni(std::string_view csv) {
 }
 
 std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv) {
-    enum { kCodice, kNome, kInizio, kFine };
-    Lista<4> lista(csv, {"CODAT", "DENOMINAZIONE", "DATAINIZIOVALIDITA", "DATAFINEVALIDITA"});
-    std::vector<RigaComune> voci;
-    while (lista.Avanti()) {
-        // Rows such as ITALIA or APOLIDE: no place of birth a fiscal code can carry.
-        if (lista.Valore(kCodice).empty()) {
-            continue;
-        }
-        RigaComune voce{lista.Codice(kCodice), lista.Testo(kNome), "EE", lista.Data(kInizio, false),
-                        lista.Data(kFine, false)};
-        ControllaPeriodo(lista.Riga(), voce);
-        voci.push_back(std::move(voce));
-    }
+    std::vector<RigaComune> voci = LeggiStati(csv);
     if (voci.empty()) {
         Fallisci(0, "la tabella non contiene alcuno stato estero con un codice");
+    }
+    return voci;
+}
+
+std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<RigaComune>& stati,
+                                        const std::vector<RigaComune>& comuni) {
+    enum { kNome, kStato };
+    Lista<2> lista(csv, {"NOME", "DENOMINAZIONE"});
+    std::set<std::string> nomiStati, nomiComuni;
+    for (const RigaComune& s : stati) {
+        nomiStati.insert(Piegato(s.nome));
+    }
+    for (const RigaComune& c : comuni) {
+        nomiComuni.insert(Piegato(c.nome));
+    }
+    std::map<std::string, long> visti;  // name -> line
+    std::vector<RigaComune> voci;
+    while (lista.Avanti()) {
+        const std::string& nome = lista.Testo(kNome);
+        const std::string stato = Piegato(lista.Testo(kStato));
+        const std::string chiave = Piegato(nome);
+        if (const auto [dove, nuovo] = visti.try_emplace(chiave, lista.Riga()); !nuovo) {
+            Fallisci(lista.Riga(),
+                     "il nome " + nome + " compare già alla riga " + std::to_string(dove->second));
+        }
+        if (nomiStati.contains(chiave)) {
+            Fallisci(lista.Riga(), nome + " è già il nome di uno stato estero");
+        }
+        if (nomiComuni.contains(chiave)) {
+            Fallisci(lista.Riga(), nome + " è anche il nome di un comune italiano");
+        }
+        const std::size_t prima = voci.size();
+        for (const RigaComune& s : stati) {
+            if (Piegato(s.nome) == stato) {
+                RigaComune voce = s;
+                voce.nome = nome;
+                voce.altroNome = true;
+                voci.push_back(std::move(voce));
+            }
+        }
+        if (voci.size() == prima) {
+            Fallisci(lista.Riga(), "lo stato " + lista.Valore(kStato) +
+                                       " non è tra gli stati esteri con un codice");
+        }
     }
     return voci;
 }
@@ -369,16 +433,15 @@ std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci) {
             ultimo = voce.dal;
         }
         riga.dal = std::min(riga.dal, voce.dal);
-        riga.secondaLingua = riga.secondaLingua && voce.secondaLingua;
+        riga.altroNome = riga.altroNome && voce.altroNome;
     }
     // Dates are YYYY-MM-DD, so text order is time order. A code's rows all end no later than its
-    // name of today, which comes before the same code's second-language name.
+    // official name of today, which comes before the same code's other names of that end.
     std::sort(righe.begin(), righe.end(), [](const RigaComune& a, const RigaComune& b) {
         if (a.al != b.al) {
             return a.al > b.al;
         }
-        return std::tie(a.secondaLingua, a.codice, a.nome) <
-               std::tie(b.secondaLingua, b.codice, b.nome);
+        return std::tie(a.altroNome, a.codice, a.nome) < std::tie(b.altroNome, b.codice, b.nome);
     });
     return righe;
 }
@@ -388,13 +451,21 @@ void CostruisciRegistro(const std::filesystem::path& archivioComuni,
                         const std::filesystem::path& registro) {
     std::vector<RigaComune> voci = Leggi(archivioComuni, LeggiArchivioComuni);
     std::vector<RigaComune> stati = Leggi(statiEsteri, LeggiStatiEsteri);
-    voci.insert(voci.end(), std::make_move_iterator(stati.begin()),
-                std::make_move_iterator(stati.end()));
+    const std::filesystem::path cartella = statiEsteri.parent_path();
+    std::error_code ec;
+    if (const auto cessati = cartella / kStatiCessati; std::filesystem::exists(cessati, ec)) {
+        Aggiungi(stati, Leggi(cessati, LeggiStati));
+    }
+    if (const auto nomi = cartella / kNomiComuniStati; std::filesystem::exists(nomi, ec)) {
+        Aggiungi(stati, Leggi(nomi, [&](std::string_view csv) {
+                     return LeggiNomiComuni(csv, stati, voci);
+                 }));
+    }
+    Aggiungi(voci, std::move(stati));
     const std::vector<RigaComune> righe = RigheRegistro(std::move(voci));
 
     std::filesystem::path provvisorio = registro;
     provvisorio += ".tmp";
-    std::error_code ec;
     std::filesystem::remove(provvisorio, ec);
     try {
         ScriviRegistro(righe, provvisorio);

@@ -1,7 +1,8 @@
 #pragma once
 
-// Turns the official lists of municipalities and of foreign states (CSV, as ANPR publishes them)
-// into the register file that the program opens.
+// Turns the official lists of municipalities and of foreign states (CSV, as ANPR publishes them),
+// with the ceased states and the common names of states kept beside them, into the register file
+// that the program opens.
 
 #include <filesystem>
 #include <stdexcept>
@@ -14,12 +15,14 @@ namespace nodrel {
 // A place under one name over a span of time: one name of one period as read from a list, or,
 // after RigheRegistro, one row of the register.
 struct RigaComune {
-    std::string codice;          // COMU_COD
-    std::string nome;            // COMU_DESCR
-    std::string provincia;       // COMU_PROV; "EE" for a foreign state
-    std::string dal;             // COMU_DAL, YYYY-MM-DD
-    std::string al;              // COMU_AL, YYYY-MM-DD; 9999-12-31 while in force
-    bool secondaLingua = false;  // only ever a name in a second official language
+    std::string codice;     // COMU_COD
+    std::string nome;       // COMU_DESCR
+    std::string provincia;  // COMU_PROV; "EE" for a foreign state
+    std::string dal;        // COMU_DAL, YYYY-MM-DD
+    std::string al;         // COMU_AL, YYYY-MM-DD; 9999-12-31 while in force
+    // Not the place's official Italian name: a name in a second official language or the common
+    // name of a state. Such rows come after the official name's, so a code is found under that.
+    bool altroNome = false;
 };
 
 // A fault in a list or in writing the register. `File()` is the file it was found in and
@@ -47,19 +50,31 @@ private:
 // Periods without a cadastral code ("ND") are left out: no fiscal code can carry them.
 std::vector<RigaComune> LeggiArchivioComuni(std::string_view csv);
 // The table of foreign states gives one entry per state that has a code (CODAT), province "EE",
-// its DD/MM/YYYY dates written as YYYY-MM-DD.
+// its DD/MM/YYYY dates written as YYYY-MM-DD. The list of ceased states has the same columns and
+// is read the same way, except that it may hold no state.
 std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv);
 
-// The register's rows from the entries of both lists: one per code and name, from the earliest
+// The list of common names of foreign states (NOME, the name people use; DENOMINAZIONE, the
+// state's name in `stati`): each name becomes an entry under every code and period of that state.
+// A name must differ from every name in `stati` and in `comuni`, without regard to case, and
+// appear once: otherwise one typed name would lead to two places.
+std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<RigaComune>& stati,
+                                        const std::vector<RigaComune>& comuni);
+
+// The register's rows from the entries of the lists: one per code and name, from the earliest
 // start to the latest end under that name, with the province of the latest period. They come in
-// the order they are to be written: the latest end first, then Italian names before names in a
-// second language, then by code. Seeks break ties by row number, so among equal names the one in
-// force today is found first, and a code is found under its name of today.
+// the order they are to be written: the latest end first, then official names before the others,
+// then by code. Seeks break ties by row number, so among equal names the one in force today is
+// found first, and a code is found under its official name of today.
 std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci);
 
-// Writes the register from the two list files. The file appears only complete: it is built
-// beside the target under another name and renamed at the end, so a failed build leaves no file
-// of either name (an earlier register at `registro` stays as it was).
+// The optional lists, read when they lie beside the table of foreign states under these names.
+inline constexpr std::string_view kStatiCessati = "stati_esteri_cessati.csv";
+inline constexpr std::string_view kNomiComuniStati = "stati_nomi_comuni.csv";
+
+// Writes the register from the list files. The file appears only complete: it is built beside
+// the target under another name and renamed at the end, so a failed build leaves no file of
+// either name (an earlier register at `registro` stays as it was).
 void CostruisciRegistro(const std::filesystem::path& archivioComuni,
                         const std::filesystem::path& statiEsteri,
                         const std::filesystem::path& registro);

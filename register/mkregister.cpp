@@ -1,5 +1,6 @@
-// Builds the register file beside the program from the two lists of ANPR; installed with the
-// program so that an installed register can be rebuilt from newer lists.
+// Builds the register file beside the program from the two lists of ANPR, and from the ceased
+// states and the common names of states where they lie beside the table of foreign states;
+// installed with the program so that an installed register can be rebuilt from newer lists.
 //   nodrel_mkregister <ANPR_archivio_comuni.csv> <ANPR_tabella_stati_esteri.csv> <Comuni.mdb>
 
 #include <iostream>
@@ -9,7 +10,9 @@
 int main(int argc, char** argv) {
     if (argc != 4) {
         std::cerr << "uso: nodrel_mkregister <ANPR_archivio_comuni.csv>"
-                     " <ANPR_tabella_stati_esteri.csv> <Comuni.mdb>\n";
+                     " <ANPR_tabella_stati_esteri.csv> <Comuni.mdb>\n"
+                     "legge anche, se si trovano accanto alla tabella degli stati esteri, "
+                  << nodrel::kStatiCessati << " e " << nodrel::kNomiComuniStati << '\n';
         return 2;
     }
     try {

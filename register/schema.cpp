@@ -2,13 +2,11 @@
 
 #include "engine/errore.h"
 #include "engine/testo.h"
-#include "register/limiti.h"
 #include "register/sqlite.h"
 
 namespace nodrel {
 
 using NODREL1::Errore;
-using NODREL1::Utf16;
 using NODREL1::Utf8;
 
 namespace {
@@ -71,55 +69,6 @@ void ControllaTabella(sqlite3* db) {
                              nome +
                              (nome == u"COMU_COD" ? u", per valore esatto"
                                                   : u", senza distinzione di maiuscole"));
-        }
-    }
-}
-
-void ControllaValori(sqlite3* db) {
-    Stmt s = Prepara(db,
-                     "SELECT rowid,"
-                     " typeof(COMU_COD), length(COMU_COD),"
-                     " typeof(COMU_DESCR), length(COMU_DESCR),"
-                     " typeof(COMU_PROV), length(COMU_PROV),"
-                     " typeof(COMU_DAL), length(COMU_DAL),"
-                     " typeof(COMU_AL), length(COMU_AL),"
-                     " COMU_DAL GLOB ?2, COMU_AL GLOB ?2"
-                     " FROM Comuni"
-                     " WHERE typeof(COMU_COD) <> 'text' OR length(COMU_COD) > ?1"
-                     " OR typeof(COMU_DESCR) <> 'text' OR length(COMU_DESCR) > ?1"
-                     " OR typeof(COMU_PROV) <> 'text' OR length(COMU_PROV) > ?1"
-                     " OR typeof(COMU_DAL) <> 'text' OR NOT COMU_DAL GLOB ?2"
-                     " OR typeof(COMU_AL) <> 'text' OR NOT COMU_AL GLOB ?2"
-                     " LIMIT 1",
-                     kContesto);
-    sqlite3_bind_int64(s.get(), 1, static_cast<sqlite3_int64>(kLunghezzaMassimaValore));
-    Lega(s.get(), 2, "[0-9][0-9][0-9][0-9]-[01][0-9]-[0-3][0-9]");
-    if (!Passo(s.get(), kContesto)) {
-        return;
-    }
-    const std::u16string riga = Utf16(std::to_string(sqlite3_column_int64(s.get(), 0)));
-    for (int i = 0; i < static_cast<int>(kColonne.size()); ++i) {
-        const std::u16string colonna(kColonne[static_cast<std::size_t>(i)]);
-        const std::u16string dove = u"la colonna " + colonna + u" alla riga " + riga;
-        const std::string_view tipo = Testo(s.get(), 1 + 2 * i);
-        if (tipo == "null") {
-            throw Errore(NODREL1::kErrValoreMancante,
-                         u"nella tabella Comuni manca il valore della colonna " + colonna +
-                             u" alla riga " + riga);
-        }
-        if (tipo != "text") {
-            throw Errore(SQLITE_MISMATCH, u"nella tabella Comuni " + dove + u" non contiene testo");
-        }
-        if (sqlite3_column_int64(s.get(), 2 + 2 * i) >
-            static_cast<sqlite3_int64>(kLunghezzaMassimaValore)) {
-            throw Errore(SQLITE_TOOBIG, u"nella tabella Comuni " + dove + u" supera i " +
-                                            Utf16(std::to_string(kLunghezzaMassimaValore)) +
-                                            u" caratteri");
-        }
-        const int data = 1 + 2 * static_cast<int>(kColonne.size()) + (i - 3);
-        if (i >= 3 && sqlite3_column_int(s.get(), data) == 0) {
-            throw Errore(SQLITE_MISMATCH,
-                         u"nella tabella Comuni " + dove + u" non è una data AAAA-MM-GG");
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "engine/nodrel1.h"
@@ -52,6 +53,33 @@ TEST(CarattereControllo, NeverFailsWhateverTheText) {
             ASSERT_TRUE(r.empty() || (r.size() == 1 && r[0] >= u'A' && r[0] <= u'Z'))
                 << "character " << static_cast<unsigned>(u);
         }
+    }
+}
+
+// Composition computes the check character, verification and the lists its own table-driven
+// total: both must give the same letter for every first fifteen a code can have.
+TEST(CarattereControllo, AgreesWithVerificationOnEveryShapeOfCode) {
+    const std::u16string lettere = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    const std::u16string cifre = u"0123456789LMNPQRSTUV";
+    const std::u16string mesi = u"ABCDEHLMPRST";
+    const std::u16string giorni[] = {u"0", u"1", u"2", u"4", u"5", u"6"};
+    std::mt19937 caso(20261207);
+    auto uno = [&caso](const std::u16string& da) {
+        return da[std::uniform_int_distribution<std::size_t>(0, da.size() - 1)(caso)];
+    };
+    for (int n = 0; n < 200000; ++n) {
+        std::u16string codice;
+        for (int i = 0; i < 6; ++i) {
+            codice += uno(lettere);
+        }
+        codice += {uno(cifre), uno(cifre), uno(mesi)};
+        // Days 01-29 and 41-69, whatever stands for their digits.
+        codice += giorni[std::uniform_int_distribution<std::size_t>(0, 5)(caso)];
+        codice += uno(u"123456789");
+        codice += {uno(lettere), uno(cifre), uno(cifre), uno(cifre), u'A'};
+        const NODREL1::Esame e = NODREL1::EsaminaCodice(codice);
+        const std::u16string atteso = e.Corretto() ? u"A" : std::u16string(1, e.atteso.value());
+        ASSERT_EQ(CarattereControllo(codice.substr(0, 15)), atteso);
     }
 }
 

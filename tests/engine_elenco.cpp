@@ -82,14 +82,13 @@ TEST(Elenco, FirstLineLastLineAndLongLines) {
 }
 
 TEST(Elenco, DecodingWritesWhatARightCodeCarries) {
-    NODREL1::FissaOggi(std::chrono::year{2026} / std::chrono::June / 15);
     std::string out;
     ElencoCodici elenco;
     elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", [&out](const VoceElenco& v) {
-        const auto dati = NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()));
+        const auto dati = NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
+                                               std::chrono::year{2026} / std::chrono::June / 15);
         NODREL1::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
     });
-    NODREL1::FissaOggi(std::nullopt);
     EXPECT_EQ(out,
               "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n"
               "2;BNCLRA05M41Z404E;BNC;LRA;F;01/08/2005;ROMA;RM;Z404\n"

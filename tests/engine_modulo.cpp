@@ -1,68 +1,59 @@
-// Composition, verification and Caps Lock, through a main window that records what it is asked.
+// Composition and verification as the main window's commands run them: the module variables in,
+// the code or the refusal out.
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "engine/nodrel1.h"
-#include "finestra_finta.h"
+#include "engine/testo.h"
 
 namespace {
 
 using namespace NODREL1;
 
-using Chiamate = std::vector<std::u16string>;
-
-// All module variables at a glance, so one comparison shows what a composition changed.
-std::u16string Variabili() {
-    return Cognome + u"|" + Nome + u"|" + Sesso + u"|" + Luogo + u"|" + Provincia + u"|" +
-           DataNascita + u"|" + Codice;
-}
-
 // A code left by an earlier composition, which a refused one must not touch.
 const std::u16string kCodicePrecedente = u"BNC GNN 85L55 F205 W";
 
-class Modulo : public ::testing::Test {
+class Composizione : public ::testing::Test {
 protected:
+    // What the compose command copies in before it calls the engine; `codice` is the cadastral
+    // code of the municipality the completion chose, none when empty.
+    NODREL1::Composizione Componi(const std::u16string& cognome, const std::u16string& nome,
+                                  const std::u16string& sesso, const std::u16string& data,
+                                  const std::u16string& codice) {
+        m.Cognome = cognome;
+        m.Nome = nome;
+        m.Sesso = sesso;
+        m.Luogo = u"ROMA";
+        m.Provincia = u"RM";
+        m.DataNascita = data;
+        scelto = Comune{codice, u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"};
+        return m.CalcolaCodice(codice.empty() ? nullptr : &scelto);
+    }
+    std::u16string Variabili() const {
+        return m.Cognome + u"|" + m.Nome + u"|" + m.Sesso + u"|" + m.Luogo + u"|" + m.Provincia +
+               u"|" + m.DataNascita + u"|" + m.Codice;
+    }
+
     void SetUp() override {
-        Codice = kCodicePrecedente;
-        CollegaFinestra(&finestra);
-    }
-    void TearDown() override { Stato.Azzera(); }
-
-    // What the compose command copies in before it calls the engine.
-    void Compila(const std::u16string& cognome, const std::u16string& nome,
-                 const std::u16string& sesso, const std::u16string& data,
-                 const std::u16string& text8) {
-        Cognome = cognome;
-        Nome = nome;
-        Sesso = sesso;
-        Luogo = u"ROMA";
-        Provincia = u"RM";
-        DataNascita = data;
-        finestra[Campo::Text8] = text8;
-        finestra.fatti.clear();
+        m.Codice = kCodicePrecedente;
+        m.oggi = std::chrono::year{2026} / 6 / 15;
     }
 
-    prova::FinestraFinta finestra;
+    Modulo m;
+    Comune scelto;
 };
 
-TEST_F(Modulo, ComposesTheCodeAndKeepsItsGroups) {
-    Compila(u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"H501");
-    EXPECT_TRUE(CalcolaCodice());
-    EXPECT_EQ(Variabili(), u"RSS|MRA|M|H501|RM|80A01|RSS MRA 80A01 H501 U");
-    EXPECT_EQ(finestra.fatti, Chiamate{u"Testo Text8"});
-}
-
-TEST_F(Modulo, ComposesCodesInDisplayForm) {
+TEST_F(Composizione, ComposesCodesInDisplayFormAndKeepsTheVariables) {
     struct Persona {
-        std::u16string cognome, nome, sesso, data, text8, codice;
+        std::u16string cognome, nome, sesso, data, luogo, codice;
         const char* perche;
     };
     // Check characters worked out as in the check-character tests: e.g. BNCGNN85L55F205 totals
     // 0+13+5+6+20+13+19+5+4+5+13+5+5+0+13 = 126; 126 % 26 = 22 -> W.
     const Persona persone[] = {
+        {u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"H501", u"RSS MRA 80A01 H501 U", "plain"},
         {u"BIANCHI", u"GIOVANNA", u"F", u"15/07/1985", u"F205", u"BNC GNN 85L55 F205 W",
          "a woman; four consonants in the name"},
         {u"DE LUCA", u"ANNA MARIA", u"F", u"09/06/1966", u"H501", u"DLC NMR 66H49 H501 Y",
@@ -80,130 +71,101 @@ TEST_F(Modulo, ComposesCodesInDisplayForm) {
     };
     for (const Persona& p : persone) {
         SCOPED_TRACE(p.perche);
-        Compila(p.cognome, p.nome, p.sesso, p.data, p.text8);
-        EXPECT_TRUE(CalcolaCodice());
-        EXPECT_EQ(Codice, p.codice);
-        EXPECT_EQ(Luogo, p.text8);
-        EXPECT_EQ(finestra.fatti, Chiamate{u"Testo Text8"});
+        const auto esito = Componi(p.cognome, p.nome, p.sesso, p.data, p.luogo);
+        ASSERT_FALSE(esito.rifiuto);
+        EXPECT_EQ(esito.codice, p.codice);
+        EXPECT_EQ(esito.comune, &scelto);
+        // One meaning each: the variables still hold what the fields gave.
+        EXPECT_EQ(Variabili(), p.cognome + u"|" + p.nome + u"|" + p.sesso + u"|ROMA|RM|" + p.data +
+                                   u"|" + p.codice);
     }
 }
 
-// A refusal says what to mend and focuses that field, checked in the order the fields are
-// filled in; it leaves every module variable but Luogo as it was.
-TEST_F(Modulo, RefusesWhatCannotGiveARightCode) {
+// A refusal says what to mend, checked in the order the fields are filled in; it leaves every
+// module variable as it was.
+TEST_F(Composizione, RefusesWhatCannotGiveARightCode) {
     struct Caso {
-        std::u16string cognome, nome, data, text8;
-        Chiamate dopo;  // after reading Text8
+        std::u16string cognome, nome, data, codice;
+        std::u16string_view messaggio;
+        Campo campo;
         const char* perche;
     };
-    const Chiamate luogo = {u"MsgBox ERRORE : Inserire nuovamente luogo di nascita e provincia",
-                            u"Text5=", u"Text6=", u"DaiFuoco Text5"};
-    const Chiamate data = {u"MsgBox DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA",
-                           u"DaiFuoco Text7"};
+    const std::u16string_view luogo = kMsgLuogoErrato;
+    const std::u16string_view data = kMsgDataMancante;
     const Caso casi[] = {
-        {u"'- ",
-         u"MARIO",
-         u"01/01/1980",
-         u"H501",
-         {u"MsgBox DEVE ESSERE INSERITO IL COGNOME", u"DaiFuoco Text2"},
+        {u"'- ", u"MARIO", u"01/01/1980", u"H501", kMsgCognomeMancante, Campo::Text2,
          "a surname without a letter"},
-        {u"ROSSI",
-         u"",
-         u"01/13/1980",
-         u"?",
-         {u"MsgBox DEVE ESSERE INSERITO IL NOME", u"DaiFuoco Text3"},
+        {u"ROSSI", u"", u"01/13/1980", u"", kMsgNomeMancante, Campo::Text3,
          "a name without a letter, before the municipality and the date"},
-        {u"ROSSI", u"MARIO", u"01/13/1980", u"?", luogo, "an unknown municipality before the date"},
-        {u"ROSSI", u"MARIO", u"01/01/1980", u"", luogo, "no cadastral code at all"},
-        {u"ROSSI", u"MARIO", u"01/01/1980", u"??", luogo, "not a code"},
-        {u"ROSSI", u"MARIO", u"01/01/1980", u"h501", luogo, "a code in lower case"},
-        {u"ROSSI", u"MARIO", u"01/01/1980", u"H5O1", luogo, "a letter among the digits"},
-        {u"ROSSI", u"MARIO", u"29/02/1990", u"H501", data, "29 February of a common year"},
-        {u"ROSSI", u"MARIO", u"00/01/1980", u"H501", data, "day 0"},
-        {u"ROSSI", u"MARIO", u"01/01/19AB", u"H501", data, "a year that is no number"},
-        {u"ROSSI", u"MARIO", u"01/01/2999", u"H501", data, "a date ahead"},
-        {u"ROSSI", u"MARIO", u"", u"H501", data, "no date"},
+        {u"ROSSI", u"MARIO", u"01/13/1980", u"", luogo, Campo::Text5,
+         "a name not in the register, before the date"},
+        {u"ROSSI", u"MARIO", u"01/01/1980", u"h501", luogo, Campo::Text5, "a code in lower case"},
+        {u"ROSSI", u"MARIO", u"01/01/1980", u"H5O1", luogo, Campo::Text5,
+         "a letter among the digits"},
+        {u"ROSSI", u"MARIO", u"29/02/1990", u"H501", data, Campo::Text7,
+         "29 February of a common year"},
+        {u"ROSSI", u"MARIO", u"00/01/1980", u"H501", data, Campo::Text7, "day 0"},
+        {u"ROSSI", u"MARIO", u"01/01/19AB", u"H501", data, Campo::Text7,
+         "a year that is no number"},
+        {u"ROSSI", u"MARIO", u"16/06/2026", u"H501", data, Campo::Text7, "tomorrow"},
+        {u"ROSSI", u"MARIO", u"", u"H501", data, Campo::Text7, "no date"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
-        Compila(c.cognome, c.nome, u"F", c.data, c.text8);
-        EXPECT_FALSE(CalcolaCodice());
-        Chiamate attese = {u"Testo Text8"};
-        attese.insert(attese.end(), c.dopo.begin(), c.dopo.end());
-        EXPECT_EQ(finestra.fatti, attese);
-        EXPECT_EQ(Variabili(), c.cognome + u"|" + c.nome + u"|F|" + c.text8 + u"|RM|" + c.data +
-                                   u"|" + kCodicePrecedente);
+        const auto esito = Componi(c.cognome, c.nome, u"F", c.data, c.codice);
+        ASSERT_TRUE(esito.rifiuto);
+        EXPECT_EQ(esito.rifiuto->messaggio, c.messaggio);
+        EXPECT_EQ(esito.rifiuto->campo, c.campo);
+        EXPECT_EQ(esito.rifiuto->svuotaLuogo, c.campo == Campo::Text5);
+        EXPECT_TRUE(esito.codice.empty());
+        EXPECT_EQ(Variabili(),
+                  c.cognome + u"|" + c.nome + u"|F|ROMA|RM|" + c.data + u"|" + kCodicePrecedente);
     }
+    // Today itself is no day ahead.
+    EXPECT_FALSE(Componi(u"ROSSI", u"MARIO", u"M", u"15/06/2026", u"H501").rifiuto);
 }
 
-TEST_F(Modulo, NextCompositionStartsAgainFromTheFields) {
-    Compila(u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"H501");
-    ASSERT_TRUE(CalcolaCodice());
-    Compila(u"BIANCHI", u"GIOVANNA", u"F", u"15/07/1985", u"F205");
-    ASSERT_TRUE(CalcolaCodice());
-    EXPECT_EQ(Codice, u"BNC GNN 85L55 F205 W");
-    Compila(u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"?");
-    ASSERT_FALSE(CalcolaCodice());
-    Compila(u"ROSSI", u"MARIO", u"M", u"01/01/1980", u"H501");
-    ASSERT_TRUE(CalcolaCodice());
-    EXPECT_EQ(Codice, u"RSS MRA 80A01 H501 U");
-}
-
-TEST_F(Modulo, ControllaCodiceTellsWhetherTheCodeIsRight) {
+TEST(Verifica, ControllaCodiceTellsWhetherTheCodeIsRight) {
     struct Caso {
         std::u16string codice;
-        std::u16string messaggio;
+        bool giusto;
         const char* perche;
     };
-    const std::u16string giusto = u"CODICE FISCALE CORRETTO";
-    const std::u16string errato = u"CODICE FISCALE ERRATO";
     const Caso casi[] = {
-        {u"RSS MRA 80A01 H501 U", giusto, "display form"},
-        {u"RSSMRA80A01H501U", giusto, "plain"},
-        {u" rssmra80a01h501u", giusto, "leading blank, lower case"},
-        {u"R S S M R A 8 0 A 0 1 H 5 0 1 U", giusto, "a blank between every two characters"},
-        {u"BNC GNN 85L55 F205 W", giusto, "a woman's code"},
-        {u"RSSMRA80A01H50MM", giusto, "an omocode: M for 1 in the municipality"},
-        {u"RSSMRAULALMHRLMD", giusto, "all seven digits as letters"},
-        {u"01234567897", giusto, "eleven digits with their check digit"},
-        {u"01234567890", errato, "eleven digits with a wrong check digit"},
-        {u"RSSMRA80A01H501V", errato, "wrong check character"},
-        {u"RSSMRA80A01H501", errato, "fifteen characters"},
-        {u"J", errato, "a lone letter"},
-        {u"RSSMRA80A01H501XXXXXXXU", errato, "too long"},
-        {u"RSSMRA80Z01H501Q", errato, "Z is no month, whatever the check letter"},
-        {u"RSSMRA80A99H501Y", errato, "day 99"},
-        {u"RSSMRA80A32H501C", errato, "day 32"},
-        {u"RSSMRA80A01H50MU", errato, "an omocode's check letter is computed over its letters"},
-        {u"RSSMRA8WA01H501U", errato, "W stands for no digit"},
-        {u"", errato, "empty"},
-        {u"    ", errato, "blanks only"},
+        {u"RSS MRA 80A01 H501 U", true, "display form"},
+        {u"RSSMRA80A01H501U", true, "plain"},
+        {u" rssmra80a01h501u", true, "leading blank, lower case"},
+        {u"R S S M R A 8 0 A 0 1 H 5 0 1 U", true, "a blank between every two characters"},
+        {u"BNC GNN 85L55 F205 W", true, "a woman's code"},
+        {u"RSSMRA80A01H50MM", true, "an omocode: M for 1 in the municipality"},
+        {u"RSSMRAULALMHRLMD", true, "all seven digits as letters"},
+        {u"01234567897", true, "eleven digits with their check digit"},
+        {u"01234567890", false, "eleven digits with a wrong check digit"},
+        {u"RSSMRA80A01H501V", false, "wrong check character"},
+        {u"RSSMRA80A01H501", false, "fifteen characters"},
+        {u"J", false, "a lone letter"},
+        {u"RSSMRA80A01H501XXXXXXXU", false, "too long"},
+        {u"RSSMRA80Z01H501Q", false, "Z is no month, whatever the check letter"},
+        {u"RSSMRA80A99H501Y", false, "day 99"},
+        {u"RSSMRA80A32H501C", false, "day 32"},
+        {u"RSSMRA80A01H50MU", false, "an omocode's check letter is computed over its letters"},
+        {u"RSSMRA8WA01H501U", false, "W stands for no digit"},
+        {u"", false, "empty"},
+        {u"    ", false, "blanks only"},
     };
+    const Modulo m;
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
-        finestra.fatti.clear();
-        ControllaCodice(c.codice);
-        EXPECT_EQ(finestra.fatti, Chiamate{u"MsgBox " + c.messaggio});
+        EXPECT_EQ(m.ControllaCodice(c.codice),
+                  std::u16string_view(c.giusto ? kMsgCodiceCorretto : kMsgCodiceErrato));
     }
 }
 
-TEST_F(Modulo, AttivaMaiuscoleAsksTheWindowForCapitals) {
-    finestra.fatti.clear();
-    AttivaMaiuscole();
-    EXPECT_EQ(finestra.fatti, Chiamate{u"AccendiMaiuscole"});
-}
-
-// With no main window loaded Caps Lock is left alone, but a composition cannot read Text8.
-TEST(ModuloSenzaFinestra, AttivaMaiuscoleIsHarmlessCalcolaCodiceRaises) {
-    CollegaFinestra(nullptr);
-    EXPECT_NO_THROW(AttivaMaiuscole());
-    Cognome = u"ROSSI";
-    Nome = u"MARIO";
-    DataNascita = u"01/01/1980";
-    Codice = kCodicePrecedente;
-    const std::u16string prima = Variabili();
-    EXPECT_THROW(CalcolaCodice(), Errore);
-    EXPECT_EQ(Variabili(), prima);
+// An error carries its words to whatever catches a std::exception.
+TEST(Errore, WhatGivesTheNumberAndTheDescription) {
+    const Errore e(14, u"impossibile aprire il file del database: Comuni.mdb è una cartella");
+    EXPECT_STREQ(e.what(),
+                 "14 impossibile aprire il file del database: Comuni.mdb \xC3\xA8 una cartella");
 }
 
 }  // namespace

@@ -14,9 +14,8 @@ namespace {
 
 using namespace prova;
 
-// The start-up's two steps.
 std::optional<NODREL1::Errore> Apri(const fs::path& file) {
-    return ErroreDi([&] { nodrel::ApriDatabase(file.u16string())->OpenRecordset(u"Comuni"); });
+    return ErroreDi([&] { nodrel::ApriRegistro(file.u16string()); });
 }
 
 const std::string kTabella =
@@ -63,6 +62,13 @@ TEST(RegisterBroken, DamagedFileIsRefusedAtStartUp) {
         CartellaTemporanea cartella;
         ScriviFile(cartella / "Comuni.mdb", contenuto);
         EsigiErrore(cartella / "Comuni.mdb", numero);
+    }
+    // SQLite's own words are kept beside the program's.
+    {
+        CartellaTemporanea cartella;
+        ScriviFile(cartella / "Comuni.mdb", casuali);
+        EXPECT_NE(Apri(cartella / "Comuni.mdb")->Descrizione().find(u"file is not a database"),
+                  std::u16string::npos);
     }
     CartellaTemporanea cartella;
     fs::create_directory(cartella / "Comuni.mdb");
@@ -133,7 +139,7 @@ TEST(RegisterBroken, MissingFileIsRefusedAndNotCreated) {
     // A NUL must not cut the path down to one that names another file.
     fs::copy_file(RegistroVero(), cartella / "Comuni");
     const auto e = ErroreDi([&] {
-        nodrel::ApriDatabase(cartella.Percorso().u16string() +
+        nodrel::ApriRegistro(cartella.Percorso().u16string() +
                              std::u16string(u"/Comuni\0.mdb", 12));
     });
     EXPECT_EQ(e.value().Numero(), 14);

@@ -92,11 +92,27 @@ protected:
     fs::path archivio = cartella / "ANPR_archivio_comuni.csv";
     fs::path stati = cartella / "ANPR_tabella_stati_esteri.csv";
     fs::path registro = cartella / "Comuni.mdb";
+    fs::path nomi = cartella / std::string(nodrel::kNomiComuniStati);
 
     void Costruisci(const std::string& a, const std::string& s) {
         ScriviFile(archivio, a);
         ScriviFile(stati, s);
         nodrel::CostruisciRegistro(archivio, stati, registro);
+    }
+
+    // The first column of the rows of `sql` on the built file, joined by commas.
+    std::string Sql(const std::string& sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(registro.string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* s = nullptr;
+        sqlite3_prepare_v2(db, ("SELECT group_concat(x) FROM (" + sql + ")").c_str(), -1, &s,
+                           nullptr);
+        sqlite3_step(s);
+        const auto* testo = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+        std::string righe = testo != nullptr ? testo : "";
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return righe;
     }
 };
 
@@ -121,14 +137,11 @@ TEST_F(RegisterBuild, SmallListsBuildRegisterTheLookupsAccept) {
     sqlite3_close(db);
 
     // The register's own checks of the indexes pass, and the rows read back as written.
-    auto rs = nodrel::ApriDatabase(registro.u16string())->OpenRecordset(u"Comuni");
-    rs->SetIndex(NODREL1::Indice::COMU_DESCR);
-    rs->Seek(NODREL1::Confronto::MaggioreOUguale, u"VILLA");
-    EXPECT_EQ(rs->Field(u"COMU_DESCR"), u"VILLA, \"LA\" ROSA");
-    rs->SetIndex(NODREL1::Indice::COMU_COD);
-    rs->Seek(NODREL1::Confronto::Uguale, u"Z404");
-    EXPECT_EQ(rs->Field(u"COMU_DESCR") + rs->Field(u"COMU_DAL"),
-              u"STATI UNITI D'AMERICA1900-01-01");
+    const auto comuni = nodrel::ApriRegistro(registro.u16string());
+    EXPECT_EQ((*comuni)[comuni->PrimoDa(u"VILLA").value()].nome, u"VILLA, \"LA\" ROSA");
+    const NODREL1::Comune* stato = comuni->PerCodice(u"Z404");
+    ASSERT_NE(stato, nullptr);
+    EXPECT_EQ(stato->nome + stato->dal, u"STATI UNITI D'AMERICA1900-01-01");
 }
 
 TEST_F(RegisterBuild, FailedBuildNamesFileAndLineAndKeepsEarlierRegister) {
@@ -160,6 +173,43 @@ TEST_F(RegisterBuild, FailedBuildNamesFileAndLineAndKeepsEarlierRegister) {
     }
     fs::remove(stati);
     EXPECT_THROW(nodrel::CostruisciRegistro(archivio, stati, registro), ErroreCostruzione);
+}
+
+TEST_F(RegisterBuild, CommonNamesAndCeasedStatesJoinTheStates) {
+    const std::string comune = kArchivio + Riga("C701", "CINAGLIO");
+    const std::string stato = kStati + "Z210,REPUBBLICA POPOLARE CINESE,01/01/1900,31/12/9999\n";
+    ScriviFile(cartella / "stati_esteri_cessati.csv",
+               kStati + "Z118,IUGOSLAVIA,01/01/1900,03/02/2003\nZ135,URSS,01/01/1900,25/12/1991\n");
+    ScriviFile(nomi,
+               "NOME,DENOMINAZIONE\nCINA,REPUBBLICA POPOLARE CINESE\nUNIONE SOVIETICA,urss\n");
+    Costruisci(comune, stato);
+    // The indexes as the program seeks them: by name from a typed prefix, and a code's first row.
+    const std::string riga =
+        "SELECT COMU_DESCR || ' ' || COMU_COD || ' ' || COMU_AL AS x FROM Comuni";
+    EXPECT_EQ(
+        Sql(riga + " INDEXED BY COMU_DESCR WHERE COMU_DESCR >= 'cina' COLLATE NOCASE LIMIT 2"),
+        "CINA Z210 9999-12-31,CINAGLIO C701 9999-12-31");
+    EXPECT_EQ(Sql(riga + " INDEXED BY COMU_COD WHERE COMU_COD IN ('Z210', 'Z118', 'Z135')"),
+              "IUGOSLAVIA Z118 2003-02-03,URSS Z135 1991-12-25,UNIONE SOVIETICA Z135 1991-12-25,"
+              "REPUBBLICA POPOLARE CINESE Z210 9999-12-31,CINA Z210 9999-12-31");
+
+    // A state the table does not hold, a municipality's name, a state's own name.
+    for (const char* linea : {"PECHINO,CINA POPOLARE", "Cinaglio,REPUBBLICA POPOLARE CINESE",
+                              "REPUBBLICA POPOLARE CINESE,REPUBBLICA POPOLARE CINESE"}) {
+        ScriviFile(nomi, "NOME,DENOMINAZIONE\nCINA,REPUBBLICA POPOLARE CINESE\n" +
+                             std::string(linea) + "\n");
+        try {
+            Costruisci(comune, stato);
+            ADD_FAILURE() << linea;
+        } catch (const ErroreCostruzione& e) {
+            EXPECT_EQ(e.File() + ":" + std::to_string(e.Riga()), nomi.string() + ":3") << e.what();
+        }
+    }
+
+    // The register built from the lists of data/.
+    registro = RegistroVero();
+    EXPECT_EQ(Sql(riga + " INDEXED BY COMU_DESCR WHERE COMU_DESCR IN ('USA', 'URSS', 'CINA')"),
+              "CINA Z210 9999-12-31,URSS Z135 1991-12-25,USA Z404 9999-12-31");
 }
 
 // Text crosses between UTF-16 and UTF-8 at the register's edge; broken text must not stop it.

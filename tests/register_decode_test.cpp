@@ -1,109 +1,72 @@
-// Decoding a typed code into the main window's fields, over the real register.
+// Decoding a typed code, and the municipality of a composition, over the real register.
 
 #include <vector>
 
 #include "engine/nodrel1.h"
 #include "engine/testo.h"
-#include "finestra_finta.h"
 #include "register/comuni.h"
 #include "register_support.h"
 
 namespace {
 
 using namespace prova;
-using NODREL1::Campo;
 
-using Fatti = std::vector<std::u16string>;
+// Today is fixed at 15 June 2026.
+const std::chrono::year_month_day kOggi = std::chrono::year{2026} / std::chrono::June / 15;
 
 class RegisterDecode : public ::testing::Test {
 protected:
-    void SetUp() override {
-        NODREL1::FissaOggi(std::chrono::year{2026} / std::chrono::June / 15);
-        NODREL1::DbComuni = nodrel::ApriDatabase(RegistroVero().u16string());
-        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-        NODREL1::CollegaFinestra(&finestra);
-    }
-    void TearDown() override { NODREL1::Stato.Azzera(); }
+    static void SetUpTestSuite() { registro = nodrel::ApriRegistro(RegistroVero().u16string()); }
+    static void TearDownTestSuite() { registro.reset(); }
 
-    // Decodes on a window that shows an earlier municipality; returns what happened.
-    Fatti Estrai(const std::u16string& codice) {
-        finestra.campi = {};
-        finestra[Campo::Text5] = u"MILANO";
-        finestra[Campo::Text6] = u"MI";
-        finestra[Campo::Text8] = u"F205";
-        finestra.fatti.clear();
-        NODREL1::EstraiDati(codice);
-        return finestra.fatti;
+    // What decoding gives, as the main window would show it: the fields it fills, in order.
+    static std::u16string Estrai(const std::u16string& codice) {
+        const NODREL1::Decodificato esito = NODREL1::Decodifica(codice, registro.get(), kOggi);
+        if (!esito.dati) {
+            return u"non valido";
+        }
+        const NODREL1::DatiCodice& d = *esito.dati;
+        std::u16string campi = d.cognome + u" " + d.nome + u" " + (d.donna ? u"F " : u"M ") +
+                               d.data + u" " + d.catastale;
+        return esito.comune == nullptr
+                   ? campi + u" non in elenco"
+                   : campi + u" " + esito.comune->nome + u" " + esito.comune->provincia;
     }
 
-    FinestraFinta finestra;
+    static inline std::shared_ptr<const NODREL1::Registro> registro;
 };
 
 // Check characters worked out by hand from the character values.
-TEST_F(RegisterDecode, GoodCodeFillsFieldsInOrder) {
-    const Fatti roma = {u"Text2=RSS",  u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/1980",
-                        u"Text5=ROMA", u"Text6=RM",  u"Text8=H501"};
-    const Fatti usa = {u"Text2=BNC",
-                       u"Text3=LRA",
-                       u"Cbosesso=F",
-                       u"Text7=01/08/1985",
-                       u"Text5=STATI UNITI D'AMERICA",
-                       u"Text6=EE",
-                       u"Text8=Z404"};
-    const Fatti zuri = {u"Text2=VRD",  u"Text3=GPP", u"Cbosesso=M", u"Text7=01/01/2013",
-                        u"Text5=ZURI", u"Text6=CA",  u"Text8=M206"};
+TEST_F(RegisterDecode, RightCodesGiveTheirDataAndMunicipality) {
+    const std::u16string roma = u"RSS MRA M 01/01/1980 H501 ROMA RM";
+    const std::u16string usa = u"BNC LRA F 01/08/1985 Z404 STATI UNITI D'AMERICA EE";
     const struct {
-        std::u16string codice;
-        const Fatti& attesi;
+        std::u16string codice, atteso;
     } casi[] = {
         {u"RSSMRA80A01H501U", roma},
         {u"RSS MRA 80A01 H501 U", roma},
         {u"  rssmra80 a01h501u ", roma},
-        {u"RSSMRA80A01H50MM", roma},  // omocodes fill the fields of their all-digit form
+        {u"RSSMRA80A01H50MM", roma},  // omocodes give the data of their all-digit form
         {u"RSSMRAULALMHRLMD", roma},
         {u"BNCLRA85M41Z404W", usa},
-        {u"BNC LRA 85M41 Z404 W", usa},
-        {u"VRDGPP13A01M206Q", zuri},  // a municipality that no longer exists
+        {u"VRDGPP13A01M206Q", u"VRD GPP M 01/01/2013 M206 ZURI CA"},  // no longer exists
+        {u"RSSMRA80A01H499" + NODREL1::CarattereControllo(u"RSSMRA80A01H499"),
+         u"RSS MRA M 01/01/1980 H499 non in elenco"},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(NODREL1::Utf8(c.codice));
-        EXPECT_EQ(Estrai(c.codice), c.attesi);
+        EXPECT_EQ(Estrai(c.codice), c.atteso);
     }
-}
-
-// The typed code is kept, selected, so that one wrong character costs only itself.
-TEST_F(RegisterDecode, WrongCodeIsKeptSelectedAndNothingElseTouched) {
-    const Fatti rifiuto = {u"MsgBox ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE", u"DaiFuoco Text1",
-                           u"SelezionaTutto Text1"};
-    for (const std::u16string codice : {u"RSSMRA80A01H501V", u"RSS MRA 80A01 H501 A", u" ", u"    ",
+    for (const std::u16string codice : {u"RSSMRA80A01H501V", u"RSS MRA 80A01 H501 A", u" ", u"",
                                         u"RSSMRA80A01H501", u"RSSMRA80Z01H501Q", u"01234567897"}) {
         SCOPED_TRACE(NODREL1::Utf8(codice));
-        EXPECT_EQ(Estrai(codice), rifiuto);
-        EXPECT_EQ(finestra[Campo::Text5], u"MILANO");
+        EXPECT_EQ(Estrai(codice), u"non valido");
     }
+    // Without a register the data still come, and the outcome says there was none.
+    const auto senza = NODREL1::Decodifica(u"RSSMRA80A01H501U", nullptr, kOggi);
+    EXPECT_TRUE(senza.dati && !senza.registro && senza.comune == nullptr);
 }
 
-TEST_F(RegisterDecode, MunicipalityNotInRegisterKeepsEarlierOne) {
-    const std::u16string base = u"RSSMRA80A01H499";
-    EXPECT_EQ(Estrai(base + NODREL1::CarattereControllo(base)),
-              (Fatti{u"Text2=RSS", u"Text3=MRA", u"Cbosesso=M", u"Text7=01/01/1980",
-                     u"MsgBox Comune non in elenco"}));
-    EXPECT_EQ(finestra[Campo::Text5], u"MILANO");
-    EXPECT_EQ(finestra[Campo::Text6], u"MI");
-    EXPECT_EQ(finestra[Campo::Text8], u"F205");
-}
-
-TEST_F(RegisterDecode, UnopenedRegisterIsReportedOnce) {
-    NODREL1::RsComuni.reset();
-    const Fatti fatti = Estrai(u"RSSMRA80A01H501U");
-    ASSERT_EQ(fatti.size(), 5u);
-    EXPECT_EQ(fatti[3], u"Text7=01/01/1980");
-    EXPECT_TRUE(fatti[4].starts_with(u"MsgBox FasMsg: 91 ")) << NODREL1::Utf8(fatti[4]);
-    EXPECT_GT(fatti[4].size(), std::u16string(u"MsgBox FasMsg: 91 ").size());
-    EXPECT_EQ(finestra[Campo::Text8], u"F205");
-}
-
-// Today is fixed at 15 June 2026.
 TEST_F(RegisterDecode, DayMonthSexAndCentury) {
     const struct {
         std::u16string anno, mese, giorno, sesso, data;
@@ -120,11 +83,8 @@ TEST_F(RegisterDecode, DayMonthSexAndCentury) {
     for (const auto& c : casi) {
         const std::u16string base = u"RSSMRA" + c.anno + c.mese + c.giorno + u"H501";
         SCOPED_TRACE(NODREL1::Utf8(base));
-        const Fatti fatti = Estrai(base + NODREL1::CarattereControllo(base));
-        ASSERT_EQ(fatti.size(), 7u);
-        EXPECT_EQ(fatti[2], u"Cbosesso=" + c.sesso);
-        EXPECT_EQ(fatti[3], u"Text7=" + c.data);
-        EXPECT_EQ(fatti[6], u"Text8=H501");
+        EXPECT_EQ(Estrai(base + NODREL1::CarattereControllo(base)),
+                  u"RSS MRA " + c.sesso + u" " + c.data + u" H501 ROMA RM");
     }
 }
 
@@ -141,18 +101,14 @@ TEST_F(RegisterDecode, LettersComposeBackToTheirGroup) {
     for (const auto& c : casi) {
         const std::u16string base = c.gruppi + u"66C17F205";
         SCOPED_TRACE(NODREL1::Utf8(base));
-        const Fatti fatti = Estrai(base + NODREL1::CarattereControllo(base));
-        ASSERT_GE(fatti.size(), 2u);
-        EXPECT_EQ(fatti[0], u"Text2=" + c.cognome);
-        EXPECT_EQ(fatti[1], u"Text3=" + c.nome);
+        const auto dati = NODREL1::LeggiCodice(base + NODREL1::CarattereControllo(base), kOggi);
+        ASSERT_TRUE(dati);
+        EXPECT_EQ(dati->cognome, c.cognome);
+        EXPECT_EQ(dati->nome, c.nome);
         EXPECT_EQ(NODREL1::CodiceCognome(c.cognome), c.gruppi.substr(0, 3));
         EXPECT_EQ(NODREL1::CodiceNome(c.nome), c.gruppi.substr(3, 3));
     }
 }
-
-}  // namespace
-
-namespace {
 
 // The municipality a code is composed with is the one of its name in force on the birth date,
 // in the province shown when one of its records has it.
@@ -169,20 +125,22 @@ TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
         {u"CASTRO", u"BG", u"01/01/1980", u"C337", u"C337"},
         {u"SAN TEODORO", u"SS", u"01/01/1980", u"I328", u"I329"},
         {u"SAN TEODORO", u"SS", u"01/01/1950", u"I329", u"I329"},  // the completion's choice
-        {u"ROMA", u"RM", u"01/01/1980", u"?", u"?"},               // refused as it stands
+        {u"RO", u"RM", u"01/01/1980", u"H501", u"H360"},  // the name shown, not the one chosen
+        {u"ROMA", u"RM", u"01/01/1980", u"", u""},        // not in the register: refused
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(NODREL1::Utf8(c.comune + u" " + c.data));
-        finestra.campi = {};
-        finestra[Campo::Text8] = c.completato;
-        NODREL1::Cognome = u"ROSSI";
-        NODREL1::Nome = u"MARIO";
-        NODREL1::Sesso = u"M";
-        NODREL1::Luogo = c.comune;
-        NODREL1::Provincia = c.provincia;
-        NODREL1::DataNascita = c.data;
-        EXPECT_EQ(NODREL1::CalcolaCodice(), c.atteso != u"?");
-        EXPECT_EQ(finestra[Campo::Text8], c.atteso);
+        const NODREL1::Persona p{u"ROSSI",
+                                 u"MARIO",
+                                 u"M",
+                                 c.comune,
+                                 c.provincia,
+                                 c.data,
+                                 registro->PerCodice(c.completato)};
+        const NODREL1::Composizione esito = NODREL1::Componi(p, registro.get(), kOggi);
+        EXPECT_EQ(esito.rifiuto.has_value(), c.atteso.empty());
+        EXPECT_EQ(esito.comune != nullptr ? esito.comune->codice : u"", c.atteso);
+        EXPECT_EQ(esito.codice.substr(std::min<std::size_t>(esito.codice.size(), 14), 4), c.atteso);
     }
 }
 

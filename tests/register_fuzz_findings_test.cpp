@@ -2,7 +2,6 @@
 
 #include "engine/nodrel1.h"
 #include "engine/testo.h"
-#include "finestra_finta.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
 #include "register_support.h"
@@ -10,7 +9,6 @@
 namespace {
 
 using namespace prova;
-using NODREL1::Campo;
 
 // The tool counted a code's length in code points, decoding takes four UTF-16 units: a code with
 // a character beyond U+FFFF was accepted and then never found. Every code the tool accepts must
@@ -59,16 +57,14 @@ TEST(RegisterFuzzFindings, EveryCodeTheToolAcceptsIsFoundByDecoding) {
                    "Z404,STATI UNITI D'AMERICA,01/01/1900,31/12/9999\n");
         nodrel::CostruisciRegistro(cartella / "comuni.csv", cartella / "stati.csv",
                                    cartella / "Comuni.mdb");
-        NODREL1::DbComuni = nodrel::ApriDatabase((cartella / "Comuni.mdb").u16string());
-        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-        FinestraFinta finestra;
-        NODREL1::CollegaFinestra(&finestra);
+        const auto registro = nodrel::ApriRegistro((cartella / "Comuni.mdb").u16string());
         const std::u16string base = u"RSSMRA80A01" + NODREL1::Utf16(c.codice);
-        NODREL1::EstraiDati(base + NODREL1::CarattereControllo(base));
-        NODREL1::Stato.Azzera();
-        EXPECT_TRUE(finestra.messaggi.empty()) << NODREL1::Utf8(finestra.messaggi.front());
-        EXPECT_EQ(finestra[Campo::Text8], NODREL1::Utf16(c.codice));
-        EXPECT_EQ(finestra[Campo::Text5], u"ROMA");
+        const NODREL1::Decodificato esito =
+            NODREL1::Decodifica(base + NODREL1::CarattereControllo(base), registro.get(),
+                                std::chrono::year{2026} / 6 / 15);
+        ASSERT_NE(esito.comune, nullptr);
+        EXPECT_EQ(esito.comune->codice, NODREL1::Utf16(c.codice));
+        EXPECT_EQ(esito.comune->nome, u"ROMA");
     }
 }
 

@@ -1,6 +1,6 @@
-// The two lookups over the real register, through the engine's cursor as the program uses it.
+// The register's lookups over the real register, read into memory as the program reads it.
 
-#include <functional>
+#include <optional>
 
 #include "engine/nodrel1.h"
 #include "engine/testo.h"
@@ -16,26 +16,21 @@ struct Comune {
     bool operator==(const Comune&) const = default;
 };
 
+Comune Di(const NODREL1::Comune& c) {
+    return {c.codice, c.nome, c.provincia};
+}
+
 class RegisterLookup : public ::testing::Test {
 protected:
-    void SetUp() override {
-        NODREL1::DbComuni = nodrel::ApriDatabase(RegistroVero().u16string());
-        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-    }
-    void TearDown() override { NODREL1::Stato.Azzera(); }
+    static void SetUpTestSuite() { registro = nodrel::ApriRegistro(RegistroVero().u16string()); }
+    static void TearDownTestSuite() { registro.reset(); }
 
-    static Comune Corrente() {
-        const auto& rs = *NODREL1::RsComuni;
-        return {rs.Field(u"COMU_COD"), rs.Field(u"COMU_DESCR"), rs.Field(u"COMU_PROV")};
+    static std::optional<Comune> PrimoDa(const std::u16string& testo) {
+        const auto p = registro->PrimoDa(testo);
+        return p ? std::optional(Di((*registro)[*p])) : std::nullopt;
     }
 
-    // A lookup that found nothing leaves no record to read, not the previous one.
-    static void NessunRecord() {
-        EXPECT_TRUE(NODREL1::RsComuni->Eof() || NODREL1::RsComuni->NoMatch());
-        const auto e = ErroreDi([] { NODREL1::RsComuni->Field(u"COMU_DESCR"); });
-        ASSERT_TRUE(e.has_value());
-        EXPECT_EQ(e->Numero(), NODREL1::kErrNessunRecordCorrente);
-    }
+    static inline std::shared_ptr<const NODREL1::Registro> registro;
 };
 
 TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
@@ -44,7 +39,7 @@ TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
         {u"roma", {u"H501", u"ROMA", u"RM"}},
         {u"RoMa", {u"H501", u"ROMA", u"RM"}},
         {u"ROMAX", {u"H516", u"ROMBIOLO", u"VV"}},  // a prefix of no name: the next name
-        {u"stati uniti", {u"Z404", u"STATI UNITI D'AMERICA", u"EE"}},
+        {u"stati uniti", {u"Z404", u"STATI UNITI", u"EE"}},  // the name people use
         {u"ZUR", {u"M206", u"ZURI", u"CA"}},  // no longer exists
         {u"", {u"A001", u"ABANO", u"PD"}},    // the name of A001 until 1924
         // Equal names: the one in force today, even where its code is the higher one.
@@ -56,13 +51,10 @@ TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
     };
     for (const auto& [testo, atteso] : casi) {
         SCOPED_TRACE(NODREL1::Utf8(testo));
-        ASSERT_TRUE(NODREL1::CercaPerNome(testo));
-        EXPECT_EQ(Corrente(), atteso);
+        EXPECT_EQ(PrimoDa(testo), atteso);
     }
     for (const std::u16string testo : {u"ZZZZZ", u"zuria"}) {  // after every name
-        ASSERT_TRUE(NODREL1::CercaPerNome(u"ROMA"));
-        EXPECT_FALSE(NODREL1::CercaPerNome(testo));
-        NessunRecord();
+        EXPECT_EQ(PrimoDa(testo), std::nullopt);
     }
 }
 
@@ -77,17 +69,23 @@ TEST_F(RegisterLookup, CodeSearchIsExactAndNeverFallsBack) {
         {u"A744", u"BELLAGIO", u"CO"},  // the old code of a merged municipality
     };
     for (const Comune& c : casi) {
-        ASSERT_TRUE(NODREL1::CercaPerCodice(c.codice));
-        EXPECT_EQ(Corrente(), c);
+        const NODREL1::Comune* trovato = registro->PerCodice(c.codice);
+        ASSERT_NE(trovato, nullptr);
+        EXPECT_EQ(Di(*trovato), c);
     }
     // H499 lies just before H500, Z405 just after Z404; the rest are near misses.
     for (const std::u16string codice :
          {u"H499", u"Z405", u"A000", u"Z999", u"h501", u"H50", u"H5010", u"H501 ", u""}) {
         SCOPED_TRACE(NODREL1::Utf8(codice));
-        ASSERT_TRUE(NODREL1::CercaPerCodice(u"H501"));
-        EXPECT_FALSE(NODREL1::CercaPerCodice(codice));
-        NessunRecord();
+        EXPECT_EQ(registro->PerCodice(codice), nullptr);
+        EXPECT_TRUE(registro->TuttiPerCodice(codice).empty());
     }
+    // Every name a code has had, today's first.
+    std::u16string nomi;
+    for (const NODREL1::Comune* c : registro->TuttiPerCodice(u"A001")) {
+        nomi += c->nome + u", ";
+    }
+    EXPECT_EQ(nomi, u"ABANO TERME, ABANO, ");
 }
 
 // Composition picks among the homonyms by province and date of birth.
@@ -102,64 +100,55 @@ TEST_F(RegisterLookup, HomonymsWithTheirValidityInNameOrder) {
     };
     for (const auto& [nome, attesi] : casi) {
         std::u16string trovati;
-        for (const NODREL1::Comune& c : NODREL1::CercaOmonimi(nome)) {
+        for (const NODREL1::Comune& c : registro->Omonimi(nome)) {
             trovati += c.codice + u" " + c.provincia + u" " + c.dal + u" " + c.al + u", ";
         }
         EXPECT_EQ(trovati, attesi);
     }
 }
 
-// The arrow keys of the municipality field walk the name order from the current record.
-TEST_F(RegisterLookup, MovesWalkTheOrderAndEndPastEitherEnd) {
-    ASSERT_TRUE(NODREL1::CercaPerNome(u"CASTRO"));
-    ASSERT_TRUE(NODREL1::VaiAlSuccessivo());
-    EXPECT_EQ(Corrente(), (Comune{u"M261", u"CASTRO", u"LE"}));
-    ASSERT_TRUE(NODREL1::VaiAlPrecedente());
-    EXPECT_EQ(Corrente(), (Comune{u"C337", u"CASTRO", u"BG"}));
-    ASSERT_TRUE(NODREL1::CercaPerCodice(u"A001"));  // in code order, the code's older name follows
-    ASSERT_TRUE(NODREL1::VaiAlSuccessivo());
-    EXPECT_EQ(Corrente(), (Comune{u"A001", u"ABANO", u"PD"}));
-    using Mossa = std::pair<const char16_t*, bool (*)()>;
-    for (const auto& [nome, muovi] :
-         {Mossa{u"", NODREL1::VaiAlPrecedente}, Mossa{u"ZURI", NODREL1::VaiAlSuccessivo}}) {
-        ASSERT_TRUE(NODREL1::CercaPerNome(nome));
-        EXPECT_FALSE(muovi());  // past the first or the last name
-        NessunRecord();
+// The order in memory is the order of the file's own index, which SQLite keeps: names without
+// regard to ASCII case, ties by row. Any other folding puts names with signs elsewhere.
+TEST_F(RegisterLookup, NameOrderIsTheOrderOfTheFilesIndex) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(RegistroVero().string().c_str(), &db, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db,
+                                 "SELECT COMU_COD, COMU_DESCR FROM Comuni INDEXED BY COMU_DESCR"
+                                 " ORDER BY COMU_DESCR COLLATE NOCASE, rowid",
+                                 -1, &s, nullptr),
+              SQLITE_OK);
+    std::size_t p = 0;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        ASSERT_LT(p, registro->Righe());
+        const NODREL1::Comune& c = (*registro)[p];
+        ASSERT_EQ(NODREL1::Utf8(c.codice + u" " + c.nome),
+                  std::string(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))) + " " +
+                      reinterpret_cast<const char*>(sqlite3_column_text(s, 1)))
+            << p;
+        EXPECT_EQ(registro->PosizioneDi(c), p);
+        ++p;
     }
-    // Without a current record there is nowhere to move from.
-    EXPECT_EQ(ErroreDi(NODREL1::VaiAlPrecedente).value().Numero(),
-              NODREL1::kErrNessunRecordCorrente);
+    EXPECT_EQ(p, registro->Righe());
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+
+    // Both ends, for Down and Up.
+    const auto castro = registro->PrimoDa(u"CASTRO").value();
+    EXPECT_EQ(Di((*registro)[registro->Successivo(castro).value()]),
+              (Comune{u"M261", u"CASTRO", u"LE"}));
+    EXPECT_EQ(registro->Precedente(0), std::nullopt);
+    EXPECT_EQ(registro->Successivo(registro->Righe() - 1), std::nullopt);
 }
 
-TEST_F(RegisterLookup, OddKeysNeitherCrashNorThrow) {
+TEST_F(RegisterLookup, OddKeysNeitherCrashNorMatch) {
     for (const std::u16string& chiave :
          {std::u16string(1, u'\xD800'), std::u16string(u"ROMA\0X", 6), std::u16string(u"ÈCCO"),
           std::u16string(100000, u'Z'), std::u16string(u"'; DROP TABLE Comuni; --")}) {
-        EXPECT_NO_THROW(NODREL1::CercaPerNome(chiave));
-        EXPECT_NO_THROW(NODREL1::CercaPerCodice(chiave));
-        EXPECT_NO_THROW(NODREL1::CercaOmonimi(chiave));
-    }
-    EXPECT_TRUE(NODREL1::CercaPerCodice(u"H501"));
-}
-
-TEST_F(RegisterLookup, CursorMisuseIsAnError) {
-    auto& rs = *NODREL1::RsComuni;
-    const std::pair<std::function<void()>, long> casi[] = {
-        {[&] { rs.Seek(NODREL1::Confronto::Uguale, u"H501"); }, NODREL1::kErrNessunIndice},
-        {[&] { rs.MoveNext(); }, NODREL1::kErrNessunIndice},
-        {[&] {
-             rs.SetIndex(NODREL1::Indice::COMU_COD);
-             rs.Seek(NODREL1::Confronto::Uguale, u"H501");
-             rs.Field(u"COMU_NOME");
-         },
-         NODREL1::kErrColonnaSconosciuta},
-        {[] { NODREL1::DbComuni->OpenRecordset(u"Province"); }, NODREL1::kErrTabellaSconosciuta},
-    };
-    for (const auto& [azione, numero] : casi) {
-        const auto e = ErroreDi(azione);
-        ASSERT_TRUE(e.has_value()) << numero;
-        EXPECT_EQ(e->Numero(), numero);
-        EXPECT_FALSE(e->Descrizione().empty());
+        EXPECT_EQ(registro->PerCodice(chiave), nullptr);
+        EXPECT_TRUE(registro->Omonimi(chiave).empty());
+        registro->PrimoDa(chiave);
     }
 }
 
@@ -170,28 +159,12 @@ TEST(RegisterReadOnly, FileUnchangedAndNothingBesideIt) {
     fs::copy_file(RegistroVero(), copia);
     const std::string prima = LeggiFile(copia);
     const auto ora = fs::last_write_time(copia);
-    {
-        auto db = nodrel::ApriDatabase(cartella.Percorso().u16string() + u"/Comuni.mdb");
-        auto perNome = db->OpenRecordset(u"Comuni");
-        auto perCodice = db->OpenRecordset(u"Comuni");
-        perNome->SetIndex(NODREL1::Indice::COMU_DESCR);
-        perNome->Seek(NODREL1::Confronto::MaggioreOUguale, u"MILANO");
-        perCodice->SetIndex(NODREL1::Indice::COMU_COD);
-        perCodice->Seek(NODREL1::Confronto::Uguale, u"H501");
-        EXPECT_EQ(perNome->Field(u"COMU_DESCR"), u"MILANO");  // each cursor has its own record
-        EXPECT_EQ(perCodice->Field(u"COMU_DESCR"), u"ROMA");
-        EXPECT_EQ(cartella.Voci(), 1);
-    }
+    const auto registro = nodrel::ApriRegistro(cartella.Percorso().u16string() + u"/Comuni.mdb");
+    EXPECT_EQ(registro->PerCodice(u"H501")->nome, u"ROMA");
+    EXPECT_EQ(cartella.Voci(), 1);
     EXPECT_EQ(LeggiFile(copia), prima);
     EXPECT_EQ(fs::last_write_time(copia), ora);
     EXPECT_EQ(cartella.Voci(), 1);
-}
-
-TEST(RegisterReadOnly, CursorOutlivesDatabase) {
-    auto rs = nodrel::ApriDatabase(RegistroVero().u16string())->OpenRecordset(u"Comuni");
-    rs->SetIndex(NODREL1::Indice::COMU_COD);
-    rs->Seek(NODREL1::Confronto::Uguale, u"Z404");
-    EXPECT_EQ(rs->Field(u"COMU_PROV"), u"EE");
 }
 
 }  // namespace

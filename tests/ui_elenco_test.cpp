@@ -31,7 +31,7 @@ void Attendi(Form4* f) {
 TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     nodrel::Form2* principale = prova::ApriPrincipale();
     prova::Menu(principale, "mnelenco");
-    Form4* f = Form4::Istanza();
+    Form4* f = principale->Elenco();
     ASSERT_NE(f, nullptr);
     EXPECT_TRUE(f->isVisible());
 

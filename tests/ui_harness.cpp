@@ -99,7 +99,6 @@ void ChiudiTutto() {
 void Avvia(const QString& cartella) {
     InstallaRisponditore();
     ChiudiTutto();
-    NODREL1::Stato.Azzera();
     nodrel::AzzeraInterfaccia();
     nodrel::ImpostaCartellaProgramma(cartella.isEmpty() ? QCoreApplication::applicationDirPath()
                                                         : cartella);
@@ -183,6 +182,10 @@ void Clicca(QWidget* controllo) {
 void Menu(nodrel::Form2* finestra, const char* voce) {
     finestra->findChild<QAction*>(voce)->trigger();
     Elabora();
+}
+
+void ScegliComune(nodrel::Form2* finestra, const char16_t* codice) {
+    finestra->MostraComune(*finestra->modulo.registro->PerCodice(codice));
 }
 
 }  // namespace prova

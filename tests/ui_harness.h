@@ -52,6 +52,10 @@ QStringList Messaggi();
 // icon and with an OK button only; each as its text and what was wrong with it.
 QStringList MessaggiIrregolari();
 
+// Chooses the municipality of a cadastral code as a completion does: Text6, Text8 and the
+// completion's state.
+void ScegliComune(nodrel::Form2* finestra, const char16_t* codice);
+
 // Clicks a widget (a toolbar picture, a button) in its middle.
 void Clicca(QWidget* controllo);
 // Triggers a menu item of the main window by its name.

@@ -2,28 +2,28 @@
 
 #include <optional>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
-#include <QLineEdit>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
-#include "engine/errore.h"
 #include "ui/main/form2.h"
 #include "ui/print/form3.h"
+#include "ui/print/tessera.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/stampante.h"
-#include "ui/toolkit/tastiera.h"
 #include "ui_harness.h"
 
-using nodrel::DialogoStampante;
 using nodrel::Form2;
 using nodrel::Form3;
 
@@ -35,8 +35,8 @@ struct Dialogo {
     bool conferma = true;
     std::optional<QString> file;  // when set, a confirm chooses a PDF to that file
 
-    void Installa() {
-        DialogoStampante::SostituisciDialogo([this](QPrinter& stampante) {
+    void Installa(Form2* f) {
+        f->CommonDialog1->Sostituisci([this](QPrinter& stampante) {
             ++aperture;
             if (conferma && file) {
                 stampante.setOutputFormat(QPrinter::PdfFormat);
@@ -60,41 +60,51 @@ void Riempi(Form2* f, const QString& codice, const QString& cognome, const QStri
 }
 
 QStringList Campi(const Form3* a) {
-    return {a->Text1->text(), a->Text2->text(), a->Text3->text(), a->Text4->text(),
-            a->Text5->text(), a->Text6->text(), a->Text7->text()};
+    const nodrel::DatiTessera& d = a->Picture->Dati();
+    return {d.codice, d.cognome, d.nome, d.sesso, d.comune, d.provincia, d.data};
 }
 
 Form3* ApriAnteprima(Form2* f) {
     prova::Menu(f, "mnstampa");
-    return Form3::Istanza();
+    return f->Anteprima();
 }
 
-// The preview is left open and usable: both buttons shown, the main window still disabled.
+// The preview is left open and usable: both buttons shown, the main window still waiting.
 void AncoraInAnteprima(Form2* f, Form3* a) {
     ASSERT_NE(a, nullptr);
-    EXPECT_EQ(Form3::Istanza(), a);
+    EXPECT_EQ(f->Anteprima(), a);
     EXPECT_TRUE(a->isVisible());
     EXPECT_TRUE(a->Command1->isVisible());
     EXPECT_TRUE(a->Command2->isVisible());
-    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), a);
 }
 
-// Counts the fields of a window that take the focus.
-class Fuochi : public QObject {
-public:
-    explicit Fuochi(QWidget* finestra) {
-        for (QLineEdit* campo : finestra->findChildren<QLineEdit*>()) {
-            campo->installEventFilter(this);
-        }
-    }
-    int presi = 0;
+QString Poppler(const QString& programma, const QStringList& argomenti) {
+    QProcess p;
+    p.start(programma, argomenti);
+    return p.waitForFinished() ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
+}
 
-protected:
-    bool eventFilter(QObject*, QEvent* evento) override {
-        presi += evento->type() == QEvent::FocusIn;
-        return false;
+// The card on paper as poppler reads it: the values and marks as text, no raster image, and ink
+// only within the card's size at 96 dots per inch (no band of the window under it).
+void TesseraNitida(const QString& file, const QStringList& valori) {
+    const QString testo = Poppler("pdftotext", {file, "-"});
+    for (const QString& v : valori + QStringList{"FAC-SIMILE", "2000"}) {
+        EXPECT_TRUE(testo.contains(v)) << v.toStdString() << " in " << testo.toStdString();
     }
-};
+    EXPECT_FALSE(testo.contains("Stampa") || testo.contains("Chiudi"));
+    EXPECT_EQ(Poppler("pdfimages", {"-list", file}).count('\n'), 2);  // the heading only
+    QTemporaryDir cartella;
+    Poppler("pdftoppm", {"-r", "96", "-gray", "-singlefile", file, cartella.filePath("p")});
+    const QImage pagina(cartella.filePath("p.pgm"));
+    QRect inchiostro;
+    for (int i = 0; i < pagina.width() * pagina.height(); ++i) {
+        const QPoint p(i % pagina.width(), i / pagina.width());
+        inchiostro |= qGray(pagina.pixel(p)) < 250 ? QRect(p, p) : QRect();
+    }
+    EXPECT_NEAR(inchiostro.width(), nodrel::kLarghezzaTessera, 2);
+    EXPECT_NEAR(inchiostro.height(), nodrel::kAltezzaTessera, 2);
+}
 
 int Pagine(const QString& pdf) {
     QFile file(pdf);
@@ -111,12 +121,9 @@ protected:
         ASSERT_TRUE(cartella.isValid());
         f = prova::ApriPrincipale();
         ASSERT_NE(f, nullptr);
-        dialogo.Installa();
+        dialogo.Installa(f);
     }
-    void TearDown() override {
-        DialogoStampante::SostituisciDialogo({});
-        prova::ChiudiTutto();
-    }
+    void TearDown() override { prova::ChiudiTutto(); }
     QString Pdf(const char* nome) const { return cartella.filePath(nome); }
 
     QTemporaryDir cartella;
@@ -133,9 +140,7 @@ TEST_F(Stampa, PreviewOfEmptyFieldsStillShowsTheMarks) {
     EXPECT_TRUE(a->isVisible());
     EXPECT_EQ(a->windowTitle(), "ANTEPRIMA DI STAMPA");
     EXPECT_EQ(Campi(a), (QStringList{"", "", "", "M", "", "", ""}));
-    EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
-    EXPECT_EQ(a->findChild<QLabel*>("Label1")->text(), "2000");
-    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), a);
     EXPECT_EQ(prova::NomeFuoco(), "Command1");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
@@ -149,17 +154,13 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     prova::Elabora();
 
     const QString nomi = "MARIA ANTONIETTA GIUSEPPINA FRANCESCA";  // longer than its field
+    prova::ScegliComune(f, u"H501");
     Riempi(f, " rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80");
-    f->Text8->setText("H501");
     a = ApriAnteprima(f);
     ASSERT_NE(a, nullptr);
+    // Blanks and all, in the capitals the main window shows.
     EXPECT_EQ(Campi(a),
-              (QStringList{" rss mra80a01 h501 ", "de Rossi ", nomi, "F", "Roma", "rm", "1/1/80"}));
-    EXPECT_EQ(a->Text8->text(), "FAC-SIMILE");
-    // Each field shows, and prints, its text from the first character.
-    for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
-        EXPECT_EQ(campo->cursorPosition(), 0) << campo->objectName().toStdString();
-    }
+              (QStringList{" RSS MRA80A01 H501 ", "DE ROSSI ", nomi, "F", "ROMA", "RM", "1/1/80"}));
     a->Command2->click();
     prova::Elabora();
 
@@ -170,10 +171,6 @@ TEST_F(Stampa, PreviewCopiesEachFieldExactlyAsShown) {
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(Campi(a), (QStringList{"RSS MRA 80A01 H501 U", "ROSSI", "MARIO", "M", "ROMA", "RM",
                                      "01/01/1980"}));
-    // What the fields show is what prints.
-    for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
-        EXPECT_TRUE(campo->isReadOnly()) << campo->objectName().toStdString();
-    }
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
@@ -190,14 +187,9 @@ TEST_F(Stampa, ButtonsReadAsDesignedAndStampaComesFirst) {
             giro << w->objectName();
         }
     }
-    EXPECT_EQ(giro, (QStringList{"Command1", "Command2", "Text1", "Text2", "Text3", "Text4",
-                                 "Text5", "Text6", "Text7", "Text8"}));
-    // The fields lie on the card, the buttons below it.
-    const QRect tessera = a->findChild<QLabel*>("Picture")->geometry();
-    for (QLineEdit* campo : a->findChildren<QLineEdit*>()) {
-        EXPECT_TRUE(tessera.contains(campo->geometry())) << campo->objectName().toStdString();
-    }
-    EXPECT_GE(a->Command1->y(), tessera.bottom());
+    EXPECT_EQ(giro.mid(0, 3), (QStringList{"Command1", "Command2", "Command1"}));
+    // The buttons lie below the card, so that nothing of them reaches the paper.
+    EXPECT_GE(a->Command1->y(), a->Picture->geometry().bottom());
 }
 
 TEST_F(Stampa, EachPreviewIsAFreshCentredWindowWithCurrentValues) {
@@ -209,21 +201,21 @@ TEST_F(Stampa, EachPreviewIsAFreshCentredWindowWithCurrentValues) {
     prima->Command2->click();
     prova::Elabora();
     EXPECT_TRUE(prima.isNull());
-    EXPECT_TRUE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     Riempi(f, "BBB", "SECONDO", "DUE", "F", "MILANO", "MI", "02/02/1990");
     // The toolbar picture runs the same command as the menu.
     prova::Clicca(f->findChild<QWidget*>("Image2"));
-    Form3* seconda = Form3::Istanza();
+    Form3* seconda = f->Anteprima();
     ASSERT_NE(seconda, nullptr);
     EXPECT_EQ(Campi(seconda),
               (QStringList{"BBB", "SECONDO", "DUE", "F", "MILANO", "MI", "02/02/1990"}));
     EXPECT_EQ(seconda->pos(), centro);
-    EXPECT_FALSE(f->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), seconda);
 }
 
 // "Chiudi", Escape and the frame's close button all leave the same way.
-TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
+TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindow) {
     const std::function<void(Form3*)> modi[] = {
         [](Form3* a) { prova::Clicca(a->Command2); },
         // The key's release finds no focus left in the closed window: sent as one click.
@@ -235,15 +227,13 @@ TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
         },
     };
     for (const auto& esci : modi) {
-        nodrel::Maiuscole::Imposta(false);
         QPointer<Form3> a = ApriAnteprima(f);
         ASSERT_FALSE(a.isNull());
         esci(a);
         prova::Elabora();
         EXPECT_TRUE(a.isNull());
-        EXPECT_EQ(Form3::Istanza(), nullptr);
-        EXPECT_TRUE(f->isEnabled());
-        EXPECT_TRUE(nodrel::Maiuscole::Accese());
+        EXPECT_EQ(f->Anteprima(), nullptr);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     }
     EXPECT_EQ(dialogo.aperture, 0);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
@@ -251,7 +241,6 @@ TEST_F(Stampa, LeavingThePreviewEnablesTheMainWindowInCapitals) {
 
 TEST_F(Stampa, CancelInTheDialogOfStampaKeepsThePreview) {
     dialogo.conferma = false;
-    nodrel::Maiuscole::Imposta(false);
     Form3* a = ApriAnteprima(f);
     ASSERT_EQ(prova::NomeFuoco(), "Command1");
     QTest::keyClick(prova::Fuoco(), Qt::Key_Return);
@@ -259,62 +248,75 @@ TEST_F(Stampa, CancelInTheDialogOfStampaKeepsThePreview) {
     EXPECT_EQ(dialogo.aperture, 1);
     EXPECT_EQ(prova::Messaggi(), QStringList{"Stampa annullata"});
     AncoraInAnteprima(f, a);
-    EXPECT_FALSE(nodrel::Maiuscole::Accese());
 
-    // The user may try again.
+    // The user may try again, by the keyboard's Ctrl+P.
     dialogo.conferma = true;
     dialogo.file = Pdf("secondo.pdf");
-    prova::Clicca(a->Command1);
+    QTest::keyClick(prova::Fuoco(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return f->Anteprima() == nullptr; }));
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    EXPECT_EQ(Form3::Istanza(), nullptr);
+    EXPECT_EQ(f->Anteprima(), nullptr);
     EXPECT_TRUE(QFile::exists(*dialogo.file));
 }
 
 TEST_F(Stampa, PrinterSetupEndsSilentlyWhateverTheDialogDoes) {
-    dialogo.conferma = false;
-    prova::Menu(f, "mnimpstampa");
-    EXPECT_EQ(dialogo.aperture, 1);
-    DialogoStampante::SostituisciDialogo(
-        [](QPrinter&) -> bool { throw NODREL1::Errore(482, u"Errore della stampante"); });
-    prova::Menu(f, "mnimpstampa");
+    for (const bool conferma : {false, true}) {
+        dialogo.conferma = conferma;
+        prova::Menu(f, "mnimpstampa");
+    }
+    EXPECT_EQ(dialogo.aperture, 2);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    EXPECT_TRUE(f->isEnabled());
-    EXPECT_EQ(Form3::Istanza(), nullptr);
+    EXPECT_EQ(f->Anteprima(), nullptr);
 }
 
 TEST_F(Stampa, ConfirmedPrintGoesToThePdfAndLeavesThePreview) {
     Riempi(f, "", "ROSSI", "MARIO", "M", "ROMA", "RM", "01/01/1980");
-    f->Text8->setText("H501");
+    prova::ScegliComune(f, u"H501");
     prova::Menu(f, "mncalcola");
     dialogo.file = Pdf("tessera.pdf");
-    nodrel::Maiuscole::Imposta(false);
-    Form3* a = ApriAnteprima(f);
-    ASSERT_NE(a, nullptr);
-    // A field that took the focus from the hidden buttons would print with its text selected.
-    Fuochi fuochi(a);
-    prova::Clicca(a->Command1);
-    EXPECT_EQ(fuochi.presi, 0);
+    // From the keyboard: Ctrl+P in the main window shows the preview, Ctrl+P there prints.
+    QTest::keyClick(prova::Fuoco(), Qt::Key_P, Qt::ControlModifier);
+    prova::Elabora();
+    ASSERT_NE(f->Anteprima(), nullptr);
+    QTest::keyClick(prova::Fuoco(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([this] { return f->Anteprima() == nullptr; }));
 
     EXPECT_TRUE(prova::Messaggi().isEmpty());
-    EXPECT_EQ(Form3::Istanza(), nullptr);
-    EXPECT_TRUE(f->isEnabled());
-    EXPECT_FALSE(nodrel::Maiuscole::Accese());  // printing leaves Caps Lock alone
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     ASSERT_EQ(Pagine(*dialogo.file), 1);
+    TesseraNitida(*dialogo.file, {"RSS MRA 80A01 H501 U", "ROSSI", "MARIO", "ROMA", "01/01/1980"});
+}
 
-    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
-    if (pdftotext.isEmpty()) {
-        GTEST_SKIP() << "pdftotext is not installed";
+// Saved through the save dialog, to the name it proposes: the code's letters and digits.
+TEST_F(Stampa, ExportedPdfIsTheCardAsPrinted) {
+    Riempi(f, "", "ROSSI", "MARIO", "M", "ROMA", "RM", "01/01/1980");
+    const std::pair<const char*, const char*> nomi[] = {
+        {"../../etc/passwd", "ETCPASSWD.pdf"},
+        {" ", "tessera.pdf"},
+        {"RSS MRA 80A01 H501 U", "RSSMRA80A01H501U.pdf"}};
+    for (const auto& [codice, nome] : nomi) {
+        f->Text1->setText(codice);
+        QString proposto;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            proposto = QFileInfo(d->selectedFiles().value(0)).fileName();
+            d->selectFile(cartella.filePath(proposto));
+            QMetaObject::invokeMethod(d, "accept");
+        });
+        prova::Menu(f, "mnesportapdf");
+        EXPECT_EQ(proposto, nome);
     }
-    QProcess estrai;
-    estrai.start(pdftotext, {*dialogo.file, "-"});
-    ASSERT_TRUE(estrai.waitForFinished());
-    const QString testo = QString::fromUtf8(estrai.readAllStandardOutput());
-    EXPECT_TRUE(testo.contains("RSS MRA 80A01 H501 U")) << testo.toStdString();
-    EXPECT_TRUE(testo.contains("ROSSI"));
-    EXPECT_TRUE(testo.contains("FAC-SIMILE"));
-    EXPECT_TRUE(testo.contains("2000"));
-    EXPECT_FALSE(testo.contains("Stampa"));
-    EXPECT_FALSE(testo.contains("Chiudi"));
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    EXPECT_EQ(dialogo.aperture, 0);
+    const QString file = cartella.filePath("RSSMRA80A01H501U.pdf");
+    ASSERT_EQ(Pagine(file), 1);
+    TesseraNitida(file, {"RSS MRA 80A01 H501 U", "ROSSI", "MARIO", "ROMA", "01/01/1980"});
+
+    // A file that cannot be written is told, and nothing is left half written.
+    const QString manca = cartella.filePath("manca/tessera.pdf");
+    EXPECT_EQ(nodrel::EsportaPdf(manca, {}), "Impossibile salvare il file " + manca);
+    EXPECT_FALSE(QFile::exists(manca));
 }
 
 TEST_F(Stampa, PrinterChosenInSetupIsTheOneTheNextPrintUses) {
@@ -332,13 +334,16 @@ TEST_F(Stampa, PrinterChosenInSetupIsTheOneTheNextPrintUses) {
     EXPECT_EQ(Pagine(scelta), 1);
 }
 
-TEST_F(Stampa, FailureWhilePrintingShowsTheButtonsAgain) {
+// A printer that fails is told in its own words, not as a cancel; the preview stays.
+TEST_F(Stampa, FailureWhilePrintingKeepsThePreview) {
     Form3* a = ApriAnteprima(f);
-    // No file to write, then a file in a directory that does not exist.
-    for (const QString& file : {QString(), cartella.filePath("manca/tessera.pdf")}) {
+    const QString manca = cartella.filePath("manca/tessera.pdf");
+    for (const auto& [file, messaggio] :
+         {std::pair{QString(), ": nessun file indicato"}, std::pair{manca, ""}}) {
         dialogo.file = file;
         prova::Clicca(a->Command1);
-        EXPECT_EQ(prova::Messaggi(), QStringList{"Stampa annullata"});
+        EXPECT_EQ(prova::Messaggi(),
+                  QStringList{QStringLiteral("Impossibile avviare la stampa") + messaggio});
         AncoraInAnteprima(f, a);
         EXPECT_FALSE(QFile::exists(file));
         EXPECT_EQ(prova::NomeFuoco(), "Command1");
@@ -349,6 +354,5 @@ TEST_F(Stampa, FailureWhilePrintingShowsTheButtonsAgain) {
     prova::Clicca(a->Command1);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
     EXPECT_EQ(Pagine(*dialogo.file), 1);
-    EXPECT_EQ(Form3::Istanza(), nullptr);
-    EXPECT_TRUE(f->isEnabled());
+    EXPECT_EQ(f->Anteprima(), nullptr);
 }

@@ -42,7 +42,6 @@
 // Lets a sanitizer's report say where the run was; absent from other builds.
 extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
 
-using nodrel::DialogoStampante;
 using nodrel::Form1;
 using nodrel::Form2;
 using nodrel::Form3;
@@ -166,7 +165,6 @@ class Giro {
 public:
     Giro(QString cartella, bool registro, int passi)
         : cartella_(std::move(cartella)), registro_(registro), passi_(passi) {}
-    ~Giro() { DialogoStampante::SostituisciDialogo({}); }
 
     void Esegui() {
         Guardia guardia;
@@ -214,30 +212,36 @@ private:
     void Avvia() {
         Segna("start the program");
         prova::Avvia(cartella_);
-        // The printer dialog cancels, confirms a PDF file, or confirms a printer without a file.
-        DialogoStampante::SostituisciDialogo([this](QPrinter& stampante) {
-            const int scelta = Caso(3);
-            if (scelta > 0) {
-                stampante.setOutputFormat(QPrinter::PdfFormat);
-                stampante.setOutputFileName(scelta == 1 ? pdf_.filePath("tessera.pdf") : "");
-            }
-            return scelta > 0;
-        });
     }
 
     void Passo() {
         Form1* info = Form1::Istanza();
         Form2* f = Form2::Istanza();
-        Form3* anteprima = Form3::Istanza();
+        // The printer dialog cancels, confirms a PDF file, or confirms a printer without a file.
+        if (f != nullptr) {
+            f->CommonDialog1->Sostituisci([this](QPrinter& stampante) {
+                const int scelta = Caso(3);
+                if (scelta > 0) {
+                    stampante.setOutputFormat(QPrinter::PdfFormat);
+                    stampante.setOutputFileName(scelta == 1 ? pdf_.filePath("tessera.pdf") : "");
+                }
+                return scelta > 0;
+            });
+        }
+        Form3* anteprima = f ? f->Anteprima() : nullptr;
+        // The main window takes no input while its preview is open.
+        const bool libera = Visibile(f) && anteprima == nullptr;
         if (!Visibile(info) && !Visibile(f) && !Visibile(anteprima)) {
             Avvia();
             return;
         }
         // Keys do little in the other windows: the user soon clicks a button there.
-        if (Caso(100) < (Visibile(f) && f->isEnabled() ? 78 : 50)) {
+        if (Caso(100) < (libera ? 78 : 50)) {
             if (QWidget* w = Bersaglio()) {
                 digitato_ = f != nullptr && w == f->Text1;
                 Tasti();
+                // No message box while the user types a name, known or not.
+                nelComune_ = f != nullptr && w == f->Text5 && stampabile_;
                 return;
             }
             // The user clicks into a window to go on typing.
@@ -255,7 +259,7 @@ private:
         auto aggiungi = [&](int peso, const std::string& cosa, std::function<void()> esegui) {
             comandi.insert(comandi.end(), static_cast<std::size_t>(peso), {cosa, esegui});
         };
-        if (Visibile(f) && f->isEnabled()) {
+        if (libera) {
             const std::pair<int, const char*> voci[] = {
                 {1, "mnimpstampa"}, {2, "mnstampa"},    {1, "mnesci"},    {1, "mncancella"},
                 {4, "mncalcola"},   {2, "mncontrolla"}, {2, "mnestraii"}, {1, "mninformazioni"},
@@ -279,7 +283,7 @@ private:
                 aggiungi(3, "click " + p->text().toStdString(), [p] { prova::Clicca(p); });
             }
         }
-        for (QWidget* w : std::initializer_list<QWidget*>{info, f, anteprima}) {
+        for (QWidget* w : std::initializer_list<QWidget*>{info, libera ? f : nullptr, anteprima}) {
             if (Visibile(w)) {
                 aggiungi(1, "close " + w->objectName().toStdString(), [w] {
                     w->close();
@@ -306,6 +310,7 @@ private:
                      });
         }
         const auto& [cosa, esegui] = comandi[Caso(comandi.size())];
+        nelComune_ = false;
         Segna(cosa);
         stampe_ += cosa == "click Stampa";
         esegui();
@@ -331,6 +336,7 @@ private:
             }
         }
         const QString scritto = QString::fromUtf8(t.testo);
+        stampabile_ = modificatori != Qt::ControlModifier && std::isalnum(t.testo[0]);
         const int azione = Caso(100);
         const bool premi = azione < 82 || azione >= 92;
         const bool rilascia = azione < 72 || azione >= 82;
@@ -364,7 +370,9 @@ private:
 
     // The first rule the windows break after a step, or nothing.
     QString Controlla(const QPointer<Form2>& prima, const QString& codicePrima) {
-        if (QWidget* w = QApplication::activeModalWidget()) {
+        Form2* f = Form2::Istanza();
+        Form3* anteprima = f ? f->Anteprima() : nullptr;
+        if (QWidget* w = QApplication::activeModalWidget(); w != nullptr && w != anteprima) {
             return "a modal window is left open: " + w->objectName();
         }
         if (QApplication::activePopupWidget() != nullptr) {
@@ -377,7 +385,7 @@ private:
             }
         }
         const std::pair<QString, QWidget*> caricate[] = {
-            {"Form1", Form1::Istanza()}, {"Form2", Form2::Istanza()}, {"Form3", Form3::Istanza()}};
+            {"Form1", Form1::Istanza()}, {"Form2", f}, {"Form3", anteprima}};
         for (const auto& [nome, istanza] : caricate) {
             if (finestre.take(nome) != (Visibile(istanza) ? 1 : 0) ||
                 (istanza != nullptr && !istanza->isVisible())) {
@@ -387,10 +395,8 @@ private:
         if (!finestre.isEmpty()) {
             return "another window is shown: " + finestre.firstKey();
         }
-        Form2* f = Form2::Istanza();
-        Form3* anteprima = Form3::Istanza();
-        if ((anteprima != nullptr) != (f != nullptr && !f->isEnabled())) {
-            return "the main window is not disabled exactly while the preview is open";
+        if (anteprima != nullptr && QApplication::activeModalWidget() != anteprima) {
+            return "the preview does not keep the main window waiting";
         }
         if (anteprima && !(anteprima->Command1->isVisible() && anteprima->Command2->isVisible())) {
             return "the preview lost its buttons";
@@ -403,6 +409,10 @@ private:
             const QString codice = f->Text1->text();
             const QStringList campi = {codice,           f->Text2->text(), f->Text3->text(),
                                        f->Text5->text(), f->Text6->text(), f->Text7->text()};
+            // Typed, pasted or composed: no lower-case letter in the fields before the date.
+            if (const QString testi = campi.mid(0, 5).join('|'); testi != testi.toUpper()) {
+                return "a lower-case letter in " + testi;
+            }
             // A key held down on the information window's OK goes on into the new window.
             if (f != prima && !trattenuto_ &&
                 (campi != QStringList{" ", " ", " ", " ", " ", ""} ||
@@ -411,7 +421,7 @@ private:
                        " with the focus in " + prova::NomeFuoco();
             }
             if (f == prima && codice != codicePrima && !digitato_ && !codice.isEmpty()) {
-                if (codice != QString::fromStdU16String(NODREL1::Codice)) {
+                if (codice != QString::fromStdU16String(f->modulo.Codice)) {
                     return "the code field holds neither what was typed nor a composed code: " +
                            codice;
                 }
@@ -420,6 +430,9 @@ private:
         }
         for (const QString& m : prova::Messaggi()) {
             ++messaggi_;
+            if (nelComune_) {
+                return "a message box while typing in Text5: " + m;
+            }
             // An error trap's message: with a sound register, something unexpected went wrong.
             if (m.startsWith("FasMsg: ") && (registro_ || !kFasMsg.match(m).hasMatch())) {
                 return "unexpected error: " + m;
@@ -434,7 +447,9 @@ private:
     int passi_;
     int passo_ = 0;
     bool trattenuto_ = false;
-    bool digitato_ = false;  // the step sent keys to the code field
+    bool digitato_ = false;    // the step sent keys to the code field
+    bool stampabile_ = false;  // the key typed last was a letter or a digit
+    bool nelComune_ = false;   // the step typed one into the municipality field
     std::mt19937 caso_{kSeme};
     QTemporaryDir pdf_;
     std::string descrizione_;

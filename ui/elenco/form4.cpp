@@ -281,22 +281,24 @@ void Form4::Avvia(Lettore leggi, qint64 totale, const QString& nome) {
     Label1->setText(QStringLiteral("Verifica in corso..."));
     interrompi_ = std::make_shared<std::atomic<bool>>(false);
     const std::shared_ptr<std::atomic<bool>> interrompi = interrompi_;
-    const QString registro = CartellaProgramma() + QStringLiteral("/Comuni.mdb");
+    const QString percorso = PercorsoRegistro();
     const int corsa = ++corsa_;
 
-    lavoro_ = QThread::create([this, leggi = std::move(leggi), interrompi, registro, corsa] {
-        // A connection of its own to the register: the window's belongs to the user-interface
-        // thread. Without a register the municipalities go unchecked.
-        std::shared_ptr<NODREL1::Recordset> rs;
-        try {
-            rs = ApriDatabase(registro.toStdU16String())->OpenRecordset(u"Comuni");
-        } catch (const std::exception&) {
+    lavoro_ = QThread::create([this, leggi = std::move(leggi), interrompi, percorso, corsa,
+                               registro = registro_]() mutable {
+        // Without a register the municipalities go unchecked.
+        if (!registro) {
+            try {
+                registro = ApriRegistro(percorso.toStdU16String());
+            } catch (const std::exception&) {
+            }
         }
         NODREL1::ElencoCodici elenco(
-            rs ? NODREL1::ElencoCodici::ComuneNoto([&rs](std::u16string_view catastale) {
-                return NODREL1::CercaPerCodice(*rs, std::u16string(catastale));
-            })
-               : NODREL1::ElencoCodici::ComuneNoto());
+            registro
+                ? NODREL1::ElencoCodici::ComuneNoto([&registro](std::u16string_view catastale) {
+                      return registro->PerCodice(catastale) != nullptr;
+                  })
+                : NODREL1::ElencoCodici::ComuneNoto());
         std::vector<RigaVerificata> righe;
         auto voce = [&righe](const NODREL1::VoceElenco& v) {
             righe.push_back(
@@ -403,7 +405,6 @@ void Form4::AggiornaPulsanti() {
 
 void Form4::closeEvent(QCloseEvent* evento) {
     Ferma();
-    Scaricata();
     evento->accept();
 }
 

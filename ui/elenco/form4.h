@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/toolkit/finestra_unica.h"
+#include "engine/registro.h"
 
 class QLabel;
 class QProgressBar;
@@ -51,11 +51,12 @@ private:
 
 // The window that checks a whole list of codes, from a file or pasted, off the user-interface
 // thread: a million codes leave the window free, with a progress bar and a way to stop.
-// Mostra(proprietario) creates it first when it is not open; an open one comes to the front.
-class Form4 : public QDialog, public FinestraUnica<Form4> {
+// A window of its own, owned by the main window, which goes on working beside it.
+class Form4 : public QDialog {
     Q_OBJECT
 
 public:
+    explicit Form4(QWidget* proprietario);
     ~Form4() override;
 
     QPushButton* Command1;  // "Apri file..."
@@ -76,13 +77,16 @@ public:
     void VerificaFile(const QString& percorso);
     void VerificaTesto(const QByteArray& testo);
     bool InCorso() const { return lavoro_ != nullptr; }
+    // The main window's register, which the background check reads too: it never changes. Without
+    // one the window opens the register itself for each list.
+    void ImpostaRegistro(std::shared_ptr<const NODREL1::Registro> registro) {
+        registro_ = std::move(registro);
+    }
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    friend class FinestraUnica<Form4>;
-    explicit Form4(QWidget* proprietario);
     // `leggi` fills its buffer and returns how much it read, 0 at the end, -1 on a failure.
     using Lettore = std::function<qint64(char* dati, qint64 quanto)>;
     void Avvia(Lettore leggi, qint64 totale, const QString& nome);
@@ -97,6 +101,7 @@ private:
     int corsa_ = 0;  // the list being checked; results of an earlier one are dropped
     qint64 totale_ = 0;
     QString nome_;
+    std::shared_ptr<const NODREL1::Registro> registro_;
 };
 
 }  // namespace nodrel

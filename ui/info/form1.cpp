@@ -6,6 +6,7 @@
 
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/stato.h"
 #include "ui/toolkit/twips.h"
 
 namespace nodrel {
@@ -23,6 +24,23 @@ const char kInformazioni[] =
     "segnalazioni@lorventa.it.";
 
 }  // namespace
+
+Form1* Form1::Istanza() {
+    return qobject_cast<Form1*>(Interfaccia().informazioni.data());
+}
+
+Form1* Form1::Mostra() {
+    Form1* finestra = Istanza();
+    if (finestra == nullptr) {
+        finestra = new Form1;
+        Interfaccia().informazioni = finestra;
+        finestra->Form_Load();
+    }
+    finestra->show();
+    finestra->raise();
+    finestra->activateWindow();
+    return finestra;
+}
 
 Form1::Form1() {
     setObjectName("Form1");
@@ -74,7 +92,10 @@ void Form1::Command1_Click() {
 }
 
 void Form1::closeEvent(QCloseEvent* evento) {
-    Scaricata();
+    // Unloaded at once: the next use loads a new window, though Qt deletes this one later.
+    if (Interfaccia().informazioni == this) {
+        Interfaccia().informazioni = nullptr;
+    }
     evento->accept();
 }
 

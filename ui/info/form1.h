@@ -2,8 +2,6 @@
 
 #include <QDialog>
 
-#include "ui/toolkit/finestra_unica.h"
-
 class QPushButton;
 
 namespace nodrel {
@@ -11,10 +9,14 @@ namespace nodrel {
 // The information window: shown at start, and again from the main window's "&Informazioni".
 // Mostra() loads (and centres) it first when it is not loaded; a window already shown comes to
 // the front where it is.
-class Form1 : public QDialog, public FinestraUnica<Form1> {
+class Form1 : public QDialog {
     Q_OBJECT
 
 public:
+    // The loaded window, or nullptr.
+    static Form1* Istanza();
+    static Form1* Mostra();
+
     QPushButton* Command1;
     void Command1_Click();
 
@@ -28,7 +30,6 @@ protected:
     void reject() override;
 
 private:
-    friend class FinestraUnica<Form1>;
     Form1();
     void Form_Load();
 };

@@ -12,7 +12,6 @@
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stato.h"
-#include "ui/toolkit/tastiera.h"
 
 namespace nodrel {
 
@@ -41,10 +40,11 @@ void MostraPrincipale() {
     const Form2* caricata = Form2::Istanza();
     Form2* principale = Form2::Mostra();
     if (principale != caricata) {
-        QObject::connect(principale, &Form2::InformazioniRichieste, &MostraInformazioni);
+        QObject::connect(principale, &Form2::InformazioniRichieste, principale,
+                         &MostraInformazioni);
     }
-    // A main window disabled by the print preview keeps its focus until the preview is left.
-    if (principale->isEnabled()) {
+    // A main window that waits for its print preview keeps its focus until the preview is left.
+    if (principale->Anteprima() == nullptr) {
         principale->Text2->setFocus();
     }
 }
@@ -53,17 +53,34 @@ void MostraInformazioni() {
     const Form1* caricata = Form1::Istanza();
     Form1* informazioni = Form1::Mostra();
     if (informazioni != caricata) {
-        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, &MostraPrincipale);
+        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, informazioni,
+                         &MostraPrincipale);
     }
 }
 
 }  // namespace
 
+void LocaleDiSistemaItaliano() {
+    // Qt reads the system's locale from the environment once, on first use. Read here under an
+    // Italian LC_ALL, which is then put back before the QApplication hands the environment to
+    // the C library, so that no other part of the program sees the change.
+    const bool impostata = qEnvironmentVariableIsSet("LC_ALL");
+    const QByteArray prima = qgetenv("LC_ALL");
+    qputenv("LC_ALL", "it_IT.UTF-8");
+    (void)QLocale::system();
+    if (impostata) {
+        qputenv("LC_ALL", prima);
+    } else {
+        qunsetenv("LC_ALL");
+    }
+}
+
 void startProgram() {
     QApplication::setApplicationName(kTitoloApplicazione);
     QApplication::setWindowIcon(QIcon(":/nodrel/icon.svg"));
     CaricaTraduzioni();
-    InstallaFiltroMaiuscole();
+    // Dates, month names and numbers in Italian whatever the system's.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     MostraInformazioni();
 }
 

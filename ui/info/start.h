@@ -2,9 +2,13 @@
 
 namespace nodrel {
 
-// The program's start: Qt's translations and the Caps Lock key's filter, then the information
-// window, created, centred and shown; and the connections that lead from it to the main window
-// and back. Nothing else is loaded.
+// Before the QApplication is made: Qt's own dialogs, which write dates and sizes in the system's
+// locale, write them in Italian whatever the system's.
+void LocaleDiSistemaItaliano();
+
+// The program's start: Qt's translations and the Italian locale, then the information window,
+// created, centred and shown; and the connections that lead from it to the main window and
+// back. Nothing else is loaded.
 void startProgram();
 
 }  // namespace nodrel

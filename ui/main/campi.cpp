@@ -2,6 +2,8 @@
 // completion of the municipality from the register as the user types.
 
 #include <QComboBox>
+#include <QRegularExpression>
+#include <cassert>
 
 #include "engine/nodrel1.h"
 #include "ui/main/form2.h"
@@ -14,15 +16,7 @@ namespace nodrel {
 namespace {
 
 QString SenzaSpaziEsterni(const QString& testo) {
-    qsizetype inizio = 0;
-    qsizetype fine = testo.size();
-    while (inizio < fine && testo.at(inizio) == QLatin1Char(' ')) {
-        ++inizio;
-    }
-    while (fine > inizio && testo.at(fine - 1) == QLatin1Char(' ')) {
-        --fine;
-    }
-    return testo.mid(inizio, fine - inizio);
+    return QString::fromStdU16String(NODREL1::SenzaSpaziEsterni(testo.toStdU16String()));
 }
 
 // What the user typed into the municipality field: a completed tail that is still selected is
@@ -35,8 +29,25 @@ QString Digitato(const QLineEdit& campo) {
     return SenzaSpaziEsterni(testo);
 }
 
-QString Valore(const char16_t* colonna) {
-    return QString::fromStdU16String(NODREL1::RsComuni->Field(colonna));
+// A date confirmed as D/M/AAAA (one digit for the day or the month) or as the eight digits
+// GGMMAAAA, written as GG/MM/AAAA; any other text as it is, for the check to judge.
+QString DataConBarre(const QString& testo) {
+    static const QRegularExpression conBarre(
+        QStringLiteral("^([0-9]{1,2})/([0-9]{1,2})/([0-9]{4})$"));
+    static const QRegularExpression cifre(QStringLiteral("^([0-9]{2})([0-9]{2})([0-9]{4})$"));
+    QRegularExpressionMatch m = conBarre.match(testo);
+    if (!m.hasMatch()) {
+        m = cifre.match(testo);
+    }
+    if (!m.hasMatch()) {
+        return testo;
+    }
+    return m.captured(1).rightJustified(2, u'0') + u'/' + m.captured(2).rightJustified(2, u'0') +
+           u'/' + m.captured(3);
+}
+
+QString Testo(const std::u16string& testo) {
+    return QString::fromStdU16String(testo);
 }
 
 }  // namespace
@@ -75,18 +86,34 @@ void Form2::Text3_KeyPress(QChar carattere) {
     }
 }
 
+// Editing keys only edit. Enter, or a character that would make a full date longer, checks it:
+// a date that passes hands that character to the sex box, so 15/03/2005F is typed in one go;
+// one that fails stays, selected, to be typed over or mended.
 void Form2::Text7_KeyPress(QChar carattere) {
-    const QString data = Text7->text();
-    if (data.size() < 10 && carattere != kInvio) {
+    const bool invio = carattere == kInvio;
+    const bool oltre =
+        carattere.isPrint() && Text7->text().size() >= 10 && !Text7->hasSelectedText();
+    if (!invio && !oltre) {
         return;
     }
-    const bool valida = NODREL1::ControllaData(data.toStdU16String());
+    auto* tasti = qobject_cast<GestoreTasti*>(sender());
+    const QString data = invio ? DataConBarre(Text7->text()) : Text7->text();
+    const bool valida = NODREL1::ControllaData(data.toStdU16String(), modulo.Oggi());
     const bool completa = data.size() >= 10;
     if (!valida || !completa) {
         nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgDataMancante));
-        Text7->setText(QString());
-    } else {
-        Cbosesso->setFocus();
+        Text7->selectAll();
+        if (tasti != nullptr) {
+            tasti->Scarta();
+        }
+        return;
+    }
+    if (data != Text7->text()) {
+        Text7->setText(data);
+    }
+    Cbosesso->setFocus();
+    if (oltre && tasti != nullptr) {
+        tasti->Devia(Cbosesso);
     }
 }
 
@@ -101,23 +128,30 @@ void Form2::Cbosesso_KeyPress(QChar carattere) {
     // Any other character finds no entry in the box and changes nothing.
 }
 
-// Enter moves on as it is pressed, so that the keys typed after it land in the date.
+// Enter moves on as it is pressed, so that the keys typed after it land in the date; on a name
+// not in the register it first says so, and the field stays to be mended.
 void Form2::Text5_KeyPress(QChar carattere) {
-    if (carattere == kInvio && !SenzaSpaziEsterni(Text5->text()).isEmpty()) {
-        Text7->setFocus();
+    if (carattere != kInvio || SenzaSpaziEsterni(Text5->text()).isEmpty()) {
+        return;
     }
+    if (completamento.nonInElenco && !completamento.segnalato) {
+        SegnalaNonInElenco();
+        Text5->setFocus();
+        return;
+    }
+    Text7->setFocus();
 }
 
 // Runs right after each key has acted on the field (Enter that moved on excepted).
 void Form2::Text5_KeyUp(Qt::Key tasto) {
     // Without a register the field is a plain one: the failure was reported at start-up.
-    if (!NODREL1::RsComuni) {
+    if (!modulo.registro) {
         return;
     }
     ConTrappola(this, [this, tasto] {
         const QString digitato = Digitato(*Text5);
         if (digitato.isEmpty()) {
-            Text5->Tag.clear();
+            completamento.digitato.clear();
             return;
         }
         if (tasto == Qt::Key_Return || tasto == Qt::Key_Enter) {
@@ -131,74 +165,92 @@ void Form2::Text5_KeyUp(Qt::Key tasto) {
     });
 }
 
-// One lookup of what the user typed: completes the name, or marks a name not in the register.
-void Form2::Completa(const QString& digitato) {
-    const bool trovato = NODREL1::CercaPerNome(digitato.toStdU16String());
-    int colore = kColoreNero;
-    if (trovato) {
-        const QString nome = Valore(u"COMU_DESCR");
-        if (nome.startsWith(digitato, Qt::CaseInsensitive)) {
-            // Only when characters were added: after a deletion the field keeps what the
-            // user left, so Backspace can take back a completed tail.
-            if (digitato.size() > Text5->Tag.size()) {
-                Text5->setText(nome);
-                Text5->setSelection(digitato.size(), Text5->text().size() - digitato.size());
-                Text6->setText(Valore(u"COMU_PROV"));
-                Text8->setText(Valore(u"COMU_COD"));
-            }
-        } else {
-            // Said once per run of mismatches: the colour shows the run has started.
-            if (Text5->ForeColor() == kColoreNero) {
-                nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
-            }
-            colore = kColoreRossoScuro;
-            Text6->setText(QStringLiteral("?"));
-            Text8->setText(QStringLiteral("?"));
-            Text5->setFocus();
-        }
-    }
+void Form2::MostraComune(const NODREL1::Comune& comune) {
+    assert(modulo.registro);
+    Text6->setText(Testo(comune.provincia));
+    Text8->setText(Testo(comune.codice));
+    completamento.scelto = modulo.registro->PosizioneDi(comune);
+    assert(*completamento.scelto < modulo.registro->Righe());
+}
+
+// Dark red, and a tool tip that says why; no message box while the user types.
+void Form2::SegnaNonInElenco(bool nonInElenco) {
+    completamento.nonInElenco = nonInElenco;
+    const int colore = nonInElenco ? kColoreRossoScuro : kColoreNero;
     if (Text5->ForeColor() != colore) {
         Text5->SetForeColor(colore);
     }
-    Text5->Tag = digitato;
+    Text5->setToolTip(nonInElenco ? QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco)
+                                  : QString::fromLatin1(kSuggerimentoComune));
 }
 
-// Down and Up go to the next and the previous name in order from the one shown, so that the
-// towns of one name (CASTRO of Bergamo, then of Lecce) are a key apart. The name shown is found
-// again by its code in Text8 among the records of its name.
+void Form2::SegnalaNonInElenco() {
+    completamento.segnalato = true;
+    nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
+}
+
+// One lookup of what the user typed: completes the name, or marks a name not in the register.
+void Form2::Completa(const QString& digitato) {
+    const NODREL1::Registro& registro = *modulo.registro;
+    // A new text is a new name, which is told about again.
+    if (digitato != completamento.digitato) {
+        completamento.segnalato = false;
+    }
+    bool nonInElenco = false;
+    if (const auto p = registro.PrimoDa(digitato.toStdU16String())) {
+        const NODREL1::Comune& comune = registro[*p];
+        const QString nome = Testo(comune.nome);
+        if (nome.startsWith(digitato, Qt::CaseInsensitive)) {
+            // Only when characters were added: after a deletion the field keeps what the
+            // user left, so Backspace can take back a completed tail.
+            if (digitato.size() > completamento.digitato.size()) {
+                Text5->setText(nome);
+                Text5->setSelection(digitato.size(), Text5->text().size() - digitato.size());
+                MostraComune(comune);
+            }
+        } else {
+            nonInElenco = true;
+            Text6->setText(QStringLiteral("?"));
+            Text8->setText(QStringLiteral("?"));
+            completamento.scelto.reset();
+            Text5->setFocus();
+        }
+    }
+    SegnaNonInElenco(nonInElenco);
+    completamento.digitato = digitato;
+}
+
+// Down and Up go to the next and the previous name in order from the record chosen, so that
+// the towns of one name (CASTRO of Bergamo, then of Lecce) are a key apart.
 void Form2::Scorri(bool avanti) {
-    const QString mostrato = SenzaSpaziEsterni(Text5->text());
-    const auto Nome = [] { return Valore(u"COMU_DESCR"); };
-    if (!NODREL1::CercaPerNome(mostrato.toStdU16String())) {
+    const NODREL1::Registro& registro = *modulo.registro;
+    const std::u16string mostrato = SenzaSpaziEsterni(Text5->text()).toStdU16String();
+    auto muovi = [&registro, avanti](NODREL1::Registro::Posizione da) {
+        return avanti ? registro.Successivo(da) : registro.Precedente(da);
+    };
+    std::optional<NODREL1::Registro::Posizione> p;
+    if (completamento.scelto &&
+        NODREL1::ConfrontaNomi(registro[*completamento.scelto].nome, mostrato) == 0) {
+        p = muovi(*completamento.scelto);
+    } else if (const auto primo = registro.PrimoDa(mostrato)) {
+        // A name chosen by none of its records moves from its first; a text no name has takes
+        // the name found as the next, the one before it as the previous.
+        const bool nome = NODREL1::ConfrontaNomi(registro[*primo].nome, mostrato) == 0;
+        p = nome || !avanti ? muovi(*primo) : primo;
+    }
+    if (!p) {
         return;
     }
-    if (Nome().compare(mostrato, Qt::CaseInsensitive) == 0) {
-        bool fuori = false;
-        while (!fuori && Nome().compare(mostrato, Qt::CaseInsensitive) == 0 &&
-               Valore(u"COMU_COD") != Text8->text()) {
-            fuori = !NODREL1::VaiAlSuccessivo();
-        }
-        if (fuori || Nome().compare(mostrato, Qt::CaseInsensitive) != 0) {
-            NODREL1::CercaPerNome(mostrato.toStdU16String());  // Text8 names none: the first
-        }
-        if (!(avanti ? NODREL1::VaiAlSuccessivo() : NODREL1::VaiAlPrecedente())) {
-            return;
-        }
-    } else if (!avanti && !NODREL1::VaiAlPrecedente()) {
-        return;  // a text no name has: the next name is the one found, the previous one before
-    }
-    const QString nome = Nome();
+    const NODREL1::Comune& comune = registro[*p];
+    const QString nome = Testo(comune.nome);
     Text5->setText(nome);
-    const QString& digitato = Text5->Tag;
+    const QString& digitato = completamento.digitato;
     if (!digitato.isEmpty() && nome.startsWith(digitato, Qt::CaseInsensitive)) {
         Text5->setSelection(static_cast<int>(digitato.size()),
                             static_cast<int>(nome.size() - digitato.size()));
     }
-    Text6->setText(Valore(u"COMU_PROV"));
-    Text8->setText(Valore(u"COMU_COD"));
-    if (Text5->ForeColor() != kColoreNero) {
-        Text5->SetForeColor(kColoreNero);
-    }
+    MostraComune(comune);
+    SegnaNonInElenco(false);
 }
 
 }  // namespace nodrel

@@ -7,6 +7,7 @@
 #include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/tastiera.h"
 
 namespace nodrel {
 
@@ -28,20 +29,43 @@ void Form2::mncalcola_Click() {
     if (Text7->text().size() > 10) {
         Text7->setText(Text7->text().left(10));
     }
-    NODREL1::Cognome = U16(Text2->text());
-    NODREL1::Nome = U16(Text3->text());
-    NODREL1::Sesso = U16(Cbosesso->currentText());
-    NODREL1::Luogo = U16(Text5->text());
-    NODREL1::Provincia = U16(Text6->text());
-    NODREL1::DataNascita = U16(Text7->text());
-    // After a refusal the code field shows no code at all rather than one of earlier data.
-    const bool composto = NODREL1::CalcolaCodice();
-    Text1->setText(composto ? QString::fromStdU16String(NODREL1::Codice) : QString());
+    // A name not in the register that the user was not told about yet, before the refusal.
+    if (completamento.nonInElenco && !completamento.segnalato &&
+        !NODREL1::SenzaSpaziEsterni(U16(Text5->text())).empty()) {
+        SegnalaNonInElenco();
+    }
+    NODREL1::Modulo& m = modulo;
+    m.Cognome = U16(Text2->text());
+    m.Nome = U16(Text3->text());
+    m.Sesso = U16(Cbosesso->currentText());
+    m.Luogo = U16(Text5->text());
+    m.Provincia = U16(Text6->text());
+    m.DataNascita = U16(Text7->text());
+    const NODREL1::Comune* scelto =
+        completamento.scelto ? &(*m.registro)[*completamento.scelto] : nullptr;
+    const NODREL1::Composizione esito = m.CalcolaCodice(scelto);
+    // Text8 shows the code used, the one of the birth date.
+    if (esito.comune != nullptr && esito.comune != scelto) {
+        MostraComune(*esito.comune);
+    }
+    if (esito.rifiuto) {
+        nodrel::MsgBox(this, QString::fromStdU16String(std::u16string(esito.rifiuto->messaggio)));
+        if (esito.rifiuto->svuotaLuogo) {
+            Text5->setText(QString());
+            Text6->setText(QString());
+        }
+        Campo(esito.rifiuto->campo)->setFocus();
+        // No code at all rather than one of earlier data.
+        Text1->setText(QString());
+        return;
+    }
+    Text1->setText(QString::fromStdU16String(m.Codice));
 }
 
 void Form2::mncontrolla_Click() {
-    NODREL1::Codice = U16(Text1->text());
-    NODREL1::ControllaCodice(NODREL1::Codice);
+    modulo.Codice = U16(Text1->text());
+    nodrel::MsgBox(
+        this, QString::fromStdU16String(std::u16string(modulo.ControllaCodice(modulo.Codice))));
 }
 
 void Form2::mnestraii_Click() {
@@ -51,12 +75,38 @@ void Form2::mnestraii_Click() {
         Text1->setFocus();
         return;
     }
-    NODREL1::Codice = U16(Text1->text());
-    NODREL1::EstraiDati(NODREL1::Codice);
+    modulo.Codice = U16(Text1->text());
+    const NODREL1::Decodificato esito = modulo.EstraiDati(modulo.Codice);
+    if (!esito.dati) {
+        // The code stays, selected: one wrong character does not cost the whole code.
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgCodiceNonValido));
+        Text1->setFocus();
+        Text1->selectAll();
+        return;
+    }
+    const NODREL1::DatiCodice& dati = *esito.dati;
+    Text2->setText(QString::fromStdU16String(dati.cognome));
+    Text3->setText(QString::fromStdU16String(dati.nome));
+    Cbosesso->setCurrentIndex(dati.donna ? 1 : 0);
+    Text7->setText(QString::fromStdU16String(dati.data));
+    if (!esito.registro) {
+        nodrel::MsgBox(
+            this, QString::fromStdU16String(NODREL1::FasMsg(NODREL1::Errore(
+                      NODREL1::kErrRegistroNonAperto, u"L'archivio dei comuni non è aperto"))));
+        return;
+    }
+    if (esito.comune == nullptr) {
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
+        return;
+    }
+    Text5->setText(QString::fromStdU16String(esito.comune->nome));
+    MostraComune(*esito.comune);
+    // The name is the register's own now; its colour stays as the last key left it.
+    completamento.nonInElenco = false;
+    Text5->setToolTip(QString::fromLatin1(kSuggerimentoComune));
 }
 
 void Form2::mncancella_Click() {
-    NODREL1::AttivaMaiuscole();
     Text1->setText(QString());
     Text2->setText(QString());
     Text3->setText(QString());
@@ -71,8 +121,18 @@ void Form2::mnesci_Click() {
     close();
 }
 
+Form4* Form2::Elenco() const {
+    return elenco_;
+}
+
 void Form2::mnelenco_Click() {
-    Form4::Mostra(this);
+    if (!elenco_) {
+        elenco_ = new Form4(this);
+    }
+    elenco_->show();
+    elenco_->raise();
+    elenco_->activateWindow();
+    elenco_->ImpostaRegistro(modulo.registro);
 }
 
 void Form2::mninformazioni_Click() {

@@ -1,33 +1,80 @@
-// The main window's two print commands.
+// The main window's print commands: the preview, the printer setup and the PDF of the card.
 
 #include <QComboBox>
+#include <QFileDialog>
 
 #include "ui/main/form2.h"
 #include "ui/print/form3.h"
+#include "ui/print/tessera.h"
 #include "ui/toolkit/controlli.h"
+#include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stampante.h"
 
 namespace nodrel {
 
+namespace {
+
+// The file a card is saved to, named after its code: its letters and digits only, so that
+// whatever the code field holds, the name stays a name in the folder the user chose.
+QString NomeFile(const QString& codice) {
+    QString nome;
+    for (QChar c : codice) {
+        if (c.isLetterOrNumber() && c.unicode() < 128) {
+            nome += c;
+        }
+    }
+    return (nome.isEmpty() ? QStringLiteral("tessera") : nome) + QStringLiteral(".pdf");
+}
+
+}  // namespace
+
+Form3* Form2::Anteprima() const {
+    return anteprima_;
+}
+
+DatiTessera Form2::DatiDellaTessera() const {
+    return {Text1->text(), Text2->text(), Text3->text(), Cbosesso->currentText(),
+            Text5->text(), Text6->text(), Text7->text()};
+}
+
+// Before a card is shown or saved: the place for the warning when its code does not belong to
+// the data beside it. True lets the command go on.
+bool Form2::ConfermaTessera() {
+    return true;
+}
+
 void Form2::mnstampa_Click() {
-    Form3* anteprima = Form3::Carica(this, CommonDialog1);
-    anteprima->Text1->setText(Text1->text());
-    anteprima->Text2->setText(Text2->text());
-    anteprima->Text3->setText(Text3->text());
-    anteprima->Text4->setText(Cbosesso->currentText());
-    anteprima->Text5->setText(Text5->text());
-    anteprima->Text6->setText(Text6->text());
-    anteprima->Text7->setText(Text7->text());
-    setEnabled(false);
-    anteprima->show();
+    if (!ConfermaTessera()) {
+        return;
+    }
+    anteprima_ = new Form3(this, CommonDialog1);
+    anteprima_->Picture->Riempi(DatiDellaTessera());
+    anteprima_->show();
 }
 
 void Form2::mnimpstampa_Click() {
-    CommonDialog1->CancelError = true;
-    try {
-        CommonDialog1->ShowPrinter();
-    } catch (...) {
-        // A cancel, or a dialog that failed, ends the command silently.
+    // Confirmed or cancelled, the command ends silently.
+    CommonDialog1->ShowPrinter();
+}
+
+void Form2::mnesportapdf_Click() {
+    if (!ConfermaTessera()) {
+        return;
+    }
+    const DatiTessera dati = DatiDellaTessera();
+    QFileDialog dialogo(this, QStringLiteral("Esporta PDF"));
+    dialogo.setObjectName("DialogoEsporta");
+    dialogo.setOption(QFileDialog::DontUseNativeDialog);
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setDefaultSuffix(QStringLiteral("pdf"));
+    dialogo.setNameFilter(QStringLiteral("Documenti PDF (*.pdf)"));
+    dialogo.selectFile(NomeFile(dati.codice));
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString errore = EsportaPdf(dialogo.selectedFiles().constFirst(), dati);
+    if (!errore.isEmpty()) {
+        nodrel::MsgBox(this, errore);
     }
 }
 

@@ -9,11 +9,11 @@
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
-#include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
 #include "ui/toolkit/stampante.h"
+#include "ui/toolkit/stato.h"
 #include "ui/toolkit/tastiera.h"
 #include "ui/toolkit/twips.h"
 
@@ -33,16 +33,21 @@ QFont FontCampi() {
 
 }  // namespace
 
+Form2* Form2::Istanza() {
+    return qobject_cast<Form2*>(Interfaccia().principale.data());
+}
+
 Form2* Form2::Mostra() {
-    Form2* finestra = Caricata();
-    finestra->show();
-    // While the print preview has the window disabled, the preview stays in front of it.
-    QWidget* davanti = finestra;
-    if (!finestra->isEnabled() && Form3::Istanza() != nullptr) {
-        davanti = Form3::Istanza();
+    Form2* finestra = Istanza();
+    if (finestra == nullptr) {
+        finestra = new Form2;
+        Interfaccia().principale = finestra;
+        finestra->Form_Load();
     }
-    davanti->raise();
-    davanti->activateWindow();
+    finestra->show();
+    // While the preview is open, the window system gives the activation to it instead.
+    finestra->raise();
+    finestra->activateWindow();
     return finestra;
 }
 
@@ -55,14 +60,9 @@ Form2::Form2() {
     CreaMenu();
     // The layout is fixed in twips and does not follow a change of size.
     setFixedSize(sizeHint());
-    NODREL1::CollegaFinestra(this);
 }
 
-Form2::~Form2() {
-    if (NODREL1::FinestraCollegata() == this) {
-        NODREL1::CollegaFinestra(nullptr);
-    }
-}
+Form2::~Form2() = default;
 
 void Form2::CreaControlli() {
     auto* area = new QWidget(this);
@@ -136,10 +136,7 @@ void Form2::CreaControlli() {
                   "Inserire il cognome o i cognomi senza lasciare spazi", " ");
     Text3 = campo("Text3", 1800, 2880, 4452, 420, "Inserire il nome o i nomi senza lasciare spazi",
                   " ");
-    Text5 = campo("Text5", 1800, 3720, 4452, 420,
-                  "Inserire i primi caratteri del nome del comune. Confermare con INVIO quando "
-                  "appare il nome completo",
-                  " ");
+    Text5 = campo("Text5", 1800, 3720, 4452, 420, kSuggerimentoComune, " ");
     Text6 = campo("Text6", 1800, 4560, 612, 420,
                   "L'inserimento della provincia avverra' in modo automatico", " ");
     Text7 = campo("Text7", 2640, 5160, 1575, 345, "Inserire la data nel formato GG/MM/AAAA", "");
@@ -172,15 +169,21 @@ void Form2::CreaControlli() {
     setTabOrder(Text7, Cbosesso);
     setTabOrder(Cbosesso, Text1);
 
-    // Every field gets the program's Caps Lock; the chain's fields also their key handlers.
-    new GestoreTasti(Text1);
-    connect(new GestoreTasti(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
-    connect(new GestoreTasti(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
-    auto* comune = new GestoreTasti(Text5);
+    // The code, the names, the place and the province are in capitals whatever the keyboard's
+    // Caps Lock; the chain's fields also get their key handlers.
+    auto maiuscole = [](QWidget* campo) {
+        auto* tasti = new GestoreTasti(campo);
+        tasti->SempreMaiuscole();
+        return tasti;
+    };
+    maiuscole(Text1);
+    connect(maiuscole(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
+    connect(maiuscole(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
+    auto* comune = maiuscole(Text5);
     connect(comune, &GestoreTasti::KeyPress, this, &Form2::Text5_KeyPress);
     connect(comune, &GestoreTasti::KeyUp, this, &Form2::Text5_KeyUp);
     comune->Trasforma(AccentiComeApostrofi);
-    new GestoreTasti(Text6);
+    maiuscole(Text6);
     connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
     connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
 }
@@ -196,10 +199,13 @@ void Form2::CreaMenu() {
         QAction* a = m->addAction(titolo);
         a->setObjectName(nome);
         connect(a, &QAction::triggered, this, [this, gestore] { Comando(gestore); });
+        return a;
     };
     QMenu* mnfile = menu("mnfile", "&File");
     voce(mnfile, "mnimpstampa", "&Imposta Stampante", &Form2::mnimpstampa_Click);
-    voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click);
+    voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    voce(mnfile, "mnesportapdf", "Esporta &PDF...", &Form2::mnesportapdf_Click);
     voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click);
     QMenu* mnmodifica = menu("mnmodifica", "&Modifica");
     voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click);
@@ -218,36 +224,18 @@ void Form2::Form_Load() {
     Cbosesso->setCurrentIndex(0);
     // A register that cannot be opened is reported once; the rest of the start-up still runs,
     // and the program goes on without completion.
-    ConTrappola(this, [] {
-        NODREL1::DbComuni =
-            ApriDatabase((CartellaProgramma() + QLatin1Char('/') + QStringLiteral("Comuni.mdb"))
-                             .toStdU16String());
-        NODREL1::RsComuni = NODREL1::DbComuni->OpenRecordset(u"Comuni");
-    });
-    NODREL1::AttivaMaiuscole();
+    ConTrappola(this,
+                [this] { modulo.registro = ApriRegistro(PercorsoRegistro().toStdU16String()); });
     CentraFinestra(this);
     show();
     Text2->setFocus();
 }
 
-void Form2::changeEvent(QEvent* evento) {
-    // A click on the window while the preview has it disabled goes to the preview instead.
-    if (evento->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
-        if (Form3* anteprima = Form3::Istanza()) {
-            anteprima->activateWindow();
-        }
-    }
-    QMainWindow::changeEvent(evento);
-}
-
 void Form2::closeEvent(QCloseEvent* evento) {
-    // A disabled window takes no input, its frame's close button included.
-    if (!isEnabled()) {
-        evento->ignore();
-        return;
+    // Unloaded at once: the next use loads a new window, though Qt deletes this one later.
+    if (Interfaccia().principale == this) {
+        Interfaccia().principale = nullptr;
     }
-    NODREL1::CollegaFinestra(nullptr);
-    Scaricata();
     evento->accept();
 }
 
@@ -269,34 +257,6 @@ TextBox* Form2::Campo(NODREL1::Campo campo) const {
             return Text8;
     }
     return Text1;
-}
-
-std::u16string Form2::Testo(NODREL1::Campo campo) {
-    return Campo(campo)->text().toStdU16String();
-}
-
-void Form2::ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) {
-    Campo(campo)->setText(QString::fromStdU16String(testo));
-}
-
-void Form2::DaiFuoco(NODREL1::Campo campo) {
-    Campo(campo)->setFocus();
-}
-
-void Form2::SelezionaTutto(NODREL1::Campo campo) {
-    Campo(campo)->selectAll();
-}
-
-void Form2::SelezionaSesso(int voce) {
-    Cbosesso->setCurrentIndex(voce);
-}
-
-void Form2::MsgBox(const std::u16string& testo) {
-    nodrel::MsgBox(this, testo);
-}
-
-void Form2::AccendiMaiuscole() {
-    Maiuscole::Attiva();
 }
 
 }  // namespace nodrel

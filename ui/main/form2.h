@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <optional>
 
-#include "engine/finestra.h"
-#include "ui/toolkit/finestra_unica.h"
+#include "engine/nodrel1.h"
+#include "ui/print/tessera.h"
 
 class QAction;
 class QComboBox;
@@ -14,21 +16,48 @@ namespace nodrel {
 class TextBox;
 class Immagine;
 class DialogoStampante;
+class Form3;
+class Form4;
 
 // The register writes an accented vowel as the vowel and an apostrophe (FORLI'), and so does
 // typing one into the municipality field: Ì gives I'.
 QString AccentiComeApostrofi(const QString& testo);
 
+// Text5's tool tip; a name not in the register shows "Comune non in elenco" in its place.
+inline constexpr char kSuggerimentoComune[] =
+    "Inserire i primi caratteri del nome del comune. Confermare con INVIO quando appare il nome "
+    "completo";
+
+// The completion of the municipality field in one place: it drives Text5, Text6 and Text8,
+// whose texts the program only writes.
+struct Completamento {
+    // The field's text without its outer blanks at the last key handled.
+    QString digitato;
+    // The record whose province and code Text6 and Text8 show, by its place in name order; none
+    // when they show nothing or "?".
+    std::optional<NODREL1::Registro::Posizione> scelto;
+    // No name begins with the text typed: the field is dark red, Text6 and Text8 show "?".
+    bool nonInElenco = false;
+    // The user was told that this name is not in the register.
+    bool segnalato = false;
+};
+
 // The main window, in which all work is done.
-class Form2 : public QMainWindow, public NODREL1::Finestra, public FinestraUnica<Form2> {
+class Form2 : public QMainWindow {
     Q_OBJECT
 
 public:
     ~Form2() override;
 
+    // The loaded window, or nullptr.
+    static Form2* Istanza();
     // Shows the window, loading it first (which runs its start-up) when it is not loaded;
-    // a window already shown comes to the front, or the print preview that has it disabled.
+    // a window already shown comes to the front.
     static Form2* Mostra();
+
+    // The window's own dialogs while they are open, or nullptr.
+    Form3* Anteprima() const;
+    Form4* Elenco() const;
 
     // The fields.
     TextBox* Text1;  // fiscal code
@@ -46,6 +75,7 @@ public:
     // Commands of the menu and the toolbar.
     void mnimpstampa_Click();
     void mnstampa_Click();
+    void mnesportapdf_Click();
     void mnesci_Click();
     void mncancella_Click();
     void mncalcola_Click();
@@ -62,25 +92,22 @@ public:
     void Text5_KeyPress(QChar carattere);
     void Text5_KeyUp(Qt::Key tasto);
 
-    // What the engine needs of the window.
-    std::u16string Testo(NODREL1::Campo campo) override;
-    void ImpostaTesto(NODREL1::Campo campo, const std::u16string& testo) override;
-    void DaiFuoco(NODREL1::Campo campo) override;
-    void SelezionaTutto(NODREL1::Campo campo) override;
-    void SelezionaSesso(int voce) override;
-    void MsgBox(const std::u16string& testo) override;
-    void AccendiMaiuscole() override;
+    // The engine's module variables and the register, which the commands hand to the engine.
+    NODREL1::Modulo modulo;
+    Completamento completamento;
+
+    // Shows a record of the register as the municipality chosen: its province in Text6, its
+    // code in Text8 (the name in Text5 stays as it is).
+    void MostraComune(const NODREL1::Comune& comune);
 
 signals:
     // "&Informazioni": the information window is wanted.
     void InformazioniRichieste();
 
 protected:
-    void changeEvent(QEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    friend class FinestraUnica<Form2>;
     Form2();
     void CreaControlli();
     void CreaMenu();
@@ -88,7 +115,16 @@ private:
     TextBox* Campo(NODREL1::Campo campo) const;
     void Completa(const QString& digitato);
     void Scorri(bool avanti);
+    void SegnaNonInElenco(bool nonInElenco);
+    // Tells the user, once per name, that the name typed is not in the register.
+    void SegnalaNonInElenco();
     void Comando(void (Form2::*gestore)());
+    // The card as the preview, the print and the PDF show it.
+    DatiTessera DatiDellaTessera() const;
+    bool ConfermaTessera();
+
+    QPointer<Form3> anteprima_;
+    QPointer<Form4> elenco_;
 };
 
 }  // namespace nodrel

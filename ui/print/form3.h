@@ -2,53 +2,58 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <QWidget>
 
-#include "ui/toolkit/finestra_unica.h"
+#include "ui/print/tessera.h"
 
-class QLineEdit;
 class QPushButton;
 
 namespace nodrel {
 
 class DialogoStampante;
 
-// The print preview: the code and the personal data laid over a picture of the card.
-class Form3 : public QDialog, public FinestraUnica<Form3> {
+// The card with its data, drawn by the same routine as the print, so that the preview is as
+// sharp as the paper at any scale.
+class Tessera : public QWidget {
     Q_OBJECT
 
 public:
-    // A freshly loaded (and centred) preview, owned by the window `principale`, which it enables
-    // again when it is left, and printed through that window's printer dialog `dialogo`; one that
-    // is still open is unloaded first.
-    static Form3* Carica(QWidget* principale, DialogoStampante* dialogo);
+    explicit Tessera(QWidget* genitore);
 
-    QLineEdit* Text1;       // code
-    QLineEdit* Text2;       // surname
-    QLineEdit* Text3;       // given name(s)
-    QLineEdit* Text4;       // sex
-    QLineEdit* Text5;       // municipality
-    QLineEdit* Text6;       // province
-    QLineEdit* Text7;       // date of birth
-    QLineEdit* Text8;       // "FAC-SIMILE" in place of a signature
+    const DatiTessera& Dati() const { return dati_; }
+    void Riempi(const DatiTessera& dati);
+
+protected:
+    void paintEvent(QPaintEvent* evento) override;
+
+private:
+    DatiTessera dati_;
+};
+
+// The print preview: the code and the personal data laid over a picture of the card. A dialog
+// of the main window, which waits while it is open: leaving it with "Chiudi", Escape or the
+// frame switches the Caps Lock on; a print closes it too, leaving the Caps Lock as it was.
+class Form3 : public QDialog {
+    Q_OBJECT
+
+public:
+    // A centred preview owned by `principale`, printed through that window's printer dialog.
+    Form3(QWidget* principale, DialogoStampante* dialogo);
+
+    Tessera* Picture;
     QPushButton* Command1;  // "Stampa"
     QPushButton* Command2;  // "Chiudi"
 
     void Command1_Click();
     void Command2_Click();
 
+public slots:
+
 protected:
-    void closeEvent(QCloseEvent* evento) override;
-    void reject() override;
+    bool eventFilter(QObject* oggetto, QEvent* evento) override;
 
 private:
-    friend class FinestraUnica<Form3>;
-    Form3(QWidget* principale, DialogoStampante* dialogo);
-    void Form_Load();
-    void Scarica();
-
-    QPointer<QWidget> principale_;
     QPointer<DialogoStampante> dialogo_;
-    bool scaricando_ = false;
 };
 
 }  // namespace nodrel

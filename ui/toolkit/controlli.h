@@ -25,14 +25,12 @@ inline constexpr int kColoreRossoScuro = 128;
 inline constexpr int kColoreTestoFinestra = static_cast<int>(0x80000008u);
 QColor ColoreRgb(int valore);
 
-// A text box with the two properties the completion keeps its state in.
+// A text box with a text colour of its own, the toolkit's default until one is set.
 class TextBox : public QLineEdit {
     Q_OBJECT
 
 public:
     explicit TextBox(QWidget* genitore, const char* nome);
-
-    QString Tag;
 
     int ForeColor() const { return foreColor_; }
     void SetForeColor(int valore);

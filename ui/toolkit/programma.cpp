@@ -11,6 +11,10 @@ QString CartellaProgramma() {
     return cartella.isEmpty() ? QCoreApplication::applicationDirPath() : cartella;
 }
 
+QString PercorsoRegistro() {
+    return CartellaProgramma() + QStringLiteral("/Comuni.mdb");
+}
+
 void ImpostaCartellaProgramma(const QString& cartella) {
     Interfaccia().cartellaProgramma = cartella;
 }

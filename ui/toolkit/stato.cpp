@@ -1,6 +1,5 @@
 #include "ui/toolkit/stato.h"
 
-#include <QList>
 #include <QPrinter>
 #include <QTranslator>
 #include <QWidget>
@@ -18,12 +17,9 @@ StatoInterfaccia& Interfaccia() {
 }
 
 void AzzeraInterfaccia() {
-    // A window may own another (the list window is the main window's): each pointer is looked at
-    // again after the one before it was destroyed.
-    const QList<QPointer<QWidget>> finestre = Interfaccia().finestre.values();
-    for (const QPointer<QWidget>& finestra : finestre) {
-        delete finestra.data();
-    }
+    // The main window takes the preview and the list window with it.
+    delete Interfaccia().informazioni.data();
+    delete Interfaccia().principale.data();
     Interfaccia() = StatoInterfaccia();
 }
 

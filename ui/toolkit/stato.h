@@ -1,12 +1,9 @@
 #pragma once
 
-#include <QHash>
 #include <QPointer>
 #include <QString>
-#include <functional>
 #include <memory>
 
-class QMetaObject;
 class QObject;
 class QPrinter;
 class QTranslator;
@@ -18,13 +15,12 @@ namespace nodrel {
 // reset gives the state of a program not yet started, whatever is added here later. The window
 // tests start the program afresh many times in one process.
 struct StatoInterfaccia {
-    bool maiuscole = false;                    // the program's Caps Lock
-    std::unique_ptr<QObject> filtroMaiuscole;  // the Caps Lock key's filter, from start-up
     std::unique_ptr<QTranslator> traduzioni;   // Qt's own texts in Italian, from start-up
     std::unique_ptr<QPrinter> stampante;       // the current printer, made on first use
-    std::function<bool(QPrinter&)> sostituto;  // the tests' answer to the printer dialog
     QString cartellaProgramma;                 // empty: the executable's own directory
-    QHash<const QMetaObject*, QPointer<QWidget>> finestre;  // the loaded window of each kind
+    // The two windows that no other window owns, while loaded; the main window owns the rest.
+    QPointer<QWidget> informazioni;
+    QPointer<QWidget> principale;
 
     StatoInterfaccia();
     ~StatoInterfaccia();

@@ -1,6 +1,5 @@
 #include "ui/toolkit/tastiera.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -8,17 +7,13 @@
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QPointer>
+#include <QValidator>
 #include <QWidget>
-#include <memory>
-
-#include "ui/toolkit/stato.h"
+#include <algorithm>
 
 namespace nodrel {
 
 namespace {
-
-// X11 reports the desktop's Caps Lock in the key event's native state (LockMask).
-constexpr quint32 kLockMaskX11 = 1u << 1;
 
 bool ProduceCarattere(const QKeyEvent& e) {
     switch (e.key()) {
@@ -41,66 +36,48 @@ bool ScriveTesto(const QKeyEvent& e) {
     return e.matches(QKeySequence::Paste) || (!e.text().isEmpty() && e.text().at(0).isPrint());
 }
 
-// The text a letter key gives under the program's Caps Lock: upper case while it is on; while
-// it is off, the desktop's Caps Lock (if any) is undone, so the key works as one Caps Lock.
-QString TestoConMaiuscole(const QKeyEvent& e) {
-    const QString testo = e.text();
-    if (Maiuscole::Accese()) {
-        return testo.toUpper();
-    }
-    if (QGuiApplication::platformName() == QLatin1String("xcb") &&
-        (e.nativeModifiers() & kLockMaskX11) != 0) {
-        return (e.modifiers() & Qt::ShiftModifier) ? testo.toUpper() : testo.toLower();
-    }
-    return testo;
-}
-
-class FiltroCapsLock : public QObject {
+// Catches what reaches the field other than by a key: a paste from the menu or the mouse, a
+// drop, a text set. Keys are upper-cased before they act, so for them this changes nothing and
+// the field keeps one undo step a key.
+class SoloMaiuscole : public QValidator {
     Q_OBJECT
 
 public:
-    using QObject::QObject;
+    using QValidator::QValidator;
 
-protected:
-    bool eventFilter(QObject* oggetto, QEvent* evento) override {
-        // A key the focus widget ignores travels on to its parents, through this filter again;
-        // only its first receiver counts.
-        if (evento->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(evento)->key() == Qt::Key_CapsLock && oggetto->isWidgetType()) {
-            QWidget* fuoco = QApplication::focusWidget();
-            auto* w = static_cast<QWidget*>(oggetto);
-            if (fuoco != nullptr ? w == fuoco : w->isWindow()) {
-                Maiuscole::Imposta(!Maiuscole::Accese());
-            }
-        }
-        return false;
+    State validate(QString& testo, int& posizione) const override {
+        testo = testo.toUpper();
+        posizione = std::min(posizione, static_cast<int>(testo.size()));
+        return Acceptable;
     }
 };
 
 }  // namespace
 
-namespace Maiuscole {
-void Attiva() {
-    Interfaccia().maiuscole = true;
+GestoreTasti::GestoreTasti(QWidget* campo) : QObject(campo) {
+    campo->installEventFilter(this);
 }
-void Imposta(bool accese) {
-    Interfaccia().maiuscole = accese;
-}
-bool Accese() {
-    return Interfaccia().maiuscole;
-}
-}  // namespace Maiuscole
 
-void InstallaFiltroMaiuscole() {
-    auto& filtro = Interfaccia().filtroMaiuscole;
-    if (!filtro) {
-        filtro = std::make_unique<FiltroCapsLock>();
-        QCoreApplication::instance()->installEventFilter(filtro.get());
+void GestoreTasti::SempreMaiuscole() {
+    maiuscole_ = true;
+    if (auto* riga = qobject_cast<QLineEdit*>(parent())) {
+        riga->setValidator(new SoloMaiuscole(riga));
     }
 }
 
-GestoreTasti::GestoreTasti(QWidget* campo) : QObject(campo) {
-    campo->installEventFilter(this);
+void GestoreTasti::Scarta() {
+    preso_ = true;
+    deviato_ = nullptr;
+}
+
+void GestoreTasti::Devia(QWidget* campo) {
+    preso_ = true;
+    deviato_ = campo;
+}
+
+QString GestoreTasti::Trasformato(const QString& testo) const {
+    const QString lettere = maiuscole_ ? testo.toUpper() : testo;
+    return trasforma_ ? trasforma_(lettere) : lettere;
 }
 
 bool GestoreTasti::Seguito() const {
@@ -123,13 +100,10 @@ bool GestoreTasti::eventFilter(QObject* oggetto, QEvent* evento) {
 // A character composed with a dead key (an accent, then the letter) comes from the input method,
 // not as a key: it is changed and followed by the key-up handler all the same.
 bool GestoreTasti::Composto(QWidget* campo, QInputMethodEvent* e) {
-    if (e->commitString().isEmpty() || (!trasforma_ && !Seguito())) {
+    if (e->commitString().isEmpty() || (!trasforma_ && !maiuscole_ && !Seguito())) {
         return false;
     }
-    QString testo = Maiuscole::Accese() ? e->commitString().toUpper() : e->commitString();
-    if (trasforma_) {
-        testo = trasforma_(testo);
-    }
+    const QString testo = Trasformato(e->commitString());
     QInputMethodEvent sostituto(e->preeditString(), e->attributes());
     sostituto.setCommitString(testo, e->replacementStart(), e->replacementLength());
     QPointer<QWidget> vivo(campo);
@@ -150,24 +124,36 @@ bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
     if (riga != nullptr && riga->text() == QLatin1String(" ") && ScriveTesto(*e)) {
         riga->selectAll();
     }
-    QString testo = TestoConMaiuscole(*e);
-    if (trasforma_ && !testo.isEmpty() && testo.at(0).isPrint()) {
-        testo = trasforma_(testo);
+    QString testo = e->text();
+    if (!testo.isEmpty() && testo.at(0).isPrint()) {
+        testo = Trasformato(testo);
     }
     if (ProduceCarattere(*e)) {
         QChar carattere = testo.isEmpty() ? QChar() : testo.at(0);
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
             carattere = kInvio;
         }
+        preso_ = false;
+        deviato_ = nullptr;
         emit KeyPress(carattere);
         if (!vivo) {
+            return true;
+        }
+        if (preso_) {
+            // Sent on as it came, so that the other field's own watcher sees it too.
+            if (deviato_) {
+                QKeyEvent deviata(e->type(), e->key(), e->modifiers(), e->nativeScanCode(),
+                                  e->nativeVirtualKey(), e->nativeModifiers(), e->text(),
+                                  e->isAutoRepeat(), e->count());
+                QCoreApplication::sendEvent(deviato_, &deviata);
+            }
             return true;
         }
     }
     if (testo == e->text() && !Seguito()) {
         return false;  // the key goes on to this field as usual
     }
-    // The key acts on the field here and now, with its upper-cased text, so that the key-up
+    // The key acts on the field here and now, with its changed text, so that the key-up
     // handler follows it at once: a real release may come only after the next key has acted.
     QKeyEvent sostituto(e->type(), e->key(), e->modifiers(), e->nativeScanCode(),
                         e->nativeVirtualKey(), e->nativeModifiers(), testo, e->isAutoRepeat(),
