@@ -18,7 +18,6 @@
 #include "engine/elenco.h"
 #include "engine/testo.h"
 #include "register/comuni.h"
-#include "ui/toolkit/programma.h"
 
 namespace nodrel {
 
@@ -29,8 +28,8 @@ constexpr char kUso[] = "Uso: nodrel [FILE...] | --verifica [FILE] | --decodific
 constexpr char kAiuto[] =
     "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE]\n"
     "\n"
-    "Senza opzioni apre la finestra del programma; con uno o più FILE apre anche la\n"
-    "verifica di ciascun elenco.\n"
+    "Senza opzioni apre la finestra del programma; con uno o più FILE apre subito la\n"
+    "finestra principale e la verifica di ciascun elenco.\n"
     "\n"
     "  --verifica [FILE]    controlla i codici fiscali di FILE, uno per riga, e scrive\n"
     "                       riga;codice;esito;motivo per ciascuno (CSV, UTF-8)\n"
@@ -80,7 +79,7 @@ struct ChiudiFile {
 // The register beside the program, when there is one that opens; the lists go on without it.
 std::shared_ptr<const NODREL1::Registro> RegistroAccanto() {
     try {
-        return ApriRegistro(PercorsoRegistro().toStdU16String());
+        return ApriRegistro(PercorsoRegistro(QCoreApplication::applicationDirPath().toStdU16String()));
     } catch (const NODREL1::Errore& e) {
         std::fprintf(stderr, "nodrel: elenco dei comuni non disponibile (%s)\n",
                      NODREL1::Utf8(e.Descrizione()).c_str());
@@ -196,8 +195,8 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption verifica(QStringLiteral("verifica"));
     const QCommandLineOption decodifica(QStringLiteral("decodifica"));
-    const QCommandLineOption aiuto({QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption versione({QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption aiuto(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption versione(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOptions({verifica, decodifica, aiuto, versione});
     if (!parser.parse(argomenti)) {
         const QStringList sconosciute = parser.unknownOptionNames();
