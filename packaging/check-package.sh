@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/setup.sh
-nodrel_install_missing dpkg-dev desktop-file-utils xvfb xauth xdotool
+nodrel_install_missing dpkg-dev desktop-file-utils xvfb xauth xdotool man-db
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -18,6 +18,12 @@ deb=$(ls "$scratch"/build/nodrel_*.deb)
 dpkg-deb -x "$deb" "$scratch/root"
 desktop-file-validate "$scratch/root/usr/share/applications/nodrel.desktop"
 test -f "$scratch/root/usr/lib/nodrel/Comuni.mdb"
+# The manual page reads without a warning and tells the exit statuses.
+manuale="$scratch/root/usr/share/man/man1/nodrel.1.gz"
+avvisi=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manuale" 2>&1 >/dev/null)
+[ -z "$avvisi" ] || { echo "manual page: $avvisi"; exit 1; }
+LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$manuale" >"$scratch/manuale.txt"
+grep -q "STATO DI USCITA" "$scratch/manuale.txt"
 # The register rebuilt in place by the installed tool, as the README tells users to; the program
 # started below must open it.
 "$scratch/root/usr/lib/nodrel/nodrel_mkregister" data/ANPR_archivio_comuni.csv \

@@ -53,6 +53,7 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
         "3;RSSMRA80A01H50MM;CORRETTO;omocodico, duplicato della riga 2\n"
         "4;J;ERRATO;lunghezza errata\n";
     const std::string riepilogo = "3 codici: 2 corretti, 1 errati, 1 duplicati\n";
+    const std::string uso = "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE]\n";
     const struct {
         std::string argomenti;
         std::string ingresso;
@@ -72,6 +73,15 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
          "2 codici: 1 corretti, 1 errati, 0 duplicati\n"},
         {"--verifica manca.txt", "", 2, "",
          "nodrel: impossibile leggere manca.txt: il file non esiste\n"},
+        // A folder opens and fails at the first read: not even the header is written.
+        {"--verifica .", "", 2, "", "nodrel: impossibile leggere .: è una cartella\n"},
+        {"--version", "", 0, "nodrel " NODREL_VERSIONE "\n", ""},
+        {"--bogus", "", 2, "", "nodrel: opzione sconosciuta: --bogus\n" + uso},
+        {"--verifica a b", "", 2, "", "nodrel: un solo FILE alla volta: b è di troppo\n" + uso},
+        // The windows, which want a display, are refused with a word of their own.
+        {"lista.csv", "", 2, "",
+         "nodrel: nessuno schermo disponibile per le finestre; senza finestre: nodrel --verifica "
+         "FILE (nodrel --help)\n"},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.argomenti);

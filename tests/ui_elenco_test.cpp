@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "ui/elenco/form4.h"
+#include "ui/info/form1.h"
 #include "ui/main/form2.h"
 #include "ui_harness.h"
 
@@ -72,6 +73,35 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     EXPECT_TRUE(f->Label1->text().startsWith("Verifica interrotta: "))
         << f->Label1->text().toStdString();
     EXPECT_LT(f->Grid1->model()->rowCount(), 500000);
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// "nodrel a.csv b.csv": straight to the main window, a list window checking each file.
+TEST(Elenco, ListsNamedOnTheCommandLineOpenAWindowEach) {
+    QTemporaryDir cartella;
+    const QString a = cartella.filePath("a.csv");
+    const QString b = cartella.filePath("b.csv");
+    for (const auto& [file, testo] : {std::pair{a, "RSSMRA80A01H501U\n"}, std::pair{b, "J1\nK\n"}}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(testo);
+    }
+    prova::Avvia({}, {a, b});
+    nodrel::Form2* principale = nodrel::Form2::Istanza();
+    ASSERT_NE(principale, nullptr);
+    EXPECT_TRUE(principale->isVisible());
+    EXPECT_EQ(nodrel::Form1::Istanza(), nullptr);
+    const QList<Form4*> elenchi = principale->findChildren<Form4*>();
+    ASSERT_EQ(elenchi.size(), 2);
+    QStringList riepiloghi;
+    for (Form4* f : elenchi) {
+        Attendi(f);
+        EXPECT_TRUE(f->isVisible());
+        riepiloghi << f->Label1->text();
+    }
+    riepiloghi.sort();
+    EXPECT_EQ(riepiloghi, (QStringList{"1 codici: 1 corretti, 0 errati, 0 duplicati",
+                                       "2 codici: 0 corretti, 2 errati, 0 duplicati"}));
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 

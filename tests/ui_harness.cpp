@@ -96,7 +96,7 @@ void ChiudiTutto() {
     Elabora();
 }
 
-void Avvia(const QString& cartella) {
+void Avvia(const QString& cartella, const QStringList& elenchi) {
     InstallaRisponditore();
     ChiudiTutto();
     nodrel::AzzeraInterfaccia();
@@ -104,7 +104,7 @@ void Avvia(const QString& cartella) {
                                                         : cartella);
     messaggi.clear();
     irregolari.clear();
-    nodrel::startProgram();
+    nodrel::startProgram(elenchi);
     Elabora();
 }
 

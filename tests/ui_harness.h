@@ -24,7 +24,7 @@ namespace prova {
 
 // Closes every window, forgets the engine's state and starts the program afresh, with the
 // register looked for in `cartella` (the tests' own directory when empty).
-void Avvia(const QString& cartella = {});
+void Avvia(const QString& cartella = {}, const QStringList& elenchi = {});
 // Starts the program and presses "OK" in the information window.
 nodrel::Form2* ApriPrincipale(const QString& cartella = {});
 // Closes every window and lets the deleted ones go.

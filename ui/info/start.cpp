@@ -75,13 +75,19 @@ void LocaleDiSistemaItaliano() {
     }
 }
 
-void startProgram() {
+void startProgram(const QStringList& elenchi) {
     QApplication::setApplicationName(kTitoloApplicazione);
     QApplication::setWindowIcon(QIcon(":/nodrel/icon.svg"));
     CaricaTraduzioni();
     // Dates, month names and numbers in Italian whatever the system's.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-    MostraInformazioni();
+    if (elenchi.isEmpty()) {
+        MostraInformazioni();
+        return;
+    }
+    // Lists named on the command line are what the user came for: straight to them.
+    MostraPrincipale();
+    Form2::Istanza()->VerificaElenchi(elenchi);
 }
 
 }  // namespace nodrel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace nodrel {
 
 // Before the QApplication is made: Qt's own dialogs, which write dates and sizes in the system's
@@ -8,7 +10,8 @@ void LocaleDiSistemaItaliano();
 
 // The program's start: Qt's translations and the Italian locale, then the information window,
 // created, centred and shown; and the connections that lead from it to the main window and
-// back. Nothing else is loaded.
-void startProgram();
+// back. Nothing else is loaded. With `elenchi`, the lists named on the command line, the main
+// window comes at once, with a list window checking each.
+void startProgram(const QStringList& elenchi = {});
 
 }  // namespace nodrel

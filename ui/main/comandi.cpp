@@ -135,6 +135,17 @@ void Form2::mnelenco_Click() {
     elenco_->ImpostaRegistro(modulo.registro);
 }
 
+void Form2::VerificaElenchi(const QStringList& file) {
+    // A window for each list, side by side as the window manager places them; the last one is
+    // the one "Verifica elenco..." brings back.
+    for (const QString& percorso : file) {
+        elenco_ = new Form4(this);
+        elenco_->ImpostaRegistro(modulo.registro);
+        elenco_->show();
+        elenco_->VerificaFile(percorso);
+    }
+}
+
 void Form2::mninformazioni_Click() {
     emit InformazioniRichieste();
 }

@@ -83,6 +83,8 @@ public:
     void mnestraii_Click();
     void mnelenco_Click();
     void mninformazioni_Click();
+    // The lists named on the command line, each checked in a list window of its own.
+    void VerificaElenchi(const QStringList& file);
 
     // Key handlers of the fields.
     void Text2_KeyPress(QChar carattere);

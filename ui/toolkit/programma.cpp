@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "register/comuni.h"
 #include "ui/toolkit/stato.h"
 
 namespace nodrel {
@@ -12,7 +13,7 @@ QString CartellaProgramma() {
 }
 
 QString PercorsoRegistro() {
-    return CartellaProgramma() + QStringLiteral("/Comuni.mdb");
+    return QString::fromStdU16String(nodrel::PercorsoRegistro(CartellaProgramma().toStdU16String()));
 }
 
 void ImpostaCartellaProgramma(const QString& cartella) {

@@ -1,8 +1,10 @@
 // The command line: lists of codes checked or decoded without any window or display.
 
-#include "ui/riga/riga_di_comando.h"
+#include "cli/riga_di_comando.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QStringList>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,29 +18,32 @@
 #include "engine/elenco.h"
 #include "engine/testo.h"
 #include "register/comuni.h"
-#include "ui/toolkit/programma.h"
 
 namespace nodrel {
 
 namespace {
 
+constexpr char kUso[] = "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE]\n";
+
 constexpr char kAiuto[] =
-    "Uso: nodrel [--verifica | --decodifica] [FILE]\n"
+    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE]\n"
     "\n"
-    "Senza opzioni apre la finestra del programma.\n"
+    "Senza opzioni apre la finestra del programma; con uno o più FILE apre subito la\n"
+    "finestra principale e la verifica di ciascun elenco.\n"
     "\n"
     "  --verifica [FILE]    controlla i codici fiscali di FILE, uno per riga, e scrive\n"
     "                       riga;codice;esito;motivo per ciascuno (CSV, UTF-8)\n"
     "  --decodifica [FILE]  scrive i dati di ciascun codice corretto:\n"
     "                       riga;codice;cognome;nome;sesso;data;comune;provincia;"
     "codice_catastale\n"
-    "  --help               mostra questo aiuto\n"
+    "  -h, --help           mostra questo aiuto\n"
+    "  -v, --version        mostra la versione\n"
     "\n"
     "Senza FILE, o con \"-\", il testo si legge dallo standard input. Di una riga con\n"
     "virgole, punti e virgola o tabulazioni conta il primo campo; le righe vuote e una\n"
     "prima riga di intestazione sono saltate. Il riepilogo va sullo standard error.\n"
     "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato,\n"
-    "2 se il file non si può leggere.\n";
+    "2 per un uso sbagliato o un file che non si può leggere.\n";
 
 constexpr std::size_t kBlocco = 1 << 20;
 
@@ -74,7 +79,7 @@ struct ChiudiFile {
 // The register beside the program, when there is one that opens; the lists go on without it.
 std::shared_ptr<const NODREL1::Registro> RegistroAccanto() {
     try {
-        return ApriRegistro(PercorsoRegistro().toStdU16String());
+        return ApriRegistro(PercorsoRegistro(QCoreApplication::applicationDirPath().toStdU16String()));
     } catch (const NODREL1::Errore& e) {
         std::fprintf(stderr, "nodrel: elenco dei comuni non disponibile (%s)\n",
                      NODREL1::Utf8(e.Descrizione()).c_str());
@@ -142,15 +147,21 @@ int Esegui(bool decodifica, const char* nomeFile) {
     };
 
     std::vector<char> blocco(kBlocco);
+    bool letto = false;
     for (;;) {
         const std::size_t letti = std::fread(blocco.data(), 1, blocco.size(), in.get());
+        letto = letto || letti > 0;
         elenco.Leggi(std::string_view(blocco.data(), letti), voce);
         if (letti < blocco.size()) {
             break;
         }
     }
     if (std::ferror(in.get())) {
-        svuota();
+        // A file that could not be read at all (a folder opens, then fails at the first read)
+        // leaves standard output empty; one that failed later keeps the lines judged before.
+        if (letto) {
+            svuota();
+        }
         std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome, Perche(errno).c_str());
         return 2;
     }
@@ -168,25 +179,64 @@ int Esegui(bool decodifica, const char* nomeFile) {
 
 }  // namespace
 
-std::optional<int> RigaDiComando(int argc, char* argv[]) {
-    if (argc < 2) {
-        return std::nullopt;
+// A wrong use: one line that says what is wrong, then the usage, on standard error.
+int UsoSbagliato(const QString& perche) {
+    std::fprintf(stderr, "nodrel: %s\n%s", perche.toLocal8Bit().constData(), kUso);
+    return 2;
+}
+
+std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
+    // Parsed before any application object exists, so that no answer here needs a display.
+    QStringList argomenti;
+    for (int i = 0; i < argc; ++i) {
+        argomenti << QString::fromLocal8Bit(argv[i]);
     }
-    const std::string opzione = argv[1];
-    if (opzione == "--help" || opzione == "-h") {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption verifica(QStringLiteral("verifica"));
+    const QCommandLineOption decodifica(QStringLiteral("decodifica"));
+    const QCommandLineOption aiuto(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption versione(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    parser.addOptions({verifica, decodifica, aiuto, versione});
+    if (!parser.parse(argomenti)) {
+        const QStringList sconosciute = parser.unknownOptionNames();
+        return UsoSbagliato(sconosciute.isEmpty()
+                                ? parser.errorText()
+                                : QStringLiteral("opzione sconosciuta: %1")
+                                      .arg((sconosciute.first().size() == 1 ? QStringLiteral("-")
+                                                                            : QStringLiteral("--")) +
+                                           sconosciute.first()));
+    }
+    if (parser.isSet(aiuto)) {
         std::fputs(kAiuto, stdout);
         return 0;
     }
-    if (opzione != "--verifica" && opzione != "--decodifica") {
-        return std::nullopt;  // the windows, and Qt's own options
+    if (parser.isSet(versione)) {
+        std::printf("nodrel %s\n", NODREL_VERSIONE);
+        return 0;
     }
-    if (argc > 3) {
-        std::fputs(kAiuto, stderr);
-        return 2;
+    const QStringList file = parser.positionalArguments();
+    const bool elenco = parser.isSet(verifica) || parser.isSet(decodifica);
+    if (!elenco) {
+        elenchi = file;
+        return std::nullopt;  // the windows
+    }
+    if (parser.isSet(verifica) && parser.isSet(decodifica)) {
+        return UsoSbagliato(QStringLiteral("--verifica e --decodifica non vanno insieme"));
+    }
+    if (file.size() > 1) {
+        return UsoSbagliato(QStringLiteral("un solo FILE alla volta: %1 è di troppo").arg(file.at(1)));
     }
     // A core application only, for the program's directory: no display is asked for.
     QCoreApplication app(argc, argv);
-    return Esegui(opzione == "--decodifica", argc == 3 ? argv[2] : nullptr);
+    // The file's name as the shell gave it, byte for byte.
+    const char* nome = nullptr;
+    for (int i = 1; i < argc && !file.isEmpty() && nome == nullptr; ++i) {
+        if (QString::fromLocal8Bit(argv[i]) == file.first()) {
+            nome = argv[i];
+        }
+    }
+    return Esegui(parser.isSet(decodifica), nome);
 }
 
 }  // namespace nodrel
