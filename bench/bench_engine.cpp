@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "bench/misura.h"
+#include "misura.h"
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
 

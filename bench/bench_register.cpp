@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/misura.h"
+#include "misura.h"
 #include "engine/errore.h"
 #include "engine/nodrel1.h"
 #include "engine/registro.h"

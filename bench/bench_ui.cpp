@@ -19,7 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "bench/misura.h"
+#include "misura.h"
 #include "engine/nodrel1.h"
 #include "ui/info/form1.h"
 #include "ui/info/start.h"

@@ -1,7 +1,7 @@
 // Check character of any text.
 
 #include "engine/nodrel1.h"
-#include "fuzz/ingresso.h"
+#include "ingresso.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     const std::u16string testo = fuzz::Testo(dati, n);

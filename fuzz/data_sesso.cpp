@@ -1,7 +1,7 @@
 // Date and sex group, and the date check, from any two texts: the date, then the sex.
 
 #include "engine/nodrel1.h"
-#include "fuzz/ingresso.h"
+#include "ingresso.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     const std::u16string testo = fuzz::Testo(dati, n);

@@ -6,7 +6,7 @@
 
 #include "engine/elenco.h"
 #include "engine/testo.h"
-#include "fuzz/ingresso.h"
+#include "ingresso.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "engine/nodrel1.h"
 #include "engine/testo.h"
-#include "fuzz/ingresso.h"
+#include "ingresso.h"
 #include "register/comuni.h"
 
 namespace {

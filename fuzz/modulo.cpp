@@ -2,7 +2,7 @@
 // name, sex, date, the cadastral code of the municipality chosen, then the code to verify.
 
 #include "engine/nodrel1.h"
-#include "fuzz/ingresso.h"
+#include "ingresso.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/nodrel1.h"
-#include "fuzz/ingresso.h"
+#include "ingresso.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     const std::u16string nome = fuzz::Testo(dati, n);
