@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "engine/errore.h"
+#include "engine/nodrel1.h"
 #include "engine/testo.h"
 #include "register/limiti.h"
 #include "register/sqlite.h"
@@ -183,9 +184,7 @@ public:
     // A cadastral code as decoding meets it in a fiscal code: a capital letter and three digits.
     const std::string& Codice(std::size_t i) const {
         const std::string& codice = Testo(i);
-        const bool buono = codice.size() == 4 && codice[0] >= 'A' && codice[0] <= 'Z' &&
-                           std::all_of(codice.begin() + 1, codice.end(), Cifra);
-        if (!buono) {
+        if (!NODREL1::CodiceCatastale(NODREL1::Utf16(codice))) {
             Fallisci(riga_, "il codice catastale " + codice +
                                 " non è una lettera maiuscola seguita da tre cifre");
         }
