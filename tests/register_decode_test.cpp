@@ -120,7 +120,6 @@ TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
         std::u16string provinciaUsata = u"";
     } casi[] = {
         {u"BELLIZZI", u"SA", u"01/01/1930", u"M294", u"A753", false, u"AV"},  // the only one then
-        {u"BELLIZZI", u"SA", u"01/01/1995", u"M294", u"M294", false, u"SA"},
         {u"CASTRO", u"LE", u"01/01/1970", u"M261", u"M261", true, u"LE"},
         {u"CIVENNA", u"CO", u"01/01/2020", u"C754", u"C754", true, u"CO"},  // merged in 2014
         {u"MILANO", u"LE", u"01/01/1980", u"F205", u"F205", false, u"MI"},
