@@ -96,11 +96,7 @@ int Esegui(bool decodifica, const char* nomeFile) {
         return 2;
     }
     const std::shared_ptr<const NODREL1::Registro> registro = RegistroAccanto();
-    NODREL1::ElencoCodici elenco(
-        registro ? NODREL1::ElencoCodici::ComuneNoto([&registro](std::u16string_view catastale) {
-            return registro->PerCodice(catastale) != nullptr;
-        })
-                 : NODREL1::ElencoCodici::ComuneNoto());
+    NODREL1::ElencoCodici elenco(registro.get());
     if (!standard) {
         std::error_code ec;
         const auto dimensione = std::filesystem::file_size(nomeFile, ec);

@@ -151,6 +151,20 @@ void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
     if (v.comuneSconosciuto) {
         nota("comune non in elenco");
     }
+    if (v.comuneNonInVigore) {
+        nota("comune non in vigore alla data di nascita");
+    }
+}
+
+// YYYY-MM-DD as the number YYYYMMDD.
+std::uint32_t Giorno(std::u16string_view data) {
+    std::uint32_t n = 0;
+    for (char16_t c : data) {
+        if (c >= u'0' && c <= u'9') {
+            n = n * 10 + static_cast<std::uint32_t>(c - u'0');
+        }
+    }
+    return n;
 }
 
 // The line's number and code, and what follows them, in `riga` or already in `out`.
@@ -221,6 +235,47 @@ void CodiciVisti::Cresci(int bit) {
 }
 
 ElencoCodici::ElencoCodici(ComuneNoto comuneNoto) : comuneNoto_(std::move(comuneNoto)) {}
+
+ElencoCodici::ElencoCodici(const Registro* registro, std::chrono::year_month_day oggi)
+    : registro_(registro) {
+    if (registro_ == nullptr) {
+        return;
+    }
+    comuneNoto_ = [registro](std::u16string_view catastale) {
+        return registro->PerCodice(catastale) != nullptr;
+    };
+    oggi_ = static_cast<std::uint32_t>(static_cast<int>(oggi.year()) * 10000 +
+                                       static_cast<int>(static_cast<unsigned>(oggi.month())) * 100 +
+                                       static_cast<int>(static_cast<unsigned>(oggi.day())));
+    inizio_.assign(comuni_.size(), 0);
+    quanti_.assign(comuni_.size(), 0);
+}
+
+bool ElencoCodici::InVigore(std::size_t i, std::uint64_t data) const {
+    // The key's digits, from the right: day, month letter (its place in the alphabet), year.
+    static constexpr std::array<std::uint8_t, 26> kMese = [] {
+        std::array<std::uint8_t, 26> m{};
+        for (std::size_t k = 0; k < kLettereMese.size(); ++k) {
+            m[static_cast<std::size_t>(kLettereMese[k] - u'A')] = static_cast<std::uint8_t>(k + 1);
+        }
+        return m;
+    }();
+    std::uint32_t giorno = static_cast<std::uint32_t>(data % 100);
+    giorno = giorno > 40 ? giorno - 40 : giorno;
+    const std::uint32_t mese = kMese[static_cast<std::size_t>(data / 100 % 26)];
+    const auto anno = static_cast<std::uint32_t>(data / 2600 % 100);
+    const std::uint32_t resto = mese * 100 + giorno;
+    const std::uint32_t giorni[2] = {(1900 + anno) * 10000 + resto, (2000 + anno) * 10000 + resto};
+    const std::uint32_t* p = periodi_.data() + inizio_[i];
+    for (std::size_t k = 0; k < quanti_[i]; ++k, p += 2) {
+        for (std::uint32_t g : giorni) {
+            if (g <= oggi_ && p[0] <= g && g <= p[1]) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 void ElencoCodici::Prevedi(std::uint64_t byte) {
     // A code takes seventeen bytes with its newline, at the least.
@@ -321,6 +376,7 @@ bool ElencoCodici::Completa(Riga& r) {
     VoceElenco& v = r.voce;
     v.duplicatoDi = 0;
     v.comuneSconosciuto = false;
+    v.comuneNonInVigore = false;
     ++totali_.codici;
     if (!v.esame.Corretto()) {
         ++totali_.errati;
@@ -338,9 +394,20 @@ bool ElencoCodici::Completa(Riga& r) {
             const char16_t catastale[4] = {
                 static_cast<char16_t>(u'A' + i / 1000), static_cast<char16_t>(u'0' + i / 100 % 10),
                 static_cast<char16_t>(u'0' + i / 10 % 10), static_cast<char16_t>(u'0' + i % 10)};
-            comuni_[i] = comuneNoto_(std::u16string_view(catastale, 4)) ? 1 : -1;
+            const std::u16string_view codice(catastale, 4);
+            comuni_[i] = comuneNoto_(codice) ? 1 : -1;
+            if (registro_ != nullptr) {
+                inizio_[i] = static_cast<std::uint32_t>(periodi_.size());
+                for (const Comune* c : registro_->TuttiPerCodice(codice)) {
+                    periodi_.push_back(Giorno(c->dal));
+                    periodi_.push_back(Giorno(c->al));
+                    ++quanti_[i];
+                }
+            }
         }
         v.comuneSconosciuto = comuni_[i] < 0;
+        v.comuneNonInVigore =
+            registro_ != nullptr && comuni_[i] > 0 && !InVigore(i, senzaCarattere / 26000);
     }
     return true;
 }

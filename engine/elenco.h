@@ -4,6 +4,7 @@
 // --verifica and --decodifica and of the window that checks a list.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,8 @@ struct VoceElenco {
     std::uint64_t duplicatoDi = 0;   // a right code that came first on this line, or 0
     bool comuneSconosciuto = false;  // a right personal code whose municipality the register
                                      // does not know
+    bool comuneNonInVigore = false;  // or knows, but not in force on the date of birth in
+                                     // either century the year's two digits allow
 };
 
 struct Riepilogo {
@@ -67,6 +70,9 @@ public:
     using ComuneNoto = std::function<bool(std::u16string_view catastale)>;
 
     explicit ElencoCodici(ComuneNoto comuneNoto = {});
+    // The municipalities are looked up in `registro` (which may be null), and whether they were
+    // in force on the date of birth, a century not ahead of `oggi`.
+    explicit ElencoCodici(const Registro* registro, std::chrono::year_month_day oggi = Oggi());
 
     // Judges the lines that `pezzo` completes and hands each that holds a code to `voce`.
     template <class F>
@@ -100,8 +106,19 @@ private:
     bool Completa(Riga& r);
     void Trattieni(std::string_view parte);
 
+    // Whether municipality `i` of the key's numbering was in force on one of the days the rest
+    // of the key can mean.
+    bool InVigore(std::size_t i, std::uint64_t data) const;
+
     ComuneNoto comuneNoto_;
     std::array<std::int8_t, 26 * 1000> comuni_{};  // 0 not asked yet, 1 known, -1 not
+    // With a register: the periods of each municipality asked, first and last day as YYYYMMDD
+    // in pairs, periodi_[inizio_[i]] on, quanti_[i] of them.
+    const Registro* registro_ = nullptr;
+    std::uint32_t oggi_ = 0;
+    std::vector<std::uint32_t> periodi_;
+    std::vector<std::uint32_t> inizio_;
+    std::vector<std::uint16_t> quanti_;
     CodiciVisti visti_;
     Riepilogo totali_;
     std::array<Riga, kLotto> lotto_;

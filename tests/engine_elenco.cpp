@@ -11,9 +11,15 @@ namespace {
 using NODREL1::ElencoCodici;
 using NODREL1::VoceElenco;
 
-// The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown.
+// The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown,
+// M261 was created in 1975.
 std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20) {
-    ElencoCodici elenco([](std::u16string_view c) { return c != u"H499"; });
+    static const NODREL1::Registro registro({
+        {u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"},
+        {u"Z404", u"STATI UNITI D'AMERICA", u"EE", u"0001-01-01", u"9999-12-31"},
+        {u"M261", u"CASTRO", u"LE", u"1975-05-28", u"9999-12-31"},
+    });
+    ElencoCodici elenco(&registro, std::chrono::year{2026} / 6 / 15);
     std::string out;
     auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
     for (std::size_t i = 0; i < testo.size(); i += pezzo) {
@@ -34,6 +40,9 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
         {" \"rss mra 80a01 h501 u\" ,x", "rss mra 80a01 h501 u;CORRETTO;duplicato della riga 2"},
         {"BNCLRA85M41Z404W\tBianchi", "BNCLRA85M41Z404W;CORRETTO;"},
         {"RSSMRA80A01H499U\r", "RSSMRA80A01H499U;CORRETTO;comune non in elenco"},
+        // Neither 1970 nor 2070, which is ahead.
+        {"RSSMRA70A01M261V", "RSSMRA70A01M261V;CORRETTO;comune non in vigore alla data di nascita"},
+        {"RSSMRA80A01M261X", "RSSMRA80A01M261X;CORRETTO;"},
         {"01234567897", "01234567897;CORRETTO;"},
         {"01234567890", "01234567890;ERRATO;cifra di controllo errata"},
         {"J", "J;ERRATO;lunghezza errata"},
@@ -61,7 +70,7 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
             atteso += std::to_string(numero) + ";" + c.atteso + "\n";
         }
     }
-    atteso += "17 codici: 6 corretti, 11 errati, 2 duplicati";
+    atteso += "19 codici: 8 corretti, 11 errati, 2 duplicati";
     // The same however the text comes in: whole, or a byte at a time.
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);

@@ -293,12 +293,7 @@ void Form4::Avvia(Lettore leggi, qint64 totale, const QString& nome) {
             } catch (const std::exception&) {
             }
         }
-        NODREL1::ElencoCodici elenco(
-            registro
-                ? NODREL1::ElencoCodici::ComuneNoto([&registro](std::u16string_view catastale) {
-                      return registro->PerCodice(catastale) != nullptr;
-                  })
-                : NODREL1::ElencoCodici::ComuneNoto());
+        NODREL1::ElencoCodici elenco(registro.get());
         std::vector<RigaVerificata> righe;
         auto voce = [&righe](const NODREL1::VoceElenco& v) {
             righe.push_back(
