@@ -135,6 +135,8 @@ TEST(Verifica, ControllaCodiceTellsWhetherTheCodeIsRight) {
         {u"RSS MRA 80A01 H501 U", true, "display form"},
         {u"RSSMRA80A01H501U", true, "plain"},
         {u" rssmra80a01h501u", true, "leading blank, lower case"},
+        {u"rssmra80A01H501U", true, "sixteen characters, some in lower case"},
+        {u"RSSMRA80A01H501 ", false, "sixteen characters, the last a blank"},
         {u"R S S M R A 8 0 A 0 1 H 5 0 1 U", true, "a blank between every two characters"},
         {u"BNC GNN 85L55 F205 W", true, "a woman's code"},
         {u"RSSMRA80A01H50MM", true, "an omocode: M for 1 in the municipality"},
