@@ -186,6 +186,15 @@ Esame EsaminaCodice(std::u16string_view codice) {
     return Esamina(Compatta(codice));
 }
 
+namespace {
+
+// Out of line, so that the common path keeps its values in registers.
+[[gnu::noinline]] bool CorrettoCompattato(std::u16string_view codice) {
+    return Esamina(Compatta(codice)).Corretto();
+}
+
+}  // namespace
+
 bool CodiceCorretto(std::u16string_view codice) {
     unsigned char byte[kLunghezzaPersonale];
     if (InByte(codice, byte)) {
@@ -194,7 +203,7 @@ bool CodiceCorretto(std::u16string_view codice) {
             return difetto == Difetto::Nessuno;
         }
     }
-    return Esamina(Compatta(codice)).Corretto();
+    return CorrettoCompattato(codice);
 }
 
 std::u16string CodiceNormale(std::u16string_view codice) {
