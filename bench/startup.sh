@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Start-up time and peak memory of nodrel against a Qt program that shows one empty window, each
-# started afresh RUNS times (alternately, after one warm-up run each) on a private Xvfb server.
+# Start-up time and peak memory of nodrel against two floors, a Qt program that shows one empty
+# window and one that shows a line of text, each started afresh RUNS times (in turn, after one
+# warm-up run each) on a private Xvfb server.
 #
 #   bench/startup.sh [BUILD_DIR] [RUNS]      (defaults: build, 15)
 #
@@ -15,6 +16,7 @@ export LC_ALL=C # EPOCHREALTIME with a decimal point
 build=$(realpath "${1:-build}")
 runs=${2:-15}
 vuota=$build/bench/bench_empty_window
+riga=$build/bench/bench_text_window
 nodrel=$build/nodrel
 
 if [ -z "${NODREL_STARTUP_IN_XVFB:-}" ]; then
@@ -25,13 +27,13 @@ if [ -z "${NODREL_STARTUP_IN_XVFB:-}" ]; then
         }
     done
     if [ -f "$build/CMakeCache.txt" ] &&
-        ! log=$(cmake --build "$build" --target nodrel bench_empty_window 2>&1); then
+        ! log=$(cmake --build "$build" --target nodrel bench_empty_window bench_text_window 2>&1); then
         echo "$log" >&2
         exit 1
     fi
-    for p in "$vuota" "$nodrel"; do
+    for p in "$vuota" "$riga" "$nodrel"; do
         [ -x "$p" ] || {
-            echo "missing $p: build the targets nodrel and bench_empty_window first" >&2
+            echo "missing $p: build the targets nodrel, bench_empty_window and bench_text_window first" >&2
             exit 1
         }
     done
@@ -94,21 +96,27 @@ misura() {
 mediana() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
 misura "$vuota" "Finestra vuota"
+misura "$riga" "Una riga"
 misura "$nodrel" "Nodrel"
 
-tv=() mv=() tn=() mn=()
+tv=() mv=() tr=() mr=() tn=() mn=()
 for ((i = 0; i < runs; i++)); do
     misura "$vuota" "Finestra vuota"
     tv+=("$avvio_us") mv+=("$picco_kib")
+    misura "$riga" "Una riga"
+    tr+=("$avvio_us") mr+=("$picco_kib")
     misura "$nodrel" "Nodrel"
     tn+=("$avvio_us") mn+=("$picco_kib")
 done
 
-awk -v runs="$runs" -v tv="$(mediana "${tv[@]}")" -v tn="$(mediana "${tn[@]}")" \
-    -v mv="$(mediana "${mv[@]}")" -v mn="$(mediana "${mn[@]}")" 'BEGIN {
+awk -v runs="$runs" -v tv="$(mediana "${tv[@]}")" -v tr="$(mediana "${tr[@]}")" \
+    -v tn="$(mediana "${tn[@]}")" -v mv="$(mediana "${mv[@]}")" -v mr="$(mediana "${mr[@]}")" \
+    -v mn="$(mediana "${mn[@]}")" 'BEGIN {
     printf "Medians of %d runs each, Xvfb 1280x1024x24\n", runs
     printf "%-34s %14s %16s\n", "", "start-up", "peak memory"
     printf "%-34s %11.1f ms %12.1f MiB\n", "empty Qt window", tv / 1000, mv / 1024
+    printf "%-34s %11.1f ms %12.1f MiB\n", "Qt window with one line of text", tr / 1000, mr / 1024
     printf "%-34s %11.1f ms %12.1f MiB\n", "nodrel (information window)", tn / 1000, mn / 1024
     printf "%-34s %14.2f %16.2f\n", "ratio nodrel / empty", tn / tv, mn / mv
+    printf "%-34s %14.2f %16.2f\n", "ratio nodrel / one line of text", tn / tr, mn / mr
 }'

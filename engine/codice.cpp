@@ -12,14 +12,6 @@ namespace NODREL1 {
 
 namespace {
 
-constexpr std::u16string_view kVocali = u"AEIOU";
-constexpr std::u16string_view kRiempitivo = u"XX";
-
-struct Sequenze {
-    std::u16string consonanti;
-    std::u16string vocali;
-};
-
 // The ASCII letters, upper case, that a character counts as in a name: a letter with a
 // diacritic is its base letter, a ligature two letters. Each entry of the table takes two
 // characters for U+00C0 to U+017F; a blank entry is no letter (the signs x and ÷).
@@ -56,48 +48,62 @@ std::u16string_view LettereDi(const char16_t& c) {
     return {};
 }
 
-// Only letters count, each as its ASCII base letter; everything else (blanks, apostrophes,
-// hyphens, digits, letters of other scripts) is skipped, so the words of a multi-word name
-// are read as one sequence.
-Sequenze Scandisci(const std::u16string& testo) {
-    Sequenze s;
-    for (const char16_t& c : testo) {
-        for (char16_t l : LettereDi(c)) {
-            (kVocali.find(l) != std::u16string_view::npos ? s.vocali : s.consonanti) += l;
-        }
-    }
-    return s;
-}
-
-// Fewer than three consonants: the vowels follow, then the filler, cut to three characters. An
-// input without a letter stays at two characters.
-std::u16string Completa(Sequenze s) {
-    s.vocali += kRiempitivo;
-    s.consonanti += s.vocali;
-    return s.consonanti.substr(0, 3);
+bool Vocale(char16_t l) {
+    return l == u'A' || l == u'E' || l == u'I' || l == u'O' || l == u'U';
 }
 
 }  // namespace
 
-std::u16string CodiceCognome(const std::u16string& cognome) {
-    Sequenze s = Scandisci(cognome);
-    s.consonanti.resize(std::min<std::size_t>(s.consonanti.size(), 3));
-    if (s.consonanti.size() < 3) {
-        return Completa(std::move(s));
+// Only letters count, each as its ASCII base letter; everything else (blanks, apostrophes,
+// hyphens, digits, letters of other scripts) is skipped, so the words of a multi-word name
+// are read as one sequence. Fixed buffers: composition runs it on every call, so it allocates
+// nothing, and four consonants and three vowels are all any group can use.
+std::size_t GruppoLettere(std::u16string_view testo, bool nome, char16_t* gruppo) {
+    char16_t consonanti[4];
+    char16_t vocali[3];
+    std::size_t nc = 0;
+    std::size_t nv = 0;
+    for (const char16_t& c : testo) {
+        for (char16_t l : LettereDi(c)) {
+            if (Vocale(l)) {
+                if (nv < 3) {
+                    vocali[nv++] = l;
+                }
+            } else if (nc < 4) {
+                consonanti[nc++] = l;
+            }
+        }
     }
-    return s.consonanti;
+    // A given name of more than three consonants drops its second.
+    if (nome && nc == 4) {
+        consonanti[1] = consonanti[2];
+        consonanti[2] = consonanti[3];
+    }
+    nc = std::min<std::size_t>(nc, 3);
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < nc; ++i) {
+        gruppo[n++] = consonanti[i];
+    }
+    // Fewer than three consonants: the vowels follow, then the filler X.
+    for (std::size_t i = 0; i < nv && n < 3; ++i) {
+        gruppo[n++] = vocali[i];
+    }
+    // A text without a letter gives the filler alone, two characters.
+    const std::size_t lunghezza = n == 0 ? 2 : 3;
+    while (n < lunghezza) {
+        gruppo[n++] = u'X';
+    }
+    return n;
+}
+
+std::u16string CodiceCognome(const std::u16string& cognome) {
+    char16_t gruppo[3];
+    return std::u16string(gruppo, GruppoLettere(cognome, false, gruppo));
 }
 
 std::u16string CodiceNome(const std::u16string& nome) {
-    Sequenze s = Scandisci(nome);
-    const std::u16string& c = s.consonanti;
-    if (c.size() > 3) {
-        return {c[0], c[2], c[3]};
-    }
-    if (c.size() < 3) {
-        return Completa(std::move(s));
-    }
-    return c;
+    char16_t gruppo[3];
+    return std::u16string(gruppo, GruppoLettere(nome, true, gruppo));
 }
 
 int MeseDellaData(const std::u16string& data) {

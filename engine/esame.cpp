@@ -36,8 +36,10 @@ bool Cifra(char16_t c) {
 // The outcome of sixteen characters, and with `chiave` the key of a right code: letters in base
 // 26, digits (omocode letters read as theirs) in base 10. 26^8 * 10^7 is below 2^63, so numeric
 // codes can take the top bit.
+// Inlined where it is called, so that a caller that needs one field of the outcome does not
+// have the whole of it built on the stack.
 template <class Carattere>
-Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
+[[gnu::always_inline]] inline Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
     Esame e;
     // Every position is looked at, without a branch, and the first wrong one is found after.
     unsigned sbagliate = 0;
@@ -71,15 +73,16 @@ Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
     }
     // The check letter of the first fifteen, computed over them as typed.
     const auto atteso = *LetteraControllo(TotaleControllo(c, kLunghezzaPersonale - 1));
-    std::uint64_t k = 0;
-    for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
-        k = kPosizioni[i] == L ? k * 26 + static_cast<std::uint64_t>(t.pari[c[i]])
-                               : k * 10 + static_cast<std::uint64_t>(t.cifra[c[i]]);
-    }
     if (c[15] != atteso) {
         e.difetto = Difetto::Controllo;
         e.atteso = atteso;
     } else if (chiave != nullptr) {
+        // A chain of fifteen multiplications: only lists, which look for duplicates, need it.
+        std::uint64_t k = 0;
+        for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
+            k = kPosizioni[i] == L ? k * 26 + static_cast<std::uint64_t>(t.pari[c[i]])
+                                   : k * 10 + static_cast<std::uint64_t>(t.cifra[c[i]]);
+        }
         *chiave = k + 1;
     }
     return e;
@@ -108,6 +111,17 @@ Esame EsaminaNumerico(const char16_t* c) {
         e.atteso = atteso;
     }
     return e;
+}
+
+// Sixteen characters as bytes, for the tables; one past 255 becomes 0, which no position takes.
+bool InByte(std::u16string_view codice, unsigned char* byte) {
+    if (codice.size() != kLunghezzaPersonale) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kLunghezzaPersonale; ++i) {
+        byte[i] = codice[i] < 256 ? static_cast<unsigned char>(codice[i]) : 0;
+    }
+    return true;
 }
 
 }  // namespace
@@ -174,7 +188,36 @@ std::uint64_t Chiave(const CodiceCompatto& k, bool numerico) {
 }
 
 Esame EsaminaCodice(std::u16string_view codice) {
+    // A code typed as sixteen capitals and digits is judged from its bytes at once; anything
+    // else that stops it there (blanks, small letters) is judged again once compacted.
+    unsigned char byte[kLunghezzaPersonale];
+    if (InByte(codice, byte)) {
+        const Esame e = Personale(byte);
+        if (e.difetto != Difetto::Carattere) {
+            return e;
+        }
+    }
     return Esamina(Compatta(codice));
+}
+
+namespace {
+
+// Out of line, so that the common path keeps its values in registers.
+[[gnu::noinline]] bool CorrettoCompattato(std::u16string_view codice) {
+    return Esamina(Compatta(codice)).Corretto();
+}
+
+}  // namespace
+
+bool CodiceCorretto(std::u16string_view codice) {
+    unsigned char byte[kLunghezzaPersonale];
+    if (InByte(codice, byte)) {
+        const Difetto difetto = Personale(byte).difetto;
+        if (difetto != Difetto::Carattere) {
+            return difetto == Difetto::Nessuno;
+        }
+    }
+    return CorrettoCompattato(codice);
 }
 
 std::u16string CodiceNormale(std::u16string_view codice) {

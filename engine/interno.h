@@ -25,6 +25,10 @@ inline std::u16string Mid(std::u16string_view testo, std::size_t inizio, std::si
     return std::u16string(testo.substr(inizio - 1, lunghezza));
 }
 
+// The letter group of a surname (or, with `nome`, of a given name) into `gruppo`, which takes
+// three characters; returns its length: 3, or 2 for a text without a letter.
+std::size_t GruppoLettere(std::u16string_view testo, bool nome, char16_t* gruppo);
+
 // The month number that characters 4 and 5 of a date start with, after leading blanks; 0 when
 // they start with no digit.
 int MeseDellaData(const std::u16string& data);
@@ -143,6 +147,9 @@ CodiceCompatto Compatta(std::u16string_view codice);
 // The same from UTF-8 bytes as read from a file; text that is no UTF-8 counts as U+FFFD.
 CodiceCompatto Compatta(std::string_view utf8);
 Esame Esamina(const CodiceCompatto& codice);
+// EsaminaCodice(codice).Corretto(), for a caller that needs no more and so does not have the
+// whole outcome built.
+bool CodiceCorretto(std::u16string_view codice);
 // One number for each right code, the same for a code and its omocodes: the check character
 // follows from the rest and is left out. Never 0.
 std::uint64_t Chiave(const CodiceCompatto& codice, bool numerico);

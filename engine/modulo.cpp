@@ -1,7 +1,7 @@
 // Composition and verification as functions of values, and the module variables over them.
 
 #include <algorithm>
-#include <cassert>
+#include <array>
 #include <ctime>
 
 #include "engine/interno.h"
@@ -11,26 +11,42 @@ namespace NODREL1 {
 
 namespace {
 
-bool HaLettere(const std::u16string& testo) {
-    return CodiceCognome(testo).size() == 3;
-}
-
-// GG/MM/AAAA as the register keeps its dates, YYYY-MM-DD: text order is time order.
-std::u16string Iso(std::u16string_view data) {
-    return std::u16string(data.substr(6, 4)) + u"-" + std::u16string(data.substr(3, 2)) + u"-" +
-           std::u16string(data.substr(0, 2));
+// GG/MM/AAAA (a date already read) as the register keeps its dates, YYYY-MM-DD: text order is
+// time order.
+std::array<char16_t, 10> Iso(std::u16string_view d) {
+    return {d[6], d[7], d[8], d[9], u'-', d[3], d[4], u'-', d[0], d[1]};
 }
 
 constexpr std::u16string_view kSempre = u"9999-12-31";
 
-}  // namespace
-
-std::u16string SenzaSpaziEsterni(std::u16string_view testo) {
+// The text without its leading and trailing blanks, where it lies.
+std::u16string_view Rifilato(std::u16string_view testo) {
     const std::size_t inizio = testo.find_first_not_of(u' ');
     if (inizio == std::u16string_view::npos) {
         return {};
     }
-    return std::u16string(testo.substr(inizio, testo.find_last_not_of(u' ') - inizio + 1));
+    return testo.substr(inizio, testo.find_last_not_of(u' ') - inizio + 1);
+}
+
+// A person's fields where they lie: the compose command reads the module variables without
+// copying them into a Persona.
+struct Campi {
+    std::u16string_view cognome;
+    std::u16string_view nome;
+    std::u16string_view sesso;
+    std::u16string_view luogo;
+    std::u16string_view provincia;
+    std::u16string_view data;
+    const Comune* comune;
+};
+
+Composizione ComponiCampi(const Campi& p, const Registro* registro,
+                          std::chrono::year_month_day oggi);
+
+}  // namespace
+
+std::u16string SenzaSpaziEsterni(std::u16string_view testo) {
+    return std::u16string(Rifilato(testo));
 }
 
 bool CodiceCatastale(std::u16string_view codice) {
@@ -40,30 +56,40 @@ bool CodiceCatastale(std::u16string_view codice) {
 }
 
 std::chrono::year_month_day Oggi() {
+    // The local calendar costs a time-zone lookup; within one second of the clock the day
+    // cannot change, so each thread reads it at most once a second.
+    thread_local std::time_t letto = 0;
+    thread_local std::optional<std::chrono::year_month_day> giorno;
     const std::time_t adesso = std::time(nullptr);
+    if (giorno && adesso == letto) {
+        return *giorno;
+    }
     std::tm locale{};
     localtime_r(&adesso, &locale);
-    return {std::chrono::year{locale.tm_year + 1900},
-            std::chrono::month{static_cast<unsigned>(locale.tm_mon + 1)},
-            std::chrono::day{static_cast<unsigned>(locale.tm_mday)}};
+    giorno =
+        std::chrono::year_month_day{std::chrono::year{locale.tm_year + 1900},
+                                    std::chrono::month{static_cast<unsigned>(locale.tm_mon + 1)},
+                                    std::chrono::day{static_cast<unsigned>(locale.tm_mday)}};
+    letto = adesso;
+    return *giorno;
 }
 
 const Comune* ScegliComune(const Registro& registro, std::u16string_view luogo,
                            std::u16string_view provincia, std::u16string_view data,
                            const Comune* scelto) {
-    const std::u16string nome = SenzaSpaziEsterni(luogo);
+    const std::u16string_view nome = Rifilato(luogo);
     if (!LeggiData(data) || nome.empty()) {
         return scelto;
     }
     const std::span<const Comune> omonimi = registro.Omonimi(nome);
-    const std::u16string_view mostrata = provincia;
-    auto nellaProvincia = [&mostrata](const Comune& c) {
-        return c.provincia == SenzaSpaziEsterni(mostrata);
-    };
+    const std::u16string_view mostrata = Rifilato(provincia);
+    auto nellaProvincia = [mostrata](const Comune& c) { return c.provincia == mostrata; };
     const bool provinciaNota = std::any_of(omonimi.begin(), omonimi.end(), nellaProvincia);
     auto candidato = [&](const Comune& c) { return !provinciaNota || nellaProvincia(c); };
-    const std::u16string iso = Iso(data);
-    auto vale = [&iso](const Comune& c) { return c.dal <= iso && iso <= c.al; };
+    // YYYY-MM-DD, as the register keeps its dates: text order is time order.
+    const std::array<char16_t, 10> giorno = Iso(data);
+    const std::u16string_view iso(giorno.data(), giorno.size());
+    auto vale = [iso](const Comune& c) { return c.dal <= iso && iso <= c.al; };
     if (provinciaNota) {
         const Comune* altrove = nullptr;
         bool unico = true;
@@ -98,33 +124,61 @@ const Comune* ScegliComune(const Registro& registro, std::u16string_view luogo,
 }
 
 Composizione Componi(const Persona& p, const Registro* registro, std::chrono::year_month_day oggi) {
+    return ComponiCampi({p.cognome, p.nome, p.sesso, p.luogo, p.provincia, p.data, p.comune},
+                        registro, oggi);
+}
+
+namespace {
+
+Composizione ComponiCampi(const Campi& p, const Registro* registro,
+                          std::chrono::year_month_day oggi) {
     Composizione esito;
     // A name not in the register has no record chosen: it is refused as it stands.
     esito.comune = p.comune != nullptr && registro != nullptr
                        ? ScegliComune(*registro, p.luogo, p.provincia, p.data, p.comune)
                        : p.comune;
-    if (!HaLettere(p.cognome)) {
+    // The sixteen characters are built in place; each group is computed once, both to judge
+    // the field and to go into the code.
+    char16_t c[kLunghezzaPersonale];
+    const bool cognome = GruppoLettere(p.cognome, false, c) == 3;
+    const bool nome = GruppoLettere(p.nome, true, c + 3) == 3;
+    const std::optional<std::chrono::year_month_day> nascita = LeggiData(p.data);
+    if (!cognome) {
         esito.rifiuto = Rifiuto{kMsgCognomeMancante, Campo::Text2};
-    } else if (!HaLettere(p.nome)) {
+    } else if (!nome) {
         esito.rifiuto = Rifiuto{kMsgNomeMancante, Campo::Text3};
     } else if (esito.comune == nullptr || !CodiceCatastale(esito.comune->codice)) {
         esito.rifiuto = Rifiuto{kMsgLuogoErrato, Campo::Text5, true};
-    } else if (!ControllaData(p.data, oggi)) {
+    } else if (!nascita || *nascita > oggi) {
         esito.rifiuto = Rifiuto{kMsgDataMancante, Campo::Text7};
     }
     if (esito.rifiuto) {
         return esito;
     }
-    const std::u16string cognome = CodiceCognome(p.cognome);
-    const std::u16string nome = CodiceNome(p.nome);
-    const std::u16string data = CodiceDataSesso(p.data, p.sesso);
-    const std::u16string& luogo = esito.comune->codice;
-    const std::u16string controllo = CarattereControllo(cognome + nome + data + luogo);
-    esito.codice = cognome + u" " + nome + u" " + data + u" " + luogo + u" " + controllo;
-    assert(esito.codice.size() == 20);
-    esito.nonInVigore = registro != nullptr && !InVigore(*registro, luogo, Iso(p.data));
+    // The date exists, so it is GG/MM/AAAA: the year's last two digits, the month's letter,
+    // the day, raised by 40 for a woman.
+    const std::u16string_view& d = p.data;
+    c[6] = d[8];
+    c[7] = d[9];
+    c[8] = kLettereMese[static_cast<unsigned>(nascita->month()) - 1];
+    c[9] = static_cast<char16_t>(p.sesso == u"F" ? d[0] + 4 : d[0]);
+    c[10] = d[1];
+    std::copy_n(esito.comune->codice.begin(), 4, c + 11);
+    // Only capitals and digits: the total is never negative.
+    c[15] = *LetteraControllo(TotaleControllo(c, kLunghezzaPersonale - 1));
+    const char16_t mostrato[20] = {c[0],  c[1],  c[2],  u' ',  c[3], c[4],  c[5],
+                                   u' ',  c[6],  c[7],  c[8],  c[9], c[10], u' ',
+                                   c[11], c[12], c[13], c[14], u' ', c[15]};
+    esito.codice.assign(mostrato, 20);
+    if (registro != nullptr) {
+        const std::array<char16_t, 10> giorno = Iso(p.data);
+        esito.nonInVigore =
+            !InVigore(*registro, esito.comune->codice, std::u16string_view(giorno.data(), 10));
+    }
     return esito;
 }
+
+}  // namespace
 
 bool InVigore(const Registro& registro, std::u16string_view codice, std::u16string_view giorno) {
     const std::vector<const Comune*> periodi = registro.TuttiPerCodice(codice);
@@ -133,8 +187,8 @@ bool InVigore(const Registro& registro, std::u16string_view codice, std::u16stri
 }
 
 Composizione Modulo::CalcolaCodice(const Comune* scelto) {
-    const Persona p{Cognome, Nome, Sesso, Luogo, Provincia, DataNascita, scelto};
-    Composizione esito = Componi(p, registro.get(), Oggi());
+    Composizione esito = ComponiCampi({Cognome, Nome, Sesso, Luogo, Provincia, DataNascita, scelto},
+                                      registro.get(), Oggi());
     if (!esito.rifiuto) {
         Codice = esito.codice;
     }
@@ -142,7 +196,10 @@ Composizione Modulo::CalcolaCodice(const Comune* scelto) {
 }
 
 std::u16string_view Modulo::ControllaCodice(const std::u16string& codice) const {
-    return EsaminaCodice(codice).Corretto() ? kMsgCodiceCorretto : kMsgCodiceErrato;
+    // Views of known length: a choice between the two arrays would be measured on every call.
+    static constexpr std::u16string_view kCorretto = kMsgCodiceCorretto;
+    static constexpr std::u16string_view kErrato = kMsgCodiceErrato;
+    return CodiceCorretto(codice) ? kCorretto : kErrato;
 }
 
 Decodificato Modulo::EstraiDati(const std::u16string& codice) const {

@@ -136,6 +136,8 @@ TEST(Verifica, ControllaCodiceTellsWhetherTheCodeIsRightAndWhy) {
         {u"RSS MRA 80A01 H501 U", u"", true, "display form"},
         {u"RSSMRA80A01H501U", u"", true, "plain"},
         {u" rssmra80a01h501u", u"", true, "leading blank, lower case"},
+        {u"rssmra80A01H501U", u"", true, "sixteen characters, some in lower case"},
+        {u"RSSMRA80A01H501 ", u"lunghezza errata", false, "sixteen characters, the last a blank"},
         {u"R S S M R A 8 0 A 0 1 H 5 0 1 U", u"", true, "a blank between every two characters"},
         {u"BNC GNN 85L55 F205 W", u"", true, "a woman's code"},
         {u"RSSMRA80A01H50MM", u"omocodico", true, "an omocode: M for 1 in the municipality"},

@@ -115,6 +115,15 @@ TEST(Avvio, OnlyTheInformationWindowAtStartAndOkOpensTheMainWindow) {
     EXPECT_EQ(FinestreVisibili(), QStringList{"Form1"});
     EXPECT_EQ(prova::NomeFuoco(), "Command1");
     Centrata(Form1::Istanza());
+    // The logo and the icon come rendered at build time: the very pixels Qt draws from them.
+    const auto* logo = Form1::Istanza()->findChild<QLabel*>("Image1");
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(logo->pixmap().toImage(), nodrel::Disegno(NODREL_ASSETS "/logo.svg").toImage());
+    for (const int lato : {16, 32, 64, 128}) {
+        EXPECT_EQ(Form1::Istanza()->windowIcon().pixmap(lato).toImage(),
+                  nodrel::Disegno(NODREL_ASSETS "/icon.svg", QSize(lato, lato)).toImage())
+            << lato;
+    }
 
     Form1::Istanza()->Command1->click();
     prova::Elabora();

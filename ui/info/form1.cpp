@@ -46,7 +46,7 @@ Form1::Form1() {
     setObjectName("Form1");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kTitoloApplicazione);
-    setWindowIcon(QIcon(":/nodrel/icon.svg"));
+    setWindowIcon(IconaProgramma());
     setModal(false);
     setFont(Carattere(Faccia::MsSansSerif, 8.25, true));
     setAutoFillBackground(true);
@@ -63,7 +63,7 @@ Form1::Form1() {
 
     auto* Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
-    Image1->setPixmap(Disegno(":/nodrel/logo.svg"));
+    Image1->setPixmap(DisegnoPronto(":/nodrel/logo.png"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Posiziona(Image1, 1680, 1560, 6000, 3675);
 

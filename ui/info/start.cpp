@@ -77,7 +77,7 @@ void LocaleDiSistemaItaliano() {
 
 void startProgram(const QStringList& elenchi) {
     QApplication::setApplicationName(kTitoloApplicazione);
-    QApplication::setWindowIcon(QIcon(":/nodrel/icon.svg"));
+    QApplication::setWindowIcon(IconaProgramma());
     CaricaTraduzioni();
     // Dates, month names and numbers in Italian whatever the system's.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));

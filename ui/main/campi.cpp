@@ -15,8 +15,24 @@ namespace nodrel {
 
 namespace {
 
+// The engine's text type over a QString's own characters, without a copy: the completion runs on
+// every key.
+std::u16string_view Vista(const QString& testo) {
+    return {reinterpret_cast<const char16_t*>(testo.utf16()),
+            static_cast<std::size_t>(testo.size())};
+}
+
+// Blanks only, as the engine trims them (QString::trimmed takes every white space).
 QString SenzaSpaziEsterni(const QString& testo) {
-    return QString::fromStdU16String(NODREL1::SenzaSpaziEsterni(testo.toStdU16String()));
+    qsizetype inizio = 0;
+    qsizetype fine = testo.size();
+    while (inizio < fine && testo.at(inizio) == u' ') {
+        ++inizio;
+    }
+    while (fine > inizio && testo.at(fine - 1) == u' ') {
+        --fine;
+    }
+    return testo.sliced(inizio, fine - inizio);
 }
 
 // What the user typed into the municipality field: a completed tail that is still selected is
@@ -180,8 +196,13 @@ void Form2::SegnaNonInElenco(bool nonInElenco) {
     if (Text5->ForeColor() != colore) {
         Text5->SetForeColor(colore);
     }
-    Text5->setToolTip(nonInElenco ? QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco)
-                                  : QString::fromLatin1(kSuggerimentoComune));
+    const QString suggerimento = nonInElenco
+                                     ? QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco)
+                                     : QString::fromLatin1(kSuggerimentoComune);
+    // Most keys leave it as it was; a change is an event through every filter of the field.
+    if (Text5->toolTip() != suggerimento) {
+        Text5->setToolTip(suggerimento);
+    }
 }
 
 void Form2::SegnalaNonInElenco() {
@@ -197,7 +218,7 @@ void Form2::Completa(const QString& digitato) {
         completamento.segnalato = false;
     }
     bool nonInElenco = false;
-    if (const auto p = registro.PrimoDa(digitato.toStdU16String())) {
+    if (const auto p = registro.PrimoDa(Vista(digitato))) {
         const NODREL1::Comune& comune = registro[*p];
         const QString nome = Testo(comune.nome);
         if (nome.startsWith(digitato, Qt::CaseInsensitive)) {

@@ -1,6 +1,7 @@
 #include "ui/toolkit/controlli.h"
 
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QPalette>
 #include <QStyle>
@@ -69,6 +70,21 @@ QPixmap Disegno(const QString& risorsa, QSize dimensione) {
     QPainter painter(&pixmap);
     renderer.render(&painter);
     return pixmap;
+}
+
+QPixmap DisegnoPronto(const QString& risorsa) {
+    // The build stored the painter's premultiplied pixels as they were (ui/disegna.cpp).
+    QImage immagine(risorsa);
+    immagine.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+    return QPixmap::fromImage(std::move(immagine));
+}
+
+QIcon IconaProgramma() {
+    QIcon icona;
+    for (const int lato : {16, 32, 64, 128}) {
+        icona.addPixmap(DisegnoPronto(QStringLiteral(":/nodrel/icon%1.png").arg(lato)));
+    }
+    return icona;
 }
 
 Immagine::Immagine(QWidget* genitore, const char* nome, const QString& risorsa)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -56,6 +57,10 @@ private:
 };
 
 QPixmap Disegno(const QString& risorsa, QSize dimensione = {});
+// A picture of assets/ that the build rendered to PNG.
+QPixmap DisegnoPronto(const QString& risorsa);
+// The program's icon, at each size it was rendered at.
+QIcon IconaProgramma();
 
 // A line from one point to another, in twips; a filled rectangle without outline.
 QWidget* Linea(QWidget* genitore, const char* nome, int x1, int y1, int x2, int y2, QColor colore);
