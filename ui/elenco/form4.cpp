@@ -223,7 +223,8 @@ void Form4::Command3_Click() {
     bool fatto = file.open(QIODevice::WriteOnly);
     std::string testo(NODREL1::kIntestazioneVerifica);
     for (const RigaVerificata& r : modello_->Righe()) {
-        NODREL1::ScriviVerifica(testo, r.riga, r.codice, r.corretto, r.motivo);
+        NODREL1::ScriviVerifica(testo, r.riga, r.codice, r.corretto ? "CORRETTO" : "ERRATO",
+                                r.motivo);
         if (testo.size() >= kBlocco) {
             fatto = fatto && file.write(testo.data(), static_cast<qint64>(testo.size())) ==
                                  static_cast<qint64>(testo.size());
