@@ -17,6 +17,7 @@
 
 #include "engine/elenco.h"
 #include "engine/testo.h"
+#include "fogli/fogli.h"
 #include "register/comuni.h"
 
 namespace nodrel {
@@ -102,8 +103,11 @@ int Esegui(Compito compito, const char* nomeFile) {
     const bool decodifica = compito == Compito::Decodifica;
     const bool standard = nomeFile == nullptr || std::strcmp(nomeFile, "-") == 0;
     const char* nome = standard ? "standard input" : nomeFile;
-    std::unique_ptr<std::FILE, ChiudiFile> in(standard ? stdin : std::fopen(nomeFile, "rb"));
-    if (!in) {
+    const bool foglio = !standard && Foglio(QString::fromLocal8Bit(nomeFile));
+    std::unique_ptr<std::FILE, ChiudiFile> in(standard ? stdin
+                                              : foglio ? nullptr
+                                                       : std::fopen(nomeFile, "rb"));
+    if (!in && !foglio) {
         std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome, Perche(errno).c_str());
         return 2;
     }
@@ -117,7 +121,7 @@ int Esegui(Compito compito, const char* nomeFile) {
     if (compito == Compito::Componi) {
         elenco.SoloPersone();
     }
-    if (!standard) {
+    if (!standard && !foglio) {
         std::error_code ec;
         const auto dimensione = std::filesystem::file_size(nomeFile, ec);
         if (!ec) {
@@ -166,9 +170,24 @@ int Esegui(Compito compito, const char* nomeFile) {
         }
     };
 
-    std::vector<char> blocco(kBlocco);
+    if (foglio) {
+        QString errore;
+        const bool letto = LeggiFoglio(
+            QString::fromLocal8Bit(nomeFile),
+            [&](std::uint64_t riga, const std::vector<std::string>& celle) {
+                elenco.LeggiRiga(riga, celle, voce);
+                return true;
+            },
+            errore);
+        if (!letto) {
+            std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
+                         errore.toLocal8Bit().constData());
+            return 2;
+        }
+    }
+    std::vector<char> blocco(foglio ? 0 : kBlocco);
     bool letto = false;
-    for (;;) {
+    while (in) {
         const std::size_t letti = std::fread(blocco.data(), 1, blocco.size(), in.get());
         letto = letto || letti > 0;
         elenco.Leggi(std::string_view(blocco.data(), letti), voce);
@@ -176,7 +195,7 @@ int Esegui(Compito compito, const char* nomeFile) {
             break;
         }
     }
-    if (std::ferror(in.get())) {
+    if (in && std::ferror(in.get())) {
         // A file that could not be read at all (a folder opens, then fails at the first read)
         // leaves standard output empty; one that failed later keeps the lines judged before.
         if (letto) {
