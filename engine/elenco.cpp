@@ -909,6 +909,10 @@ std::string Motivo(const VoceElenco& voce) {
     return motivo;
 }
 
+void ScriviCampo(std::string& out, std::string_view testo) {
+    AggiungiCampo(out, testo);
+}
+
 std::string_view Esito(const VoceElenco& voce) {
     return voce.Corretto() ? "CORRETTO" : "ERRATO";
 }

@@ -269,6 +269,8 @@ void ScriviVerifica(std::string& out, const VoceElenco& voce);
 // The same line from what a table of results keeps of it.
 void ScriviVerifica(std::string& out, std::uint64_t riga, std::string_view codice,
                     std::string_view esito, std::string_view motivo);
+// One field of such a line, quoted when it needs it.
+void ScriviCampo(std::string& out, std::string_view testo);
 // CORRETTO, ERRATO or NON CORRISPONDE.
 std::string_view Esito(const VoceElenco& voce);
 // A person and the code composed for it, or why none could be.

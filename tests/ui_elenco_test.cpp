@@ -3,17 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
 #include "ui_harness.h"
 
 using nodrel::Form4;
@@ -68,11 +72,60 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     f->VerificaTesto(lungo);
     EXPECT_TRUE(f->InCorso());
     EXPECT_FALSE(f->Command3->isEnabled());
+    QElapsedTimer fermata;
+    fermata.start();
     f->Command4->click();
+    EXPECT_FALSE(f->InCorso());
+    EXPECT_LT(fermata.elapsed(), 100);
     Attendi(f);
     EXPECT_TRUE(f->Label1->text().startsWith("Verifica interrotta: "))
         << f->Label1->text().toStdString();
     EXPECT_LT(f->Grid1->model()->rowCount(), 500000);
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// A list kept as offices keep it: its columns shown, the wrong rows alone, a person copied into
+// the main window, and results not thrown away unasked.
+TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
+    QTemporaryDir cartella;
+    const QString file = cartella.filePath("dipendenti.csv");
+    QFile scritto(file);
+    ASSERT_TRUE(scritto.open(QIODevice::WriteOnly));
+    scritto.write(
+        "Elenco dipendenti 2024\r\nCognome;Nome;Codice fiscale\r\n"
+        "Rossi;Mario;RSSMRA80A01H501U\r\nBianchi;Laura;J\r\n");
+    scritto.close();
+    nodrel::Form2* principale = prova::ApriPrincipale();
+    prova::Menu(principale, "mnelenco");
+    Form4* f = principale->Elenco();
+    f->VerificaFile(file);
+    Attendi(f);
+    EXPECT_EQ(f->windowTitle(), "Verifica elenco - dipendenti.csv");
+    QAbstractItemModel* m = f->Grid1->model();
+    ASSERT_EQ(m->columnCount(), 6);
+    EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "Cognome");
+    EXPECT_EQ(m->rowCount(), 2);
+    f->Check1->click();
+    ASSERT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(m->index(0, 5).data().toString(), "Laura");
+    f->Grid1_DblClick(m->index(0, 1));
+    EXPECT_EQ(principale->Text2->text(), "BIANCHI");
+    EXPECT_EQ(principale->Text3->text(), "LAURA");
+    EXPECT_EQ(principale->Text1->text(), "J");
+    // Closing asks first; "Annulla" keeps the window and its results.
+    QTimer::singleShot(0, [] {
+        auto* domanda = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(domanda, nullptr);
+        for (QAbstractButton* b : domanda->buttons()) {
+            if (b->text() == "Annulla") {
+                b->click();
+            }
+        }
+    });
+    QTest::keyClick(f, Qt::Key_Escape);
+    prova::Elabora();
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(m->rowCount(), 1);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
