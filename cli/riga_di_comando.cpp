@@ -112,12 +112,7 @@ int Esegui(Compito compito, const char* nomeFile) {
         return 2;
     }
     const std::shared_ptr<const NODREL1::Registro> registro = RegistroAccanto();
-    NODREL1::ElencoCodici elenco(
-        registro ? NODREL1::ElencoCodici::ComuneNoto([&registro](std::u16string_view catastale) {
-            return registro->PerCodice(catastale) != nullptr;
-        })
-                 : NODREL1::ElencoCodici::ComuneNoto(),
-        registro.get());
+    NODREL1::ElencoCodici elenco(registro.get());
     if (compito == Compito::Componi) {
         elenco.SoloPersone();
     }
@@ -213,7 +208,7 @@ int Esegui(Compito compito, const char* nomeFile) {
     }
     const NODREL1::Riepilogo& totali = elenco.Totali();
     std::fprintf(stderr, "%s\n", NODREL1::TestoRiepilogo(totali).c_str());
-    return totali.errati > 0 ? 1 : 0;
+    return totali.errati + totali.nonCorrispondenti > 0 ? 1 : 0;
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ public:
     void Svuota() { n_ = 0; }
 
 private:
-    char b_[192];  // a number, a plain code and the longest reason
+    char b_[512];  // a number, a plain code and the longest reason
     std::size_t n_ = 0;
 };
 
@@ -146,6 +146,9 @@ void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
         }
         out += testo;
     };
+    if (!v.differenze.empty()) {
+        nota(v.differenze);
+    }
     if (v.calcolato) {
         nota("codice calcolato");
     }
@@ -159,6 +162,20 @@ void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
     if (v.comuneSconosciuto) {
         nota("comune non in elenco");
     }
+    if (v.comuneNonInVigore) {
+        nota("comune non in vigore alla data di nascita");
+    }
+}
+
+// YYYY-MM-DD as the number YYYYMMDD.
+std::uint32_t Giorno(std::u16string_view data) {
+    std::uint32_t n = 0;
+    for (char16_t c : data) {
+        if (c >= u'0' && c <= u'9') {
+            n = n * 10 + static_cast<std::uint32_t>(c - u'0');
+        }
+    }
+    return n;
 }
 
 // The line's number and code, and what follows them, in `riga` or already in `out`.
@@ -494,8 +511,48 @@ std::string_view Rifiutato(const Rifiuto& r) {
 
 }  // namespace
 
-ElencoCodici::ElencoCodici(ComuneNoto comuneNoto, const Registro* registro)
-    : comuneNoto_(std::move(comuneNoto)), registro_(registro) {}
+ElencoCodici::ElencoCodici(ComuneNoto comuneNoto) : comuneNoto_(std::move(comuneNoto)) {}
+
+ElencoCodici::ElencoCodici(const Registro* registro, std::chrono::year_month_day oggi)
+    : registro_(registro), oggiData_(oggi) {
+    if (registro_ == nullptr) {
+        return;
+    }
+    comuneNoto_ = [registro](std::u16string_view catastale) {
+        return registro->PerCodice(catastale) != nullptr;
+    };
+    oggi_ = static_cast<std::uint32_t>(static_cast<int>(oggi.year()) * 10000 +
+                                       static_cast<int>(static_cast<unsigned>(oggi.month())) * 100 +
+                                       static_cast<int>(static_cast<unsigned>(oggi.day())));
+    inizio_.assign(comuni_.size(), 0);
+    quanti_.assign(comuni_.size(), 0);
+}
+
+bool ElencoCodici::InVigore(std::size_t i, std::uint64_t data) const {
+    // The key's digits, from the right: day, month letter (its place in the alphabet), year.
+    static constexpr std::array<std::uint8_t, 26> kMese = [] {
+        std::array<std::uint8_t, 26> m{};
+        for (std::size_t k = 0; k < kLettereMese.size(); ++k) {
+            m[static_cast<std::size_t>(kLettereMese[k] - u'A')] = static_cast<std::uint8_t>(k + 1);
+        }
+        return m;
+    }();
+    std::uint32_t giorno = static_cast<std::uint32_t>(data % 100);
+    giorno = giorno > 40 ? giorno - 40 : giorno;
+    const std::uint32_t mese = kMese[static_cast<std::size_t>(data / 100 % 26)];
+    const auto anno = static_cast<std::uint32_t>(data / 2600 % 100);
+    const std::uint32_t resto = mese * 100 + giorno;
+    const std::uint32_t giorni[2] = {(1900 + anno) * 10000 + resto, (2000 + anno) * 10000 + resto};
+    const std::uint32_t* p = periodi_.data() + inizio_[i];
+    for (std::size_t k = 0; k < quanti_[i]; ++k, p += 2) {
+        for (std::uint32_t g : giorni) {
+            if (g <= oggi_ && p[0] <= g && g <= p[1]) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
 
 void ElencoCodici::Prevedi(std::uint64_t byte) {
     // A code takes seventeen bytes with its newline, at the least.
@@ -504,11 +561,11 @@ void ElencoCodici::Prevedi(std::uint64_t byte) {
 
 bool ElencoCodici::Accogli(std::string_view pezzo, std::string_view& testo, bool fine) {
     if (codifica_ == Codifica::Ignota) {
-        inizio_.append(pezzo);
-        if (inizio_.size() < kCampione && !fine) {
+        campione_.append(pezzo);
+        if (campione_.size() < kCampione && !fine) {
             return false;
         }
-        std::string_view t = inizio_;
+        std::string_view t = campione_;
         if (t.starts_with("\xEF\xBB\xBF")) {
             codifica_ = Codifica::Utf8;
             t.remove_prefix(3);
@@ -527,8 +584,8 @@ bool ElencoCodici::Accogli(std::string_view pezzo, std::string_view& testo, bool
         } else {
             Converti(t, convertito_);
         }
-        inizio_.clear();
-        inizio_.shrink_to_fit();
+        campione_.clear();
+        campione_.shrink_to_fit();
         testo = convertito_;
         return true;
     }
@@ -752,6 +809,8 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
                 r.voce.celle = {&r.voce.codice, 1};
                 r.voce.calcolato = false;
                 r.voce.rifiuto = {};
+                r.voce.nonCorrisponde = false;
+                r.voce.differenze = {};
                 r.omocodia = 0;
                 if (r.voce.esame.Corretto()) {
                     if (r.voce.esame.omocodico) {
@@ -828,24 +887,7 @@ void ElencoCodici::GiudicaCelle(Riga& r) {
     v.codice = cella(forma_.codice);
     if (v.codice.empty() && forma_.Persone()) {
         // A person without a code: the code is composed as the main window would.
-        Persona p;
-        p.cognome = Utf16(v.persona[0]);
-        p.nome = Utf16(v.persona[1]);
-        p.sesso = Utf16(v.persona[2].substr(0, 1));
-        if (p.sesso == u"f") {
-            p.sesso = u"F";
-        }
-        p.data = Data(v.persona[3]);
-        p.luogo = Utf16(v.persona[4]);
-        p.provincia = Utf16(v.persona[5]);
-        if (registro_ != nullptr) {
-            // Any record of the name will do: the composition picks the one of the birth date.
-            const auto omonimi = registro_->Omonimi(SenzaSpaziEsterni(p.luogo));
-            if (!omonimi.empty()) {
-                p.comune = &omonimi.front();
-            }
-        }
-        const Composizione c = Componi(p, registro_, Oggi());
+        const Composizione c = Componi(PersonaDi(v), registro_, oggiData_);
         v.calcolato = true;
         if (c.rifiuto) {
             v.rifiuto = Rifiutato(*c.rifiuto);
@@ -863,12 +905,57 @@ void ElencoCodici::GiudicaCelle(Riga& r) {
     }
     const CodiceCompatto k = Compatta(v.codice);
     v.esame = Esamina(k);
-    if (v.esame.Corretto()) {
-        r.chiave = Chiave(k, v.esame.numerico);
-        if (v.esame.omocodico) {
-            r.omocodia = Omocodia(k.c.data());
+    v.nonCorrisponde = false;
+    v.differenze = {};
+    if (!v.esame.Corretto()) {
+        return;
+    }
+    r.chiave = Chiave(k, v.esame.numerico);
+    if (v.esame.omocodico) {
+        r.omocodia = Omocodia(k.c.data());
+    }
+    // A code beside its person is also compared with the code the person's data give.
+    const bool confronto =
+        !v.calcolato && std::all_of(forma_.persona.begin(), forma_.persona.begin() + 5,
+                                    [](int c) { return c >= 0; });
+    if (confronto && !v.persona[0].empty() && !v.persona[3].empty() && !v.persona[4].empty()) {
+        const Corrispondenza c =
+            VerificaCorrispondenza(PersonaDi(v), Utf16(v.codice), registro_, oggiData_);
+        if (!c.rifiuto && c.esame.Corretto() && !c.differenze.empty()) {
+            r.differenze.clear();
+            for (const Differenza& d : c.differenze) {
+                if (!r.differenze.empty()) {
+                    r.differenze += ", ";
+                }
+                r.differenze += Utf8(NomeGruppo(d.gruppo));
+                r.differenze += ": atteso ";
+                r.differenze += Utf8(d.atteso);
+            }
+            v.nonCorrisponde = true;
+            v.differenze = r.differenze;
         }
     }
+}
+
+Persona ElencoCodici::PersonaDi(const VoceElenco& v) const {
+    Persona p;
+    p.cognome = Utf16(v.persona[0]);
+    p.nome = Utf16(v.persona[1]);
+    p.sesso = Utf16(v.persona[2].substr(0, 1));
+    if (p.sesso == u"f") {
+        p.sesso = u"F";
+    }
+    p.data = Data(v.persona[3]);
+    p.luogo = Utf16(v.persona[4]);
+    p.provincia = Utf16(v.persona[5]);
+    if (registro_ != nullptr) {
+        // Any record of the name will do: the composition picks the one of the birth date.
+        const auto omonimi = registro_->Omonimi(SenzaSpaziEsterni(p.luogo));
+        if (!omonimi.empty()) {
+            p.comune = &omonimi.front();
+        }
+    }
+    return p;
 }
 
 bool ElencoCodici::Completa(Riga& r) {
@@ -878,12 +965,17 @@ bool ElencoCodici::Completa(Riga& r) {
     VoceElenco& v = r.voce;
     v.duplicatoDi = 0;
     v.comuneSconosciuto = false;
+    v.comuneNonInVigore = false;
     ++totali_.codici;
     if (!v.Corretto()) {
         ++totali_.errati;
         return true;
     }
-    ++totali_.corretti;
+    if (v.nonCorrisponde) {
+        ++totali_.nonCorrispondenti;
+    } else {
+        ++totali_.corretti;
+    }
     totali_.calcolati += v.calcolato;
     v.duplicatoDi = visti_.Registra(r.chiave, r.omocodia, v.riga);
     totali_.duplicati += v.duplicatoDi != 0;
@@ -896,9 +988,20 @@ bool ElencoCodici::Completa(Riga& r) {
             const char16_t catastale[4] = {
                 static_cast<char16_t>(u'A' + i / 1000), static_cast<char16_t>(u'0' + i / 100 % 10),
                 static_cast<char16_t>(u'0' + i / 10 % 10), static_cast<char16_t>(u'0' + i % 10)};
-            comuni_[i] = comuneNoto_(std::u16string_view(catastale, 4)) ? 1 : -1;
+            const std::u16string_view codice(catastale, 4);
+            comuni_[i] = comuneNoto_(codice) ? 1 : -1;
+            if (registro_ != nullptr) {
+                inizio_[i] = static_cast<std::uint32_t>(periodi_.size());
+                for (const Comune* c : registro_->TuttiPerCodice(codice)) {
+                    periodi_.push_back(Giorno(c->dal));
+                    periodi_.push_back(Giorno(c->al));
+                    ++quanti_[i];
+                }
+            }
         }
         v.comuneSconosciuto = comuni_[i] < 0;
+        v.comuneNonInVigore =
+            registro_ != nullptr && comuni_[i] > 0 && !InVigore(i, senzaCarattere / 26000);
     }
     return true;
 }
@@ -914,7 +1017,7 @@ void ScriviCampo(std::string& out, std::string_view testo) {
 }
 
 std::string_view Esito(const VoceElenco& voce) {
-    return voce.Corretto() ? "CORRETTO" : "ERRATO";
+    return !voce.Corretto() ? "ERRATO" : voce.nonCorrisponde ? "NON CORRISPONDE" : "CORRETTO";
 }
 
 void ScriviVerifica(std::string& out, const VoceElenco& voce) {
@@ -994,6 +1097,7 @@ std::string TestoRiepilogo(const Riepilogo& r) {
     };
     parte(r.corretti, "corretto", "corretti");
     parte(r.errati, "errato", "errati");
+    parte(r.nonCorrispondenti, "non corrispondente", "non corrispondenti");
     parte(r.duplicati, "duplicato", "duplicati");
     parte(r.calcolati, "calcolato", "calcolati");
     return testo;

@@ -4,6 +4,7 @@
 // --verifica and --decodifica and of the window that checks a list.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -30,6 +31,11 @@ struct VoceElenco {
     // has no such column.
     std::array<std::string_view, 6> persona;
 
+    bool comuneNonInVigore = false;  // or knows, but not in force on the date of birth in
+                                     // either century the year's two digits allow
+    bool nonCorrisponde = false;     // right, but not the code of the person beside it
+    std::string_view differenze;     // then the groups that differ and what they should be
+
     bool Corretto() const { return esame.Corretto() && rifiuto.empty(); }
 };
 
@@ -37,8 +43,9 @@ struct Riepilogo {
     std::uint64_t codici = 0;
     std::uint64_t corretti = 0;
     std::uint64_t errati = 0;
-    std::uint64_t duplicati = 0;  // counted among the right ones too
-    std::uint64_t calcolati = 0;  // likewise
+    std::uint64_t duplicati = 0;          // counted among the right ones too
+    std::uint64_t calcolati = 0;          // likewise
+    std::uint64_t nonCorrispondenti = 0;  // right, but not their person's
 };
 
 // The right codes met so far, each with the line it came on first: an open-addressing table of
@@ -90,8 +97,10 @@ public:
     // municipality is looked up.
     using ComuneNoto = std::function<bool(std::u16string_view catastale)>;
 
-    // `registro` composes the codes of the people without one; it may be null.
-    explicit ElencoCodici(ComuneNoto comuneNoto = {}, const Registro* registro = nullptr);
+    explicit ElencoCodici(ComuneNoto comuneNoto = {});
+    // The municipalities are looked up in `registro` (which may be null), and whether they were
+    // in force on the date of birth, a century not ahead of `oggi`.
+    explicit ElencoCodici(const Registro* registro, std::chrono::year_month_day oggi = Oggi());
 
     // Every row is a person whose code is composed, whatever code it holds; without a header the
     // columns are cognome, nome, sesso, data, comune, provincia.
@@ -139,6 +148,7 @@ private:
         std::string unito;    // a row gathered from two pieces
         std::string pulito;   // quoted cells without their quotes
         std::string calcolato;
+        std::string differenze;
         std::vector<std::string_view> celle;
     };
 
@@ -154,6 +164,7 @@ private:
     void Giudica(std::string_view riga, Riga& r, bool copia);
     // Judges the cells of `r`.
     void GiudicaCelle(Riga& r);
+    Persona PersonaDi(const VoceElenco& v) const;
     // What only the rows before it can tell: duplicates, counts; false when it holds no code.
     bool Completa(Riga& r);
     void Trattieni(std::string_view parte);
@@ -176,15 +187,26 @@ private:
         }
     }
 
+    // Whether municipality `i` of the key's numbering was in force on one of the days the rest
+    // of the key can mean.
+    bool InVigore(std::size_t i, std::uint64_t data) const;
+
     ComuneNoto comuneNoto_;
-    const Registro* registro_ = nullptr;
     std::array<std::int8_t, 26 * 1000> comuni_{};  // 0 not asked yet, 1 known, -1 not
+    // With a register: the periods of each municipality asked, first and last day as YYYYMMDD
+    // in pairs, periodi_[inizio_[i]] on, quanti_[i] of them.
+    const Registro* registro_ = nullptr;
+    std::uint32_t oggi_ = 0;
+    std::chrono::year_month_day oggiData_ = Oggi();
+    std::vector<std::uint32_t> periodi_;
+    std::vector<std::uint32_t> inizio_;
+    std::vector<std::uint16_t> quanti_;
     CodiciVisti visti_;
     Riepilogo totali_;
     FormaElenco forma_;
     std::array<Riga, kLotto> lotto_;
     Codifica codifica_ = Codifica::Ignota;
-    std::string inizio_;      // bytes held until the encoding is known
+    std::string campione_;    // bytes held until the encoding is known
     std::string testa_;       // text held until the layout is known
     std::string convertito_;  // a piece in UTF-8
     int dispari_ = -1;        // UTF-16: a byte left over from the last piece

@@ -19,6 +19,16 @@ constexpr unsigned char C = Tabella::kCifra;
 constexpr std::array<unsigned char, kLunghezzaPersonale> kPosizioni = {L, L, L, L, L, L, C, C,
                                                                        L, C, C, L, C, C, C, L};
 
+// The days of each month, by its letter; February by the year's two digits below.
+constexpr std::array<unsigned char, 26> kGiorniMese = [] {
+    std::array<unsigned char, 26> g{};
+    constexpr unsigned char kGiorni[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (std::size_t i = 0; i < kLettereMese.size(); ++i) {
+        g[static_cast<std::size_t>(kLettereMese[i] - u'A')] = kGiorni[i];
+    }
+    return g;
+}();
+
 bool Cifra(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
@@ -51,7 +61,11 @@ Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
     }
     // A woman's day is raised by 40.
     const int giorno = t.cifra[c[9]] * 10 + t.cifra[c[10]];
-    if (!((giorno >= 1 && giorno <= 31) || (giorno >= 41 && giorno <= 71))) {
+    const int delMese = giorno > 40 ? giorno - 40 : giorno;
+    // The tax office's own check: the two digits of the year decide February, 00 included.
+    const int anno = t.cifra[c[6]] * 10 + t.cifra[c[7]];
+    const int giorni = c[8] == 'B' && anno % 4 != 0 ? 28 : kGiorniMese[c[8] - 'A'];
+    if (delMese < 1 || delMese > giorni) {
         e.difetto = Difetto::Giorno;
         return e;
     }

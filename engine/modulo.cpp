@@ -15,6 +15,14 @@ bool HaLettere(const std::u16string& testo) {
     return CodiceCognome(testo).size() == 3;
 }
 
+// GG/MM/AAAA as the register keeps its dates, YYYY-MM-DD: text order is time order.
+std::u16string Iso(std::u16string_view data) {
+    return std::u16string(data.substr(6, 4)) + u"-" + std::u16string(data.substr(3, 2)) + u"-" +
+           std::u16string(data.substr(0, 2));
+}
+
+constexpr std::u16string_view kSempre = u"9999-12-31";
+
 }  // namespace
 
 std::u16string SenzaSpaziEsterni(std::u16string_view testo) {
@@ -54,17 +62,33 @@ const Comune* ScegliComune(const Registro& registro, std::u16string_view luogo,
     };
     const bool provinciaNota = std::any_of(omonimi.begin(), omonimi.end(), nellaProvincia);
     auto candidato = [&](const Comune& c) { return !provinciaNota || nellaProvincia(c); };
-    // YYYY-MM-DD, as the register keeps its dates: text order is time order.
-    const std::u16string iso = std::u16string(data.substr(6, 4)) + u"-" +
-                               std::u16string(data.substr(3, 2)) + u"-" +
-                               std::u16string(data.substr(0, 2));
+    const std::u16string iso = Iso(data);
+    auto vale = [&iso](const Comune& c) { return c.dal <= iso && iso <= c.al; };
+    if (provinciaNota) {
+        const Comune* altrove = nullptr;
+        bool unico = true;
+        for (const Comune& c : omonimi) {
+            if (nellaProvincia(c) && vale(c)) {
+                return &c;
+            }
+            if (vale(c)) {
+                unico = unico && (altrove == nullptr || altrove->codice == c.codice);
+                // A town of the name in force today is another place than the one shown.
+                unico = unico && c.al != kSempre;
+                altrove = altrove != nullptr ? altrove : &c;
+            }
+        }
+        if (altrove != nullptr && unico) {
+            return altrove;
+        }
+    }
     const Comune* primo = nullptr;
     bool traQuesti = false;
     for (const Comune& c : omonimi) {
         if (!candidato(c)) {
             continue;
         }
-        if (c.dal <= iso && iso <= c.al) {
+        if (vale(c)) {
             return &c;
         }
         primo = primo != nullptr ? primo : &c;
@@ -98,7 +122,14 @@ Composizione Componi(const Persona& p, const Registro* registro, std::chrono::ye
     const std::u16string controllo = CarattereControllo(cognome + nome + data + luogo);
     esito.codice = cognome + u" " + nome + u" " + data + u" " + luogo + u" " + controllo;
     assert(esito.codice.size() == 20);
+    esito.nonInVigore = registro != nullptr && !InVigore(*registro, luogo, Iso(p.data));
     return esito;
+}
+
+bool InVigore(const Registro& registro, std::u16string_view codice, std::u16string_view giorno) {
+    const std::vector<const Comune*> periodi = registro.TuttiPerCodice(codice);
+    return std::any_of(periodi.begin(), periodi.end(),
+                       [giorno](const Comune* c) { return c->dal <= giorno && giorno <= c->al; });
 }
 
 Composizione Modulo::CalcolaCodice(const Comune* scelto) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/errore.h"
 #include "engine/registro.h"
@@ -37,7 +38,7 @@ enum class Difetto {
     Lunghezza,  // neither 16 characters nor 11 starting with a digit
     Carattere,  // a character not allowed at its position
     Mese,       // a letter that is no month
-    Giorno,     // a day outside 01-31 and 41-71
+    Giorno,     // a day its month does not have, in 01-31 or, for a woman, 41-71
     Controllo,  // the check character (or digit) is not the right one
 };
 
@@ -52,7 +53,8 @@ struct Esame {
 
 // Judges a typed code; blanks anywhere and lower-case letters are accepted. A personal code has
 // letters at positions 1-6, 9, 12 and 16, a month letter at 9, digits (or the omocode letters
-// L-V) at 7, 8, 10, 11 and 13-15, a day of 01-31 or 41-71 and its check letter.
+// L-V) at 7, 8, 10, 11 and 13-15, a day that its month has (plus 40 for a woman; February
+// has 29 days when the year's two digits are divisible by 4) and its check letter.
 Esame EsaminaCodice(std::u16string_view codice);
 // What a right personal code carries.
 struct DatiCodice {
@@ -100,6 +102,9 @@ struct Composizione {
     std::u16string codice;           // display form: RSS MRA 80A01 H501 U
     const Comune* comune = nullptr;  // the record whose cadastral code the code carries
     std::optional<Rifiuto> rifiuto;  // set when nothing was composed
+    // The code carried was not in force on the birth date: composed all the same, since the tax
+    // office has issued such codes, but the user is told.
+    bool nonInVigore = false;
 };
 
 // Composes a person's code. Each refusal names the first field to mend, in the order the fields
@@ -111,12 +116,54 @@ Composizione Componi(const Persona& persona, const Registro* registro,
 
 // A municipality name can have several records: two towns of one name, or a town merged into a
 // new one of the same name under a new code. The one of a birth is the record in the province
-// shown (when one has it) that was in force on the day of birth; when none was, the chosen one
-// stands if it is among them, else the province's first (today's). With no record of the name,
-// the chosen one.
+// shown (when one has it) that was in force on the day of birth; when none was, the record of
+// another province in force that day, when those in force all carry one code that has since
+// ceased (BELLIZZI of 1930 is A753 of AV, though SA shows); else the chosen one stands if it is
+// among the province's, else the province's first (today's). With no record of the name, the
+// chosen one.
 const Comune* ScegliComune(const Registro& registro, std::u16string_view luogo,
                            std::u16string_view provincia, std::u16string_view data,
                            const Comune* scelto);
+
+// Whether a cadastral code was in force on a day (YYYY-MM-DD) under any of its names.
+bool InVigore(const Registro& registro, std::u16string_view codice, std::u16string_view giorno);
+
+// Whether a code belongs to its person: the code composed from the person's data set against a
+// typed one, group by group. An omocode of the composed code corresponds. This is the one
+// comparison of a code with the data it should carry, for the main window and the lists alike.
+enum class Gruppo { Cognome, Nome, DataSesso, Comune, Controllo };
+// "cognome", "nome", "data di nascita e sesso", "comune di nascita", "carattere di controllo"
+std::u16string_view NomeGruppo(Gruppo gruppo);
+
+struct Differenza {
+    Gruppo gruppo;
+    std::u16string atteso;  // the composed code's group
+};
+
+struct Corrispondenza {
+    std::optional<Rifiuto> rifiuto;  // the data cannot be composed: nothing was compared
+    Esame esame;                     // the typed code as verification judges it
+    std::u16string atteso;           // the code composed, display form
+    std::vector<Differenza> differenze;
+    // The groups were compared and none differs.
+    bool Corrisponde() const { return !rifiuto && esame.Corretto() && differenze.empty(); }
+};
+
+// Compares a typed code (blanks anywhere, either case) with a composed one (display or plain
+// form). A typed code that is not a right code is not compared: `esame` says why. A numeric
+// code carries no data, so every group differs.
+Corrispondenza ConfrontaCodici(std::u16string_view composto, std::u16string_view codice);
+// Composes the person's code as Componi does and compares it with `codice`.
+Corrispondenza VerificaCorrispondenza(const Persona& persona, std::u16string_view codice,
+                                      const Registro* registro, std::chrono::year_month_day oggi);
+// What the user is told: composition's refusal, verification's message for a code that is not
+// right, or whether the code corresponds, with a line for each group that differs ("nome:
+// atteso MRA") or the note "omocodico".
+std::u16string MessaggioCorrispondenza(const Corrispondenza& c);
+
+// Verification's message with the reason on a second line: why a code is wrong, as the lists
+// say it, or "omocodico" or "codice numerico" for a right one that is such.
+std::u16string MessaggioVerifica(const Esame& esame);
 
 // A typed code decoded, with the record of its municipality.
 struct Decodificato {
@@ -165,5 +212,12 @@ inline constexpr char16_t kMsgCodiceCorretto[] = u"CODICE FISCALE CORRETTO";
 inline constexpr char16_t kMsgCodiceErrato[] = u"CODICE FISCALE ERRATO";
 inline constexpr char16_t kMsgCodiceNonValido[] = u"ERRORE: INSERIRE NUOVAMENTE CODICE FISCALE";
 inline constexpr char16_t kMsgComuneNonInElenco[] = u"Comune non in elenco";
+inline constexpr char16_t kMsgComuneNonInVigore[] =
+    u"ATTENZIONE: IL COMUNE NON ESISTEVA ALLA DATA DI NASCITA";
+inline constexpr char16_t kMsgCodiceNumerico[] = u"CODICE NUMERICO: NON CONTIENE DATI ANAGRAFICI";
+inline constexpr char16_t kMsgCorrisponde[] = u"IL CODICE CORRISPONDE AI DATI";
+inline constexpr char16_t kMsgNonCorrisponde[] = u"IL CODICE NON CORRISPONDE AI DATI";
+inline constexpr char16_t kMsgTesseraNonCorrisponde[] =
+    u"ATTENZIONE: IL CODICE NON CORRISPONDE AI DATI";
 
 }  // namespace NODREL1

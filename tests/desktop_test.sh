@@ -42,7 +42,7 @@ finestre() { grep -c '^MapNotify' "$mappe" || true; }
 # Clears the fields, runs "$@" (the typing, ending with Enter in the sex box), then reads the code,
 # surname, given name, municipality and date through the clipboard, Tab going to each in turn. A
 # key that reaches the municipality first may write the completed name again, which leaves nothing
-# selected: End goes first, then the whole text is selected.
+# selected: End goes first, then the whole text is selected; the code copies without blanks.
 persona() {
     local atteso=$1 letto="" prima
     shift
@@ -72,18 +72,18 @@ attendi finestra '^Nodrel$' "$info" >/dev/null && main=$(finestra '^Nodrel$' "$i
 attendi centrata "$main" && attendi davanti "$main" || fallito "main window"
 xev -root -event substructure >"$mappe" 2>>"$log" &
 # Surname to sex box, whose Enter composes.
-persona "RSS MRA 80A01 H501 U|ROSSI|MARIO|ROMA|01/01/1980" scrivi $'ROSSI\rMARIO\rROMA\r01/01/1980\r\r'
+persona "RSSMRA80A01H501U|ROSSI|MARIO|ROMA|01/01/1980" scrivi $'ROSSI\rMARIO\rROMA\r01/01/1980\r\r'
 # The sex right after the date.
-persona "RSS MRA 05C55 H501 D|ROSSI|MARIA|ROMA|15/03/2005" scrivi $'ROSSI\rMARIA\rROMA\r15/03/2005F\r'
+persona "RSSMRA05C55H501D|ROSSI|MARIA|ROMA|15/03/2005" scrivi $'ROSSI\rMARIA\rROMA\r15/03/2005F\r'
 # A full date mended with Backspace, a right one and a wrong one.
-persona "RSS MRA 09A01 H501 L|ROSSI|MARIO|ROMA|01/01/1909" scrivi $'ROSSI\rMARIO\rROMA\r01/01/1908\b9\r\r'
-persona "RSS MRA 90C31 H501 D|ROSSI|MARIO|ROMA|31/03/1990" \
+persona "RSSMRA09A01H501L|ROSSI|MARIO|ROMA|01/01/1909" scrivi $'ROSSI\rMARIO\rROMA\r01/01/1908\b9\r\r'
+persona "RSSMRA90C31H501D|ROSSI|MARIO|ROMA|31/03/1990" \
     scrivi $'ROSSI\rMARIO\rROMA\r31/02/1990\b\b\b\b\b\b\b03/1990\r\r'
 # Caps Lock pressed before the names, then a surname pasted in lower case: capitals all the same.
 maiuscole() { xdotool key Caps_Lock && scrivi "$1" && xdotool key Caps_Lock; }
-persona "BNC NNA 80S45 F839 R|BIANCHI|ANNA|NAPOLI|05/11/1980" maiuscole $'bianchi\ranna\rnap\r05/11/1980f\r'
+persona "BNCNNA80S45F839R|BIANCHI|ANNA|NAPOLI|05/11/1980" maiuscole $'bianchi\ranna\rnap\r05/11/1980f\r'
 incolla() { printf verdi | xclip -selection clipboard && xdotool key ctrl+v && scrivi "$1"; }
-persona "VRD LCU 90B02 H501 M|VERDI|LUCA|ROMA|02/02/1990" incolla $'\rluca\rroma\r2/2/1990\r\r'
+persona "VRDLCU90B02H501M|VERDI|LUCA|ROMA|02/02/1990" incolla $'\rluca\rroma\r2/2/1990\r\r'
 # A place the register does not know, typed the way people say it, blank and all: every key
 # reaches the field and no window opens while typing; Enter then says it.
 xdotool key alt+m && sleep 0.3 && xdotool key c && sleep 0.3

@@ -12,10 +12,15 @@ namespace {
 using NODREL1::ElencoCodici;
 using NODREL1::VoceElenco;
 
-// The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown.
-std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
-                     const NODREL1::Registro* registro = nullptr) {
-    ElencoCodici elenco([](std::u16string_view c) { return c != u"H499"; }, registro);
+// The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown,
+// M261 was created in 1975.
+std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20) {
+    static const NODREL1::Registro registro({
+        {u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"},
+        {u"Z404", u"STATI UNITI D'AMERICA", u"EE", u"0001-01-01", u"9999-12-31"},
+        {u"M261", u"CASTRO", u"LE", u"1975-05-28", u"9999-12-31"},
+    });
+    ElencoCodici elenco(&registro, std::chrono::year{2026} / 6 / 15);
     std::string out;
     auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
     for (std::size_t i = 0; i < testo.size(); i += pezzo) {
@@ -36,6 +41,9 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
         {" \"rss mra 80a01 h501 u\" ", "rss mra 80a01 h501 u;CORRETTO;duplicato della riga 2"},
         {"BNCLRA85M41Z404W", "BNCLRA85M41Z404W;CORRETTO;"},
         {"RSSMRA80A01H499U\r", "RSSMRA80A01H499U;CORRETTO;comune non in elenco"},
+        // Neither 1970 nor 2070, which is ahead.
+        {"RSSMRA70A01M261V", "RSSMRA70A01M261V;CORRETTO;comune non in vigore alla data di nascita"},
+        {"RSSMRA80A01M261X", "RSSMRA80A01M261X;CORRETTO;"},
         {"01234567897", "01234567897;CORRETTO;"},
         {"01234567890", "01234567890;ERRATO;cifra di controllo errata"},
         {"J", "J;ERRATO;lunghezza errata"},
@@ -63,7 +71,7 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
             atteso += std::to_string(numero) + ";" + c.atteso + "\n";
         }
     }
-    atteso += "17 codici: 6 corretti, 11 errati, 1 duplicato";
+    atteso += "19 codici: 8 corretti, 11 errati, 1 duplicato";
     // The same however the text comes in: whole, or a byte at a time.
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
@@ -145,6 +153,12 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
              "3 codici: 2 corretti, 1 errato, 1 duplicato"},
         {"line end within quotes", "cognome|c.f.\n\"ROSSI\r\nMARIO\"|" + codice + "\n\"A\"\"\"|J\n",
          "2;" + codice + ";CORRETTO;\n4;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
+        {"the person beside the code",
+         "Cognome,Nome,Sesso,Data di nascita,Luogo di nascita,CF\nRossi,Mario,M,01/01/1980,Roma," +
+             codice + "\nRossi,Luigi,M,01/01/1980,Roma," + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n3;" + codice +
+             ";NON CORRISPONDE;nome: atteso LGU, duplicato della riga 2\n"
+             "2 codici: 1 corretto, 1 non corrispondente, 1 duplicato"},
         {"people without a code",
          "Cognome\tNome\tSesso\tNato "
          "il\tComune\tProv\tCF\nRossi\tMario\tM\t1980-01-01\tRoma\tRM\t\n"
@@ -155,8 +169,8 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.nome);
-        EXPECT_EQ(Verifica(c.file, 1 << 20, &roma), c.atteso + "");
-        EXPECT_EQ(Verifica(c.file, 3, &roma), c.atteso);
+        EXPECT_EQ(Verifica(c.file), c.atteso);
+        EXPECT_EQ(Verifica(c.file, 3), c.atteso);
     }
 }
 

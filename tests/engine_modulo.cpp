@@ -125,39 +125,81 @@ TEST_F(Composizione, RefusesWhatCannotGiveARightCode) {
     EXPECT_FALSE(Componi(u"ROSSI", u"MARIO", u"M", u"15/06/2026", u"H501").rifiuto);
 }
 
-TEST(Verifica, ControllaCodiceTellsWhetherTheCodeIsRight) {
+TEST(Verifica, ControllaCodiceTellsWhetherTheCodeIsRightAndWhy) {
     struct Caso {
         std::u16string codice;
+        std::u16string motivo;  // the second line; empty for a plain right code
         bool giusto;
         const char* perche;
     };
     const Caso casi[] = {
-        {u"RSS MRA 80A01 H501 U", true, "display form"},
-        {u"RSSMRA80A01H501U", true, "plain"},
-        {u" rssmra80a01h501u", true, "leading blank, lower case"},
-        {u"R S S M R A 8 0 A 0 1 H 5 0 1 U", true, "a blank between every two characters"},
-        {u"BNC GNN 85L55 F205 W", true, "a woman's code"},
-        {u"RSSMRA80A01H50MM", true, "an omocode: M for 1 in the municipality"},
-        {u"RSSMRAULALMHRLMD", true, "all seven digits as letters"},
-        {u"01234567897", true, "eleven digits with their check digit"},
-        {u"01234567890", false, "eleven digits with a wrong check digit"},
-        {u"RSSMRA80A01H501V", false, "wrong check character"},
-        {u"RSSMRA80A01H501", false, "fifteen characters"},
-        {u"J", false, "a lone letter"},
-        {u"RSSMRA80A01H501XXXXXXXU", false, "too long"},
-        {u"RSSMRA80Z01H501Q", false, "Z is no month, whatever the check letter"},
-        {u"RSSMRA80A99H501Y", false, "day 99"},
-        {u"RSSMRA80A32H501C", false, "day 32"},
-        {u"RSSMRA80A01H50MU", false, "an omocode's check letter is computed over its letters"},
-        {u"RSSMRA8WA01H501U", false, "W stands for no digit"},
-        {u"", false, "empty"},
-        {u"    ", false, "blanks only"},
+        {u"RSS MRA 80A01 H501 U", u"", true, "display form"},
+        {u"RSSMRA80A01H501U", u"", true, "plain"},
+        {u" rssmra80a01h501u", u"", true, "leading blank, lower case"},
+        {u"R S S M R A 8 0 A 0 1 H 5 0 1 U", u"", true, "a blank between every two characters"},
+        {u"BNC GNN 85L55 F205 W", u"", true, "a woman's code"},
+        {u"RSSMRA80A01H50MM", u"omocodico", true, "an omocode: M for 1 in the municipality"},
+        {u"RSSMRAULALMHRLMD", u"omocodico", true, "all seven digits as letters"},
+        {u"01234567897", u"codice numerico", true, "eleven digits with their check digit"},
+        {u"01234567890", u"cifra di controllo errata", false, "eleven digits, wrong check digit"},
+        {u"RSSMRA80A01H501V", u"carattere di controllo errato (atteso U)", false, "wrong check"},
+        {u"RSSMRA80A01H501", u"lunghezza errata", false, "fifteen characters"},
+        {u"J", u"lunghezza errata", false, "a lone letter"},
+        {u"RSSMRA80A01H501XXXXXXXU", u"lunghezza errata", false, "too long"},
+        {u"RSSMRA80Z01H501Q", u"mese non valido", false, "Z is no month"},
+        {u"RSSMRA80A99H501Y", u"giorno non valido", false, "day 99"},
+        {u"RSSMRA80A32H501C", u"giorno non valido", false, "day 32"},
+        {u"RSSMRA80A01H50MU", u"carattere di controllo errato (atteso M)", false,
+         "an omocode's check letter is computed over its letters"},
+        {u"RSSMRA8WA01H501U", u"carattere non ammesso in posizione 8", false, "W is no digit"},
+        {u"", u"lunghezza errata", false, "empty"},
+        {u"    ", u"lunghezza errata", false, "blanks only"},
+        // The calendar: 30 days in D, H, P, S; February by the year's two digits.
+        {u"RSSMRA80B31H501W", u"giorno non valido", false, "31 February"},
+        {u"RSSMRA80D31H501D", u"giorno non valido", false, "31 April"},
+        {u"RSSMRA80D30H501E", u"", true, "30 April"},
+        {u"RSSMRA81B69H501V", u"giorno non valido", false, "a woman, 29 February 1981"},
+        {u"RSSMRA80B29H501Q", u"", true, "29 February 1980"},
+        {u"RSSMRA00B69H501C", u"", true, "a woman, 29 February of 00"},
+        {u"RSSMRAULBNVH501Y", u"omocodico", true, "29 February of 80, every digit a letter"},
+        {u"RSSMRA80A40H501Z", u"giorno non valido", false, "day 40: a woman's day 0"},
     };
     const Modulo m;
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
-        EXPECT_EQ(m.ControllaCodice(c.codice),
-                  std::u16string_view(c.giusto ? kMsgCodiceCorretto : kMsgCodiceErrato));
+        const std::u16string_view verdetto = c.giusto ? kMsgCodiceCorretto : kMsgCodiceErrato;
+        EXPECT_EQ(m.ControllaCodice(c.codice), verdetto);
+        EXPECT_EQ(MessaggioVerifica(EsaminaCodice(c.codice)),
+                  std::u16string(verdetto) + (c.motivo.empty() ? u"" : u"\n" + c.motivo));
+    }
+}
+
+// A typed code set against the one composed for its person: the message names each group that
+// differs with what it should be.
+TEST(Corrispondenza, NamesEachGroupThatDiffers) {
+    const struct {
+        std::u16string codice, messaggio;
+    } casi[] = {
+        {u"rssmra80a01h501u", u"IL CODICE CORRISPONDE AI DATI"},
+        {u"RSSMRAULALMHRLMD", u"IL CODICE CORRISPONDE AI DATI\nomocodico"},
+        {u"RSS LGU 80A01 H501 U", u"IL CODICE NON CORRISPONDE AI DATI\nnome: atteso MRA"},
+        {u"RSSMRA80A02H501Z",
+         u"IL CODICE NON CORRISPONDE AI DATI\ndata di nascita e sesso: atteso 80A01\n"
+         u"carattere di controllo: atteso U"},
+        {u"RSSMRA80A01F205X",
+         u"IL CODICE NON CORRISPONDE AI DATI\ncomune di nascita: atteso H501\n"
+         u"carattere di controllo: atteso U"},
+        {u"RSSMRA80A01H501V", u"CODICE FISCALE ERRATO\ncarattere di controllo errato (atteso U)"},
+        {u"01234567897",
+         u"IL CODICE NON CORRISPONDE AI DATI\ncognome: atteso RSS\nnome: atteso MRA\n"
+         u"data di nascita e sesso: atteso 80A01\ncomune di nascita: atteso H501\n"
+         u"carattere di controllo: atteso U"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(Utf8(c.codice));
+        const auto esito = ConfrontaCodici(u"RSS MRA 80A01 H501 U", c.codice);
+        EXPECT_EQ(MessaggioCorrispondenza(esito), c.messaggio);
+        EXPECT_EQ(esito.Corrisponde(), c.messaggio.starts_with(kMsgCorrisponde));
     }
 }
 

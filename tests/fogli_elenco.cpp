@@ -26,7 +26,7 @@ void Scrivi(const QString& percorso,
 }
 
 std::string Verifica(const QString& percorso, const NODREL1::Registro& registro) {
-    NODREL1::ElencoCodici elenco({}, &registro);
+    NODREL1::ElencoCodici elenco(&registro);
     std::string out;
     auto voce = [&out](const NODREL1::VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
     QString errore;

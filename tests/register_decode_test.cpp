@@ -111,20 +111,27 @@ TEST_F(RegisterDecode, LettersComposeBackToTheirGroup) {
 }
 
 // The municipality a code is composed with is the one of its name in force on the birth date,
-// in the province shown when one of its records has it.
+// in the province shown when one of its records has it; a code not in force that day is used
+// with a warning.
 TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
     const struct {
         std::u16string comune, provincia, data, completato, atteso;
+        bool avviso = false;
+        std::u16string provinciaUsata = u"";
     } casi[] = {
+        {u"BELLIZZI", u"SA", u"01/01/1930", u"M294", u"A753", false, u"AV"},  // the only one then
+        {u"CASTRO", u"LE", u"01/01/1970", u"M261", u"M261", true, u"LE"},
+        {u"CIVENNA", u"CO", u"01/01/2020", u"C754", u"C754", true, u"CO"},  // merged in 2014
+        {u"MILANO", u"LE", u"01/01/1980", u"F205", u"F205", false, u"MI"},
         {u"BELLAGIO", u"CO", u"01/01/1950", u"M335", u"A744"},  // merged in 2014: a new code
         {u"BELLAGIO", u"CO", u"01/01/2015", u"M335", u"M335"},
         {u"LONGARONE", u"BL", u"01/01/1960", u"M342", u"E672"},
         {u"montalcino ", u"SI", u"01/01/1980", u"M378", u"F402"},
-        {u"CASTRO", u"LE", u"01/01/1980", u"C337", u"M261"},  // two towns of one name
-        {u"CASTRO", u"LE", u"01/01/1950", u"C337", u"M261"},  // none yet: not Bergamo's
+        {u"CASTRO", u"LE", u"01/01/1980", u"C337", u"M261"},        // two towns of one name
+        {u"CASTRO", u"LE", u"01/01/1950", u"C337", u"M261", true},  // none yet: not Bergamo's
         {u"CASTRO", u"BG", u"01/01/1980", u"C337", u"C337"},
         {u"SAN TEODORO", u"SS", u"01/01/1980", u"I328", u"I329"},
-        {u"SAN TEODORO", u"SS", u"01/01/1950", u"I329", u"I329"},  // the completion's choice
+        {u"SAN TEODORO", u"SS", u"01/01/1950", u"I329", u"I329", true},  // the completion's
         {u"RO", u"RM", u"01/01/1980", u"H501", u"H360"},  // the name shown, not the one chosen
         {u"ROMA", u"RM", u"01/01/1980", u"", u""},        // not in the register: refused
     };
@@ -141,6 +148,10 @@ TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
         EXPECT_EQ(esito.rifiuto.has_value(), c.atteso.empty());
         EXPECT_EQ(esito.comune != nullptr ? esito.comune->codice : u"", c.atteso);
         EXPECT_EQ(esito.codice.substr(std::min<std::size_t>(esito.codice.size(), 14), 4), c.atteso);
+        EXPECT_EQ(esito.nonInVigore, c.avviso);
+        if (!c.provinciaUsata.empty()) {
+            EXPECT_EQ(esito.comune->provincia, c.provinciaUsata);
+        }
     }
 }
 

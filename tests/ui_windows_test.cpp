@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -546,9 +547,12 @@ TEST(Comandi, VerifyTellsARightCodeFromAWrongOne) {
         {"RSSMRA80A01H501U", "CODICE FISCALE CORRETTO"},
         {" RSSMRA80A01H501U", "CODICE FISCALE CORRETTO"},
         {"rssmra80a01h501u", "CODICE FISCALE CORRETTO"},
-        {"RSSMRA80A01H501V", "CODICE FISCALE ERRATO"},
-        {"J", "CODICE FISCALE ERRATO"},
-        {"", "CODICE FISCALE ERRATO"},
+        {"RSSMRA80A01H501V", "CODICE FISCALE ERRATO\ncarattere di controllo errato (atteso U)"},
+        {"RSSMRA80B31H501W", "CODICE FISCALE ERRATO\ngiorno non valido"},
+        {"J", "CODICE FISCALE ERRATO\nlunghezza errata"},
+        {"", "CODICE FISCALE ERRATO\nlunghezza errata"},
+        {"RSSMRA80A01H50MM", "CODICE FISCALE CORRETTO\nomocodico"},
+        {"12345678903", "CODICE FISCALE CORRETTO\ncodice numerico"},
     };
     Form2* f = prova::ApriPrincipale();
     for (const auto& c : casi) {
@@ -574,6 +578,13 @@ TEST(Comandi, DecodeAWrongOrEmptyCodeField) {
     EXPECT_EQ(f->Text1->selectedText(), "RSS MRA 80A01 H501 V");
     EXPECT_EQ(f->Text2->text(), "ROSSI");
 
+    // An eleven-digit code is right but carries no person.
+    Riempi(f, "12345678903");
+    prova::Menu(f, "mnestraii");
+    EXPECT_EQ(prova::Messaggi(), QStringList{"CODICE NUMERICO: NON CONTIENE DATI ANAGRAFICI"});
+    EXPECT_EQ(f->Text1->text(), "12345678903");
+    EXPECT_EQ(f->Text2->text(), "ROSSI");
+
     Riempi(f, "");
     const Stato prima = Fotografa(f);
     prova::Menu(f, "mnestraii");
@@ -597,6 +608,77 @@ TEST(Comandi, DecodeLeavesTheCompletionStateOfTheMunicipality) {
     EXPECT_EQ(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
     EXPECT_EQ(f->completamento.digitato, "X");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// A code beside another person's data is named as such, group by group, and the card says so
+// before it opens.
+TEST(Comandi, CorrespondenceOfTheCodeWithTheFields) {
+    Form2* f = prova::ApriPrincipale();
+    Riempi(f, "RSS MRA 80A01 H501 U");
+    f->Text3->setText("LUIGI");
+    prova::Menu(f, "mncorrispondenza");
+    EXPECT_EQ(prova::Messaggi(),
+              QStringList{"IL CODICE NON CORRISPONDE AI DATI\nnome: atteso LGU"});
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
+    prova::Menu(f, "mnstampa");
+    EXPECT_EQ(prova::Messaggi(), QStringList{"ATTENZIONE: IL CODICE NON CORRISPONDE AI DATI"});
+    ASSERT_NE(f->Anteprima(), nullptr);
+    f->Anteprima()->close();
+
+    f = prova::ApriPrincipale();
+    Riempi(f, "RSSMRA80A01H501U");
+    f->Text3->setText("");
+    prova::Menu(f, "mncorrispondenza");
+    EXPECT_EQ(prova::Messaggi(), QStringList{"DEVE ESSERE INSERITO IL NOME"});
+    EXPECT_EQ(prova::NomeFuoco(), "Text3");
+}
+
+// The province shown is the one of the municipality used, and a code not in force on the birth
+// date is told once.
+TEST(Comandi, ComposeShowsTheMunicipalityOfTheBirthDate) {
+    const struct {
+        const char16_t* scelto;
+        const char *provincia, *data, *codice, *usata;
+        QStringList messaggi;
+    } casi[] = {
+        {u"F205", "LE", "01/01/1980", "RSS MRA 80A01 F205 X", "MI", {}},
+        {u"M294", "SA", "01/01/1930", "RSS MRA 30A01 A753 R", "AV", {}},
+        {u"M261",
+         "LE",
+         "01/01/1970",
+         "RSS MRA 70A01 M261 V",
+         "LE",
+         {"ATTENZIONE: IL COMUNE NON ESISTEVA ALLA DATA DI NASCITA"}},
+    };
+    for (const auto& c : casi) {
+        Form2* f = prova::ApriPrincipale();
+        Riempi(f, " ");
+        prova::ScegliComune(f, c.scelto);
+        f->Text5->setText(QString::fromStdU16String(f->modulo.registro->PerCodice(c.scelto)->nome));
+        f->Text6->setText(c.provincia);
+        f->Text7->setText(c.data);
+        prova::Menu(f, "mncalcola");
+        EXPECT_EQ(f->Text1->text(), c.codice);
+        EXPECT_EQ(f->Text6->text(), c.usata);
+        EXPECT_EQ(prova::Messaggi(), c.messaggi);
+    }
+}
+
+// The code goes to the clipboard without the display form's blanks; a part copies as it is.
+TEST(Comandi, CopyTheCode) {
+    Form2* f = prova::ApriPrincipale();
+    Riempi(f, "RSS MRA 80A01 H501 U");
+    QGuiApplication::clipboard()->clear();
+    f->Text1->setFocus();
+    prova::Premi(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "RSSMRA80A01H501U");
+    QGuiApplication::clipboard()->clear();
+    f->Text1->selectAll();
+    prova::Premi(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "RSSMRA80A01H501U");
+    f->Text1->setSelection(0, 7);
+    prova::Premi(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "RSS MRA");
 }
 
 TEST(Comandi, ClearEmptiesTheFields) {

@@ -100,7 +100,7 @@ QString DataDelCampo(QString data) {
 void ModelloElenco::Scrivi(std::string& righe, const NODREL1::VoceElenco& v) {
     std::string riga;
     AggiungiNumero(riga, v.riga);
-    const Esito esito = v.Corretto() ? Corretto : Errato;
+    const Esito esito = !v.Corretto() ? Errato : v.nonCorrisponde ? NonCorrisponde : Corretto;
     riga += static_cast<char>(esito | (v.duplicatoDi != 0 ? 4 : 0) | (v.calcolato ? 8 : 0));
     AggiungiTesto(riga, v.codice);
     AggiungiTesto(riga, NODREL1::Motivo(v));
@@ -321,11 +321,13 @@ void ModelloElenco::Aggiungi(const std::string& righe) {
         ++totali_.codici;
         if (r.esito == Corretto) {
             ++totali_.corretti;
-        } else {
+        } else if (r.esito == Errato) {
             ++totali_.errati;
+        } else {
+            ++totali_.nonCorrispondenti;
         }
         totali_.duplicati += r.duplicato;
-        totali_.calcolati += r.calcolato && r.esito == Corretto;
+        totali_.calcolati += r.calcolato && r.esito != Errato;
     }
     std::vector<std::uint64_t> mostrate;
     for (std::uint64_t posto : nuove) {
@@ -648,13 +650,7 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
             } catch (const std::exception&) {
             }
         }
-        NODREL1::ElencoCodici elenco(
-            registro
-                ? NODREL1::ElencoCodici::ComuneNoto([&registro](std::u16string_view catastale) {
-                      return registro->PerCodice(catastale) != nullptr;
-                  })
-                : NODREL1::ElencoCodici::ComuneNoto(),
-            registro.get());
+        NODREL1::ElencoCodici elenco(registro.get());
         std::string righe;
         int celle = 0;
         auto voce = [&righe, &celle](const NODREL1::VoceElenco& v) {

@@ -1,6 +1,8 @@
 // The commands of the main window's menu and toolbar; each picture runs its menu item's handler.
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
 
 #include "engine/nodrel1.h"
 #include "ui/elenco/form4.h"
@@ -44,8 +46,9 @@ void Form2::mncalcola_Click() {
     const NODREL1::Comune* scelto =
         completamento.scelto ? &(*m.registro)[*completamento.scelto] : nullptr;
     const NODREL1::Composizione esito = m.CalcolaCodice(scelto);
-    // Text8 shows the code used, the one of the birth date.
-    if (esito.comune != nullptr && esito.comune != scelto) {
+    // Text6 and Text8 show the municipality used, the one of the birth date, whatever province
+    // was typed.
+    if (esito.comune != nullptr) {
         MostraComune(*esito.comune);
     }
     if (esito.rifiuto) {
@@ -60,12 +63,46 @@ void Form2::mncalcola_Click() {
         return;
     }
     Text1->setText(QString::fromStdU16String(m.Codice));
+    if (esito.nonInVigore) {
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInVigore));
+    }
+}
+
+NODREL1::Corrispondenza Form2::ConfrontaConICampi() {
+    NODREL1::Modulo& m = modulo;
+    m.Cognome = U16(Text2->text());
+    m.Nome = U16(Text3->text());
+    m.Sesso = U16(Cbosesso->currentText());
+    m.Luogo = U16(Text5->text());
+    m.Provincia = U16(Text6->text());
+    // The date as composition would take it, the field left as it is.
+    m.DataNascita = U16(Text7->text().left(10));
+    const NODREL1::Comune* scelto =
+        completamento.scelto ? &(*m.registro)[*completamento.scelto] : nullptr;
+    const NODREL1::Persona p{m.Cognome,   m.Nome,        m.Sesso, m.Luogo,
+                             m.Provincia, m.DataNascita, scelto};
+    return NODREL1::VerificaCorrispondenza(p, U16(Text1->text()), m.registro.get(), m.Oggi());
+}
+
+void Form2::mncorrispondenza_Click() {
+    const NODREL1::Corrispondenza esito = ConfrontaConICampi();
+    nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::MessaggioCorrispondenza(esito)));
+    if (esito.rifiuto) {
+        Campo(esito.rifiuto->campo)->setFocus();
+    }
 }
 
 void Form2::mncontrolla_Click() {
     modulo.Codice = U16(Text1->text());
-    nodrel::MsgBox(
-        this, QString::fromStdU16String(std::u16string(modulo.ControllaCodice(modulo.Codice))));
+    nodrel::MsgBox(this, QString::fromStdU16String(
+                             NODREL1::MessaggioVerifica(NODREL1::EsaminaCodice(modulo.Codice))));
+}
+
+void Form2::mncopiacodice_Click() {
+    const QString codice = Text1->text().remove(QLatin1Char(' '));
+    if (!codice.isEmpty()) {
+        QGuiApplication::clipboard()->setText(codice);
+    }
 }
 
 void Form2::mnestraii_Click() {
@@ -77,6 +114,13 @@ void Form2::mnestraii_Click() {
     }
     modulo.Codice = U16(Text1->text());
     const NODREL1::Decodificato esito = modulo.EstraiDati(modulo.Codice);
+    const NODREL1::Esame esame = NODREL1::EsaminaCodice(modulo.Codice);
+    if (!esito.dati && esame.numerico && esame.Corretto()) {
+        // A right code all the same: it stays as it is.
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgCodiceNumerico));
+        Text1->setFocus();
+        return;
+    }
     if (!esito.dati) {
         // The code stays, selected: one wrong character does not cost the whole code.
         nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgCodiceNonValido));

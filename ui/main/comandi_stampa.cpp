@@ -37,9 +37,18 @@ DatiTessera Form2::DatiDellaTessera() const {
             Text5->text(), Text6->text(), Text7->text()};
 }
 
-// Before a card is shown or saved: the place for the warning when its code does not belong to
-// the data beside it. True lets the command go on.
+// Before a card is shown or saved: a warning when its code does not belong to the data beside
+// it. Not a refusal: the tax office has issued codes that break its own rules, and their holders
+// must still print them. True lets the command go on.
 bool Form2::ConfermaTessera() {
+    if (NODREL1::TogliSpazi(Text1->text().toStdU16String()).empty()) {
+        return true;
+    }
+    const NODREL1::Corrispondenza esito = ConfrontaConICampi();
+    // Data that cannot be composed give nothing to compare.
+    if (!esito.rifiuto && !esito.Corrisponde()) {
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgTesseraNonCorrisponde));
+    }
     return true;
 }
 

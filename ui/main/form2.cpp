@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 
@@ -177,6 +178,7 @@ void Form2::CreaControlli() {
         return tasti;
     };
     maiuscole(Text1);
+    Text1->installEventFilter(this);
     connect(maiuscole(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
     connect(maiuscole(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
     auto* comune = maiuscole(Text5);
@@ -209,8 +211,12 @@ void Form2::CreaMenu() {
     voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click);
     QMenu* mnmodifica = menu("mnmodifica", "&Modifica");
     voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click);
+    voce(mnmodifica, "mncopiacodice", "C&opia codice", &Form2::mncopiacodice_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     QMenu* mnstrumenti = menu("mnstrumenti", "&Strumenti");
     voce(mnstrumenti, "mncalcola", "&Calcola Codice Fiscale", &Form2::mncalcola_Click);
+    voce(mnstrumenti, "mncorrispondenza", "Verifica co&rrispondenza",
+         &Form2::mncorrispondenza_Click);
     voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click);
     voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click);
     voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click);
@@ -237,6 +243,17 @@ void Form2::closeEvent(QCloseEvent* evento) {
         Interfaccia().principale = nullptr;
     }
     evento->accept();
+}
+
+bool Form2::eventFilter(QObject* oggetto, QEvent* evento) {
+    if (oggetto == Text1 && evento->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(evento)->matches(QKeySequence::Copy) && Text1->hasSelectedText() &&
+        Text1->selectedText() == Text1->text()) {
+        // A web form of sixteen characters would cut the display form's blanks short.
+        Comando(&Form2::mncopiacodice_Click);
+        return true;
+    }
+    return QMainWindow::eventFilter(oggetto, evento);
 }
 
 TextBox* Form2::Campo(NODREL1::Campo campo) const {

@@ -78,7 +78,9 @@ public:
     void mnesportapdf_Click();
     void mnesci_Click();
     void mncancella_Click();
+    void mncopiacodice_Click();
     void mncalcola_Click();
+    void mncorrispondenza_Click();
     void mncontrolla_Click();
     void mnestraii_Click();
     void mnelenco_Click();
@@ -108,6 +110,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
+    // Ctrl+C on the whole of Text1 copies the code as "Copia codice" does.
+    bool eventFilter(QObject* oggetto, QEvent* evento) override;
 
 private:
     Form2();
@@ -121,6 +125,8 @@ private:
     // Tells the user, once per name, that the name typed is not in the register.
     void SegnalaNonInElenco();
     void Comando(void (Form2::*gestore)());
+    // The fields' person set against the code in Text1; no field changes.
+    NODREL1::Corrispondenza ConfrontaConICampi();
     // The card as the preview, the print and the PDF show it.
     DatiTessera DatiDellaTessera() const;
     bool ConfermaTessera();
