@@ -577,7 +577,9 @@ bool ElencoCodici::Accogli(std::string_view pezzo, std::string_view& testo, bool
             t.remove_prefix(2);
         } else {
             // Text that is not UTF-8 from its start is taken as Windows writes it.
-            codifica_ = InizioUtf8(t, fine) ? Codifica::Utf8 : Codifica::Cp1252;
+            codifica_ = InizioUtf8(t.substr(0, kCampione), fine && t.size() <= kCampione)
+                            ? Codifica::Utf8
+                            : Codifica::Cp1252;
         }
         if (codifica_ == Codifica::Utf8) {
             convertito_.assign(t);
@@ -652,7 +654,14 @@ bool ElencoCodici::Testa(std::string_view& testo, bool fine) {
     if (!fine && righe < 2 * kRigheTesta && testa_.size() < kCampione) {
         return false;
     }
-    Decidi(testa_, fine);
+    // Only the first lines judge, however many the pieces held: the outcome cannot depend on
+    // how the text came.
+    std::size_t fino = 0;
+    for (std::size_t fini = 0; fino < testa_.size() && fino < kCampione && fini < 2 * kRigheTesta;
+         ++fino) {
+        fini += testa_[fino] == '\n' || testa_[fino] == '\r';
+    }
+    Decidi(std::string_view(testa_).substr(0, fino), fine && fino == testa_.size());
     deciso_ = true;
     convertito_ = std::move(testa_);
     testa_ = std::string();
@@ -771,8 +780,9 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
     };
     if (inCorso_) {
         const std::size_t fine =
-            FineRiga(pezzo, forma_.separatore, stato_, righeResto_, resto_.size(), kRigaMassima);
+            FineRiga(pezzo, forma_.separatore, stato_, righeResto_, lungo_, kRigaMassima);
         if (fine == std::string_view::npos) {
+            lungo_ += pezzo.size();
             Trattieni(pezzo);
             pezzo = {};
             return 0;
@@ -830,6 +840,7 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
         if (fine == std::string_view::npos) {
             if (!pezzo.empty()) {
                 inCorso_ = true;
+                lungo_ = pezzo.size();
                 stato_ = stato;
                 righeResto_ = interne;
                 Trattieni(pezzo);

@@ -218,6 +218,7 @@ private:
     bool inCorso_ = false;    // resto_ holds one
     Stato stato_ = Stato::Inizio;
     bool saltaLF_ = false;          // a CR ended the last piece: an LF that follows belongs to it
+    std::size_t lungo_ = 0;         // the bytes of the row in resto_, kept or not
     std::uint64_t righeResto_ = 0;  // line ends within quotes of the row in resto_
     std::uint64_t numero_ = 0;      // the lines read to the end
     std::uint64_t consegnate_ = 0;  // the rows a spreadsheet handed in

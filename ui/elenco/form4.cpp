@@ -636,6 +636,9 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
     Grid1->horizontalHeader()->setSortIndicatorShown(false);
     ProgressBar1->setValue(0);
     Label1->setText(QStringLiteral("Verifica in corso..."));
+    if (foglio.isEmpty()) {
+        modello_->Riserva(static_cast<std::size_t>(totale / 17));  // a code and its line end
+    }
     interrompi_ = std::make_shared<std::atomic<bool>>(false);
     const std::shared_ptr<std::atomic<bool>> interrompi = interrompi_;
     const QString percorso = PercorsoRegistro();

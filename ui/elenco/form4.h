@@ -58,6 +58,8 @@ public:
     const std::vector<int>& Proprie() const { return proprie_; }
     // Rows as Scrivi writes them, one after the other in `righe`.
     void Aggiungi(const std::string& righe);
+    // Room for the places of `righe` rows at once, rather than growing by doubling.
+    void Riserva(std::size_t righe) { tutte_.reserve(righe); }
     static void Scrivi(std::string& righe, const NODREL1::VoceElenco& voce);
 
     // Only the wrong ones (ERRATO, NON CORRISPONDE) shown, or all.
