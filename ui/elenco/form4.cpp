@@ -41,6 +41,8 @@ namespace {
 const char* const kColonne[] = {"Riga", "Codice", "Esito", "Motivo"};
 // Pieces small enough that a request to stop is seen within a few milliseconds.
 constexpr qint64 kPezzo = 1 << 18;
+// The bytes of rows read ahead of the table, at most.
+constexpr std::int64_t kInViaggio = 32 << 20;
 
 QString Testo(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -644,8 +646,9 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
     const QString percorso = PercorsoRegistro();
     const int corsa = ++corsa_;
 
+    inViaggio_ = std::make_shared<std::atomic<std::int64_t>>(0);
     lavoro_ = QThread::create([this, leggi = std::move(leggi), foglio, interrompi, percorso, corsa,
-                               registro = registro_]() mutable {
+                               registro = registro_, inViaggio = inViaggio_, totale]() mutable {
         // Without a register the municipalities go unchecked.
         if (!registro) {
             try {
@@ -654,6 +657,9 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
             }
         }
         NODREL1::ElencoCodici elenco(registro.get());
+        if (foglio.isEmpty()) {
+            elenco.Prevedi(static_cast<std::uint64_t>(totale));
+        }
         std::string righe;
         int celle = 0;
         auto voce = [&righe, &celle](const NODREL1::VoceElenco& v) {
@@ -662,6 +668,12 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
         };
         qint64 letti = 0;
         auto consegna = [&] {
+            // The table takes the rows at its own pace: the background waits rather than pile
+            // up rows the table has not taken yet.
+            while (*inViaggio > kInViaggio && !*interrompi) {
+                QThread::msleep(5);
+            }
+            *inViaggio += static_cast<std::int64_t>(righe.size());
             QMetaObject::invokeMethod(
                 this,
                 [this, corsa, righe = std::move(righe), forma = elenco.Forma(), celle,
@@ -727,6 +739,7 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
 }
 
 void Form4::Ricevi(std::string righe, const NODREL1::FormaElenco& forma, int celle, qint64 letti) {
+    *inViaggio_ -= static_cast<std::int64_t>(righe.size());
     if (!lavoro_) {
         return;  // a list that was stopped; its last results are not wanted
     }
@@ -752,6 +765,8 @@ void Form4::Finito(bool fallito, const QString& errore) {
     if (!interrotto_ && !fallito) {
         ProgressBar1->setValue(1000);
     }
+    // The pieces on their way and the table of codes seen are gone: their memory goes back too.
+    malloc_trim(0);
     MostraRiepilogo();
     Grid1->setSortingEnabled(true);
     Grid1->horizontalHeader()->setSortIndicatorShown(true);

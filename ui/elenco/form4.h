@@ -153,6 +153,9 @@ private:
     ModelloElenco* modello_;
     QThread* lavoro_ = nullptr;
     std::shared_ptr<std::atomic<bool>> interrompi_;
+    // The bytes of rows sent to the table and not yet taken.
+    std::shared_ptr<std::atomic<std::int64_t>> inViaggio_ =
+        std::make_shared<std::atomic<std::int64_t>>(0);
     int corsa_ = 0;  // the list being checked; results of an earlier one are dropped
     qint64 totale_ = 0;
     QString nome_;
