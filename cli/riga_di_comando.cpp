@@ -51,8 +51,8 @@ constexpr char kAiuto[] =
     "fiscale, cognome, nome, sesso, data di nascita, comune, provincia), cercata nelle\n"
     "prime righe; senza, il codice è la colonna che più gli somiglia. Le righe vuote\n"
     "sono saltate; il riepilogo va sullo standard error.\n"
-    "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato,\n"
-    "2 per un uso sbagliato o un file che non si può leggere.\n";
+    "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato o non\n"
+    "corrisponde alla sua persona, 2 per un uso sbagliato o un file che non si può leggere.\n";
 
 constexpr std::size_t kBlocco = 1 << 20;
 

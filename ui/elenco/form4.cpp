@@ -567,10 +567,7 @@ void Form4::Grid1_DblClick(const QModelIndex& indice) {
                    ? Testo(r.celle[static_cast<std::size_t>(j)]).trimmed()
                    : QString();
     };
-    principale->Text1->setText(r.calcolato || r.esito == ModelloElenco::Corretto ||
-                                       !r.codice.empty()
-                                   ? Testo(r.codice).toUpper()
-                                   : QString());
+    principale->Text1->setText(Testo(r.codice).toUpper());
     if (forma.Persone() && !r.celle.empty()) {
         principale->Text2->setText(cella(0).toUpper());
         principale->Text3->setText(cella(1).toUpper());
