@@ -17,33 +17,42 @@
 
 #include "engine/elenco.h"
 #include "engine/testo.h"
+#include "fogli/fogli.h"
 #include "register/comuni.h"
 
 namespace nodrel {
 
 namespace {
 
-constexpr char kUso[] = "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE]\n";
+constexpr char kUso[] =
+    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n";
 
 constexpr char kAiuto[] =
-    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE]\n"
+    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n"
     "\n"
     "Senza opzioni apre la finestra del programma; con uno o più FILE apre subito la\n"
     "finestra principale e la verifica di ciascun elenco.\n"
     "\n"
-    "  --verifica [FILE]    controlla i codici fiscali di FILE, uno per riga, e scrive\n"
-    "                       riga;codice;esito;motivo per ciascuno (CSV, UTF-8)\n"
+    "  --verifica [FILE]    controlla i codici fiscali di FILE e scrive\n"
+    "                       riga;codice;esito;motivo per ciascuno (CSV, UTF-8); esito\n"
+    "                       CORRETTO, ERRATO o NON CORRISPONDE\n"
     "  --decodifica [FILE]  scrive i dati di ciascun codice corretto:\n"
     "                       riga;codice;cognome;nome;sesso;data;comune;provincia;"
     "codice_catastale\n"
+    "  --componi [FILE]     calcola il codice di ciascuna persona di FILE e scrive\n"
+    "                       riga;cognome;nome;sesso;data;comune;provincia;codice,\n"
+    "                       con il motivo al posto del codice dove non si può calcolare\n"
     "  -h, --help           mostra questo aiuto\n"
     "  -v, --version        mostra la versione\n"
     "\n"
-    "Senza FILE, o con \"-\", il testo si legge dallo standard input. Di una riga con\n"
-    "virgole, punti e virgola o tabulazioni conta il primo campo; le righe vuote e una\n"
-    "prima riga di intestazione sono saltate. Il riepilogo va sullo standard error.\n"
-    "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato,\n"
-    "2 per un uso sbagliato o un file che non si può leggere.\n";
+    "Senza FILE, o con \"-\", il testo si legge dallo standard input. FILE è un testo o\n"
+    "un CSV (separato da ; , tabulazioni o |; UTF-8, UTF-16 o Windows-1252) o un foglio\n"
+    ".xlsx o .ods (il primo). Le colonne si riconoscono dall'intestazione (codice\n"
+    "fiscale, cognome, nome, sesso, data di nascita, comune, provincia), cercata nelle\n"
+    "prime righe; senza, il codice è la colonna che più gli somiglia. Le righe vuote\n"
+    "sono saltate; il riepilogo va sullo standard error.\n"
+    "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato o non\n"
+    "corrisponde alla sua persona, 2 per un uso sbagliato o un file che non si può leggere.\n";
 
 constexpr std::size_t kBlocco = 1 << 20;
 
@@ -79,7 +88,8 @@ struct ChiudiFile {
 // The register beside the program, when there is one that opens; the lists go on without it.
 std::shared_ptr<const NODREL1::Registro> RegistroAccanto() {
     try {
-        return ApriRegistro(PercorsoRegistro(QCoreApplication::applicationDirPath().toStdU16String()));
+        return ApriRegistro(
+            PercorsoRegistro(QCoreApplication::applicationDirPath().toStdU16String()));
     } catch (const NODREL1::Errore& e) {
         std::fprintf(stderr, "nodrel: elenco dei comuni non disponibile (%s)\n",
                      NODREL1::Utf8(e.Descrizione()).c_str());
@@ -87,17 +97,26 @@ std::shared_ptr<const NODREL1::Registro> RegistroAccanto() {
     }
 }
 
-int Esegui(bool decodifica, const char* nomeFile) {
+enum class Compito { Verifica, Decodifica, Componi };
+
+int Esegui(Compito compito, const char* nomeFile) {
+    const bool decodifica = compito == Compito::Decodifica;
     const bool standard = nomeFile == nullptr || std::strcmp(nomeFile, "-") == 0;
     const char* nome = standard ? "standard input" : nomeFile;
-    std::unique_ptr<std::FILE, ChiudiFile> in(standard ? stdin : std::fopen(nomeFile, "rb"));
-    if (!in) {
+    const bool foglio = !standard && Foglio(QString::fromLocal8Bit(nomeFile));
+    std::unique_ptr<std::FILE, ChiudiFile> in(standard ? stdin
+                                              : foglio ? nullptr
+                                                       : std::fopen(nomeFile, "rb"));
+    if (!in && !foglio) {
         std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome, Perche(errno).c_str());
         return 2;
     }
     const std::shared_ptr<const NODREL1::Registro> registro = RegistroAccanto();
     NODREL1::ElencoCodici elenco(registro.get());
-    if (!standard) {
+    if (compito == Compito::Componi) {
+        elenco.SoloPersone();
+    }
+    if (!standard && !foglio) {
         std::error_code ec;
         const auto dimensione = std::filesystem::file_size(nomeFile, ec);
         if (!ec) {
@@ -108,15 +127,19 @@ int Esegui(bool decodifica, const char* nomeFile) {
     std::vector<std::optional<std::pair<std::u16string, std::u16string>>> comuni(
         decodifica ? 26 * 1000 : 0);
 
-    std::string out(decodifica ? NODREL1::kIntestazioneDecodifica : NODREL1::kIntestazioneVerifica);
+    std::string out(decodifica                    ? NODREL1::kIntestazioneDecodifica
+                    : compito == Compito::Componi ? NODREL1::kIntestazioneComponi
+                                                  : NODREL1::kIntestazioneVerifica);
     bool scritto = true;
     auto svuota = [&out, &scritto] {
         scritto = scritto && std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
         out.clear();
     };
     auto voce = [&](const NODREL1::VoceElenco& v) {
-        if (!decodifica) {
+        if (compito == Compito::Verifica) {
             NODREL1::ScriviVerifica(out, v);
+        } else if (compito == Compito::Componi) {
+            NODREL1::ScriviComponi(out, v);
         } else {
             const auto dati =
                 v.esame.Corretto() ? NODREL1::LeggiCodice(NODREL1::Utf16(v.codice)) : std::nullopt;
@@ -142,9 +165,24 @@ int Esegui(bool decodifica, const char* nomeFile) {
         }
     };
 
-    std::vector<char> blocco(kBlocco);
+    if (foglio) {
+        QString errore;
+        const bool letto = LeggiFoglio(
+            QString::fromLocal8Bit(nomeFile),
+            [&](std::uint64_t riga, const std::vector<std::string>& celle) {
+                elenco.LeggiRiga(riga, celle, voce);
+                return true;
+            },
+            errore);
+        if (!letto) {
+            std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
+                         errore.toLocal8Bit().constData());
+            return 2;
+        }
+    }
+    std::vector<char> blocco(foglio ? 0 : kBlocco);
     bool letto = false;
-    for (;;) {
+    while (in) {
         const std::size_t letti = std::fread(blocco.data(), 1, blocco.size(), in.get());
         letto = letto || letti > 0;
         elenco.Leggi(std::string_view(blocco.data(), letti), voce);
@@ -152,7 +190,7 @@ int Esegui(bool decodifica, const char* nomeFile) {
             break;
         }
     }
-    if (std::ferror(in.get())) {
+    if (in && std::ferror(in.get())) {
         // A file that could not be read at all (a folder opens, then fails at the first read)
         // leaves standard output empty; one that failed later keeps the lines judged before.
         if (letto) {
@@ -170,7 +208,7 @@ int Esegui(bool decodifica, const char* nomeFile) {
     }
     const NODREL1::Riepilogo& totali = elenco.Totali();
     std::fprintf(stderr, "%s\n", NODREL1::TestoRiepilogo(totali).c_str());
-    return totali.errati > 0 ? 1 : 0;
+    return totali.errati + totali.nonCorrispondenti > 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -191,17 +229,18 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption verifica(QStringLiteral("verifica"));
     const QCommandLineOption decodifica(QStringLiteral("decodifica"));
+    const QCommandLineOption componi(QStringLiteral("componi"));
     const QCommandLineOption aiuto(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versione(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({verifica, decodifica, aiuto, versione});
+    parser.addOptions({verifica, decodifica, componi, aiuto, versione});
     if (!parser.parse(argomenti)) {
         const QStringList sconosciute = parser.unknownOptionNames();
-        return UsoSbagliato(sconosciute.isEmpty()
-                                ? parser.errorText()
-                                : QStringLiteral("opzione sconosciuta: %1")
-                                      .arg((sconosciute.first().size() == 1 ? QStringLiteral("-")
-                                                                            : QStringLiteral("--")) +
-                                           sconosciute.first()));
+        return UsoSbagliato(sconosciute.isEmpty() ? parser.errorText()
+                                                  : QStringLiteral("opzione sconosciuta: %1")
+                                                        .arg((sconosciute.first().size() == 1
+                                                                  ? QStringLiteral("-")
+                                                                  : QStringLiteral("--")) +
+                                                             sconosciute.first()));
     }
     if (parser.isSet(aiuto)) {
         std::fputs(kAiuto, stdout);
@@ -212,16 +251,20 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
         return 0;
     }
     const QStringList file = parser.positionalArguments();
-    const bool elenco = parser.isSet(verifica) || parser.isSet(decodifica);
+    const int compiti =
+        int{parser.isSet(verifica)} + int{parser.isSet(decodifica)} + int{parser.isSet(componi)};
+    const bool elenco = compiti > 0;
     if (!elenco) {
         elenchi = file;
         return std::nullopt;  // the windows
     }
-    if (parser.isSet(verifica) && parser.isSet(decodifica)) {
-        return UsoSbagliato(QStringLiteral("--verifica e --decodifica non vanno insieme"));
+    if (compiti > 1) {
+        return UsoSbagliato(
+            QStringLiteral("--verifica, --decodifica e --componi non vanno insieme"));
     }
     if (file.size() > 1) {
-        return UsoSbagliato(QStringLiteral("un solo FILE alla volta: %1 è di troppo").arg(file.at(1)));
+        return UsoSbagliato(
+            QStringLiteral("un solo FILE alla volta: %1 è di troppo").arg(file.at(1)));
     }
     // A core application only, for the program's directory: no display is asked for.
     QCoreApplication app(argc, argv);
@@ -232,7 +275,10 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
             nome = argv[i];
         }
     }
-    return Esegui(parser.isSet(decodifica), nome);
+    return Esegui(parser.isSet(decodifica) ? Compito::Decodifica
+                  : parser.isSet(componi)  ? Compito::Componi
+                                           : Compito::Verifica,
+                  nome);
 }
 
 }  // namespace nodrel

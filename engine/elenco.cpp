@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 #include "engine/interno.h"
 #include "engine/testo.h"
@@ -29,7 +30,7 @@ public:
     void Svuota() { n_ = 0; }
 
 private:
-    char b_[192];  // a number, a plain code and the longest reason
+    char b_[512];  // a number, a plain code and the longest reason
     std::size_t n_ = 0;
 };
 
@@ -108,6 +109,10 @@ void AggiungiCampo(std::string& out, std::u16string_view testo) {
 template <class Uscita>
 void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
     const Esame& e = v.esame;
+    if (!v.rifiuto.empty()) {
+        out += v.rifiuto;
+        return;
+    }
     switch (e.difetto) {
         case Difetto::Lunghezza:
             out += "lunghezza errata";
@@ -141,6 +146,12 @@ void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
         }
         out += testo;
     };
+    if (!v.differenze.empty()) {
+        nota(v.differenze);
+    }
+    if (v.calcolato) {
+        nota("codice calcolato");
+    }
     if (e.omocodico) {
         nota("omocodico");
     }
@@ -194,18 +205,21 @@ void CodiciVisti::Anticipa(std::uint64_t chiave) const {
     }
 }
 
-std::uint64_t CodiciVisti::Registra(std::uint64_t chiave, std::uint64_t riga) {
+std::uint64_t CodiciVisti::Registra(std::uint64_t chiave, std::uint8_t omocodia,
+                                    std::uint64_t riga) {
     if (10 * (usati_ + 1) > 7 * posti_.size()) {
         Cresci(bit_ == 0 ? 10 : bit_ + 1);
     }
+    const std::uint64_t segno = std::uint64_t{omocodia} << kBitRiga;
+    const std::uint64_t soloRiga = (std::uint64_t{1} << kBitRiga) - 1;
     const std::size_t maschera = posti_.size() - 1;
     for (std::size_t i = Indice(chiave);; i = (i + 1) & maschera) {
         Posto& p = posti_[i];
-        if (p.chiave == chiave) {
-            return p.riga;
+        if (p.chiave == chiave && (p.riga & ~soloRiga) == segno) {
+            return p.riga & soloRiga;
         }
         if (p.chiave == 0) {
-            p = {chiave, riga};
+            p = {chiave, segno | (riga & soloRiga)};
             ++usati_;
             return 0;
         }
@@ -227,17 +241,280 @@ void CodiciVisti::Cresci(int bit) {
     bit_ = bit;
     posti_.assign(std::size_t{1} << bit_, Posto{});
     usati_ = 0;
+    const std::uint64_t soloRiga = (std::uint64_t{1} << kBitRiga) - 1;
     for (const Posto& p : vecchi) {
         if (p.chiave != 0) {
-            Registra(p.chiave, p.riga);
+            Registra(p.chiave, static_cast<std::uint8_t>(p.riga >> kBitRiga), p.riga & soloRiga);
         }
     }
 }
 
+namespace {
+
+using Stato = ElencoCodici::Stato;
+
+// Which of the seven digits of a personal code are written as letters: with the shared key, it
+// tells an omocode from its base code.
+template <class Carattere>
+std::uint8_t Omocodia(const Carattere* c) {
+    constexpr std::size_t kCifre[] = {6, 7, 9, 10, 12, 13, 14};
+    std::uint8_t m = 0;
+    for (std::size_t i = 0; i < 7; ++i) {
+        const auto x = static_cast<std::uint32_t>(c[kCifre[i]]);
+        m = static_cast<std::uint8_t>(m | ((x < '0' || x > '9') ? 1u << i : 0u));
+    }
+    return m;
+}
+
+constexpr char32_t kCp1252[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                  0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+void Codifica8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Whether the start of a file is UTF-8; a character cut by the sample's end does not count.
+bool InizioUtf8(std::string_view campione, bool intero) {
+    if (!intero) {
+        for (std::size_t k = 1; k <= 3 && k <= campione.size(); ++k) {
+            const auto b = static_cast<unsigned char>(campione[campione.size() - k]);
+            if ((b & 0xC0) == 0xC0) {
+                const std::size_t serve = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+                if (serve > k) {
+                    campione.remove_suffix(k);
+                }
+                break;
+            }
+            if ((b & 0xC0) != 0x80) {
+                break;
+            }
+        }
+    }
+    return Utf8Valido(campione);
+}
+
+// A header's name without case, blanks, dots and underscores.
+std::string Nome(std::string_view cella) {
+    std::string n;
+    for (char c : cella) {
+        if (c != ' ' && c != '.' && c != '_' && c != '\t') {
+            n += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
+    }
+    return n;
+}
+
+// -1: no name the lists use; 6: the code; 0-5: the person's, as VoceElenco::persona.
+int Colonna(std::string_view cella) {
+    static const std::pair<std::string_view, int> kNomi[] = {
+        {"codicefiscale", 6}, {"codfiscale", 6},     {"cf", 6},
+        {"codice", 6},        {"cognome", 0},        {"nome", 1},
+        {"sesso", 2},         {"datadinascita", 3},  {"datanascita", 3},
+        {"natoil", 3},        {"luogodinascita", 4}, {"comunedinascita", 4},
+        {"comune", 4},        {"provincia", 5},      {"prov", 5}};
+    if (cella.size() > 24) {
+        return -1;
+    }
+    const std::string n = Nome(cella);
+    for (const auto& [nome, colonna] : kNomi) {
+        if (n == nome) {
+            return colonna;
+        }
+    }
+    return -1;
+}
+
+// Where the row that starts `t` ends: the line end outside quotes (CR, LF or CR LF), npos when
+// `t` does not hold it. A quote counts only where a cell begins, as spreadsheets write them.
+// `stato` and `righe` carry the quotes and the line ends within them across calls; a quote left
+// open longer than `massimo` bytes closes at the next line end, so that a stray quote cannot
+// swallow the rest of a list.
+std::size_t FineRiga(std::string_view t, char separatore, Stato& stato, std::uint64_t& righe,
+                     std::size_t gia, std::size_t massimo) {
+    const char* p = t.data();
+    const std::size_t n = t.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = p[i];
+        const bool fine = c == '\n' || c == '\r';
+        switch (stato) {
+            case Stato::Dentro:
+                if (c == '"') {
+                    stato = Stato::Chiuso;
+                } else if (fine) {
+                    if (gia + i > massimo) {
+                        stato = Stato::Inizio;
+                        return i;
+                    }
+                    righe += c == '\n' || i + 1 >= n || p[i + 1] != '\n';
+                }
+                continue;
+            case Stato::Chiuso:
+                if (c == '"') {
+                    stato = Stato::Dentro;
+                    continue;
+                }
+                break;
+            case Stato::Inizio:
+                if (c == '"') {
+                    stato = Stato::Dentro;
+                    continue;
+                }
+                if (c == ' ') {
+                    continue;
+                }
+                break;
+            case Stato::Campo:
+                break;
+        }
+        if (fine) {
+            stato = Stato::Inizio;
+            return i;
+        }
+        stato = c == separatore ? Stato::Inizio : Stato::Campo;
+    }
+    return std::string_view::npos;
+}
+
+// The separator of a list: of ; , tab |, the one found outside quotes on most of its rows.
+char Separatore(std::string_view testa) {
+    constexpr char kCandidati[] = {';', ',', '\t', '|'};
+    std::size_t righe[4] = {};
+    bool visto[4] = {};
+    bool dentro = false;
+    for (char c : testa) {
+        if (c == '"') {
+            dentro = !dentro;
+        } else if (!dentro && (c == '\n' || c == '\r')) {
+            for (int i = 0; i < 4; ++i) {
+                righe[i] += visto[i];
+                visto[i] = false;
+            }
+        } else if (!dentro) {
+            for (int i = 0; i < 4; ++i) {
+                visto[i] = visto[i] || c == kCandidati[i];
+            }
+        }
+    }
+    int migliore = -1;
+    for (int i = 0; i < 4; ++i) {
+        righe[i] += visto[i];
+        if (righe[i] > 0 && (migliore < 0 || righe[i] > righe[migliore])) {
+            migliore = i;
+        }
+    }
+    return migliore < 0 ? 0 : kCandidati[migliore];
+}
+
+// Splits a row into its cells, without the blanks around them and the quotes of quoted ones
+// (a doubled quote inside stands for one). Quoted text goes to `pulito`, which must not grow
+// meanwhile: room is made for the whole row first.
+void Celle(std::string_view riga, char separatore, std::string& pulito,
+           std::vector<std::string_view>& celle) {
+    celle.clear();
+    pulito.clear();
+    pulito.reserve(riga.size());
+    const char* base = pulito.data();
+    std::size_t i = 0;
+    for (;;) {
+        while (i < riga.size() && (riga[i] == ' ' || (riga[i] == '\t' && separatore != '\t'))) {
+            ++i;
+        }
+        std::string_view cella;
+        if (i < riga.size() && riga[i] == '"') {
+            const std::size_t inizio = pulito.size();
+            ++i;
+            while (i < riga.size()) {
+                if (riga[i] == '"') {
+                    if (i + 1 < riga.size() && riga[i + 1] == '"') {
+                        pulito += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                pulito += riga[i++];
+            }
+            // Text after the closing quote, which spreadsheets do not write, is kept.
+            while (i < riga.size() && riga[i] != separatore) {
+                pulito += riga[i++];
+            }
+            cella = std::string_view(base + inizio, pulito.size() - inizio);
+        } else {
+            const std::size_t fine =
+                separatore == 0 ? std::string_view::npos : riga.find(separatore, i);
+            cella = riga.substr(std::min(i, riga.size()),
+                                fine == std::string_view::npos ? std::string_view::npos : fine - i);
+            i = fine == std::string_view::npos ? riga.size() : fine;
+        }
+        while (!cella.empty() &&
+               (cella.back() == ' ' || (cella.back() == '\t' && separatore != '\t'))) {
+            cella.remove_suffix(1);
+        }
+        celle.push_back(cella);
+        if (i >= riga.size() || separatore == 0) {
+            break;
+        }
+        ++i;  // the separator
+    }
+}
+
+// How much a cell looks like a code: 2 for a right one, 1 for one of a code's lengths.
+int Somiglianza(std::string_view cella) {
+    const CodiceCompatto k = Compatta(cella);
+    if (k.n != kLunghezzaPersonale && k.n != kLunghezzaNumerica) {
+        return 0;
+    }
+    return Esamina(k).Corretto() ? 2 : 1;
+}
+
+// A date as spreadsheets also write it, AAAA-MM-GG, in the form the rules read.
+std::u16string Data(std::string_view cella) {
+    if (cella.size() >= 10 && cella[4] == '-' && cella[7] == '-') {
+        const std::string d = std::string(cella.substr(8, 2)) + "/" +
+                              std::string(cella.substr(5, 2)) + "/" +
+                              std::string(cella.substr(0, 4));
+        return Utf16(d);
+    }
+    return Utf16(cella);
+}
+
+std::string_view Rifiutato(const Rifiuto& r) {
+    switch (r.campo) {
+        case Campo::Text2:
+            return "cognome mancante";
+        case Campo::Text3:
+            return "nome mancante";
+        case Campo::Text5:
+        case Campo::Text6:
+            return "comune di nascita non in elenco";
+        default:
+            return "data di nascita non valida";
+    }
+}
+
+}  // namespace
+
 ElencoCodici::ElencoCodici(ComuneNoto comuneNoto) : comuneNoto_(std::move(comuneNoto)) {}
 
 ElencoCodici::ElencoCodici(const Registro* registro, std::chrono::year_month_day oggi)
-    : registro_(registro) {
+    : registro_(registro), oggiData_(oggi) {
     if (registro_ == nullptr) {
         return;
     }
@@ -282,6 +559,200 @@ void ElencoCodici::Prevedi(std::uint64_t byte) {
     visti_.Riserva(byte / (kLunghezzaPersonale + 1));
 }
 
+bool ElencoCodici::Accogli(std::string_view pezzo, std::string_view& testo, bool fine) {
+    if (codifica_ == Codifica::Ignota) {
+        campione_.append(pezzo);
+        if (campione_.size() < kCampione && !fine) {
+            return false;
+        }
+        std::string_view t = campione_;
+        if (t.starts_with("\xEF\xBB\xBF")) {
+            codifica_ = Codifica::Utf8;
+            t.remove_prefix(3);
+        } else if (t.starts_with("\xFF\xFE")) {
+            codifica_ = Codifica::Utf16LE;
+            t.remove_prefix(2);
+        } else if (t.starts_with("\xFE\xFF")) {
+            codifica_ = Codifica::Utf16BE;
+            t.remove_prefix(2);
+        } else {
+            // Text that is not UTF-8 from its start is taken as Windows writes it.
+            codifica_ = InizioUtf8(t.substr(0, kCampione), fine && t.size() <= kCampione)
+                            ? Codifica::Utf8
+                            : Codifica::Cp1252;
+        }
+        if (codifica_ == Codifica::Utf8) {
+            convertito_.assign(t);
+        } else {
+            Converti(t, convertito_);
+        }
+        campione_.clear();
+        campione_.shrink_to_fit();
+        testo = convertito_;
+        return true;
+    }
+    if (codifica_ == Codifica::Utf8) {
+        testo = pezzo;
+        return true;
+    }
+    Converti(pezzo, convertito_);
+    testo = convertito_;
+    return true;
+}
+
+void ElencoCodici::Converti(std::string_view byte, std::string& out) {
+    out.clear();
+    if (codifica_ == Codifica::Cp1252) {
+        out.reserve(byte.size());
+        for (char b : byte) {
+            const auto c = static_cast<unsigned char>(b);
+            Codifica8(out, c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : c);
+        }
+        return;
+    }
+    out.reserve(byte.size() * 3 / 2);
+    std::size_t i = 0;
+    auto unita = [&](unsigned char a, unsigned char b) {
+        const auto u =
+            static_cast<char16_t>(codifica_ == Codifica::Utf16LE ? a | (b << 8) : (a << 8) | b);
+        if (alta_ != 0) {
+            const char16_t h = alta_;
+            alta_ = 0;
+            if (u >= 0xDC00 && u < 0xE000) {
+                Codifica8(out, 0x10000 + ((char32_t{h} - 0xD800) << 10) + (u - 0xDC00));
+                return;
+            }
+            Codifica8(out, 0xFFFD);
+        }
+        if (u >= 0xD800 && u < 0xDC00) {
+            alta_ = u;
+        } else {
+            Codifica8(out, u >= 0xDC00 && u < 0xE000 ? 0xFFFD : u);
+        }
+    };
+    if (dispari_ >= 0 && !byte.empty()) {
+        unita(static_cast<unsigned char>(dispari_), static_cast<unsigned char>(byte[0]));
+        dispari_ = -1;
+        i = 1;
+    }
+    for (; i + 1 < byte.size(); i += 2) {
+        unita(static_cast<unsigned char>(byte[i]), static_cast<unsigned char>(byte[i + 1]));
+    }
+    if (i < byte.size()) {
+        dispari_ = static_cast<unsigned char>(byte[i]);
+    }
+}
+
+bool ElencoCodici::Testa(std::string_view& testo, bool fine) {
+    if (deciso_) {
+        return true;
+    }
+    testa_.append(testo);
+    const std::size_t righe =
+        static_cast<std::size_t>(std::count(testa_.begin(), testa_.end(), '\n') +
+                                 std::count(testa_.begin(), testa_.end(), '\r'));
+    if (!fine && righe < 2 * kRigheTesta && testa_.size() < kCampione) {
+        return false;
+    }
+    // Only the first lines judge, however many the pieces held: the outcome cannot depend on
+    // how the text came.
+    std::size_t fino = 0;
+    for (std::size_t fini = 0; fino < testa_.size() && fino < kCampione && fini < 2 * kRigheTesta;
+         ++fino) {
+        fini += testa_[fino] == '\n' || testa_[fino] == '\r';
+    }
+    Decidi(std::string_view(testa_).substr(0, fino), fine && fino == testa_.size());
+    deciso_ = true;
+    convertito_ = std::move(testa_);
+    testa_ = std::string();
+    testo = convertito_;
+    return true;
+}
+
+void ElencoCodici::Decidi(std::string_view testa, bool fine) {
+    forma_.separatore = separatoreFisso_ != 0 ? separatoreFisso_ : Separatore(testa);
+    std::vector<std::vector<std::string>> righe;
+    std::vector<std::uint64_t> numeri;
+    std::uint64_t numero = 0;
+    bool saltaLF = false;
+    std::string pulito;
+    std::vector<std::string_view> celle;
+    while (!testa.empty() && righe.size() < kRigheTesta) {
+        if (saltaLF && testa.front() == '\n') {
+            testa.remove_prefix(1);
+        }
+        saltaLF = false;
+        Stato stato = Stato::Inizio;
+        std::uint64_t interne = 0;
+        std::size_t f = FineRiga(testa, forma_.separatore, stato, interne, 0, kRigaMassima);
+        if (f == std::string_view::npos && !fine) {
+            break;
+        }
+        const std::string_view riga = testa.substr(0, std::min(f, kRigaMassima));
+        Celle(riga, forma_.separatore, pulito, celle);
+        ++numero;
+        if (std::any_of(celle.begin(), celle.end(), [](auto c) { return !c.empty(); })) {
+            righe.emplace_back(celle.begin(), celle.end());
+            numeri.push_back(numero);
+        }
+        numero += interne;
+        if (f == std::string_view::npos) {
+            break;
+        }
+        saltaLF = testa[f] == '\r';
+        testa.remove_prefix(f + 1);
+    }
+    // A header: the first of these rows with a cell named as the lists name their columns.
+    std::size_t colonne = 0;
+    for (std::size_t r = 0; r < righe.size(); ++r) {
+        colonne = std::max(colonne, righe[r].size());
+        if (forma_.intestazione != 0) {
+            continue;
+        }
+        std::array<int, 7> trovate{-1, -1, -1, -1, -1, -1, -1};
+        bool nome = false;
+        for (std::size_t c = 0; c < righe[r].size(); ++c) {
+            const int k = Colonna(righe[r][c]);
+            if (k >= 0 && trovate[static_cast<std::size_t>(k)] < 0) {
+                trovate[static_cast<std::size_t>(k)] = static_cast<int>(c);
+                nome = true;
+            }
+        }
+        if (nome) {
+            forma_.intestazione = numeri[r];
+            forma_.colonne = righe[r];
+            forma_.codice = trovate[6];
+            std::copy_n(trovate.begin(), 6, forma_.persona.begin());
+        }
+    }
+    if (forma_.intestazione == 0) {
+        if (soloPersone_) {
+            forma_.codice = -1;
+            for (int i = 0; i < 6; ++i) {
+                forma_.persona[static_cast<std::size_t>(i)] = i;
+            }
+        } else {
+            // The column whose values look most like codes; the first on a tie.
+            std::vector<int> punti(colonne, 0);
+            for (const auto& riga : righe) {
+                for (std::size_t c = 0; c < riga.size(); ++c) {
+                    punti[c] += Somiglianza(riga[c]);
+                }
+            }
+            forma_.codice = 0;
+            for (std::size_t c = 1; c < punti.size(); ++c) {
+                if (punti[c] > punti[static_cast<std::size_t>(forma_.codice)]) {
+                    forma_.codice = static_cast<int>(c);
+                }
+            }
+        }
+    }
+    if (soloPersone_) {
+        forma_.codice = -1;
+    }
+    unaColonna_ = forma_.codice == 0 && !forma_.Persone();
+}
+
 void ElencoCodici::Trattieni(std::string_view parte) {
     if (resto_.size() < kRigaMassima) {
         resto_.append(parte.substr(0, kRigaMassima - resto_.size()));
@@ -290,13 +761,54 @@ void ElencoCodici::Trattieni(std::string_view parte) {
 
 std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
     std::size_t n = 0;
+    if (saltaLF_ && !pezzo.empty()) {
+        saltaLF_ = false;
+        if (pezzo.front() == '\n') {
+            pezzo.remove_prefix(1);
+        }
+    }
+    // Takes the line end of a row that ends at `fine`.
+    auto chiudi = [this, &pezzo](std::size_t fine) {
+        if (pezzo[fine] == '\r') {
+            if (fine + 1 < pezzo.size()) {
+                fine += pezzo[fine + 1] == '\n';
+            } else {
+                saltaLF_ = true;
+            }
+        }
+        pezzo.remove_prefix(fine + 1);
+    };
+    if (inCorso_) {
+        const std::size_t fine =
+            FineRiga(pezzo, forma_.separatore, stato_, righeResto_, lungo_, kRigaMassima);
+        if (fine == std::string_view::npos) {
+            lungo_ += pezzo.size();
+            Trattieni(pezzo);
+            pezzo = {};
+            return 0;
+        }
+        Trattieni(pezzo.substr(0, fine));
+        chiudi(fine);
+        inCorso_ = false;
+        const std::uint64_t interne = righeResto_;
+        righeResto_ = 0;
+        Giudica(resto_, lotto_[0], true);
+        numero_ += interne;
+        resto_.clear();
+        if (lotto_[0].codice && lotto_[0].voce.esame.Corretto()) {
+            visti_.Anticipa(lotto_[0].chiave);
+        }
+        n = 1;
+    }
+    const bool veloce = unaColonna_ && numero_ >= forma_.intestazione;
     while (n < kLotto) {
         Riga& r = lotto_[n];
         // The common line, sixteen characters and its end, is judged as it stands; only one
         // with a character no code may hold (a blank, a quote, a separator, lower case) needs
         // the full reading.
-        if (!primaRiga_ && pezzo.size() > kLunghezzaPersonale &&
-            pezzo[kLunghezzaPersonale] == '\n') {
+        if (veloce && pezzo.size() > kLunghezzaPersonale + 1 &&
+            (pezzo[kLunghezzaPersonale] == '\n' ||
+             (pezzo[kLunghezzaPersonale] == '\r' && pezzo[kLunghezzaPersonale + 1] == '\n'))) {
             r.voce.esame =
                 EsaminaPersonale(reinterpret_cast<const unsigned char*>(pezzo.data()), r.chiave);
             if (r.voce.esame.difetto != Difetto::Carattere) {
@@ -304,69 +816,157 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
                 r.codice = true;
                 r.voce.riga = numero_;
                 r.voce.codice = pezzo.substr(0, kLunghezzaPersonale);
+                r.voce.celle = {&r.voce.codice, 1};
+                r.voce.calcolato = false;
+                r.voce.rifiuto = {};
+                r.voce.nonCorrisponde = false;
+                r.voce.differenze = {};
+                r.omocodia = 0;
                 if (r.voce.esame.Corretto()) {
+                    if (r.voce.esame.omocodico) {
+                        r.omocodia = Omocodia(pezzo.data());
+                    }
                     visti_.Anticipa(r.chiave);
                 }
-                pezzo.remove_prefix(kLunghezzaPersonale + 1);
+                pezzo.remove_prefix(kLunghezzaPersonale + 1 + (pezzo[kLunghezzaPersonale] == '\r'));
                 ++n;
                 continue;
             }
         }
-        const std::size_t fine = pezzo.find('\n');
+        Stato stato = Stato::Inizio;
+        std::uint64_t interne = 0;
+        const std::size_t fine =
+            FineRiga(pezzo, forma_.separatore, stato, interne, 0, kRigaMassima);
         if (fine == std::string_view::npos) {
+            if (!pezzo.empty()) {
+                inCorso_ = true;
+                lungo_ = pezzo.size();
+                stato_ = stato;
+                righeResto_ = interne;
+                Trattieni(pezzo);
+                pezzo = {};
+            }
             break;
         }
-        ++numero_;
-        Giudica(pezzo.substr(0, fine), r);
+        Giudica(pezzo.substr(0, fine), r, false);
+        numero_ += interne;
         if (r.codice && r.voce.esame.Corretto()) {
             visti_.Anticipa(r.chiave);
         }
-        pezzo.remove_prefix(fine + 1);
+        chiudi(fine);
         ++n;
     }
     return n;
 }
 
-void ElencoCodici::Giudica(std::string_view riga, Riga& r) {
+void ElencoCodici::Giudica(std::string_view riga, Riga& r, bool copia) {
+    ++numero_;
     r.codice = false;
     if (riga.size() > kRigaMassima) {
         riga = riga.substr(0, kRigaMassima);
     }
-    if (!riga.empty() && riga.back() == '\r') {
-        riga.remove_suffix(1);
+    if (copia) {
+        r.unito.assign(riga);
+        riga = r.unito;
     }
-    if (numero_ == 1 && riga.starts_with("\xEF\xBB\xBF")) {
-        riga.remove_prefix(3);
+    if (numero_ <= forma_.intestazione) {
+        return;  // the header, and the titles above it
     }
-    if (riga.find_first_not_of(" \t") == std::string_view::npos) {
+    Celle(riga, forma_.separatore, r.pulito, r.celle);
+    if (std::all_of(r.celle.begin(), r.celle.end(), [](auto c) { return c.empty(); })) {
         return;
     }
-    if (primaRiga_) {
-        primaRiga_ = false;
-        if (riga.find_first_of("0123456789") == std::string_view::npos) {
+    GiudicaCelle(r);
+}
+
+void ElencoCodici::GiudicaCelle(Riga& r) {
+    VoceElenco& v = r.voce;
+    auto cella = [&r](int i) {
+        return i >= 0 && static_cast<std::size_t>(i) < r.celle.size()
+                   ? r.celle[static_cast<std::size_t>(i)]
+                   : std::string_view();
+    };
+    r.codice = true;
+    r.omocodia = 0;
+    v.riga = numero_;
+    v.celle = r.celle;
+    v.calcolato = false;
+    v.rifiuto = {};
+    for (std::size_t i = 0; i < 6; ++i) {
+        v.persona[i] = cella(forma_.persona[i]);
+    }
+    v.codice = cella(forma_.codice);
+    if (v.codice.empty() && forma_.Persone()) {
+        // A person without a code: the code is composed as the main window would.
+        const Composizione c = Componi(PersonaDi(v), registro_, oggiData_);
+        v.calcolato = true;
+        if (c.rifiuto) {
+            v.rifiuto = Rifiutato(*c.rifiuto);
+            v.esame = Esame{};
+            v.esame.difetto = Difetto::Lunghezza;
             return;
         }
+        r.calcolato.clear();
+        for (char16_t x : c.codice) {
+            if (x != u' ') {
+                r.calcolato += static_cast<char>(x);
+            }
+        }
+        v.codice = r.calcolato;
     }
-    std::string_view campo = riga.substr(0, riga.find_first_of(",;\t"));
-    auto spoglia = [&campo] {
-        const std::size_t inizio = campo.find_first_not_of(' ');
-        campo = inizio == std::string_view::npos
-                    ? std::string_view()
-                    : campo.substr(inizio, campo.find_last_not_of(' ') - inizio + 1);
-    };
-    spoglia();
-    if (campo.size() >= 2 && campo.front() == '"' && campo.back() == '"') {
-        campo = campo.substr(1, campo.size() - 2);
-        spoglia();
+    const CodiceCompatto k = Compatta(v.codice);
+    v.esame = Esamina(k);
+    v.nonCorrisponde = false;
+    v.differenze = {};
+    if (!v.esame.Corretto()) {
+        return;
     }
-    const CodiceCompatto k = Compatta(campo);
-    r.codice = true;
-    r.voce.riga = numero_;
-    r.voce.codice = campo;
-    r.voce.esame = Esamina(k);
-    if (r.voce.esame.Corretto()) {
-        r.chiave = Chiave(k, r.voce.esame.numerico);
+    r.chiave = Chiave(k, v.esame.numerico);
+    if (v.esame.omocodico) {
+        r.omocodia = Omocodia(k.c.data());
     }
+    // A code beside its person is also compared with the code the person's data give.
+    const bool confronto =
+        !v.calcolato && std::all_of(forma_.persona.begin(), forma_.persona.begin() + 5,
+                                    [](int c) { return c >= 0; });
+    if (confronto && !v.persona[0].empty() && !v.persona[3].empty() && !v.persona[4].empty()) {
+        const Corrispondenza c =
+            VerificaCorrispondenza(PersonaDi(v), Utf16(v.codice), registro_, oggiData_);
+        if (!c.rifiuto && c.esame.Corretto() && !c.differenze.empty()) {
+            r.differenze.clear();
+            for (const Differenza& d : c.differenze) {
+                if (!r.differenze.empty()) {
+                    r.differenze += ", ";
+                }
+                r.differenze += Utf8(NomeGruppo(d.gruppo));
+                r.differenze += ": atteso ";
+                r.differenze += Utf8(d.atteso);
+            }
+            v.nonCorrisponde = true;
+            v.differenze = r.differenze;
+        }
+    }
+}
+
+Persona ElencoCodici::PersonaDi(const VoceElenco& v) const {
+    Persona p;
+    p.cognome = Utf16(v.persona[0]);
+    p.nome = Utf16(v.persona[1]);
+    p.sesso = Utf16(v.persona[2].substr(0, 1));
+    if (p.sesso == u"f") {
+        p.sesso = u"F";
+    }
+    p.data = Data(v.persona[3]);
+    p.luogo = Utf16(v.persona[4]);
+    p.provincia = Utf16(v.persona[5]);
+    if (registro_ != nullptr) {
+        // Any record of the name will do: the composition picks the one of the birth date.
+        const auto omonimi = registro_->Omonimi(SenzaSpaziEsterni(p.luogo));
+        if (!omonimi.empty()) {
+            p.comune = &omonimi.front();
+        }
+    }
+    return p;
 }
 
 bool ElencoCodici::Completa(Riga& r) {
@@ -378,12 +978,17 @@ bool ElencoCodici::Completa(Riga& r) {
     v.comuneSconosciuto = false;
     v.comuneNonInVigore = false;
     ++totali_.codici;
-    if (!v.esame.Corretto()) {
+    if (!v.Corretto()) {
         ++totali_.errati;
         return true;
     }
-    ++totali_.corretti;
-    v.duplicatoDi = visti_.Registra(r.chiave, v.riga);
+    if (v.nonCorrisponde) {
+        ++totali_.nonCorrispondenti;
+    } else {
+        ++totali_.corretti;
+    }
+    totali_.calcolati += v.calcolato;
+    v.duplicatoDi = visti_.Registra(r.chiave, r.omocodia, v.riga);
     totali_.duplicati += v.duplicatoDi != 0;
     if (comuneNoto_ && !v.esame.numerico) {
         // The municipality is the last four digits of the key; at most one question to the
@@ -418,22 +1023,47 @@ std::string Motivo(const VoceElenco& voce) {
     return motivo;
 }
 
+void ScriviCampo(std::string& out, std::string_view testo) {
+    AggiungiCampo(out, testo);
+}
+
+std::string_view Esito(const VoceElenco& voce) {
+    return !voce.Corretto() ? "ERRATO" : voce.nonCorrisponde ? "NON CORRISPONDE" : "CORRETTO";
+}
+
 void ScriviVerifica(std::string& out, const VoceElenco& voce) {
     Breve riga;
     AggiungiRiga(out, riga, voce.riga, voce.codice);
-    riga += voce.esame.Corretto() ? "CORRETTO;" : "ERRATO;";
+    riga += Esito(voce);
+    riga += ';';
     AggiungiMotivo(riga, voce);
     riga += '\n';
     out += riga.Vista();
 }
 
-void ScriviVerifica(std::string& out, std::uint64_t numero, std::string_view codice, bool corretto,
-                    std::string_view motivo) {
+void ScriviVerifica(std::string& out, std::uint64_t numero, std::string_view codice,
+                    std::string_view esito, std::string_view motivo) {
     Breve riga;
     AggiungiRiga(out, riga, numero, codice);
     out += riga.Vista();
-    out += corretto ? "CORRETTO;" : "ERRATO;";
+    out += esito;
+    out += ';';
     AggiungiCampo(out, motivo);
+    out += '\n';
+}
+
+void ScriviComponi(std::string& out, const VoceElenco& voce) {
+    AggiungiNumero(out, voce.riga);
+    for (std::string_view campo : voce.persona) {
+        out += ';';
+        AggiungiCampo(out, campo);
+    }
+    out += ';';
+    if (voce.Corretto()) {
+        AggiungiCampo(out, voce.codice);
+    } else {
+        AggiungiCampo(out, Motivo(voce));
+    }
     out += '\n';
 }
 
@@ -462,14 +1092,25 @@ void ScriviDecodifica(std::string& out, const VoceElenco& voce, const DatiCodice
 
 std::string TestoRiepilogo(const Riepilogo& r) {
     std::string testo;
-    AggiungiNumero(testo, r.codici);
-    testo += " codici: ";
-    AggiungiNumero(testo, r.corretti);
-    testo += " corretti, ";
-    AggiungiNumero(testo, r.errati);
-    testo += " errati, ";
-    AggiungiNumero(testo, r.duplicati);
-    testo += " duplicati";
+    auto conta = [&testo](std::uint64_t n, std::string_view uno, std::string_view molti) {
+        AggiungiNumero(testo, n);
+        testo += ' ';
+        testo += n == 1 ? uno : molti;
+    };
+    conta(r.codici, "codice", "codici");
+    const char* prima = ": ";
+    auto parte = [&](std::uint64_t n, std::string_view uno, std::string_view molti) {
+        if (n != 0) {
+            testo += prima;
+            prima = ", ";
+            conta(n, uno, molti);
+        }
+    };
+    parte(r.corretti, "corretto", "corretti");
+    parte(r.errati, "errato", "errati");
+    parte(r.nonCorrispondenti, "non corrispondente", "non corrispondenti");
+    parte(r.duplicati, "duplicato", "duplicati");
+    parte(r.calcolati, "calcolato", "calcolati");
     return testo;
 }
 

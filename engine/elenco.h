@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,40 +16,55 @@
 
 namespace NODREL1 {
 
-// One line of a list that holds a code.
+// One row of a list that holds a code, or the person to compose one for.
 struct VoceElenco {
-    std::uint64_t riga = 0;          // its number in the text, from 1
-    std::string_view codice;         // as given, UTF-8 bytes as read; valid during the callback
+    std::uint64_t riga = 0;          // the number of the line it starts on, from 1
+    std::string_view codice;         // as given (or composed), UTF-8; valid during the callback
     Esame esame;                     // right or wrong, and why
     std::uint64_t duplicatoDi = 0;   // a right code that came first on this line, or 0
     bool comuneSconosciuto = false;  // a right personal code whose municipality the register
                                      // does not know
+    bool calcolato = false;          // the row had no code: it was composed from its person
+    std::string_view rifiuto;        // why its person could not be composed, or empty
+    std::span<const std::string_view> celle;  // every cell of the row as read, UTF-8
+    // The person's cells (cognome, nome, sesso, data, comune, provincia), empty where the list
+    // has no such column.
+    std::array<std::string_view, 6> persona;
+
     bool comuneNonInVigore = false;  // or knows, but not in force on the date of birth in
                                      // either century the year's two digits allow
+    bool nonCorrisponde = false;     // right, but not the code of the person beside it
+    std::string_view differenze;     // then the groups that differ and what they should be
+
+    bool Corretto() const { return esame.Corretto() && rifiuto.empty(); }
 };
 
 struct Riepilogo {
     std::uint64_t codici = 0;
     std::uint64_t corretti = 0;
     std::uint64_t errati = 0;
-    std::uint64_t duplicati = 0;  // counted among the right ones too
+    std::uint64_t duplicati = 0;          // counted among the right ones too
+    std::uint64_t calcolati = 0;          // likewise
+    std::uint64_t nonCorrispondenti = 0;  // right, but not their person's
 };
 
 // The right codes met so far, each with the line it came on first: an open-addressing table of
-// 16 bytes a slot, kept at most 70 % full.
+// 16 bytes a slot, kept at most 70 % full. A code and its omocodes share a key and differ by
+// which of their digits are written as letters.
 class CodiciVisti {
 public:
-    // The line `chiave` came on first; 0 when it is new, and it is recorded as seen on `riga`.
-    std::uint64_t Registra(std::uint64_t chiave, std::uint64_t riga);
+    // The line the code came on first; 0 when it is new, and it is recorded as seen on `riga`.
+    std::uint64_t Registra(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga);
     // Asks the memory for the slot of `chiave` ahead of its Registra.
     void Anticipa(std::uint64_t chiave) const;
     // Makes room for `quanti` codes at once, instead of growing step by step.
     void Riserva(std::uint64_t quanti);
 
 private:
+    static constexpr int kBitRiga = 56;
     struct Posto {
         std::uint64_t chiave = 0;  // 0: free
-        std::uint64_t riga = 0;
+        std::uint64_t riga = 0;    // the line, and the omocode letters in the top byte
     };
     std::size_t Indice(std::uint64_t chiave) const;
     void Cresci(int bit);
@@ -58,11 +74,23 @@ private:
     int bit_ = 0;
 };
 
-// Reads a text of codes handed in pieces as it comes, one code a line. A line is taken as it
-// is, or by its first field when it holds a comma, semicolon or tab (a spreadsheet's column),
-// without the blanks and quotes around it. Blank lines are skipped, and so is a first line
-// without any digit, a header. Memory holds one line (its first 4096 bytes judge it) and the
-// right codes seen, for the duplicates.
+// How a list is laid out, found from its first lines.
+struct FormaElenco {
+    char separatore = 0;  // ';' ',' '\t' '|', or 0 for one cell a line
+    int codice = 0;       // the column of the code, -1 for none
+    std::array<int, 6> persona{-1, -1, -1, -1, -1, -1};  // as VoceElenco::persona
+    std::uint64_t intestazione = 0;    // the line of the header row (those above it are
+                                       // titles), 0 for none
+    std::vector<std::string> colonne;  // the header's names, UTF-8; empty without one
+    bool Persone() const { return persona[0] >= 0 || persona[1] >= 0; }
+};
+
+// Reads a list handed in pieces as it comes: text or CSV as spreadsheets write it (quoted
+// fields, the separator found from the file, LF, CRLF or CR line ends; UTF-8, UTF-16 with a
+// byte-order mark, or Windows-1252), or rows handed one at a time (a spreadsheet's). The code
+// column and the person's columns come from a header row, or from the values. Rows with no cell
+// filled are skipped. Memory holds the start of the file until its layout is known, one row
+// (its first 4096 bytes judge it) and the right codes seen, for the duplicates.
 class ElencoCodici {
 public:
     // Whether the register knows a cadastral code (a letter and three digits); without it no
@@ -74,37 +102,90 @@ public:
     // in force on the date of birth, a century not ahead of `oggi`.
     explicit ElencoCodici(const Registro* registro, std::chrono::year_month_day oggi = Oggi());
 
-    // Judges the lines that `pezzo` completes and hands each that holds a code to `voce`.
+    // Every row is a person whose code is composed, whatever code it holds; without a header the
+    // columns are cognome, nome, sesso, data, comune, provincia.
+    void SoloPersone() { soloPersone_ = true; }
+
+    // Judges the rows that `pezzo` completes and hands each that holds a code to `voce`.
     template <class F>
     void Leggi(std::string_view pezzo, F&& voce);
-    // The text ends: judges a last line left without its newline.
+    // One row already split into cells (UTF-8), as a spreadsheet gives it; `riga` from 1.
+    template <class F>
+    void LeggiRiga(std::uint64_t riga, std::span<const std::string> celle, F&& voce);
+    // The text ends: judges a last row left without its line end.
     template <class F>
     void Fine(F&& voce);
 
     const Riepilogo& Totali() const { return totali_; }
+    // Known from the first row handed to a callback on.
+    const FormaElenco& Forma() const { return forma_; }
 
     // A text of `byte` bytes is coming (a file's size): room is made for its codes at once.
     void Prevedi(std::uint64_t byte);
 
 private:
     static constexpr std::size_t kRigaMassima = 4096;
-    // Lines are judged a batch at a time, so that the memory fetches the slots of their codes
+    // The rows looked at for the header and the layout, and the bytes the encoding is told from.
+    static constexpr std::size_t kRigheTesta = 20;
+    static constexpr std::size_t kCampione = 1 << 16;
+    // Rows are judged a batch at a time, so that the memory fetches the slots of their codes
     // in the table of those seen all at once rather than one after the other.
     static constexpr std::size_t kLotto = 64;
 
+    enum class Codifica { Ignota, Utf8, Utf16LE, Utf16BE, Cp1252 };
+
+public:
+    // Where the reading of a row stands: a cell begun, within one, within quotes, or just past
+    // a quote within them (a doubled quote, or the closing one).
+    enum class Stato : std::uint8_t { Inizio, Campo, Dentro, Chiuso };
+
+private:
     struct Riga {
         VoceElenco voce;
         std::uint64_t chiave = 0;  // of a right code
-        bool codice = false;       // the line holds a code
+        std::uint8_t omocodia = 0;
+        bool codice = false;  // the row holds a code
+        std::string unito;    // a row gathered from two pieces
+        std::string pulito;   // quoted cells without their quotes
+        std::string calcolato;
+        std::string differenze;
+        std::vector<std::string_view> celle;
     };
 
-    // Takes up to kLotto complete lines off the front of `pezzo` and judges them.
-    std::size_t Prepara(std::string_view& pezzo);
-    // Judges one line, its end taken off.
-    void Giudica(std::string_view riga, Riga& r);
-    // What only the lines before it can tell: duplicates, counts; false when it holds no code.
+    // The text to read now as UTF-8, once the encoding is known; false while it is not.
+    bool Accogli(std::string_view pezzo, std::string_view& testo, bool fine);
+    void Converti(std::string_view byte, std::string& out);
+    // Holds the first rows until the layout is known; false while it is not.
+    bool Testa(std::string_view& testo, bool fine);
+    void Decidi(std::string_view testa, bool fine);
+    // Takes up to kLotto complete rows off the front of `testo` and judges them.
+    std::size_t Prepara(std::string_view& testo);
+    // Judges one row, its end taken off; `copia` when `riga` will not outlive the call.
+    void Giudica(std::string_view riga, Riga& r, bool copia);
+    // Judges the cells of `r`.
+    void GiudicaCelle(Riga& r);
+    Persona PersonaDi(const VoceElenco& v) const;
+    // What only the rows before it can tell: duplicates, counts; false when it holds no code.
     bool Completa(Riga& r);
     void Trattieni(std::string_view parte);
+
+    template <class F>
+    void Scorri(std::string_view testo, F&& voce) {
+        for (;;) {
+            const std::size_t n = Prepara(testo);
+            for (std::size_t i = 0; i < n; ++i) {
+                Completa(lotto_[i]);
+            }
+            for (std::size_t i = 0; i < n; ++i) {
+                if (lotto_[i].codice) {
+                    voce(static_cast<const VoceElenco&>(lotto_[i].voce));
+                }
+            }
+            if (n < kLotto) {
+                break;
+            }
+        }
+    }
 
     // Whether municipality `i` of the key's numbering was in force on one of the days the rest
     // of the key can mean.
@@ -116,66 +197,90 @@ private:
     // in pairs, periodi_[inizio_[i]] on, quanti_[i] of them.
     const Registro* registro_ = nullptr;
     std::uint32_t oggi_ = 0;
+    std::chrono::year_month_day oggiData_ = Oggi();
     std::vector<std::uint32_t> periodi_;
     std::vector<std::uint32_t> inizio_;
     std::vector<std::uint16_t> quanti_;
     CodiciVisti visti_;
     Riepilogo totali_;
+    FormaElenco forma_;
     std::array<Riga, kLotto> lotto_;
-    std::string resto_;  // a line begun in an earlier piece
-    std::uint64_t numero_ = 0;
-    bool primaRiga_ = true;
+    Codifica codifica_ = Codifica::Ignota;
+    std::string campione_;    // bytes held until the encoding is known
+    std::string testa_;       // text held until the layout is known
+    std::string convertito_;  // a piece in UTF-8
+    int dispari_ = -1;        // UTF-16: a byte left over from the last piece
+    char16_t alta_ = 0;       // UTF-16: a high surrogate left over
+    bool deciso_ = false;     // the layout is known
+    bool soloPersone_ = false;
+    bool unaColonna_ = true;  // the code is the only thing a row holds: the fast path applies
+    std::string resto_;       // a row begun in an earlier piece
+    bool inCorso_ = false;    // resto_ holds one
+    Stato stato_ = Stato::Inizio;
+    bool saltaLF_ = false;          // a CR ended the last piece: an LF that follows belongs to it
+    std::size_t lungo_ = 0;         // the bytes of the row in resto_, kept or not
+    std::uint64_t righeResto_ = 0;  // line ends within quotes of the row in resto_
+    std::uint64_t numero_ = 0;      // the lines read to the end
+    std::uint64_t consegnate_ = 0;  // the rows a spreadsheet handed in
+    char separatoreFisso_ = 0;
 };
 
 template <class F>
 void ElencoCodici::Leggi(std::string_view pezzo, F&& voce) {
-    if (!resto_.empty()) {
-        const std::size_t fine = pezzo.find('\n');
-        if (fine == std::string_view::npos) {
-            Trattieni(pezzo);
-            return;
-        }
-        Trattieni(pezzo.substr(0, fine));
-        pezzo.remove_prefix(fine + 1);
-        ++numero_;
-        Giudica(resto_, lotto_[0]);
-        if (Completa(lotto_[0])) {
-            voce(static_cast<const VoceElenco&>(lotto_[0].voce));
-        }
-        resto_.clear();
+    std::string_view testo;
+    if (Accogli(pezzo, testo, false) && Testa(testo, false)) {
+        Scorri(testo, voce);
     }
-    for (;;) {
-        const std::size_t n = Prepara(pezzo);
-        for (std::size_t i = 0; i < n; ++i) {
-            Completa(lotto_[i]);
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            if (lotto_[i].codice) {
-                voce(static_cast<const VoceElenco&>(lotto_[i].voce));
-            }
-        }
-        if (n < kLotto) {
-            break;
-        }
-    }
-    Trattieni(pezzo);
 }
 
 template <class F>
 void ElencoCodici::Fine(F&& voce) {
-    if (resto_.empty()) {
-        return;
+    std::string_view testo;
+    if (Accogli({}, testo, true) && Testa(testo, true)) {
+        Scorri(testo, voce);
     }
-    ++numero_;
-    Giudica(resto_, lotto_[0]);
-    if (Completa(lotto_[0])) {
-        voce(static_cast<const VoceElenco&>(lotto_[0].voce));
+    if (inCorso_) {
+        inCorso_ = false;
+        Giudica(resto_, lotto_[0], true);
+        numero_ += righeResto_;
+        righeResto_ = 0;
+        resto_.clear();
+        if (Completa(lotto_[0])) {
+            voce(static_cast<const VoceElenco&>(lotto_[0].voce));
+        }
     }
-    resto_.clear();
+}
+
+template <class F>
+void ElencoCodici::LeggiRiga(std::uint64_t riga, std::span<const std::string> celle, F&& voce) {
+    // A spreadsheet's rows are read as text would be, the cells quoted and joined with a tab;
+    // the rows it leaves out are blank lines.
+    std::string testo;
+    while (++consegnate_ < riga) {
+        testo += '\n';
+    }
+    for (std::size_t i = 0; i < celle.size(); ++i) {
+        if (i > 0) {
+            testo += '\t';
+        }
+        testo += '"';
+        for (char c : celle[i]) {
+            testo += c;
+            if (c == '"') {
+                testo += '"';
+            }
+        }
+        testo += '"';
+    }
+    testo += '\n';
+    codifica_ = Codifica::Utf8;
+    separatoreFisso_ = '\t';
+    Leggi(testo, voce);
 }
 
 // Why a code is wrong, or the notes on a right one, as a short Italian phrase ("mese non
-// valido", "omocodico, duplicato della riga 3"); empty for a plain right code. UTF-8.
+// valido", "omocodico, duplicato della riga 3", "codice calcolato"); empty for a plain right
+// code. UTF-8.
 std::string Motivo(const VoceElenco& voce);
 
 // CSV, separated by semicolons, UTF-8: a text field is quoted when it needs it, and bytes that
@@ -185,13 +290,22 @@ inline constexpr std::string_view kIntestazioneDecodifica =
     "riga;codice;cognome;nome;sesso;data;comune;provincia;codice_catastale\n";
 void ScriviVerifica(std::string& out, const VoceElenco& voce);
 // The same line from what a table of results keeps of it.
-void ScriviVerifica(std::string& out, std::uint64_t riga, std::string_view codice, bool corretto,
-                    std::string_view motivo);
+void ScriviVerifica(std::string& out, std::uint64_t riga, std::string_view codice,
+                    std::string_view esito, std::string_view motivo);
+// One field of such a line, quoted when it needs it.
+void ScriviCampo(std::string& out, std::string_view testo);
+// CORRETTO, ERRATO or NON CORRISPONDE.
+std::string_view Esito(const VoceElenco& voce);
+// A person and the code composed for it, or why none could be.
+inline constexpr std::string_view kIntestazioneComponi =
+    "riga;cognome;nome;sesso;data;comune;provincia;codice\n";
+void ScriviComponi(std::string& out, const VoceElenco& voce);
 // What a code carries: `dati` is null for a code that carries nothing (a wrong one, or a
 // numeric one); `comune` and `provincia` come from the register, empty when it has nothing.
 void ScriviDecodifica(std::string& out, const VoceElenco& voce, const DatiCodice* dati,
                       std::u16string_view comune, std::u16string_view provincia);
-// "N codici: C corretti, E errati, D duplicati"
+// "N codici: C corretti, E errati, D duplicati", singular where a count is one; the counts
+// that are nought are left out ("1 codice: 1 corretto").
 std::string TestoRiepilogo(const Riepilogo& r);
 
 }  // namespace NODREL1

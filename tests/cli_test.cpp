@@ -50,10 +50,11 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
     const std::string verifica =
         "riga;codice;esito;motivo\n"
         "2;RSSMRA80A01H501U;CORRETTO;\n"
-        "3;RSSMRA80A01H50MM;CORRETTO;omocodico, duplicato della riga 2\n"
+        "3;RSSMRA80A01H50MM;CORRETTO;omocodico\n"
         "4;J;ERRATO;lunghezza errata\n";
-    const std::string riepilogo = "3 codici: 2 corretti, 1 errati, 1 duplicati\n";
-    const std::string uso = "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE]\n";
+    const std::string riepilogo = "3 codici: 2 corretti, 1 errato\n";
+    const std::string uso =
+        "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n";
     const struct {
         std::string argomenti;
         std::string ingresso;
@@ -65,12 +66,20 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
         {"--verifica -", elenco, 1, verifica, riepilogo},
         {"--verifica", elenco, 1, verifica, riepilogo},
         {"--verifica", "RSSMRA80A01H501U\n", 0,
-         "riga;codice;esito;motivo\n1;RSSMRA80A01H501U;CORRETTO;\n",
-         "1 codici: 1 corretti, 0 errati, 0 duplicati\n"},
+         "riga;codice;esito;motivo\n1;RSSMRA80A01H501U;CORRETTO;\n", "1 codice: 1 corretto\n"},
         {"--decodifica", "RSSMRA80A01H50MM\nJ", 1,
          "riga;codice;cognome;nome;sesso;data;comune;provincia;codice_catastale\n"
          "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n2;J;;;;;;;\n",
-         "2 codici: 1 corretti, 1 errati, 0 duplicati\n"},
+         "2 codici: 1 corretto, 1 errato\n"},
+        // People without codes, from the register beside the program.
+        {"--componi",
+         "Cognome;Nome;Sesso;Data di nascita;Comune;Prov.\nRossi;Mario;M;01/01/1980;Roma;RM\n"
+         "Bianchi;;F;01/01/1980;Roma;RM\n",
+         1,
+         "riga;cognome;nome;sesso;data;comune;provincia;codice\n"
+         "2;Rossi;Mario;M;01/01/1980;Roma;RM;RSSMRA80A01H501U\n3;Bianchi;;F;01/01/"
+         "1980;Roma;RM;nome mancante\n",
+         "2 codici: 1 corretto, 1 errato, 1 calcolato\n"},
         {"--verifica manca.txt", "", 2, "",
          "nodrel: impossibile leggere manca.txt: il file non esiste\n"},
         // A folder opens and fails at the first read: not even the header is written.

@@ -1,4 +1,5 @@
-// Lists of codes: each line's outcome and reason, and the CSV written for them.
+// Lists of codes: each line's outcome and reason, the files as offices keep them, and the CSV
+// written for them.
 
 #include <gtest/gtest.h>
 
@@ -35,10 +36,10 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
         std::string atteso;  // the CSV line, without its number
     } casi[] = {
         {"RSSMRA80A01H501U", "RSSMRA80A01H501U;CORRETTO;"},
-        {"RSSMRA80A01H50MM;Mario Rossi",
-         "RSSMRA80A01H50MM;CORRETTO;omocodico, duplicato della riga 2"},
-        {" \"rss mra 80a01 h501 u\" ,x", "rss mra 80a01 h501 u;CORRETTO;duplicato della riga 2"},
-        {"BNCLRA85M41Z404W\tBianchi", "BNCLRA85M41Z404W;CORRETTO;"},
+        // An omocode is another person's code, not a duplicate of its base code.
+        {"RSSMRA80A01H50MM", "RSSMRA80A01H50MM;CORRETTO;omocodico"},
+        {" \"rss mra 80a01 h501 u\" ", "rss mra 80a01 h501 u;CORRETTO;duplicato della riga 2"},
+        {"BNCLRA85M41Z404W", "BNCLRA85M41Z404W;CORRETTO;"},
         {"RSSMRA80A01H499U\r", "RSSMRA80A01H499U;CORRETTO;comune non in elenco"},
         // Neither 1970 nor 2070, which is ahead.
         {"RSSMRA70A01M261V", "RSSMRA70A01M261V;CORRETTO;comune non in vigore alla data di nascita"},
@@ -56,11 +57,11 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
          "1U",
          "RSSMRA80A01H5\xC3\x80"
          "1U;ERRATO;carattere non ammesso in posizione 14"},
-        {"RS\xFF\"X", "\"RS\xEF\xBF\xBD\"\"X\";ERRATO;lunghezza errata"},
+        {"RS\"X", "\"RS\"\"X\";ERRATO;lunghezza errata"},
         {std::string("RSS\0MRA", 7), "RSS\xEF\xBF\xBDMRA;ERRATO;lunghezza errata"},
         {"   ", ""},  // a blank line is skipped
     };
-    std::string testo = "Codice fiscale;Nome\n";  // a header: no digit at all
+    std::string testo = "Codice fiscale\n";  // a header
     std::string atteso(NODREL1::kIntestazioneVerifica);
     int numero = 1;
     for (const auto& c : casi) {
@@ -70,7 +71,7 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
             atteso += std::to_string(numero) + ";" + c.atteso + "\n";
         }
     }
-    atteso += "19 codici: 8 corretti, 11 errati, 2 duplicati";
+    atteso += "19 codici: 8 corretti, 11 errati, 1 duplicato";
     // The same however the text comes in: whole, or a byte at a time.
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
@@ -79,10 +80,10 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
 TEST(Elenco, FirstLineLastLineAndLongLines) {
     const std::string bom = "\xEF\xBB\xBF";
     EXPECT_EQ(Verifica(bom + "RSSMRA80A01H501U"),
-              "1;RSSMRA80A01H501U;CORRETTO;\n1 codici: 1 corretti, 0 errati, 0 duplicati");
+              "1;RSSMRA80A01H501U;CORRETTO;\n1 codice: 1 corretto");
     EXPECT_EQ(Verifica("\n\nRSSMRA80A01H501V\r\n"),
               "3;RSSMRA80A01H501V;ERRATO;carattere di controllo errato (atteso U)\n"
-              "1 codici: 0 corretti, 1 errati, 0 duplicati");
+              "1 codice: 1 errato");
     // A line of a megabyte is judged by its beginning, and shown by it.
     const std::string lunga = "RSSMRA80A01H501U" + std::string(1 << 20, 'X') + "\nJ\n";
     const std::string out = Verifica(lunga, 4096);
@@ -93,15 +94,84 @@ TEST(Elenco, FirstLineLastLineAndLongLines) {
 TEST(Elenco, DecodingWritesWhatARightCodeCarries) {
     std::string out;
     ElencoCodici elenco;
-    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", [&out](const VoceElenco& v) {
+    auto voce = [&out](const VoceElenco& v) {
         const auto dati = NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
                                                std::chrono::year{2026} / std::chrono::June / 15);
         NODREL1::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
-    });
+    };
+    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", voce);
+    elenco.Fine(voce);
     EXPECT_EQ(out,
               "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n"
               "2;BNCLRA05M41Z404E;BNC;LRA;F;01/08/2005;ROMA;RM;Z404\n"
               "3;J;;;;;;;\n");
+}
+
+std::string Utf16(std::u16string_view t, bool grande) {
+    std::string b = grande ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : t) {
+        const char alto = static_cast<char>(c >> 8), basso = static_cast<char>(c & 0xFF);
+        b += grande ? alto : basso;
+        b += grande ? basso : alto;
+    }
+    return b;
+}
+
+// Files as spreadsheets and offices write them, each with the rows a clerk expects.
+TEST(Elenco, FilesAsOfficesKeepThem) {
+    const NODREL1::Registro roma({{u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"}});
+    const std::string codice = "RSSMRA80A01H501U";
+    const struct {
+        std::string nome;
+        std::string file;
+        std::string atteso;  // the CSV lines and the summary
+    } casi[] = {
+        {"UTF-16 LE", Utf16(u"codice\r\nRSSMRA80A01H501U\r\nBNCLR\u00C0\r\n", false),
+         "2;RSSMRA80A01H501U;CORRETTO;\n3;BNCLR\xC3\x80;ERRATO;lunghezza errata\n"
+         "2 codici: 1 corretto, 1 errato"},
+        {"UTF-16 BE", Utf16(u"RSSMRA80A01H501U\nJ", true),
+         "1;RSSMRA80A01H501U;CORRETTO;\n2;J;ERRATO;lunghezza errata\n"
+         "2 codici: 1 corretto, 1 errato"},
+        {"Windows-1252",
+         "Cognome;CF\nNICOL\xD2;RSSMRA80A01H5\xC0"
+         "1U\n",
+         "2;RSSMRA80A01H5\xC3\x80"
+         "1U;ERRATO;carattere non ammesso in posizione 14\n"
+         "1 codice: 1 errato"},
+        {"code not first", "Cognome;Nome;Cod. Fiscale\nROSSI;MARIO;" + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        {"quoted separator, no header", "\"ROSSI, MARIO\"," + codice + "\nBIANCHI,J\n",
+         "1;" + codice + ";CORRETTO;\n2;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
+        {"blank rows and a title",
+         "Elenco dipendenti 2024\n;;\nnome;codice fiscale\n;;\nx;" + codice + "\n",
+         "5;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        {"an omocode in letters first", "RSSMRAULALMHRLMD\n" + codice + "\n",
+         "1;RSSMRAULALMHRLMD;CORRETTO;omocodico\n2;" + codice + ";CORRETTO;\n2 codici: 2 corretti"},
+        {"CR line ends", codice + "\r" + codice + "\rJ",
+         "1;" + codice + ";CORRETTO;\n2;" + codice +
+             ";CORRETTO;duplicato della riga 1\n3;J;ERRATO;lunghezza errata\n"
+             "3 codici: 2 corretti, 1 errato, 1 duplicato"},
+        {"line end within quotes", "cognome|c.f.\n\"ROSSI\r\nMARIO\"|" + codice + "\n\"A\"\"\"|J\n",
+         "2;" + codice + ";CORRETTO;\n4;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
+        {"the person beside the code",
+         "Cognome,Nome,Sesso,Data di nascita,Luogo di nascita,CF\nRossi,Mario,M,01/01/1980,Roma," +
+             codice + "\nRossi,Luigi,M,01/01/1980,Roma," + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n3;" + codice +
+             ";NON CORRISPONDE;nome: atteso LGU, duplicato della riga 2\n"
+             "2 codici: 1 corretto, 1 non corrispondente, 1 duplicato"},
+        {"people without a code",
+         "Cognome\tNome\tSesso\tNato "
+         "il\tComune\tProv\tCF\nRossi\tMario\tM\t1980-01-01\tRoma\tRM\t\n"
+         "Rossi\tMario\tM\t01/01/1980\tRoma\tRM\t\nBianchi\t\tF\t01/01/1980\tRoma\tRM\t\n",
+         "2;" + codice + ";CORRETTO;codice calcolato\n3;" + codice +
+             ";CORRETTO;codice calcolato, duplicato della riga 2\n4;;ERRATO;nome mancante\n"
+             "3 codici: 2 corretti, 1 errato, 1 duplicato, 2 calcolati"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.nome);
+        EXPECT_EQ(Verifica(c.file), c.atteso);
+        EXPECT_EQ(Verifica(c.file, 3), c.atteso);
+    }
 }
 
 }  // namespace

@@ -3,17 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/toolkit/controlli.h"
 #include "ui_harness.h"
 
 using nodrel::Form4;
@@ -38,7 +42,7 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
 
     f->VerificaTesto("RSSMRA80A01H501U\nJ\nRSSMRA80A01H50MM\n");
     Attendi(f);
-    EXPECT_EQ(f->Label1->text(), "3 codici: 2 corretti, 1 errati, 1 duplicati");
+    EXPECT_EQ(f->Label1->text(), "3 codici: 2 corretti, 1 errato");
     ASSERT_EQ(f->Grid1->model()->rowCount(), 3);
     f->Grid1->sortByColumn(2, Qt::AscendingOrder);  // the wrong ones first
     EXPECT_EQ(f->Grid1->model()->index(0, 3).data().toString(), "lunghezza errata");
@@ -58,7 +62,7 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     EXPECT_EQ(salvato.readAll(),
               "riga;codice;esito;motivo\n2;J;ERRATO;lunghezza errata\n"
               "1;RSSMRA80A01H501U;CORRETTO;\n"
-              "3;RSSMRA80A01H50MM;CORRETTO;omocodico, duplicato della riga 1\n");
+              "3;RSSMRA80A01H50MM;CORRETTO;omocodico\n");
 
     // A long list goes on in the background, and stops on request.
     QByteArray lungo;
@@ -68,11 +72,60 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     f->VerificaTesto(lungo);
     EXPECT_TRUE(f->InCorso());
     EXPECT_FALSE(f->Command3->isEnabled());
+    QElapsedTimer fermata;
+    fermata.start();
     f->Command4->click();
+    EXPECT_FALSE(f->InCorso());
+    EXPECT_LT(fermata.elapsed(), 100);
     Attendi(f);
     EXPECT_TRUE(f->Label1->text().startsWith("Verifica interrotta: "))
         << f->Label1->text().toStdString();
     EXPECT_LT(f->Grid1->model()->rowCount(), 500000);
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// A list kept as offices keep it: its columns shown, the wrong rows alone, a person copied into
+// the main window, and results not thrown away unasked.
+TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
+    QTemporaryDir cartella;
+    const QString file = cartella.filePath("dipendenti.csv");
+    QFile scritto(file);
+    ASSERT_TRUE(scritto.open(QIODevice::WriteOnly));
+    scritto.write(
+        "Elenco dipendenti 2024\r\nCognome;Nome;Codice fiscale\r\n"
+        "Rossi;Mario;RSSMRA80A01H501U\r\nBianchi;Laura;J\r\n");
+    scritto.close();
+    nodrel::Form2* principale = prova::ApriPrincipale();
+    prova::Menu(principale, "mnelenco");
+    Form4* f = principale->Elenco();
+    f->VerificaFile(file);
+    Attendi(f);
+    EXPECT_EQ(f->windowTitle(), "Verifica elenco - dipendenti.csv");
+    QAbstractItemModel* m = f->Grid1->model();
+    ASSERT_EQ(m->columnCount(), 6);
+    EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "Cognome");
+    EXPECT_EQ(m->rowCount(), 2);
+    f->Check1->click();
+    ASSERT_EQ(m->rowCount(), 1);
+    EXPECT_EQ(m->index(0, 5).data().toString(), "Laura");
+    f->Grid1_DblClick(m->index(0, 1));
+    EXPECT_EQ(principale->Text2->text(), "BIANCHI");
+    EXPECT_EQ(principale->Text3->text(), "LAURA");
+    EXPECT_EQ(principale->Text1->text(), "J");
+    // Closing asks first; "Annulla" keeps the window and its results.
+    QTimer::singleShot(0, [] {
+        auto* domanda = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(domanda, nullptr);
+        for (QAbstractButton* b : domanda->buttons()) {
+            if (b->text() == "Annulla") {
+                b->click();
+            }
+        }
+    });
+    QTest::keyClick(f, Qt::Key_Escape);
+    prova::Elabora();
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(m->rowCount(), 1);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
@@ -81,7 +134,8 @@ TEST(Elenco, ListsNamedOnTheCommandLineOpenAWindowEach) {
     QTemporaryDir cartella;
     const QString a = cartella.filePath("a.csv");
     const QString b = cartella.filePath("b.csv");
-    for (const auto& [file, testo] : {std::pair{a, "RSSMRA80A01H501U\n"}, std::pair{b, "J1\nK\n"}}) {
+    for (const auto& [file, testo] :
+         {std::pair{a, "RSSMRA80A01H501U\n"}, std::pair{b, "J1\nK\n"}}) {
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(testo);
@@ -100,8 +154,7 @@ TEST(Elenco, ListsNamedOnTheCommandLineOpenAWindowEach) {
         riepiloghi << f->Label1->text();
     }
     riepiloghi.sort();
-    EXPECT_EQ(riepiloghi, (QStringList{"1 codici: 1 corretti, 0 errati, 0 duplicati",
-                                       "2 codici: 0 corretti, 2 errati, 0 duplicati"}));
+    EXPECT_EQ(riepiloghi, (QStringList{"1 codice: 1 corretto", "2 codici: 2 errati"}));
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 

@@ -57,6 +57,18 @@ public:
                 if (box == nullptr) {
                     return;
                 }
+                if (box->button(QMessageBox::Ok) == nullptr) {
+                    // A question a test left unanswered (results not saved on closing): what
+                    // would lose nothing of the test's own, the answer that discards.
+                    for (QAbstractButton* b : box->buttons()) {
+                        if (box->buttonRole(b) == QMessageBox::DestructiveRole) {
+                            b->click();
+                            return;
+                        }
+                    }
+                    box->reject();
+                    return;
+                }
                 messaggi << box->text();
                 Esamina(*box);
                 box->button(QMessageBox::Ok)->click();

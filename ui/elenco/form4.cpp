@@ -1,8 +1,12 @@
 #include "ui/elenco/form4.h"
 
+#include <malloc.h>
+
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -18,9 +23,13 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 
 #include "engine/elenco.h"
+#include "engine/nodrel1.h"
+#include "fogli/fogli.h"
 #include "register/comuni.h"
+#include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
@@ -30,35 +39,139 @@ namespace nodrel {
 namespace {
 
 const char* const kColonne[] = {"Riga", "Codice", "Esito", "Motivo"};
-constexpr qint64 kBlocco = 1 << 20;
+// Pieces small enough that a request to stop is seen within a few milliseconds.
+constexpr qint64 kPezzo = 1 << 18;
+// The bytes of rows read ahead of the table, at most.
+constexpr std::int64_t kInViaggio = 32 << 20;
 
-QString Testo(const std::string& utf8) {
+QString Testo(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void AggiungiNumero(std::string& out, std::uint64_t n) {
+    do {
+        const auto sette = static_cast<char>(n & 0x7F);
+        n >>= 7;
+        out += static_cast<char>(sette | (n != 0 ? 0x80 : 0));
+    } while (n != 0);
+}
+
+void AggiungiTesto(std::string& out, std::string_view t) {
+    AggiungiNumero(out, t.size());
+    out += t;
+}
+
+// Reads back what Scrivi wrote.
+struct Lettura {
+    const char* p;
+    std::uint64_t Numero() {
+        std::uint64_t n = 0;
+        for (int spostamento = 0;; spostamento += 7) {
+            const auto b = static_cast<unsigned char>(*p++);
+            n |= std::uint64_t{b & 0x7Fu} << spostamento;
+            if ((b & 0x80) == 0) {
+                return n;
+            }
+        }
+    }
+    std::string_view Testo() {
+        const auto n = static_cast<std::size_t>(Numero());
+        const std::string_view t(p, n);
+        p += n;
+        return t;
+    }
+};
+
+std::string_view NomeEsito(ModelloElenco::Esito e) {
+    return e == ModelloElenco::Corretto ? "CORRETTO"
+           : e == ModelloElenco::Errato ? "ERRATO"
+                                        : "NON CORRISPONDE";
+}
+
+// A date as the main window's field takes it, GG/MM/AAAA, from a list's AAAA-MM-GG too.
+QString DataDelCampo(QString data) {
+    data = data.trimmed();
+    if (data.size() == 10 && data[4] == u'-' && data[7] == u'-') {
+        return data.mid(8, 2) + u'/' + data.mid(5, 2) + u'/' + data.left(4);
+    }
+    return data;
 }
 
 }  // namespace
 
+void ModelloElenco::Scrivi(std::string& righe, const NODREL1::VoceElenco& v) {
+    std::string riga;
+    AggiungiNumero(riga, v.riga);
+    const Esito esito = !v.Corretto() ? Errato : v.nonCorrisponde ? NonCorrisponde : Corretto;
+    riga += static_cast<char>(esito | (v.duplicatoDi != 0 ? 4 : 0) | (v.calcolato ? 8 : 0));
+    AggiungiTesto(riga, v.codice);
+    AggiungiTesto(riga, NODREL1::Motivo(v));
+    const std::size_t celle = v.celle.size() > 1 ? v.celle.size() : 0;
+    AggiungiNumero(riga, celle);
+    for (std::size_t i = 0; i < celle; ++i) {
+        AggiungiTesto(riga, v.celle[i]);
+    }
+    AggiungiTesto(righe, riga);
+}
+
+ModelloElenco::Riga ModelloElenco::Leggi(std::uint64_t posto) const {
+    Lettura l{Dati(posto)};
+    Riga r;
+    r.riga = l.Numero();
+    const auto segni = static_cast<unsigned char>(*l.p++);
+    r.esito = static_cast<Esito>(segni & 3);
+    r.duplicato = (segni & 4) != 0;
+    r.calcolato = (segni & 8) != 0;
+    r.codice = l.Testo();
+    r.motivo = l.Testo();
+    const auto celle = static_cast<std::size_t>(l.Numero());
+    r.celle.reserve(celle);
+    for (std::size_t i = 0; i < celle; ++i) {
+        r.celle.push_back(l.Testo());
+    }
+    return r;
+}
+
+bool ModelloElenco::Mostra(std::uint64_t posto) const {
+    if (!soloErrati_) {
+        return true;
+    }
+    Lettura l{Dati(posto)};
+    l.Numero();
+    return (static_cast<unsigned char>(*l.p) & 3) != Corretto;
+}
+
+ModelloElenco::Riga ModelloElenco::Mostrata(std::size_t i) const {
+    const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
+    return Leggi(vista ? vista_[i] : tutte_[i]);
+}
+
 int ModelloElenco::rowCount(const QModelIndex& genitore) const {
-    return genitore.isValid() ? 0 : static_cast<int>(righe_.size());
+    if (genitore.isValid()) {
+        return 0;
+    }
+    const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
+    return static_cast<int>(vista ? vista_.size() : tutte_.size());
 }
 
 int ModelloElenco::columnCount(const QModelIndex& genitore) const {
-    return genitore.isValid() ? 0 : 4;
+    return genitore.isValid() ? 0 : 4 + static_cast<int>(proprie_.size());
 }
 
 QVariant ModelloElenco::data(const QModelIndex& indice, int ruolo) const {
     if (!indice.isValid() || indice.row() >= rowCount()) {
         return {};
     }
-    const RigaVerificata& r = righe_[static_cast<std::size_t>(indice.row())];
-    if (ruolo == Qt::ForegroundRole && indice.column() == 2 && !r.corretto) {
-        return ColoreRgb(kColoreRossoScuro);
-    }
     if (ruolo == Qt::TextAlignmentRole && indice.column() == 0) {
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (ruolo != Qt::DisplayRole) {
+    if (ruolo != Qt::DisplayRole && ruolo != Qt::ForegroundRole) {
         return {};
+    }
+    const Riga r = Mostrata(static_cast<std::size_t>(indice.row()));
+    if (ruolo == Qt::ForegroundRole) {
+        return indice.column() == 2 && r.esito != Corretto ? QVariant(ColoreRgb(kColoreRossoScuro))
+                                                           : QVariant();
     }
     switch (indice.column()) {
         case 0:
@@ -66,55 +179,174 @@ QVariant ModelloElenco::data(const QModelIndex& indice, int ruolo) const {
         case 1:
             return Testo(r.codice);
         case 2:
-            return r.corretto ? QStringLiteral("CORRETTO") : QStringLiteral("ERRATO");
-        default:
+            return Testo(NomeEsito(r.esito));
+        case 3:
             return Testo(r.motivo);
+        default: {
+            const auto j =
+                static_cast<std::size_t>(proprie_[static_cast<std::size_t>(indice.column() - 4)]);
+            return j < r.celle.size() ? Testo(r.celle[j]) : QString();
+        }
     }
 }
 
 QVariant ModelloElenco::headerData(int sezione, Qt::Orientation verso, int ruolo) const {
-    if (verso == Qt::Horizontal && ruolo == Qt::DisplayRole && sezione >= 0 && sezione < 4) {
-        return QString::fromLatin1(kColonne[sezione]);
+    if (verso == Qt::Horizontal && ruolo == Qt::DisplayRole && sezione >= 0 &&
+        sezione < columnCount()) {
+        if (sezione < 4) {
+            return QString::fromLatin1(kColonne[sezione]);
+        }
+        const auto j = static_cast<std::size_t>(proprie_[static_cast<std::size_t>(sezione - 4)]);
+        return j < forma_.colonne.size() && !forma_.colonne[j].empty()
+                   ? Testo(forma_.colonne[j])
+                   : QStringLiteral("Colonna %1").arg(j + 1);
     }
     return QAbstractTableModel::headerData(sezione, verso, ruolo);
 }
 
 void ModelloElenco::sort(int colonna, Qt::SortOrder ordine) {
-    if (colonna <= 0 && ordine == Qt::AscendingOrder &&
-        std::is_sorted(righe_.begin(), righe_.end(),
-                       [](const auto& a, const auto& b) { return a.riga < b.riga; })) {
+    if (colonna < 0) {
+        colonna = 0;
+    }
+    if (colonna == colonnaOrdine_ && ordine == ordine_) {
+        return;
+    }
+    colonnaOrdine_ = colonna;
+    ordine_ = ordine;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    Rifai();
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ModelloElenco::Rifai() {
+    vista_.clear();
+    vista_.shrink_to_fit();
+    if (!soloErrati_ && colonnaOrdine_ == 0 && ordine_ == Qt::AscendingOrder) {
         return;  // as the list came
     }
-    auto chiave = [colonna](const RigaVerificata& r) {
-        return std::make_tuple(colonna == 2 ? r.corretto : false,
-                               colonna == 1 ? std::string_view(r.codice) : std::string_view(),
-                               colonna == 3 ? std::string_view(r.motivo) : std::string_view(),
-                               r.riga);
+    for (std::uint64_t posto : tutte_) {
+        if (Mostra(posto)) {
+            vista_.push_back(posto);
+        }
+    }
+    if (colonnaOrdine_ == 0 && ordine_ == Qt::AscendingOrder) {
+        return;
+    }
+    const int colonna = colonnaOrdine_;
+    const int propria = colonna >= 4 ? proprie_[static_cast<std::size_t>(colonna - 4)] : -1;
+    auto chiave = [&](std::uint64_t posto) {
+        const Riga r = Leggi(posto);
+        std::string_view testo;
+        if (colonna == 1) {
+            testo = r.codice;
+        } else if (colonna == 3) {
+            testo = r.motivo;
+        } else if (propria >= 0 && static_cast<std::size_t>(propria) < r.celle.size()) {
+            testo = r.celle[static_cast<std::size_t>(propria)];
+        }
+        return std::make_tuple(colonna == 2 ? -int{r.esito} : 0, std::string(testo), r.riga);
     };
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::stable_sort(
-        righe_.begin(), righe_.end(), [&](const RigaVerificata& a, const RigaVerificata& b) {
-            return ordine == Qt::AscendingOrder ? chiave(a) < chiave(b) : chiave(b) < chiave(a);
-        });
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    // The keys once each, not once a comparison.
+    std::vector<std::pair<decltype(chiave(0)), std::uint64_t>> chiavi;
+    chiavi.reserve(vista_.size());
+    for (std::uint64_t posto : vista_) {
+        chiavi.emplace_back(chiave(posto), posto);
+    }
+    std::sort(chiavi.begin(), chiavi.end(), [this](const auto& a, const auto& b) {
+        return ordine_ == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
+    });
+    for (std::size_t i = 0; i < chiavi.size(); ++i) {
+        vista_[i] = chiavi[i].second;
+    }
+}
+
+void ModelloElenco::SoloErrati(bool solo) {
+    if (solo == soloErrati_) {
+        return;
+    }
+    beginResetModel();
+    soloErrati_ = solo;
+    Rifai();
+    endResetModel();
 }
 
 void ModelloElenco::Svuota() {
     beginResetModel();
-    righe_.clear();
-    righe_.shrink_to_fit();
+    blocchi_.clear();
+    blocchi_.shrink_to_fit();
+    usato_ = kBlocco;
+    tutte_.clear();
+    tutte_.shrink_to_fit();
+    vista_.clear();
+    vista_.shrink_to_fit();
+    colonnaOrdine_ = 0;
+    ordine_ = Qt::AscendingOrder;
+    forma_ = {};
+    celle_ = 0;
+    proprie_.clear();
+    totali_ = {};
     endResetModel();
 }
 
-void ModelloElenco::Aggiungi(std::vector<RigaVerificata> righe) {
-    if (righe.empty()) {
+void ModelloElenco::ImpostaForma(const NODREL1::FormaElenco& forma, int celle) {
+    if (celle <= celle_ && !forma_.colonne.empty() == !forma.colonne.empty()) {
         return;
     }
-    const int primo = rowCount();
-    beginInsertRows({}, primo, primo + static_cast<int>(righe.size()) - 1);
-    righe_.insert(righe_.end(), std::make_move_iterator(righe.begin()),
-                  std::make_move_iterator(righe.end()));
-    endInsertRows();
+    beginResetModel();
+    forma_ = forma;
+    celle_ = std::max(celle_, celle);
+    proprie_.clear();
+    for (int j = 0; j < celle_; ++j) {
+        if (j != forma_.codice) {
+            proprie_.push_back(j);
+        }
+    }
+    endResetModel();
+}
+
+void ModelloElenco::Aggiungi(const std::string& righe) {
+    const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
+    std::vector<std::uint64_t> nuove;
+    Lettura l{righe.data()};
+    const char* fine = righe.data() + righe.size();
+    while (l.p < fine) {
+        const std::string_view riga = l.Testo();
+        if (usato_ + riga.size() > kBlocco) {
+            blocchi_.push_back(std::make_unique_for_overwrite<char[]>(kBlocco));
+            usato_ = 0;
+        }
+        const std::uint64_t posto = (blocchi_.size() - 1) * kBlocco + usato_;
+        std::memcpy(blocchi_.back().get() + usato_, riga.data(), riga.size());
+        usato_ += riga.size();
+        nuove.push_back(posto);
+        const Riga r = Leggi(posto);
+        ++totali_.codici;
+        if (r.esito == Corretto) {
+            ++totali_.corretti;
+        } else if (r.esito == Errato) {
+            ++totali_.errati;
+        } else {
+            ++totali_.nonCorrispondenti;
+        }
+        totali_.duplicati += r.duplicato;
+        totali_.calcolati += r.calcolato && r.esito != Errato;
+    }
+    std::vector<std::uint64_t> mostrate;
+    for (std::uint64_t posto : nuove) {
+        if (vista && Mostra(posto)) {
+            mostrate.push_back(posto);
+        }
+    }
+    const std::size_t prima = vista ? vista_.size() : tutte_.size();
+    const std::size_t quante = vista ? mostrate.size() : nuove.size();
+    if (quante > 0) {
+        beginInsertRows({}, static_cast<int>(prima), static_cast<int>(prima + quante) - 1);
+    }
+    tutte_.insert(tutte_.end(), nuove.begin(), nuove.end());
+    vista_.insert(vista_.end(), mostrate.begin(), mostrate.end());
+    if (quante > 0) {
+        endInsertRows();
+    }
 }
 
 Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new ModelloElenco(this)) {
@@ -132,17 +364,22 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
         p->setAutoDefault(false);
         return p;
     };
-    Command1 = pulsante("Command1", "&Apri file...", "Verifica i codici di un file di testo o CSV");
+    Command1 = pulsante("Command1", "&Apri file...",
+                        "Verifica i codici di un file di testo, CSV o di un foglio di calcolo");
     Command2 = pulsante("Command2", "&Incolla elenco",
                         "Verifica i codici copiati negli appunti, uno per riga");
     Command3 = pulsante("Command3", "&Salva risultati...", "Salva i risultati in un file CSV");
     Command4 = pulsante("Command4", "I&nterrompi", "Interrompe la verifica in corso");
     Command5 = pulsante("Command5", "&Chiudi", "Chiude la finestra");
+    Check1 = new QCheckBox(QStringLiteral("Solo &errati"), this);
+    Check1->setObjectName("Check1");
+    Check1->setToolTip(QStringLiteral("Mostra solo le righe con un codice errato"));
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
     connect(Command5, &QPushButton::clicked, this, &QDialog::close);
+    connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
 
     Label1 = new QLabel(QStringLiteral("Scegliere un file o incollare un elenco di codici fiscali, "
                                        "uno per riga."),
@@ -158,6 +395,9 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     Grid1->setModel(modello_);
     Grid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Grid1->setToolTip(
+        QStringLiteral("Doppio clic: copia la persona o il codice nella finestra "
+                       "principale"));
     Grid1->verticalHeader()->hide();
     // One line of text a row: a long list is read by scrolling.
     Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
@@ -165,11 +405,14 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     Grid1->setColumnWidth(0, 80);
     Grid1->setColumnWidth(1, 220);
     Grid1->setColumnWidth(2, 100);
+    connect(Grid1, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& indice) { Grid1_DblClick(indice); });
 
     auto* pulsanti = new QHBoxLayout;
     for (QPushButton* p : {Command1, Command2, Command3, Command4}) {
         pulsanti->addWidget(p);
     }
+    pulsanti->addWidget(Check1);
     pulsanti->addStretch();
     pulsanti->addWidget(Command5);
     auto* colonna = new QVBoxLayout(this);
@@ -183,6 +426,10 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
 
 Form4::~Form4() {
     Ferma();
+    // The rows of a long list are given back to the system, not kept for the next one.
+    delete modello_;
+    modello_ = nullptr;
+    malloc_trim(0);
 }
 
 void Form4::Command1_Click() {
@@ -191,8 +438,9 @@ void Form4::Command1_Click() {
     dialogo.setOption(QFileDialog::DontUseNativeDialog);
     dialogo.setAcceptMode(QFileDialog::AcceptOpen);
     dialogo.setFileMode(QFileDialog::ExistingFile);
-    dialogo.setNameFilters({QStringLiteral("Elenchi di testo o CSV (*.txt *.csv)"),
-                            QStringLiteral("Tutti i file (*)")});
+    dialogo.setNameFilters(
+        {QStringLiteral("Elenchi di testo, CSV o fogli di calcolo (*.txt *.csv *.xlsx *.ods)"),
+         QStringLiteral("Tutti i file (*)")});
     if (dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
         VerificaFile(dialogo.selectedFiles().constFirst());
     }
@@ -208,6 +456,29 @@ void Form4::Command2_Click() {
 }
 
 void Form4::Command3_Click() {
+    Salva();
+}
+
+bool Form4::Salva() {
+    bool tutte = true;
+    if (modello_->SoloErrati() &&
+        static_cast<std::size_t>(modello_->rowCount()) < modello_->Tutte()) {
+        QMessageBox domanda(QMessageBox::NoIcon, QStringLiteral("Nodrel"),
+                            QStringLiteral("Salvare tutte le righe o solo quelle mostrate?"),
+                            QMessageBox::NoButton, this);
+        domanda.setObjectName("DomandaSalva");
+        QPushButton* tutteLeRighe =
+            domanda.addButton(QStringLiteral("&Tutte le righe"), QMessageBox::AcceptRole);
+        QPushButton* mostrate =
+            domanda.addButton(QStringLiteral("Solo quelle &mostrate"), QMessageBox::AcceptRole);
+        domanda.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+        domanda.setDefaultButton(tutteLeRighe);
+        domanda.exec();
+        if (domanda.clickedButton() != tutteLeRighe && domanda.clickedButton() != mostrate) {
+            return false;
+        }
+        tutte = domanda.clickedButton() == tutteLeRighe;
+    }
     QFileDialog dialogo(this, QStringLiteral("Salva i risultati"));
     dialogo.setObjectName("DialogoSalva");
     dialogo.setOption(QFileDialog::DontUseNativeDialog);
@@ -215,16 +486,41 @@ void Form4::Command3_Click() {
     dialogo.setDefaultSuffix(QStringLiteral("csv"));
     dialogo.setNameFilter(QStringLiteral("File CSV (*.csv)"));
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
-        return;
+        return false;
     }
     const QString percorso = dialogo.selectedFiles().constFirst();
     // Written whole under another name and then renamed, so a failure leaves no half file.
     QSaveFile file(percorso);
     bool fatto = file.open(QIODevice::WriteOnly);
     std::string testo(NODREL1::kIntestazioneVerifica);
-    for (const RigaVerificata& r : modello_->Righe()) {
-        NODREL1::ScriviVerifica(testo, r.riga, r.codice, r.corretto, r.motivo);
-        if (testo.size() >= kBlocco) {
+    const int colonne = modello_->columnCount();
+    if (colonne > 4) {
+        testo.pop_back();
+        for (int c = 4; c < colonne; ++c) {
+            testo += ';';
+            NODREL1::ScriviCampo(
+                testo,
+                modello_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
+        }
+        testo += '\n';
+    }
+    const std::size_t righe =
+        tutte ? modello_->Tutte() : static_cast<std::size_t>(modello_->rowCount());
+    for (std::size_t i = 0; i < righe; ++i) {
+        const ModelloElenco::Riga r =
+            tutte && modello_->SoloErrati() ? modello_->DiTutte(i) : modello_->Mostrata(i);
+        NODREL1::ScriviVerifica(testo, r.riga, r.codice, NomeEsito(r.esito), r.motivo);
+        if (colonne > 4) {
+            testo.pop_back();
+            for (int j : modello_->Proprie()) {
+                testo += ';';
+                if (static_cast<std::size_t>(j) < r.celle.size()) {
+                    NODREL1::ScriviCampo(testo, r.celle[static_cast<std::size_t>(j)]);
+                }
+            }
+            testo += '\n';
+        }
+        if (testo.size() >= (1 << 20)) {
             fatto = fatto && file.write(testo.data(), static_cast<qint64>(testo.size())) ==
                                  static_cast<qint64>(testo.size());
             testo.clear();
@@ -237,13 +533,68 @@ void Form4::Command3_Click() {
     if (!fatto) {
         MsgBox(this,
                QStringLiteral("Impossibile salvare il file ") + QDir::toNativeSeparators(percorso));
+        return false;
     }
+    salvato_ = true;
+    return true;
 }
 
 void Form4::Command4_Click() {
-    if (interrompi_) {
-        *interrompi_ = true;
+    if (!lavoro_) {
+        return;
     }
+    // Stopped where the table stands: what the background had read past it is dropped.
+    interrotto_ = true;
+    Ferma();
+    ++corsa_;
+    Finito(false, {});
+}
+
+void Form4::Check1_Click() {
+    modello_->SoloErrati(Check1->isChecked());
+}
+
+void Form4::Grid1_DblClick(const QModelIndex& indice) {
+    auto* principale = qobject_cast<Form2*>(parentWidget());
+    if (!indice.isValid() || principale == nullptr) {
+        return;
+    }
+    const ModelloElenco::Riga r = modello_->Mostrata(static_cast<std::size_t>(indice.row()));
+    const NODREL1::FormaElenco& forma = modello_->Forma();
+    auto cella = [&](int k) {
+        const int j = forma.persona[static_cast<std::size_t>(k)];
+        return j >= 0 && static_cast<std::size_t>(j) < r.celle.size()
+                   ? Testo(r.celle[static_cast<std::size_t>(j)]).trimmed()
+                   : QString();
+    };
+    principale->Text1->setText(Testo(r.codice).toUpper());
+    if (forma.Persone() && !r.celle.empty()) {
+        principale->Text2->setText(cella(0).toUpper());
+        principale->Text3->setText(cella(1).toUpper());
+        principale->Cbosesso->setCurrentIndex(cella(2).startsWith(u'F', Qt::CaseInsensitive) ? 1
+                                                                                             : 0);
+        const QString data = DataDelCampo(cella(3));
+        principale->Text7->setText(data);
+        const QString luogo = cella(4).toUpper();
+        const QString provincia = cella(5).toUpper();
+        principale->Text5->setText(luogo);
+        principale->Text6->setText(provincia);
+        principale->Text8->setText(QString());
+        principale->completamento.scelto.reset();
+        principale->completamento.digitato = luogo;
+        if (const auto& registro = principale->modulo.registro) {
+            const auto omonimi = registro->Omonimi(luogo.toStdU16String());
+            if (!omonimi.empty()) {
+                const NODREL1::Comune* comune = NODREL1::ScegliComune(
+                    *registro, luogo.toStdU16String(), provincia.toStdU16String(),
+                    data.toStdU16String(), &omonimi.front());
+                principale->Text5->setText(QString::fromStdU16String(comune->nome));
+                principale->MostraComune(*comune);
+            }
+        }
+    }
+    principale->raise();
+    principale->activateWindow();
 }
 
 void Form4::VerificaFile(const QString& percorso) {
@@ -255,7 +606,8 @@ void Form4::VerificaFile(const QString& percorso) {
             }
             return file->read(dati, quanto);
         },
-        QFileInfo(percorso).size(), QFileInfo(percorso).fileName());
+        Foglio(percorso) ? percorso : QString(), QFileInfo(percorso).size(),
+        QFileInfo(percorso).fileName());
 }
 
 void Form4::VerificaTesto(const QByteArray& testo) {
@@ -267,25 +619,33 @@ void Form4::VerificaTesto(const QByteArray& testo) {
             *posizione += n;
             return n;
         },
-        testo.size(), QString());
+        QString(), testo.size(), QString());
 }
 
-void Form4::Avvia(Lettore leggi, qint64 totale, const QString& nome) {
+void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QString& nome) {
     Ferma();
     modello_->Svuota();
     totale_ = totale;
     nome_ = nome;
+    interrotto_ = false;
+    salvato_ = true;
+    setWindowTitle(nome.isEmpty() ? QStringLiteral("Verifica elenco")
+                                  : QStringLiteral("Verifica elenco - ") + nome);
     Grid1->setSortingEnabled(false);
     Grid1->horizontalHeader()->setSortIndicatorShown(false);
     ProgressBar1->setValue(0);
     Label1->setText(QStringLiteral("Verifica in corso..."));
+    if (foglio.isEmpty()) {
+        modello_->Riserva(static_cast<std::size_t>(totale / 17));  // a code and its line end
+    }
     interrompi_ = std::make_shared<std::atomic<bool>>(false);
     const std::shared_ptr<std::atomic<bool>> interrompi = interrompi_;
     const QString percorso = PercorsoRegistro();
     const int corsa = ++corsa_;
 
-    lavoro_ = QThread::create([this, leggi = std::move(leggi), interrompi, percorso, corsa,
-                               registro = registro_]() mutable {
+    inViaggio_ = std::make_shared<std::atomic<std::int64_t>>(0);
+    lavoro_ = QThread::create([this, leggi = std::move(leggi), foglio, interrompi, percorso, corsa,
+                               registro = registro_, inViaggio = inViaggio_, totale]() mutable {
         // Without a register the municipalities go unchecked.
         if (!registro) {
             try {
@@ -294,53 +654,79 @@ void Form4::Avvia(Lettore leggi, qint64 totale, const QString& nome) {
             }
         }
         NODREL1::ElencoCodici elenco(registro.get());
-        std::vector<RigaVerificata> righe;
-        auto voce = [&righe](const NODREL1::VoceElenco& v) {
-            righe.push_back(
-                {v.riga, std::string(v.codice), NODREL1::Motivo(v), v.esame.Corretto()});
+        if (foglio.isEmpty()) {
+            elenco.Prevedi(static_cast<std::uint64_t>(totale));
+        }
+        std::string righe;
+        int celle = 0;
+        auto voce = [&righe, &celle](const NODREL1::VoceElenco& v) {
+            ModelloElenco::Scrivi(righe, v);
+            celle = std::max(celle, static_cast<int>(v.celle.size()));
         };
         qint64 letti = 0;
         auto consegna = [&] {
-            const QString riepilogo = QString::fromStdString(TestoRiepilogo(elenco.Totali()));
+            // The table takes the rows at its own pace: the background waits rather than pile
+            // up rows the table has not taken yet.
+            while (*inViaggio > kInViaggio && !*interrompi) {
+                QThread::msleep(5);
+            }
+            *inViaggio += static_cast<std::int64_t>(righe.size());
             QMetaObject::invokeMethod(
                 this,
-                [this, corsa, righe = std::move(righe), letti, riepilogo]() mutable {
+                [this, corsa, righe = std::move(righe), forma = elenco.Forma(), celle,
+                 letti]() mutable {
                     if (corsa == corsa_) {
-                        Ricevi(std::move(righe), letti, riepilogo);
+                        Ricevi(std::move(righe), forma, celle, letti);
                     }
                 },
                 Qt::QueuedConnection);
-            righe.clear();
+            righe = std::string();
         };
-        std::vector<char> blocco(kBlocco);
         bool fallito = false;
+        QString errore;
         QElapsedTimer tempo;
         tempo.start();
-        while (!*interrompi) {
-            const qint64 n = leggi(blocco.data(), kBlocco);
-            if (n <= 0) {
-                fallito = n < 0;
-                if (n == 0) {
-                    elenco.Fine(voce);
-                }
-                break;
-            }
-            letti += n;
-            elenco.Leggi(std::string_view(blocco.data(), static_cast<std::size_t>(n)), voce);
-            // A few times a second: the table grows and the bar moves as the user watches.
+        // A few times a second: the table grows and the bar moves as the user watches.
+        auto forse = [&] {
             if (tempo.elapsed() >= 150) {
                 consegna();
                 tempo.restart();
             }
+        };
+        if (!foglio.isEmpty()) {
+            fallito = !LeggiFoglio(
+                foglio,
+                [&](std::uint64_t riga, const std::vector<std::string>& cellule) {
+                    elenco.LeggiRiga(riga, cellule, voce);
+                    forse();
+                    return !*interrompi;
+                },
+                errore);
+            if (!fallito && !*interrompi) {
+                elenco.Fine(voce);
+            }
+        } else {
+            std::vector<char> pezzo(kPezzo);
+            while (!*interrompi) {
+                const qint64 n = leggi(pezzo.data(), kPezzo);
+                if (n <= 0) {
+                    fallito = n < 0;
+                    if (n == 0) {
+                        elenco.Fine(voce);
+                    }
+                    break;
+                }
+                letti += n;
+                elenco.Leggi(std::string_view(pezzo.data(), static_cast<std::size_t>(n)), voce);
+                forse();
+            }
         }
         consegna();
-        const bool interrotto = *interrompi;
-        const QString riepilogo = QString::fromStdString(TestoRiepilogo(elenco.Totali()));
         QMetaObject::invokeMethod(
             this,
-            [this, corsa, interrotto, fallito, riepilogo] {
+            [this, corsa, fallito, errore] {
                 if (corsa == corsa_) {
-                    Finito(interrotto, fallito, riepilogo);
+                    Finito(fallito, errore);
                 }
             },
             Qt::QueuedConnection);
@@ -349,33 +735,43 @@ void Form4::Avvia(Lettore leggi, qint64 totale, const QString& nome) {
     AggiornaPulsanti();
 }
 
-void Form4::Ricevi(std::vector<RigaVerificata> righe, qint64 letti, const QString& riepilogo) {
+void Form4::Ricevi(std::string righe, const NODREL1::FormaElenco& forma, int celle, qint64 letti) {
+    *inViaggio_ -= static_cast<std::int64_t>(righe.size());
     if (!lavoro_) {
         return;  // a list that was stopped; its last results are not wanted
     }
-    modello_->Aggiungi(std::move(righe));
+    modello_->ImpostaForma(forma, celle);
+    modello_->Aggiungi(righe);
+    salvato_ = modello_->Tutte() == 0;
     ProgressBar1->setValue(
         totale_ > 0 ? static_cast<int>(std::min<qint64>(letti, totale_) * 1000 / totale_) : 0);
-    Label1->setText(riepilogo);
+    MostraRiepilogo();
 }
 
-void Form4::Finito(bool interrotto, bool fallito, const QString& riepilogo) {
-    if (!lavoro_) {
-        return;
+void Form4::MostraRiepilogo() {
+    const QString riepilogo = QString::fromStdString(NODREL1::TestoRiepilogo(modello_->Totali()));
+    Label1->setText(interrotto_ ? QStringLiteral("Verifica interrotta: ") + riepilogo : riepilogo);
+}
+
+void Form4::Finito(bool fallito, const QString& errore) {
+    if (lavoro_) {
+        lavoro_->wait();
+        delete lavoro_;
+        lavoro_ = nullptr;
     }
-    lavoro_->wait();
-    delete lavoro_;
-    lavoro_ = nullptr;
-    if (!interrotto && !fallito) {
+    if (!interrotto_ && !fallito) {
         ProgressBar1->setValue(1000);
     }
-    Label1->setText(interrotto ? QStringLiteral("Verifica interrotta: ") + riepilogo : riepilogo);
+    // The pieces on their way and the table of codes seen are gone: their memory goes back too.
+    malloc_trim(0);
+    MostraRiepilogo();
     Grid1->setSortingEnabled(true);
     Grid1->horizontalHeader()->setSortIndicatorShown(true);
     Grid1->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     AggiornaPulsanti();
     if (fallito) {
-        MsgBox(this, QStringLiteral("Impossibile leggere il file ") + nome_);
+        MsgBox(this, QStringLiteral("Impossibile leggere il file ") + nome_ +
+                         (errore.isEmpty() ? QString() : QStringLiteral(": ") + errore));
     }
 }
 
@@ -394,11 +790,33 @@ void Form4::AggiornaPulsanti() {
     const bool libero = lavoro_ == nullptr;
     Command1->setEnabled(libero);
     Command2->setEnabled(libero);
-    Command3->setEnabled(libero && modello_->rowCount() > 0);
+    Command3->setEnabled(libero && modello_->Tutte() > 0);
     Command4->setEnabled(!libero);
 }
 
+void Form4::reject() {
+    close();
+}
+
 void Form4::closeEvent(QCloseEvent* evento) {
+    Command4_Click();
+    if (!salvato_) {
+        QMessageBox domanda(QMessageBox::NoIcon, QStringLiteral("Nodrel"),
+                            QStringLiteral("I risultati non sono stati salvati. Salvarli prima "
+                                           "di chiudere?"),
+                            QMessageBox::NoButton, this);
+        domanda.setObjectName("DomandaChiudi");
+        QPushButton* salva = domanda.addButton(QStringLiteral("&Salva"), QMessageBox::AcceptRole);
+        QPushButton* nonSalvare =
+            domanda.addButton(QStringLiteral("&Non salvare"), QMessageBox::DestructiveRole);
+        domanda.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+        domanda.setDefaultButton(salva);
+        domanda.exec();
+        if (domanda.clickedButton() == salva ? !Salva() : domanda.clickedButton() != nonSalvare) {
+            evento->ignore();
+            return;
+        }
+    }
     Ferma();
     evento->accept();
 }

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/elenco.h"
 #include "engine/registro.h"
 
+class QCheckBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -19,20 +21,27 @@ class QThread;
 
 namespace nodrel {
 
-// One line of a checked list as the table keeps it: the code as given and the reason are
-// UTF-8, as read.
-struct RigaVerificata {
-    std::uint64_t riga = 0;
-    std::string codice;
-    std::string motivo;
-    bool corretto = false;
-};
-
-// The results of a list: riga, codice, esito, motivo; sorted by any column on request.
+// The results of a list: riga, codice, esito, motivo and the list's own columns; sorted by any
+// column on request, or only the wrong ones shown. Each row is kept as a few bytes in large
+// blocks, with one number to find it: a list of millions takes tens of bytes a code, and all of
+// it goes when the table does.
 class ModelloElenco : public QAbstractTableModel {
     Q_OBJECT
 
 public:
+    enum Esito : std::uint8_t { Corretto, Errato, NonCorrisponde };
+    // What the table keeps of a row; the texts are UTF-8, valid while the table is unchanged.
+    struct Riga {
+        std::uint64_t riga = 0;
+        Esito esito = Corretto;
+        bool duplicato = false;
+        bool calcolato = false;
+        std::string_view codice;
+        std::string_view motivo;
+        std::vector<std::string_view> celle;  // every cell of the list's row; none for a list
+                                              // of codes alone
+    };
+
     using QAbstractTableModel::QAbstractTableModel;
 
     int rowCount(const QModelIndex& genitore = {}) const override;
@@ -42,16 +51,54 @@ public:
     void sort(int colonna, Qt::SortOrder ordine) override;
 
     void Svuota();
-    void Aggiungi(std::vector<RigaVerificata> righe);
-    const std::vector<RigaVerificata>& Righe() const { return righe_; }
+    // The list's layout: its own columns beside the four of the results.
+    void ImpostaForma(const NODREL1::FormaElenco& forma, int celle);
+    const NODREL1::FormaElenco& Forma() const { return forma_; }
+    // The list's columns shown after the four, by their place in its rows.
+    const std::vector<int>& Proprie() const { return proprie_; }
+    // Rows as Scrivi writes them, one after the other in `righe`.
+    void Aggiungi(const std::string& righe);
+    // Room for the places of `righe` rows at once, rather than growing by doubling.
+    void Riserva(std::size_t righe) { tutte_.reserve(righe); }
+    static void Scrivi(std::string& righe, const NODREL1::VoceElenco& voce);
+
+    // Only the wrong ones (ERRATO, NON CORRISPONDE) shown, or all.
+    void SoloErrati(bool solo);
+    bool SoloErrati() const { return soloErrati_; }
+    std::size_t Tutte() const { return tutte_.size(); }
+    // The row shown at `i`, or any row by its place among all.
+    Riga Mostrata(std::size_t i) const;
+    Riga DiTutte(std::size_t i) const { return Leggi(tutte_[i]); }
+    // The counts of all the rows received.
+    const NODREL1::Riepilogo& Totali() const { return totali_; }
 
 private:
-    std::vector<RigaVerificata> righe_;
+    static constexpr std::size_t kBlocco = std::size_t{1} << 24;
+    Riga Leggi(std::uint64_t posto) const;
+    const char* Dati(std::uint64_t posto) const {
+        return blocchi_[posto / kBlocco].get() + posto % kBlocco;
+    }
+    bool Mostra(std::uint64_t posto) const;
+    // Rebuilds the rows shown from all, in the order asked.
+    void Rifai();
+
+    std::vector<std::unique_ptr<char[]>> blocchi_;
+    std::size_t usato_ = kBlocco;       // of the last block
+    std::vector<std::uint64_t> tutte_;  // as they came
+    std::vector<std::uint64_t> vista_;  // shown, when sorted or filtered
+    bool soloErrati_ = false;
+    int colonnaOrdine_ = 0;
+    Qt::SortOrder ordine_ = Qt::AscendingOrder;
+    NODREL1::FormaElenco forma_;
+    int celle_ = 0;
+    std::vector<int> proprie_;  // the list's columns shown, the code's left out
+    NODREL1::Riepilogo totali_;
 };
 
-// The window that checks a whole list of codes, from a file or pasted, off the user-interface
-// thread: a million codes leave the window free, with a progress bar and a way to stop.
-// A window of its own, owned by the main window, which goes on working beside it.
+// The window that checks a whole list of codes, from a file (text, CSV, .xlsx, .ods) or pasted,
+// off the user-interface thread: a million codes leave the window free, with a progress bar and
+// a way to stop. A window of its own, owned by the main window, which goes on working beside
+// it; a double-click copies a row's person (or code) into it.
 class Form4 : public QDialog {
     Q_OBJECT
 
@@ -64,6 +111,7 @@ public:
     QPushButton* Command3;  // "Salva risultati..."
     QPushButton* Command4;  // "Interrompi"
     QPushButton* Command5;  // "Chiudi"
+    QCheckBox* Check1;      // "Solo errati"
     QLabel* Label1;         // the summary
     QProgressBar* ProgressBar1;
     QTableView* Grid1;
@@ -72,6 +120,8 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Command4_Click();
+    void Check1_Click();
+    void Grid1_DblClick(const QModelIndex& indice);
 
     // Checks a file, or a text given as it is; the work goes on in the background.
     void VerificaFile(const QString& percorso);
@@ -83,24 +133,34 @@ public:
         registro_ = std::move(registro);
     }
 
+    // Escape closes as the close box does, asking first about results not saved.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
     // `leggi` fills its buffer and returns how much it read, 0 at the end, -1 on a failure.
     using Lettore = std::function<qint64(char* dati, qint64 quanto)>;
-    void Avvia(Lettore leggi, qint64 totale, const QString& nome);
+    void Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QString& nome);
     void Ferma();
-    void Ricevi(std::vector<RigaVerificata> righe, qint64 letti, const QString& riepilogo);
-    void Finito(bool interrotto, bool fallito, const QString& riepilogo);
+    void Ricevi(std::string righe, const NODREL1::FormaElenco& forma, int celle, qint64 letti);
+    void Finito(bool fallito, const QString& errore);
     void AggiornaPulsanti();
+    void MostraRiepilogo();
+    bool Salva();
 
     ModelloElenco* modello_;
     QThread* lavoro_ = nullptr;
     std::shared_ptr<std::atomic<bool>> interrompi_;
+    // The bytes of rows sent to the table and not yet taken.
+    std::shared_ptr<std::atomic<std::int64_t>> inViaggio_ =
+        std::make_shared<std::atomic<std::int64_t>>(0);
     int corsa_ = 0;  // the list being checked; results of an earlier one are dropped
     qint64 totale_ = 0;
     QString nome_;
+    bool interrotto_ = false;
+    bool salvato_ = true;  // nothing to lose on closing
     std::shared_ptr<const NODREL1::Registro> registro_;
 };
 
