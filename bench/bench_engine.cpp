@@ -11,22 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "misura.h"
 #include "engine/nodrel1.h"
+#include "misura.h"
 #include "register/comuni.h"
+#include "registro_reale.h"
 
 namespace {
-
-// The real register, read once, as the main window's start-up reads it.
-std::shared_ptr<const NODREL1::Registro> Registro(benchmark::State& state) {
-    try {
-        static const auto registro = nodrel::ApriRegistro(misura::PercorsoRegistro().u16string());
-        return registro;
-    } catch (const NODREL1::Errore&) {
-        state.SkipWithError("Comuni.mdb beside the executable cannot be opened");
-        return nullptr;
-    }
-}
 
 // One person, as the main window's fields hold them.
 constexpr std::u16string_view kCognome = u"ROSSI";
@@ -176,7 +166,7 @@ bool Decodifica(const char16_t* c, Dati& d) {
 
 void ComposeEngine(benchmark::State& state) {
     NODREL1::Modulo m;
-    m.registro = Registro(state);
+    m.registro = misura::Registro(state);
     if (!m.registro) {
         return;
     }
@@ -285,7 +275,7 @@ BENCHMARK(VerifyBaseline);
 
 void DecodeEngine(benchmark::State& state) {
     NODREL1::Modulo m;
-    m.registro = Registro(state);
+    m.registro = misura::Registro(state);
     if (!m.registro) {
         return;
     }

@@ -8,11 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "misura.h"
 #include "engine/errore.h"
 #include "engine/nodrel1.h"
 #include "engine/registro.h"
+#include "misura.h"
 #include "register/comuni.h"
+#include "registro_reale.h"
 
 namespace {
 
@@ -27,21 +28,11 @@ std::u16string U16(const char* testo) {
     return std::u16string(testo, testo + std::strlen(testo));
 }
 
-std::shared_ptr<const NODREL1::Registro> Registro(benchmark::State& state) {
-    try {
-        static const auto registro = nodrel::ApriRegistro(misura::PercorsoRegistro().u16string());
-        return registro;
-    } catch (const NODREL1::Errore&) {
-        state.SkipWithError("Comuni.mdb beside the executable cannot be opened");
-        return nullptr;
-    }
-}
-
 // Reads what the completion and the decoding read: all three columns of the record found.
 template <std::size_t N, class Cerca>
 void CercaInMemoria(benchmark::State& state, Cerca cerca,
                     const std::array<const char*, N>& chiavi) {
-    const auto registro = Registro(state);
+    const auto registro = misura::Registro(state);
     if (!registro) {
         return;
     }

@@ -64,8 +64,8 @@ struct Tabella {
             dispari[i] = -1;
             pari[i] = -1;
         }
-        dispari['-'] = 2;
-        pari['-'] = 10;
+        dispari[static_cast<unsigned char>('-')] = 2;
+        pari[static_cast<unsigned char>('-')] = 10;
         for (int i = 0; i < 26; ++i) {
             classe['A' + i] = kLettera;
             dispari['A' + i] = kDispariLettere[i];

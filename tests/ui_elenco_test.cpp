@@ -112,8 +112,9 @@ TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
     EXPECT_EQ(principale->Text2->text(), "BIANCHI");
     EXPECT_EQ(principale->Text3->text(), "LAURA");
     EXPECT_EQ(principale->Text1->text(), "J");
-    // Closing asks first; "Annulla" keeps the window and its results.
-    QTimer::singleShot(0, [] {
+    // Closing asks first, and so does closing the main window, which would take it along;
+    // "Annulla" keeps both and the results.
+    const auto annulla = [] {
         auto* domanda = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(domanda, nullptr);
         for (QAbstractButton* b : domanda->buttons()) {
@@ -121,9 +122,14 @@ TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
                 b->click();
             }
         }
-    });
+    };
+    QTimer::singleShot(0, annulla);
     QTest::keyClick(f, Qt::Key_Escape);
     prova::Elabora();
+    EXPECT_TRUE(f->isVisible());
+    QTimer::singleShot(0, annulla);
+    EXPECT_FALSE(principale->close());
+    EXPECT_TRUE(principale->isVisible());
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(m->rowCount(), 1);
     EXPECT_TRUE(prova::Messaggi().isEmpty());

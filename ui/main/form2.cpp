@@ -10,6 +10,7 @@
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
+#include "ui/elenco/form4.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
@@ -238,6 +239,14 @@ void Form2::Form_Load() {
 }
 
 void Form2::closeEvent(QCloseEvent* evento) {
+    // The list windows go with this one: each with results not saved asks first, and its
+    // "Annulla" keeps the program open.
+    for (Form4* elenco : findChildren<Form4*>()) {
+        if (elenco->isVisible() && !elenco->close()) {
+            evento->ignore();
+            return;
+        }
+    }
     // Unloaded at once: the next use loads a new window, though Qt deletes this one later.
     if (Interfaccia().principale == this) {
         Interfaccia().principale = nullptr;
