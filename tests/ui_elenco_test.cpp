@@ -81,6 +81,17 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     EXPECT_TRUE(f->Label1->text().startsWith("Verifica interrotta: "))
         << f->Label1->text().toStdString();
     EXPECT_LT(f->Grid1->model()->rowCount(), 500000);
+
+    // The view is handed a long list's rows as it scrolls to them; the counts are all of them.
+    f->VerificaTesto(lungo.left(17 * 150000));
+    Attendi(f);
+    QAbstractItemModel* m = f->Grid1->model();
+    EXPECT_EQ(f->Label1->text().left(15), "150000 codici: ");
+    EXPECT_EQ(m->rowCount(), 100000);
+    f->Grid1->scrollToBottom();
+    prova::Elabora();
+    EXPECT_EQ(m->rowCount(), 150000);
+    EXPECT_EQ(m->index(149999, 0).data().toString(), "150000");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 

@@ -146,12 +146,27 @@ ModelloElenco::Riga ModelloElenco::Mostrata(std::size_t i) const {
     return Leggi(vista ? vista_[i] : tutte_[i]);
 }
 
-int ModelloElenco::rowCount(const QModelIndex& genitore) const {
-    if (genitore.isValid()) {
-        return 0;
-    }
+std::size_t ModelloElenco::Mostrabili() const {
     const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
-    return static_cast<int>(vista ? vista_.size() : tutte_.size());
+    return vista ? vista_.size() : tutte_.size();
+}
+
+int ModelloElenco::rowCount(const QModelIndex& genitore) const {
+    return genitore.isValid() ? 0 : static_cast<int>(esposte_);
+}
+
+bool ModelloElenco::canFetchMore(const QModelIndex& genitore) const {
+    return !genitore.isValid() && esposte_ < Mostrabili();
+}
+
+void ModelloElenco::fetchMore(const QModelIndex& genitore) {
+    if (!canFetchMore(genitore)) {
+        return;
+    }
+    const std::size_t quante = std::min(kPasso, Mostrabili() - esposte_);
+    beginInsertRows({}, static_cast<int>(esposte_), static_cast<int>(esposte_ + quante) - 1);
+    esposte_ += quante;
+    endInsertRows();
 }
 
 int ModelloElenco::columnCount(const QModelIndex& genitore) const {
@@ -267,6 +282,7 @@ void ModelloElenco::SoloErrati(bool solo) {
     beginResetModel();
     soloErrati_ = solo;
     Rifai();
+    esposte_ = std::min(kPasso, Mostrabili());
     endResetModel();
 }
 
@@ -279,6 +295,7 @@ void ModelloElenco::Svuota() {
     tutte_.shrink_to_fit();
     vista_.clear();
     vista_.shrink_to_fit();
+    esposte_ = 0;
     colonnaOrdine_ = 0;
     ordine_ = Qt::AscendingOrder;
     forma_ = {};
@@ -337,14 +354,14 @@ void ModelloElenco::Aggiungi(const std::string& righe) {
             mostrate.push_back(posto);
         }
     }
-    const std::size_t prima = vista ? vista_.size() : tutte_.size();
-    const std::size_t quante = vista ? mostrate.size() : nuove.size();
-    if (quante > 0) {
-        beginInsertRows({}, static_cast<int>(prima), static_cast<int>(prima + quante) - 1);
-    }
     tutte_.insert(tutte_.end(), nuove.begin(), nuove.end());
     vista_.insert(vista_.end(), mostrate.begin(), mostrate.end());
+    // The view gets the new rows at once while it has less than a step; the rest as it scrolls.
+    const std::size_t quante =
+        esposte_ < kPasso ? std::min(kPasso, Mostrabili()) - esposte_ : std::size_t{0};
     if (quante > 0) {
+        beginInsertRows({}, static_cast<int>(esposte_), static_cast<int>(esposte_ + quante) - 1);
+        esposte_ += quante;
         endInsertRows();
     }
 }
@@ -461,8 +478,7 @@ void Form4::Command3_Click() {
 
 bool Form4::Salva() {
     bool tutte = true;
-    if (modello_->SoloErrati() &&
-        static_cast<std::size_t>(modello_->rowCount()) < modello_->Tutte()) {
+    if (modello_->SoloErrati() && modello_->Mostrabili() < modello_->Tutte()) {
         QMessageBox domanda(QMessageBox::NoIcon, QStringLiteral("Nodrel"),
                             QStringLiteral("Salvare tutte le righe o solo quelle mostrate?"),
                             QMessageBox::NoButton, this);
@@ -504,8 +520,7 @@ bool Form4::Salva() {
         }
         testo += '\n';
     }
-    const std::size_t righe =
-        tutte ? modello_->Tutte() : static_cast<std::size_t>(modello_->rowCount());
+    const std::size_t righe = tutte ? modello_->Tutte() : modello_->Mostrabili();
     for (std::size_t i = 0; i < righe; ++i) {
         const ModelloElenco::Riga r =
             tutte && modello_->SoloErrati() ? modello_->DiTutte(i) : modello_->Mostrata(i);

@@ -45,6 +45,10 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     int rowCount(const QModelIndex& genitore = {}) const override;
+    // The view is handed the rows a step at a time, as it scrolls to them: each row it knows
+    // costs the view bytes of its own, which ten million rows would make hundreds of megabytes.
+    bool canFetchMore(const QModelIndex& genitore) const override;
+    void fetchMore(const QModelIndex& genitore) override;
     int columnCount(const QModelIndex& genitore = {}) const override;
     QVariant data(const QModelIndex& indice, int ruolo) const override;
     QVariant headerData(int sezione, Qt::Orientation verso, int ruolo) const override;
@@ -66,6 +70,8 @@ public:
     void SoloErrati(bool solo);
     bool SoloErrati() const { return soloErrati_; }
     std::size_t Tutte() const { return tutte_.size(); }
+    // The rows the filter and the order show, whether or not the view has them yet.
+    std::size_t Mostrabili() const;
     // The row shown at `i`, or any row by its place among all.
     Riga Mostrata(std::size_t i) const;
     Riga DiTutte(std::size_t i) const { return Leggi(tutte_[i]); }
@@ -86,6 +92,8 @@ private:
     std::size_t usato_ = kBlocco;       // of the last block
     std::vector<std::uint64_t> tutte_;  // as they came
     std::vector<std::uint64_t> vista_;  // shown, when sorted or filtered
+    std::size_t esposte_ = 0;           // the first rows shown, those the view has
+    static constexpr std::size_t kPasso = 100000;
     bool soloErrati_ = false;
     int colonnaOrdine_ = 0;
     Qt::SortOrder ordine_ = Qt::AscendingOrder;
