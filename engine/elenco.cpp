@@ -495,7 +495,9 @@ std::u16string Data(std::string_view cella) {
     return Utf16(cella);
 }
 
-std::string_view Rifiutato(const Rifiuto& r) {
+// Why a person cannot be composed; an empty cell (or no such column) is told as missing, not
+// as wrong.
+std::string_view Rifiutato(const Rifiuto& r, const Persona& p) {
     switch (r.campo) {
         case Campo::Text2:
             return "cognome mancante";
@@ -503,9 +505,11 @@ std::string_view Rifiutato(const Rifiuto& r) {
             return "nome mancante";
         case Campo::Text5:
         case Campo::Text6:
-            return "comune di nascita non in elenco";
+            return SenzaSpaziEsterni(p.luogo).empty() ? "comune di nascita mancante"
+                                                      : "comune di nascita non in elenco";
         default:
-            return "data di nascita non valida";
+            return SenzaSpaziEsterni(p.data).empty() ? "data di nascita mancante"
+                                                     : "data di nascita non valida";
     }
 }
 
@@ -898,10 +902,11 @@ void ElencoCodici::GiudicaCelle(Riga& r) {
     v.codice = cella(forma_.codice);
     if (v.codice.empty() && forma_.Persone()) {
         // A person without a code: the code is composed as the main window would.
-        const Composizione c = Componi(PersonaDi(v), registro_, oggiData_);
+        const Persona persona = PersonaDi(v);
+        const Composizione c = Componi(persona, registro_, oggiData_);
         v.calcolato = true;
         if (c.rifiuto) {
-            v.rifiuto = Rifiutato(*c.rifiuto);
+            v.rifiuto = Rifiutato(*c.rifiuto, persona);
             v.esame = Esame{};
             v.esame.difetto = Difetto::Lunghezza;
             return;

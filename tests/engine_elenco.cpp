@@ -162,10 +162,12 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
         {"people without a code",
          "Cognome\tNome\tSesso\tNato "
          "il\tComune\tProv\tCF\nRossi\tMario\tM\t1980-01-01\tRoma\tRM\t\n"
-         "Rossi\tMario\tM\t01/01/1980\tRoma\tRM\t\nBianchi\t\tF\t01/01/1980\tRoma\tRM\t\n",
+         "Rossi\tMario\tM\t01/01/1980\tRoma\tRM\t\nBianchi\t\tF\t01/01/1980\tRoma\tRM\t\n"
+         "Neri\tLuca\tM\t01/01/1980\t\t\t\nNeri\tLuca\tM\t\tRoma\tRM\t\n",
          "2;" + codice + ";CORRETTO;codice calcolato\n3;" + codice +
              ";CORRETTO;codice calcolato, duplicato della riga 2\n4;;ERRATO;nome mancante\n"
-             "3 codici: 2 corretti, 1 errato, 1 duplicato, 2 calcolati"},
+             "5;;ERRATO;comune di nascita mancante\n6;;ERRATO;data di nascita mancante\n"
+             "5 codici: 2 corretti, 3 errati, 1 duplicato, 2 calcolati"},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(c.nome);

@@ -182,7 +182,9 @@ QVariant ModelloElenco::data(const QModelIndex& indice, int ruolo) const {
     if (ruolo == Qt::TextAlignmentRole && indice.column() == 0) {
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (ruolo != Qt::DisplayRole && ruolo != Qt::ForegroundRole) {
+    // A reason longer than its column is read whole in the cell's tool tip.
+    const bool suggerimento = ruolo == Qt::ToolTipRole && indice.column() == 3;
+    if (ruolo != Qt::DisplayRole && ruolo != Qt::ForegroundRole && !suggerimento) {
         return {};
     }
     const Riga r = Mostrata(static_cast<std::size_t>(indice.row()));
@@ -427,8 +429,9 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
     Grid1->horizontalHeader()->setStretchLastSection(true);
     Grid1->setColumnWidth(0, 80);
-    Grid1->setColumnWidth(1, 220);
+    Grid1->setColumnWidth(1, 170);
     Grid1->setColumnWidth(2, 100);
+    Grid1->setColumnWidth(3, 280);  // the reason is what the clerk reads
     connect(Grid1, &QTableView::doubleClicked, this,
             [this](const QModelIndex& indice) { Grid1_DblClick(indice); });
 
