@@ -11,8 +11,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -123,6 +125,27 @@ void Esegui(benchmark::State& state, std::vector<std::string> argomenti,
     state.counters["codes/s"] =
         benchmark::Counter(static_cast<double>(codici) * static_cast<double>(state.iterations()),
                            benchmark::Counter::kIsRate);
+    // The peak resident set of one more run, untimed, as /usr/bin/time sees it: a child started
+    // from here would count this process's own pages too.
+    const fs::path rss =
+        fs::temp_directory_path() / ("nodrel-bench-rss-" + std::to_string(getpid()));
+    std::string comando = "/usr/bin/time -f %M -o '" + rss.string() + "'";
+    for (const std::string& a : argomenti) {
+        comando += " '" + a + "'";
+    }
+    if (fs::exists("/usr/bin/time") && std::system((comando + " > /dev/null 2>&1").c_str()) >= 0) {
+        // The figure is the file's last word: a failing exit status is told before it.
+        std::ifstream in(rss);
+        std::string parola, ultima;
+        while (in >> parola) {
+            ultima = parola;
+        }
+        if (!ultima.empty() && std::isdigit(static_cast<unsigned char>(ultima[0]))) {
+            state.counters["peak MiB"] = std::stod(ultima) / 1024;
+        }
+    }
+    std::error_code ec;
+    fs::remove(rss, ec);
 }
 
 // The list of the window's benchmark, and lists a tenth and five times as long.
