@@ -52,8 +52,9 @@ char Controllo(const char* c) {
 
 // Eight right codes in ten, one an omocode, one with a wrong check letter; none repeated.
 // Made once a run, in the temporary directory, and removed at its end.
+std::map<std::int64_t, fs::path> file;
+
 const fs::path& File(std::int64_t codici = kCodici) {
-    static std::map<std::int64_t, fs::path> file;
     fs::path& p = file[codici];
     if (!p.empty()) {
         return p;
@@ -91,9 +92,9 @@ const fs::path& File(std::int64_t codici = kCodici) {
 }
 
 void Rimuovi() {
-    for (std::int64_t n : {kCodici / 10, kCodici, kCodici * 5}) {
+    for (const auto& [codici, p] : file) {
         std::error_code ec;
-        fs::remove(File(n), ec);
+        fs::remove(p, ec);
     }
 }
 
