@@ -1,18 +1,23 @@
 // The command line's --verifica on a file of ten million generated codes, beside two floors:
 // reading the same file (cat FILE > /dev/null), and a bare loop that only computes the check
-// characters of the codes already in memory. The file is made once, in the temporary directory,
-// and stays in the page cache between runs.
+// characters of the codes already in memory; and the same --verifica on a tenth and five times
+// as many codes. The files are made in the temporary directory
+// and removed at the end.
 //   bench_elenco [--benchmark_repetitions=3] [nodrel executable, by default the one built]
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 
@@ -46,43 +51,56 @@ char Controllo(const char* c) {
 }
 
 // Eight right codes in ten, one an omocode, one with a wrong check letter; none repeated.
-const fs::path& File() {
-    static const fs::path file = [] {
-        const fs::path p = fs::temp_directory_path() / "nodrel-bench-10M.txt";
-        if (fs::exists(p) && fs::file_size(p) == static_cast<std::uintmax_t>(kCodici) * 17) {
-            return p;
-        }
-        std::mt19937_64 caso(20261207);
-        std::string testo;
-        testo.reserve(static_cast<std::size_t>(kCodici) * 17);
-        char c[17];
-        c[16] = '\n';
-        for (std::int64_t n = 0; n < kCodici; ++n) {
-            const std::uint64_t x = caso();
-            for (int i = 0; i < 6; ++i) {
-                c[i] = static_cast<char>('A' + (x >> (5 * i)) % 26);
-            }
-            std::snprintf(c + 6, 11, "%02d%c%02d%c%03d", static_cast<int>(n % 100),
-                          "ABCDEHLMPRST"[n % 12],
-                          static_cast<int>(1 + (x >> 32) % 31 + (n % 2) * 40),
-                          "ABCDEFGHILMZ"[(x >> 40) % 12], static_cast<int>(n / 100 % 1000));
-            if (n % 10 == 1) {
-                c[14] = "LMNPQRSTUV"[c[14] - '0'];
-            }
-            c[15] = Controllo(c);
-            if (n % 10 == 2) {
-                c[15] = c[15] == 'Z' ? 'A' : static_cast<char>(c[15] + 1);
-            }
-            testo.append(c, 17);
-        }
-        std::ofstream(p, std::ios::binary) << testo;
+// Made once a run, in the temporary directory, and removed at its end.
+std::map<std::int64_t, fs::path> file;
+
+const fs::path& File(std::int64_t codici = kCodici) {
+    fs::path& p = file[codici];
+    if (!p.empty()) {
         return p;
-    }();
-    return file;
+    }
+    p = fs::temp_directory_path() / ("nodrel-bench-" + std::to_string(codici / 1'000'000) + "M-" +
+                                     std::to_string(getpid()) + ".txt");
+    std::mt19937_64 caso(20261207);
+    std::ofstream out(p, std::ios::binary);
+    std::string testo;
+    char c[17];
+    c[16] = '\n';
+    for (std::int64_t n = 0; n < codici; ++n) {
+        const std::uint64_t x = caso();
+        for (int i = 0; i < 6; ++i) {
+            c[i] = static_cast<char>('A' + (x >> (5 * i)) % 26);
+        }
+        std::snprintf(c + 6, 11, "%02d%c%02d%c%03d", static_cast<int>(n % 100),
+                      "ABCDEHLMPRST"[n % 12], static_cast<int>(1 + (x >> 32) % 31 + (n % 2) * 40),
+                      "ABCDEFGHILMZ"[(x >> 40) % 12], static_cast<int>(n / 100 % 1000));
+        if (n % 10 == 1) {
+            c[14] = "LMNPQRSTUV"[c[14] - '0'];
+        }
+        c[15] = Controllo(c);
+        if (n % 10 == 2) {
+            c[15] = c[15] == 'Z' ? 'A' : static_cast<char>(c[15] + 1);
+        }
+        testo.append(c, 17);
+        if (testo.size() >= (1 << 24)) {
+            out << testo;
+            testo.clear();
+        }
+    }
+    out << testo;
+    return p;
+}
+
+void Rimuovi() {
+    for (const auto& [codici, p] : file) {
+        std::error_code ec;
+        fs::remove(p, ec);
+    }
 }
 
 // Runs a program with its output thrown away, and times it.
-void Esegui(benchmark::State& state, std::vector<std::string> argomenti) {
+void Esegui(benchmark::State& state, std::vector<std::string> argomenti,
+            std::int64_t codici = kCodici) {
     std::vector<char*> argv;
     for (std::string& a : argomenti) {
         argv.push_back(a.data());
@@ -106,14 +124,42 @@ void Esegui(benchmark::State& state, std::vector<std::string> argomenti) {
         posix_spawn_file_actions_destroy(&azioni);
     }
     state.counters["codes/s"] =
-        benchmark::Counter(static_cast<double>(kCodici) * static_cast<double>(state.iterations()),
+        benchmark::Counter(static_cast<double>(codici) * static_cast<double>(state.iterations()),
                            benchmark::Counter::kIsRate);
+    // The peak resident set of one more run, untimed, as /usr/bin/time sees it: a child started
+    // from here would count this process's own pages too.
+    const fs::path rss =
+        fs::temp_directory_path() / ("nodrel-bench-rss-" + std::to_string(getpid()));
+    std::string comando = "/usr/bin/time -f %M -o '" + rss.string() + "'";
+    for (const std::string& a : argomenti) {
+        comando += " '" + a + "'";
+    }
+    if (fs::exists("/usr/bin/time") && std::system((comando + " > /dev/null 2>&1").c_str()) >= 0) {
+        // The figure is the file's last word: a failing exit status is told before it.
+        std::ifstream in(rss);
+        std::string parola, ultima;
+        while (in >> parola) {
+            ultima = parola;
+        }
+        if (!ultima.empty() && std::isdigit(static_cast<unsigned char>(ultima[0]))) {
+            state.counters["peak MiB"] = std::stod(ultima) / 1024;
+        }
+    }
+    std::error_code ec;
+    fs::remove(rss, ec);
 }
 
+// The list of the window's benchmark, and lists a tenth and five times as long.
 void Verifica(benchmark::State& state) {
-    Esegui(state, {eseguibile, "--verifica", File().string()});
+    Esegui(state, {eseguibile, "--verifica", File(state.range(0)).string()}, state.range(0));
 }
-BENCHMARK(Verifica)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(Verifica)
+    ->Arg(kCodici / 10)
+    ->Arg(kCodici)
+    ->Arg(kCodici * 5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 void Cat(benchmark::State& state) {
     Esegui(state, {"cat", File().string()});
@@ -146,11 +192,16 @@ int main(int argc, char** argv) {
     if (argc > 1) {
         eseguibile = argv[1];
     }
-    File();
-    return misura::Esegui({
-        {"--verifica / cat FILE", "Verifica/iterations:3/manual_time",
+    const int esito = misura::Esegui({
+        {"--verifica / cat FILE", "Verifica/10000000/iterations:3/manual_time",
          "Cat/iterations:3/manual_time"},
-        {"--verifica / bare check-character loop", "Verifica/iterations:3/manual_time",
+        {"--verifica / bare check-character loop", "Verifica/10000000/iterations:3/manual_time",
          "CheckCharacters/iterations:3/manual_time"},
+        {"--verifica 10 M / 1 M codes", "Verifica/10000000/iterations:3/manual_time",
+         "Verifica/1000000/iterations:3/manual_time"},
+        {"--verifica 50 M / 10 M codes", "Verifica/50000000/iterations:3/manual_time",
+         "Verifica/10000000/iterations:3/manual_time"},
     });
+    Rimuovi();
+    return esito;
 }

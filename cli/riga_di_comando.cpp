@@ -2,6 +2,7 @@
 
 #include "cli/riga_di_comando.h"
 
+#include <sys/stat.h>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
@@ -116,12 +117,13 @@ int Esegui(Compito compito, const char* nomeFile) {
     if (compito == Compito::Componi) {
         elenco.SoloPersone();
     }
-    if (!standard && !foglio) {
-        std::error_code ec;
-        const auto dimensione = std::filesystem::file_size(nomeFile, ec);
-        if (!ec) {
-            elenco.Prevedi(dimensione);
-        }
+    // A file of its own (not a pipe) is read twice, so that no table of all its codes is kept.
+    struct stat info {};
+    const bool dueLetture =
+        !standard && !foglio && fstat(fileno(in.get()), &info) == 0 && S_ISREG(info.st_mode);
+    if (dueLetture) {
+        elenco.PrimaLettura();
+        elenco.Prevedi(static_cast<std::uint64_t>(info.st_size));
     }
     // Decoding names each municipality once, however often it comes.
     std::vector<std::optional<std::pair<std::u16string, std::u16string>>> comuni(
@@ -181,6 +183,31 @@ int Esegui(Compito compito, const char* nomeFile) {
         }
     }
     std::vector<char> blocco(foglio ? 0 : kBlocco);
+    if (dueLetture) {
+        // The first reading hands no row; a file that fails in it is read once, as a pipe
+        // would be, and fails where it fails.
+        auto niente = [](const NODREL1::VoceElenco&) {};
+        std::size_t letti = blocco.size();
+        bool ripeti = false;
+        while (letti == blocco.size()) {
+            letti = std::fread(blocco.data(), 1, blocco.size(), in.get());
+            elenco.Leggi(std::string_view(blocco.data(), letti), niente);
+            ripeti = ripeti || letti > 0;
+        }
+        if (std::ferror(in.get()) != 0 && !ripeti) {
+            std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
+                         Perche(errno).c_str());
+            return 2;
+        }
+        elenco.Fine(niente);
+        elenco.SecondaLettura();
+        std::rewind(in.get());
+        if (std::ftell(in.get()) != 0) {
+            std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
+                         Perche(errno).c_str());
+            return 2;
+        }
+    }
     bool letto = false;
     while (in) {
         const std::size_t letti = std::fread(blocco.data(), 1, blocco.size(), in.get());
@@ -201,6 +228,13 @@ int Esegui(Compito compito, const char* nomeFile) {
     }
     elenco.Fine(voce);
     svuota();
+    if (elenco.Cambiato()) {
+        std::fprintf(stderr,
+                     "nodrel: impossibile leggere %s: il file è cambiato durante la lettura\n",
+                     nome);
+        std::fflush(stdout);
+        return 2;
+    }
     if (std::fflush(stdout) != 0 || !scritto) {
         std::fprintf(stderr, "nodrel: impossibile scrivere i risultati: %s\n",
                      Perche(errno).c_str());

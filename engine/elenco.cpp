@@ -1,9 +1,14 @@
 #include "engine/elenco.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <utility>
+
+#if __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
 
 #include "engine/interno.h"
 #include "engine/testo.h"
@@ -236,6 +241,34 @@ void CodiciVisti::Riserva(std::uint64_t quanti) {
     }
 }
 
+std::uint64_t CodiciVisti::Rivedi(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga) {
+    if (posti_.empty()) {
+        return 0;
+    }
+    const std::uint64_t segno = std::uint64_t{omocodia} << kBitRiga;
+    const std::uint64_t soloRiga = (std::uint64_t{1} << kBitRiga) - 1;
+    const std::size_t maschera = posti_.size() - 1;
+    for (std::size_t i = Indice(chiave);; i = (i + 1) & maschera) {
+        Posto& p = posti_[i];
+        if (p.chiave == 0) {
+            return 0;
+        }
+        if (p.chiave == chiave && (p.riga & ~soloRiga) == segno) {
+            if ((p.riga & soloRiga) != 0) {
+                return p.riga & soloRiga;
+            }
+            p.riga = segno | (riga & soloRiga);
+            return 0;
+        }
+    }
+}
+
+void CodiciVisti::Svuota() {
+    posti_ = std::vector<Posto>();
+    usati_ = 0;
+    bit_ = 0;
+}
+
 void CodiciVisti::Cresci(int bit) {
     std::vector<Posto> vecchi = std::move(posti_);
     bit_ = bit;
@@ -249,9 +282,83 @@ void CodiciVisti::Cresci(int bit) {
     }
 }
 
+void FiltroCodici::Dimensiona(std::uint64_t codici) {
+    // A word of 64 bits for every eight codes at least, so that fewer than one in a hundred
+    // is marked by the bits of others.
+    bit_ = 10;
+    while ((std::uint64_t{1} << bit_) * 8 < codici && bit_ < 36) {
+        ++bit_;
+    }
+    parole_ = std::vector<std::uint64_t>();
+    parole_.reserve(std::size_t{1} << bit_);
+#ifdef MADV_HUGEPAGE
+    // Every code reaches a word anywhere in the filter: large pages spare the processor a walk
+    // of the page tables for most of them.
+    constexpr std::uintptr_t kPagina = std::uintptr_t{1} << 21;
+    const auto inizio =
+        (reinterpret_cast<std::uintptr_t>(parole_.data()) + kPagina - 1) & ~(kPagina - 1);
+    const auto fine =
+        (reinterpret_cast<std::uintptr_t>(parole_.data() + parole_.capacity())) & ~(kPagina - 1);
+    if (fine > inizio) {
+        madvise(reinterpret_cast<void*>(inizio), fine - inizio, MADV_HUGEPAGE);
+    }
+#endif
+    parole_.assign(std::size_t{1} << bit_, 0);
+}
+
+std::uint64_t FiltroCodici::Mescola(std::uint64_t chiave, std::uint8_t omocodia) {
+    std::uint64_t x = chiave ^ (std::uint64_t{omocodia} * 0x9E3779B97F4A7C15u);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    return x ^ (x >> 31);
+}
+
+bool FiltroCodici::Segna(std::uint64_t chiave, std::uint8_t omocodia) {
+    const std::uint64_t h = Mescola(chiave, omocodia);
+    // The word from the top bits, four of its bits from the bottom ones.
+    std::uint64_t& parola = parole_[static_cast<std::size_t>(h >> (64 - bit_))];
+    const std::uint64_t bit = (std::uint64_t{1} << (h & 63)) | (std::uint64_t{1} << (h >> 6 & 63)) |
+                              (std::uint64_t{1} << (h >> 12 & 63)) |
+                              (std::uint64_t{1} << (h >> 18 & 63));
+    const bool visto = (parola & bit) == bit;
+    parola |= bit;
+    return visto;
+}
+
+void FiltroCodici::Anticipa(std::uint64_t chiave, std::uint8_t omocodia) const {
+    if (parole_.empty()) {
+        return;
+    }
+    __builtin_prefetch(
+        &parole_[static_cast<std::size_t>(Mescola(chiave, omocodia) >> (64 - bit_))]);
+}
+
 namespace {
 
 using Stato = ElencoCodici::Stato;
+
+// A piece's print, to tell whether the second reading of a file reads what the first did:
+// four lanes, so that the multiplications overlap.
+std::uint64_t Impronta(std::string_view t) {
+    constexpr std::uint64_t kPrimo = 0x9E3779B97F4A7C15u;
+    std::uint64_t h[4] = {t.size(), 1, 2, 3};
+    std::size_t i = 0;
+    for (; i + 32 <= t.size(); i += 32) {
+        for (std::size_t j = 0; j < 4; ++j) {
+            std::uint64_t w;
+            std::memcpy(&w, t.data() + i + 8 * j, 8);
+            h[j] = std::rotl((h[j] ^ w) * kPrimo, 31);
+        }
+    }
+    for (; i < t.size(); ++i) {
+        h[0] = std::rotl((h[0] ^ static_cast<unsigned char>(t[i])) * kPrimo, 31);
+    }
+    std::uint64_t x = h[0];
+    for (std::size_t j = 1; j < 4; ++j) {
+        x = std::rotl((x ^ h[j]) * kPrimo, 31);
+    }
+    return x;
+}
 
 // Which of the seven digits of a personal code are written as letters: with the shared key, it
 // tells an omocode from its base code.
@@ -560,7 +667,73 @@ bool ElencoCodici::InVigore(std::size_t i, std::uint64_t data) const {
 
 void ElencoCodici::Prevedi(std::uint64_t byte) {
     // A code takes seventeen bytes with its newline, at the least.
-    visti_.Riserva(byte / (kLunghezzaPersonale + 1));
+    previsti_ = byte;
+    if (passata_ == Passata::Prima) {
+        filtro_.Dimensiona(byte / (kLunghezzaPersonale + 1));
+    } else {
+        visti_.Riserva(byte / (kLunghezzaPersonale + 1));
+    }
+}
+
+void ElencoCodici::SecondaLettura() {
+    // Everything the reading learnt goes, but the codes the filter may have seen twice.
+    ElencoCodici nuovo = registro_ != nullptr ? ElencoCodici(registro_, oggiData_)
+                                              : ElencoCodici(std::move(comuneNoto_));
+    nuovo.soloPersone_ = soloPersone_;
+    nuovo.previsti_ = previsti_;
+    nuovo.visti_ = std::move(visti_);
+    nuovo.impronte_ = std::move(impronte_);
+    nuovo.passata_ = Passata::Seconda;
+    *this = std::move(nuovo);
+}
+
+bool ElencoCodici::Confronta(std::string_view pezzo, bool fine) {
+    switch (passata_) {
+        case Passata::Unica:
+            return true;
+        case Passata::Prima:
+            if (!fine) {
+                impronte_.push_back(Impronta(pezzo));
+            }
+            return true;
+        case Passata::Seconda:
+            break;
+    }
+    if (cambiato_) {
+        return false;
+    }
+    if (fine ? confrontati_ == impronte_.size()
+             : confrontati_ < impronte_.size() && impronte_[confrontati_] == Impronta(pezzo)) {
+        ++confrontati_;
+        return true;
+    }
+    if (totali_.codici == 0) {
+        // No row handed yet: the text as it is now is read once, with the table of every code.
+        passata_ = Passata::Unica;
+        visti_.Svuota();
+        visti_.Riserva(previsti_ / (kLunghezzaPersonale + 1));
+        impronte_ = std::vector<std::uint64_t>();
+        return true;
+    }
+    cambiato_ = true;
+    return false;
+}
+
+void ElencoCodici::Segna(const Riga& r) {
+    if (filtro_.Vuoto()) {
+        filtro_.Dimensiona(previsti_ / (kLunghezzaPersonale + 1));
+    }
+    if (r.codice && r.voce.Corretto() && filtro_.Segna(r.chiave, r.omocodia)) {
+        visti_.Registra(r.chiave, r.omocodia, 0);
+    }
+}
+
+void ElencoCodici::Anticipa(const Riga& r) const {
+    if (passata_ == Passata::Prima) {
+        filtro_.Anticipa(r.chiave, r.omocodia);
+    } else {
+        visti_.Anticipa(r.chiave);
+    }
 }
 
 bool ElencoCodici::Accogli(std::string_view pezzo, std::string_view& testo, bool fine) {
@@ -800,7 +973,7 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
         numero_ += interne;
         resto_.clear();
         if (lotto_[0].codice && lotto_[0].voce.esame.Corretto()) {
-            visti_.Anticipa(lotto_[0].chiave);
+            Anticipa(lotto_[0]);
         }
         n = 1;
     }
@@ -813,9 +986,18 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
         if (veloce && pezzo.size() > kLunghezzaPersonale + 1 &&
             (pezzo[kLunghezzaPersonale] == '\n' ||
              (pezzo[kLunghezzaPersonale] == '\r' && pezzo[kLunghezzaPersonale + 1] == '\n'))) {
-            r.voce.esame =
-                EsaminaPersonale(reinterpret_cast<const unsigned char*>(pezzo.data()), r.chiave);
-            if (r.voce.esame.difetto != Difetto::Carattere) {
+            const std::uint32_t giudizio =
+                GiudicaPersonale(reinterpret_cast<const unsigned char*>(pezzo.data()), r.chiave);
+            const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
+            if (difetto != Difetto::Carattere) {
+                r.voce.esame.difetto = difetto;
+                r.voce.esame.posizione = 0;
+                r.voce.esame.atteso.reset();
+                if (difetto == Difetto::Controllo) {
+                    r.voce.esame.atteso = static_cast<char16_t>(giudizio >> 8 & 0xFF);
+                }
+                r.voce.esame.numerico = false;
+                r.voce.esame.omocodico = (giudizio & kGiudizioOmocodico) != 0;
                 ++numero_;
                 r.codice = true;
                 r.voce.riga = numero_;
@@ -830,7 +1012,7 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
                     if (r.voce.esame.omocodico) {
                         r.omocodia = Omocodia(pezzo.data());
                     }
-                    visti_.Anticipa(r.chiave);
+                    Anticipa(r);
                 }
                 pezzo.remove_prefix(kLunghezzaPersonale + 1 + (pezzo[kLunghezzaPersonale] == '\r'));
                 ++n;
@@ -855,7 +1037,7 @@ std::size_t ElencoCodici::Prepara(std::string_view& pezzo) {
         Giudica(pezzo.substr(0, fine), r, false);
         numero_ += interne;
         if (r.codice && r.voce.esame.Corretto()) {
-            visti_.Anticipa(r.chiave);
+            Anticipa(r);
         }
         chiudi(fine);
         ++n;
@@ -993,7 +1175,8 @@ bool ElencoCodici::Completa(Riga& r) {
         ++totali_.corretti;
     }
     totali_.calcolati += v.calcolato;
-    v.duplicatoDi = visti_.Registra(r.chiave, r.omocodia, v.riga);
+    v.duplicatoDi = passata_ == Passata::Seconda ? visti_.Rivedi(r.chiave, r.omocodia, v.riga)
+                                                 : visti_.Registra(r.chiave, r.omocodia, v.riga);
     totali_.duplicati += v.duplicatoDi != 0;
     if (comuneNoto_ && !v.esame.numerico) {
         // The municipality is the last four digits of the key; at most one question to the

@@ -59,6 +59,11 @@ public:
     void Anticipa(std::uint64_t chiave) const;
     // Makes room for `quanti` codes at once, instead of growing step by step.
     void Riserva(std::uint64_t quanti);
+    // For a code recorded before: the line it came on first, or 0 when it has none yet and
+    // `riga` becomes it. A code never recorded is left out and gets 0.
+    std::uint64_t Rivedi(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga);
+    // Gives the memory back.
+    void Svuota();
 
 private:
     static constexpr int kBitRiga = 56;
@@ -71,6 +76,24 @@ private:
 
     std::vector<Posto> posti_;
     std::size_t usati_ = 0;
+    int bit_ = 0;
+};
+
+// The right codes of a list read twice, as a file can be, marked in the first reading: a few
+// bits a code, so that it stays far smaller than the table of the codes. A code marked a second
+// time may have been seen before (or shares its bits with others); only those few need the
+// table in the second reading.
+class FiltroCodici {
+public:
+    void Dimensiona(std::uint64_t codici);
+    // Marks a code; true when all its bits were marked already.
+    bool Segna(std::uint64_t chiave, std::uint8_t omocodia);
+    void Anticipa(std::uint64_t chiave, std::uint8_t omocodia) const;
+    bool Vuoto() const { return parole_.empty(); }
+
+private:
+    static std::uint64_t Mescola(std::uint64_t chiave, std::uint8_t omocodia);
+    std::vector<std::uint64_t> parole_;
     int bit_ = 0;
 };
 
@@ -123,6 +146,15 @@ public:
     // A text of `byte` bytes is coming (a file's size): room is made for its codes at once.
     void Prevedi(std::uint64_t byte);
 
+    // A file can be read twice, so that a list of millions needs no table of all its codes: the
+    // first reading, after PrimaLettura, hands no row and only marks the codes; SecondaLettura
+    // then starts again from the first byte, which must come in the same pieces. When the
+    // second reading's text is not the first's before any row was handed, the list is read as
+    // a single reading would; after, the reading stops there and Cambiato() tells.
+    void PrimaLettura() { passata_ = Passata::Prima; }
+    void SecondaLettura();
+    bool Cambiato() const { return cambiato_; }
+
 private:
     static constexpr std::size_t kRigaMassima = 4096;
     // The rows looked at for the header and the layout, and the bytes the encoding is told from.
@@ -173,12 +205,18 @@ private:
     void Scorri(std::string_view testo, F&& voce) {
         for (;;) {
             const std::size_t n = Prepara(testo);
-            for (std::size_t i = 0; i < n; ++i) {
-                Completa(lotto_[i]);
-            }
-            for (std::size_t i = 0; i < n; ++i) {
-                if (lotto_[i].codice) {
-                    voce(static_cast<const VoceElenco&>(lotto_[i].voce));
+            if (passata_ == Passata::Prima) {
+                for (std::size_t i = 0; i < n; ++i) {
+                    Segna(lotto_[i]);
+                }
+            } else {
+                for (std::size_t i = 0; i < n; ++i) {
+                    Completa(lotto_[i]);
+                }
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (lotto_[i].codice) {
+                        voce(static_cast<const VoceElenco&>(lotto_[i].voce));
+                    }
                 }
             }
             if (n < kLotto) {
@@ -186,6 +224,11 @@ private:
             }
         }
     }
+    // The first reading: the code of a row marked.
+    void Segna(const Riga& r);
+    void Anticipa(const Riga& r) const;
+    // Whether a piece may be read: in the second reading, whether it is the first's.
+    bool Confronta(std::string_view pezzo, bool fine);
 
     // Whether municipality `i` of the key's numbering was in force on one of the days the rest
     // of the key can mean.
@@ -201,7 +244,14 @@ private:
     std::vector<std::uint32_t> periodi_;
     std::vector<std::uint32_t> inizio_;
     std::vector<std::uint16_t> quanti_;
-    CodiciVisti visti_;
+    CodiciVisti visti_;  // with two readings, only the codes the filter may have seen twice
+    enum class Passata : std::uint8_t { Unica, Prima, Seconda };
+    Passata passata_ = Passata::Unica;
+    FiltroCodici filtro_;
+    std::uint64_t previsti_ = 0;           // the bytes Prevedi announced
+    std::vector<std::uint64_t> impronte_;  // of each piece of the first reading
+    std::size_t confrontati_ = 0;          // the pieces of the second reading that matched
+    bool cambiato_ = false;
     Riepilogo totali_;
     FormaElenco forma_;
     std::array<Riga, kLotto> lotto_;
@@ -228,13 +278,16 @@ private:
 template <class F>
 void ElencoCodici::Leggi(std::string_view pezzo, F&& voce) {
     std::string_view testo;
-    if (Accogli(pezzo, testo, false) && Testa(testo, false)) {
+    if (Confronta(pezzo, false) && Accogli(pezzo, testo, false) && Testa(testo, false)) {
         Scorri(testo, voce);
     }
 }
 
 template <class F>
 void ElencoCodici::Fine(F&& voce) {
+    if (!Confronta({}, true)) {
+        return;
+    }
     std::string_view testo;
     if (Accogli({}, testo, true) && Testa(testo, true)) {
         Scorri(testo, voce);
@@ -245,7 +298,9 @@ void ElencoCodici::Fine(F&& voce) {
         numero_ += righeResto_;
         righeResto_ = 0;
         resto_.clear();
-        if (Completa(lotto_[0])) {
+        if (passata_ == Passata::Prima) {
+            Segna(lotto_[0]);
+        } else if (Completa(lotto_[0])) {
             voce(static_cast<const VoceElenco&>(lotto_[0].voce));
         }
     }

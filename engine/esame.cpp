@@ -29,18 +29,31 @@ constexpr std::array<unsigned char, 26> kGiorniMese = [] {
     return g;
 }();
 
+// The weight of each of the first fifteen places in the key: letters count in base 26,
+// digits in base 10, the last place the least.
+constexpr std::array<std::uint64_t, kLunghezzaPersonale - 1> kPeso = [] {
+    std::array<std::uint64_t, kLunghezzaPersonale - 1> p{};
+    std::uint64_t peso = 1;
+    for (std::size_t i = p.size(); i-- > 0;) {
+        p[i] = peso;
+        peso *= kPosizioni[i] == L ? 26 : 10;
+    }
+    return p;
+}();
+
 bool Cifra(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-// The outcome of sixteen characters, and with `chiave` the key of a right code: letters in base
-// 26, digits (omocode letters read as theirs) in base 10. 26^8 * 10^7 is below 2^63, so numeric
-// codes can take the top bit.
-// Inlined where it is called, so that a caller that needs one field of the outcome does not
-// have the whole of it built on the stack.
+// The outcome of sixteen characters in four bytes (as GiudicaPersonale gives it, the position
+// of a wrong character in the top byte), and with `chiave` the key of a right code: letters in
+// base 26, digits (omocode letters read as theirs) in base 10. 26^8 * 10^7 is below 2^63, so
+// numeric codes can take the top bit.
+// Inlined where it is called, and never an Esame: a list judges millions, and a structure
+// built and read back through memory costs more than the rules.
 template <class Carattere>
-[[gnu::always_inline]] inline Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
-    Esame e;
+[[gnu::always_inline]] inline std::uint32_t Giudizio(const Carattere* c,
+                                                     std::uint64_t* chiave = nullptr) {
     // Every position is looked at, without a branch, and the first wrong one is found after.
     unsigned sbagliate = 0;
     unsigned omocodici = 0;
@@ -50,16 +63,14 @@ template <class Carattere>
         omocodici |= classe & (kPosizioni[i] == C ? Tabella::kOmocodice : 0);
     }
     if (sbagliate != 0) {
-        e.difetto = Difetto::Carattere;
-        e.posizione = std::countr_zero(sbagliate) + 1;
-        return e;
+        return static_cast<std::uint32_t>(Difetto::Carattere) |
+               static_cast<std::uint32_t>(std::countr_zero(sbagliate) + 1) << 24;
     }
     // From here every character is a capital or a digit.
-    e.omocodico = omocodici != 0;
+    const std::uint32_t omocodico = omocodici != 0 ? kGiudizioOmocodico : 0;
     const Tabella& t = kTabellaCodice;
     if (!t.mese[c[8]]) {
-        e.difetto = Difetto::Mese;
-        return e;
+        return static_cast<std::uint32_t>(Difetto::Mese) | omocodico;
     }
     // A woman's day is raised by 40.
     const int giorno = t.cifra[c[9]] * 10 + t.cifra[c[10]];
@@ -68,23 +79,37 @@ template <class Carattere>
     const int anno = t.cifra[c[6]] * 10 + t.cifra[c[7]];
     const int giorni = c[8] == 'B' && anno % 4 != 0 ? 28 : kGiorniMese[c[8] - 'A'];
     if (delMese < 1 || delMese > giorni) {
-        e.difetto = Difetto::Giorno;
-        return e;
+        return static_cast<std::uint32_t>(Difetto::Giorno) | omocodico;
     }
     // The check letter of the first fifteen, computed over them as typed.
-    const auto atteso = *LetteraControllo(TotaleControllo(c, kLunghezzaPersonale - 1));
-    if (c[15] != atteso) {
-        e.difetto = Difetto::Controllo;
-        e.atteso = atteso;
-    } else if (chiave != nullptr) {
-        // A chain of fifteen multiplications: only lists, which look for duplicates, need it.
-        std::uint64_t k = 0;
-        for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
-            k = kPosizioni[i] == L ? k * 26 + static_cast<std::uint64_t>(t.pari[c[i]])
-                                   : k * 10 + static_cast<std::uint64_t>(t.cifra[c[i]]);
-        }
-        *chiave = k + 1;
+    const auto atteso =
+        static_cast<std::uint32_t>(u'A' + TotaleControllo(c, kLunghezzaPersonale - 1) % 26);
+    if (static_cast<std::uint32_t>(c[15]) != atteso) {
+        return static_cast<std::uint32_t>(Difetto::Controllo) | atteso << 8 | omocodico;
     }
+    if (chiave != nullptr) {
+        // Only lists, which look for duplicates, need it; each place times its weight, so that
+        // the multiplications do not wait for one another as a chain would.
+        std::uint64_t k = 1;
+        for (std::size_t i = 0; i < kLunghezzaPersonale - 1; ++i) {
+            k += kPeso[i] *
+                 static_cast<std::uint64_t>(kPosizioni[i] == L ? t.pari[c[i]] : t.cifra[c[i]]);
+        }
+        *chiave = k;
+    }
+    return omocodico;
+}
+
+template <class Carattere>
+[[gnu::always_inline]] inline Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
+    const std::uint32_t g = Giudizio(c, chiave);
+    Esame e;
+    e.difetto = static_cast<Difetto>(g & 0xFF);
+    e.posizione = static_cast<int>(g >> 24);
+    if (e.difetto == Difetto::Controllo) {
+        e.atteso = static_cast<char16_t>(g >> 8 & 0xFF);
+    }
+    e.omocodico = (g & kGiudizioOmocodico) != 0;
     return e;
 }
 
@@ -170,8 +195,8 @@ Esame Esamina(const CodiceCompatto& k) {
     return e;
 }
 
-Esame EsaminaPersonale(const unsigned char* codice, std::uint64_t& chiave) {
-    return Personale(codice, &chiave);
+std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave) {
+    return Giudizio(codice, &chiave);
 }
 
 std::uint64_t Chiave(const CodiceCompatto& k, bool numerico) {

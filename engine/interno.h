@@ -154,8 +154,12 @@ bool CodiceCorretto(std::u16string_view codice);
 // follows from the rest and is left out. Never 0.
 std::uint64_t Chiave(const CodiceCompatto& codice, bool numerico);
 // Sixteen bytes judged as they stand, as most lines of a list can be: no copy needed. `chiave`
-// receives the key of a right code. An outcome of Difetto::Carattere says only that the bytes
-// are not sixteen capitals and digits.
-Esame EsaminaPersonale(const unsigned char* codice, std::uint64_t& chiave);
+// receives the key of a right code. The outcome comes in four bytes, not the whole Esame, which
+// a caller by the million would have built and copied through memory: the Difetto in the low
+// byte, the expected check character in the next, kGiudizioOmocodico for an omocode, the
+// position of a wrong character in the top byte. An outcome
+// of Difetto::Carattere says only that the bytes are not sixteen capitals and digits.
+std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave);
+inline constexpr std::uint32_t kGiudizioOmocodico = 1u << 16;
 
 }  // namespace NODREL1

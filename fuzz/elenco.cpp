@@ -10,8 +10,20 @@
 
 namespace {
 
-std::string Verifica(std::string_view testo, std::size_t taglio) {
+// With `dueLetture`, read as a file is: a first reading that only marks the codes, then the
+// reading proper.
+std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture = false) {
     NODREL1::ElencoCodici elenco([](std::u16string_view c) { return c[3] != u'9'; });
+    if (dueLetture) {
+        elenco.PrimaLettura();
+        auto niente = [](const NODREL1::VoceElenco&) {
+            fuzz::Esigi(false, "the first reading hands no row");
+        };
+        elenco.Leggi(testo.substr(0, taglio), niente);
+        elenco.Leggi(testo.substr(taglio), niente);
+        elenco.Fine(niente);
+        elenco.SecondaLettura();
+    }
     std::string out;
     auto voce = [&out](const NODREL1::VoceElenco& v) {
         const NODREL1::Esame da_solo = NODREL1::EsaminaCodice(NODREL1::Utf16(v.codice));
@@ -38,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     }
     const std::string_view testo(reinterpret_cast<const char*>(dati + 1), n - 1);
     const std::size_t taglio = dati[0] % (testo.size() + 1);
-    fuzz::Esigi(Verifica(testo, taglio) == Verifica(testo, testo.size()),
-                "the lines do not depend on how the text comes");
+    const std::string una = Verifica(testo, testo.size());
+    fuzz::Esigi(Verifica(testo, taglio) == una, "the lines do not depend on how the text comes");
+    fuzz::Esigi(Verifica(testo, taglio, true) == una, "reading twice finds the same duplicates");
     return 0;
 }

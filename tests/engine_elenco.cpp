@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "engine/elenco.h"
@@ -13,8 +14,10 @@ using NODREL1::ElencoCodici;
 using NODREL1::VoceElenco;
 
 // The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown,
-// M261 was created in 1975.
-std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20) {
+// M261 was created in 1975. With `prima`, the text is read twice, as a file is, and `prima` is
+// what the first reading found there.
+std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
+                     std::optional<std::string_view> prima = std::nullopt) {
     static const NODREL1::Registro registro({
         {u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"},
         {u"Z404", u"STATI UNITI D'AMERICA", u"EE", u"0001-01-01", u"9999-12-31"},
@@ -23,11 +26,22 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20) {
     ElencoCodici elenco(&registro, std::chrono::year{2026} / 6 / 15);
     std::string out;
     auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
+    if (prima) {
+        elenco.PrimaLettura();
+        elenco.Prevedi(prima->size());
+        auto niente = [&out](const VoceElenco&) { out += "?"; };
+        for (std::size_t i = 0; i < prima->size(); i += pezzo) {
+            elenco.Leggi(prima->substr(i, pezzo), niente);
+        }
+        elenco.Fine(niente);
+        elenco.SecondaLettura();
+    }
     for (std::size_t i = 0; i < testo.size(); i += pezzo) {
         elenco.Leggi(testo.substr(i, pezzo), voce);
     }
     elenco.Fine(voce);
-    return out + NODREL1::TestoRiepilogo(elenco.Totali());
+    return out + NODREL1::TestoRiepilogo(elenco.Totali()) +
+           (elenco.Cambiato() ? " (cambiato)" : "");
 }
 
 TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
@@ -75,6 +89,38 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
     // The same however the text comes in: whole, or a byte at a time.
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
+    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 7, testo), atteso);
+}
+
+// A file read twice: the first reading only marks its codes, and the second must notice a text
+// that is no longer the first's.
+TEST(Elenco, AFileReadTwice) {
+    const std::string a = "RSSMRA80A01H501U\n", b = "BNCLRA85M41Z404W\n";
+    std::string lungo = a;
+    for (int i = 0; i < 5000; ++i) {
+        lungo += b;  // the same code past the 64 KiB that tell the encoding, then the first again
+    }
+    // The filter sees the first line's code again only pieces later.
+    EXPECT_EQ(Verifica(lungo + a, 4096, lungo + a), Verifica(lungo + a));
+    EXPECT_NE(Verifica(lungo + a).find("\n5002;RSSMRA80A01H501U;CORRETTO;duplicato della riga 1\n"),
+              std::string::npos);
+    // Changed before any row was handed: read as it is now.
+    const struct {
+        std::string prima, seconda, atteso;
+    } casi[] = {
+        {a + a, b + a,
+         "1;BNCLRA85M41Z404W;CORRETTO;\n2;RSSMRA80A01H501U;CORRETTO;\n2 codici: 2 corretti"},
+        {a + b, a, "1;RSSMRA80A01H501U;CORRETTO;\n1 codice: 1 corretto"},
+    };
+    for (const auto& c : casi) {
+        EXPECT_EQ(Verifica(c.seconda, 4096, c.prima), c.atteso);
+    }
+    // Changed after: the rows before the change, and no row after it.
+    const std::string cambiato = Verifica(lungo + b, 4096, lungo + a);
+    EXPECT_TRUE(cambiato.ends_with(" (cambiato)"));
+    EXPECT_NE(cambiato.find("\n3;BNCLRA85M41Z404W;CORRETTO;duplicato della riga 2\n"),
+              std::string::npos);
+    EXPECT_EQ(cambiato.find("\n5002;"), std::string::npos);
 }
 
 TEST(Elenco, FirstLineLastLineAndLongLines) {
@@ -173,6 +219,7 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
         SCOPED_TRACE(c.nome);
         EXPECT_EQ(Verifica(c.file), c.atteso);
         EXPECT_EQ(Verifica(c.file, 3), c.atteso);
+        EXPECT_EQ(Verifica(c.file, 5, c.file), c.atteso);
     }
 }
 
