@@ -378,24 +378,6 @@ constexpr char32_t kCp1252[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026
                                   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
 
-void Codifica8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Whether the start of a file is UTF-8; a character cut by the sample's end does not count.
 bool InizioUtf8(std::string_view campione, bool intero) {
     if (!intero) {
@@ -783,7 +765,7 @@ void ElencoCodici::Converti(std::string_view byte, std::string& out) {
         out.reserve(byte.size());
         for (char b : byte) {
             const auto c = static_cast<unsigned char>(b);
-            Codifica8(out, c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : c);
+            AggiungiUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : c);
         }
         return;
     }
@@ -796,15 +778,15 @@ void ElencoCodici::Converti(std::string_view byte, std::string& out) {
             const char16_t h = alta_;
             alta_ = 0;
             if (u >= 0xDC00 && u < 0xE000) {
-                Codifica8(out, 0x10000 + ((char32_t{h} - 0xD800) << 10) + (u - 0xDC00));
+                AggiungiUtf8(out, 0x10000 + ((char32_t{h} - 0xD800) << 10) + (u - 0xDC00));
                 return;
             }
-            Codifica8(out, 0xFFFD);
+            AggiungiUtf8(out, 0xFFFD);
         }
         if (u >= 0xD800 && u < 0xDC00) {
             alta_ = u;
         } else {
-            Codifica8(out, u >= 0xDC00 && u < 0xE000 ? 0xFFFD : u);
+            AggiungiUtf8(out, u >= 0xDC00 && u < 0xE000 ? 0xFFFD : u);
         }
     };
     if (dispari_ >= 0 && !byte.empty()) {

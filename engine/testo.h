@@ -11,6 +11,8 @@ namespace NODREL1 {
 // so that nothing read from a damaged file or typed by the user can stop a conversion.
 std::string Utf8(std::u16string_view testo);
 std::u16string Utf16(std::string_view testo);
+// Appends one code point to UTF-8 text.
+void AggiungiUtf8(std::string& out, char32_t c);
 
 // Strict check: no overlong forms, no surrogates, nothing past U+10FFFF.
 bool Utf8Valido(std::string_view testo);
