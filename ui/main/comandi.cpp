@@ -37,15 +37,7 @@ void Form2::mncalcola_Click() {
         SegnalaNonInElenco();
     }
     NODREL1::Modulo& m = modulo;
-    m.Cognome = U16(Text2->text());
-    m.Nome = U16(Text3->text());
-    m.Sesso = U16(Cbosesso->currentText());
-    m.Luogo = U16(Text5->text());
-    m.Provincia = U16(Text6->text());
-    m.DataNascita = U16(Text7->text());
-    const NODREL1::Comune* scelto =
-        completamento.scelto ? &(*m.registro)[*completamento.scelto] : nullptr;
-    const NODREL1::Composizione esito = m.CalcolaCodice(scelto);
+    const NODREL1::Composizione esito = m.CalcolaCodice(CopiaNelModulo());
     // Text6 and Text8 show the municipality used, the one of the birth date, whatever province
     // was typed.
     if (esito.comune != nullptr) {
@@ -68,17 +60,21 @@ void Form2::mncalcola_Click() {
     }
 }
 
-NODREL1::Corrispondenza Form2::ConfrontaConICampi() {
+const NODREL1::Comune* Form2::CopiaNelModulo() {
     NODREL1::Modulo& m = modulo;
     m.Cognome = U16(Text2->text());
     m.Nome = U16(Text3->text());
     m.Sesso = U16(Cbosesso->currentText());
     m.Luogo = U16(Text5->text());
     m.Provincia = U16(Text6->text());
-    // The date as composition would take it, the field left as it is.
+    // The date as composition takes it, the field left as it is.
     m.DataNascita = U16(Text7->text().left(10));
-    const NODREL1::Comune* scelto =
-        completamento.scelto ? &(*m.registro)[*completamento.scelto] : nullptr;
+    return completamento.scelto ? &(*m.registro)[*completamento.scelto] : nullptr;
+}
+
+NODREL1::Corrispondenza Form2::ConfrontaConICampi() {
+    const NODREL1::Comune* scelto = CopiaNelModulo();
+    const NODREL1::Modulo& m = modulo;
     const NODREL1::Persona p{m.Cognome,   m.Nome,        m.Sesso, m.Luogo,
                              m.Provincia, m.DataNascita, scelto};
     return NODREL1::VerificaCorrispondenza(p, U16(Text1->text()), m.registro.get(), m.Oggi());

@@ -126,6 +126,8 @@ private:
     void SegnalaNonInElenco();
     void Comando(void (Form2::*gestore)());
     // The fields' person set against the code in Text1; no field changes.
+    // The fields copied into the module's variables; the record the completion chose.
+    const NODREL1::Comune* CopiaNelModulo();
     NODREL1::Corrispondenza ConfrontaConICampi();
     // The card as the preview, the print and the PDF show it.
     DatiTessera DatiDellaTessera() const;
