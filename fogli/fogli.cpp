@@ -138,6 +138,19 @@ QString PrimoFoglio(QuaZip& zip) {
     return QStringLiteral("xl/worksheets/sheet1.xml");
 }
 
+// Opens the sheet `nome` of the file for reading into `file`, or says why it cannot.
+bool ApriFoglio(QuaZip& zip, const QString& nome, QuaZipFile& file, QString& errore) {
+    if (!zip.setCurrentFile(nome)) {
+        errore = QStringLiteral("il foglio non si trova nel file");
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        errore = QStringLiteral("il foglio non si può leggere");
+        return false;
+    }
+    return true;
+}
+
 bool LeggiXlsx(QuaZip& zip, const RigaFoglio& consegna, QString& errore) {
     std::vector<QString> condivisi;
     QByteArray dati;
@@ -151,13 +164,8 @@ bool LeggiXlsx(QuaZip& zip, const RigaFoglio& consegna, QString& errore) {
     }
     dati.clear();
     const QSet<int> date = StiliData(zip);
-    if (!zip.setCurrentFile(PrimoFoglio(zip))) {
-        errore = QStringLiteral("il foglio non si trova nel file");
-        return false;
-    }
     QuaZipFile file(&zip);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errore = QStringLiteral("il foglio non si può leggere");
+    if (!ApriFoglio(zip, PrimoFoglio(zip), file, errore)) {
         return false;
     }
     QXmlStreamReader xml(&file);
@@ -210,13 +218,8 @@ bool LeggiXlsx(QuaZip& zip, const RigaFoglio& consegna, QString& errore) {
 }
 
 bool LeggiOds(QuaZip& zip, const RigaFoglio& consegna, QString& errore) {
-    if (!zip.setCurrentFile(QStringLiteral("content.xml"))) {
-        errore = QStringLiteral("il foglio non si trova nel file");
-        return false;
-    }
     QuaZipFile file(&zip);
-    if (!file.open(QIODevice::ReadOnly)) {
-        errore = QStringLiteral("il foglio non si può leggere");
+    if (!ApriFoglio(zip, QStringLiteral("content.xml"), file, errore)) {
         return false;
     }
     QXmlStreamReader xml(&file);
