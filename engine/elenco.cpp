@@ -306,15 +306,22 @@ void FiltroCodici::Dimensiona(std::uint64_t codici) {
     parole_.assign(std::size_t{1} << bit_, 0);
 }
 
-std::uint64_t FiltroCodici::Mescola(std::uint64_t chiave, std::uint8_t omocodia) {
-    std::uint64_t x = chiave ^ (std::uint64_t{omocodia} * 0x9E3779B97F4A7C15u);
+std::uint64_t FiltroCodici::Impronta(const char* sedici) {
+    // Bit 0x20 apart, a small letter is its capital; a digit or any other byte stays apart
+    // from both.
+    constexpr std::uint64_t kMaiuscole = ~0x2020202020202020u;
+    std::uint64_t a, b;
+    std::memcpy(&a, sedici, 8);
+    std::memcpy(&b, sedici + 8, 8);
+    a &= kMaiuscole;
+    b &= kMaiuscole;
+    std::uint64_t x = (a ^ std::rotl(b, 29)) * 0x9E3779B97F4A7C15u ^ b;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
     return x ^ (x >> 31);
 }
 
-bool FiltroCodici::Segna(std::uint64_t chiave, std::uint8_t omocodia) {
-    const std::uint64_t h = Mescola(chiave, omocodia);
+bool FiltroCodici::Segna(std::uint64_t h) {
     // The word from the top bits, four of its bits from the bottom ones.
     std::uint64_t& parola = parole_[static_cast<std::size_t>(h >> (64 - bit_))];
     const std::uint64_t bit = (std::uint64_t{1} << (h & 63)) | (std::uint64_t{1} << (h >> 6 & 63)) |
@@ -325,12 +332,8 @@ bool FiltroCodici::Segna(std::uint64_t chiave, std::uint8_t omocodia) {
     return visto;
 }
 
-void FiltroCodici::Anticipa(std::uint64_t chiave, std::uint8_t omocodia) const {
-    if (parole_.empty()) {
-        return;
-    }
-    __builtin_prefetch(
-        &parole_[static_cast<std::size_t>(Mescola(chiave, omocodia) >> (64 - bit_))]);
+void FiltroCodici::Anticipa(std::uint64_t h) const {
+    __builtin_prefetch(&parole_[static_cast<std::size_t>(h >> (64 - bit_))]);
 }
 
 namespace {
@@ -705,15 +708,63 @@ void ElencoCodici::Segna(const Riga& r) {
     if (filtro_.Vuoto()) {
         filtro_.Dimensiona(previsti_ / (kLunghezzaPersonale + 1));
     }
-    if (r.codice && r.voce.Corretto() && filtro_.Segna(r.chiave, r.omocodia)) {
+    if (!r.codice || !r.voce.Corretto()) {
+        return;
+    }
+    // Marked by the code as a plain line would give it.
+    const CodiceCompatto k = Compatta(r.voce.codice);
+    char sedici[kLunghezzaPersonale] = {};
+    for (std::size_t i = 0; i < k.n && i < kLunghezzaPersonale; ++i) {
+        sedici[i] = static_cast<char>(k.c[i]);
+    }
+    if (filtro_.Segna(FiltroCodici::Impronta(sedici))) {
         visti_.Registra(r.chiave, r.omocodia, 0);
     }
 }
 
+void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
+    constexpr std::size_t n = kLunghezzaPersonale;
+    if (inCorso_ || saltaLF_ || !unaColonna_ || numero_ < forma_.intestazione) {
+        return;
+    }
+    if (filtro_.Vuoto()) {
+        filtro_.Dimensiona(previsti_ / (n + 1));
+    }
+    std::array<std::uint64_t, kLotto> impronte;
+    std::array<const char*, kLotto> righe;
+    for (;;) {
+        // A batch is hashed first and its words asked of the memory at once, then marked.
+        std::size_t quante = 0;
+        while (quante < kLotto && pezzo.size() > n + 1 &&
+               (pezzo[n] == '\n' || (pezzo[n] == '\r' && pezzo[n + 1] == '\n'))) {
+            righe[quante] = pezzo.data();
+            impronte[quante] = FiltroCodici::Impronta(pezzo.data());
+            filtro_.Anticipa(impronte[quante]);
+            pezzo.remove_prefix(n + 1 + (pezzo[n] == '\r'));
+            ++quante;
+        }
+        for (std::size_t i = 0; i < quante; ++i) {
+            if (filtro_.Segna(impronte[i])) {
+                Candidato({righe[i], n});
+            }
+        }
+        numero_ += quante;
+        if (quante < kLotto) {
+            return;
+        }
+    }
+}
+
+void ElencoCodici::Candidato(std::string_view codice) {
+    const CodiceCompatto k = Compatta(codice);
+    const Esame e = Esamina(k);
+    if (e.Corretto()) {
+        visti_.Registra(Chiave(k, e.numerico), e.omocodico ? Omocodia(k.c.data()) : 0, 0);
+    }
+}
+
 void ElencoCodici::Anticipa(const Riga& r) const {
-    if (passata_ == Passata::Prima) {
-        filtro_.Anticipa(r.chiave, r.omocodia);
-    } else {
+    if (passata_ != Passata::Prima) {
         visti_.Anticipa(r.chiave);
     }
 }

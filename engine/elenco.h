@@ -86,13 +86,16 @@ private:
 class FiltroCodici {
 public:
     void Dimensiona(std::uint64_t codici);
+    // What a code is marked by: its sixteen bytes as given, capitals and small letters alike
+    // (a numeric code's eleven, then noughts). Other bytes may share it with some other: that
+    // only makes a code that comes once look at the table.
+    static std::uint64_t Impronta(const char* sedici);
     // Marks a code; true when all its bits were marked already.
-    bool Segna(std::uint64_t chiave, std::uint8_t omocodia);
-    void Anticipa(std::uint64_t chiave, std::uint8_t omocodia) const;
+    bool Segna(std::uint64_t impronta);
+    void Anticipa(std::uint64_t impronta) const;
     bool Vuoto() const { return parole_.empty(); }
 
 private:
-    static std::uint64_t Mescola(std::uint64_t chiave, std::uint8_t omocodia);
     std::vector<std::uint64_t> parole_;
     int bit_ = 0;
 };
@@ -204,6 +207,9 @@ private:
     template <class F>
     void Scorri(std::string_view testo, F&& voce) {
         for (;;) {
+            if (passata_ == Passata::Prima) {
+                SegnaSemplici(testo);
+            }
             const std::size_t n = Prepara(testo);
             if (passata_ == Passata::Prima) {
                 for (std::size_t i = 0; i < n; ++i) {
@@ -226,6 +232,10 @@ private:
     }
     // The first reading: the code of a row marked.
     void Segna(const Riga& r);
+    // The first reading of plain lines, sixteen bytes and a line end: each is marked as it
+    // stands, and only one the filter may have seen before is judged, for the table.
+    void SegnaSemplici(std::string_view& testo);
+    void Candidato(std::string_view codice);
     void Anticipa(const Riga& r) const;
     // Whether a piece may be read: in the second reading, whether it is the first's.
     bool Confronta(std::string_view pezzo, bool fine);
