@@ -4,6 +4,8 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #if __has_include(<sys/mman.h>)
@@ -39,6 +41,55 @@ private:
     std::size_t n_ = 0;
 };
 
+// The same for a line known to fit its 256 bytes: no bound checked at each part, so that the
+// parts of fixed length are copied in place.
+class Diretta {
+public:
+    void operator+=(std::string_view t) {
+        std::memcpy(p_, t.data(), t.size());
+        p_ += t.size();
+    }
+    void operator+=(char c) { *p_++ = c; }
+    void Numero(std::uint64_t n) { p_ = std::to_chars(p_, p_ + 20, n).ptr; }
+    // The lines of a list come one after the other: the number of one is the last one's, the
+    // last one written on this thread, plus one in its digits.
+    void NumeroSeguente(std::uint64_t n) {
+        thread_local struct {
+            std::uint64_t n = 0;
+            char cifre[20] = {};
+            std::size_t lunghezza = 0;
+        } ultimo;
+        if (n != ultimo.n + 1 || ultimo.lunghezza == 0) {
+            ultimo.lunghezza = static_cast<std::size_t>(
+                std::to_chars(ultimo.cifre, ultimo.cifre + 20, n).ptr - ultimo.cifre);
+        } else {
+            std::size_t i = ultimo.lunghezza;
+            while (i > 0 && ultimo.cifre[i - 1] == '9') {
+                ultimo.cifre[--i] = '0';
+            }
+            if (i > 0) {
+                ++ultimo.cifre[i - 1];
+            } else {
+                std::memmove(ultimo.cifre + 1, ultimo.cifre, ultimo.lunghezza++);
+                ultimo.cifre[0] = '1';
+            }
+        }
+        ultimo.n = n;
+        std::memcpy(p_, ultimo.cifre, sizeof ultimo.cifre);
+        p_ += ultimo.lunghezza;
+    }
+    std::size_t size() const { return static_cast<std::size_t>(p_ - b_); }
+    std::string_view Vista() const { return {b_, size()}; }
+
+private:
+    char b_[256];
+    char* p_ = b_;
+};
+
+void AggiungiNumero(Diretta& out, std::uint64_t n) {
+    out.Numero(n);
+}
+
 void AggiungiNumero(std::string& out, std::uint64_t n) {
     char cifre[20];
     const auto fine = std::to_chars(cifre, cifre + sizeof cifre, n).ptr;
@@ -56,7 +107,7 @@ bool Semplice(char c) {
 
 // Whether all of a text is plain, eight bytes at a time: no byte below 0x20 or above 0x7E, and
 // no quote or semicolon.
-bool Semplice(std::string_view testo) {
+[[gnu::always_inline]] inline bool Semplice(std::string_view testo) {
     constexpr std::uint64_t kUno = 0x0101010101010101u;
     constexpr std::uint64_t kAlto = 0x8080808080808080u;
     auto zero = [](std::uint64_t x) { return (x - kUno) & ~x & kAlto; };
@@ -197,6 +248,26 @@ void AggiungiRiga(std::string& out, Breve& riga, std::uint64_t numero, std::stri
     riga += ';';
 }
 
+// The plain lines, sixteen bytes and a line end, that open `t`, up to `righe` of them: where
+// they end, and in `righe` how many they are. The last line of a piece is left to the full
+// reading, which knows whether a line feed follows its carriage return.
+std::size_t Semplici(std::string_view t, std::uint64_t& righe) {
+    constexpr std::size_t n = kLunghezzaPersonale;
+    std::size_t fine = 0;
+    std::uint64_t k = 0;
+    for (; k < righe && fine + n + 1 < t.size() &&
+           (t[fine + n] == '\n' || (t[fine + n] == '\r' && t[fine + n + 1] == '\n'));
+         ++k) {
+        fine += n + 1 + (t[fine + n] == '\r');
+    }
+    righe = k;
+    return fine;
+}
+
+std::size_t Semplici(std::string_view t, std::uint64_t&& righe) {
+    return Semplici(t, righe);
+}
+
 }  // namespace
 
 std::size_t CodiciVisti::Indice(std::uint64_t chiave) const {
@@ -242,7 +313,7 @@ void CodiciVisti::Riserva(std::uint64_t quanti) {
 }
 
 std::uint64_t CodiciVisti::Rivedi(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga) {
-    if (posti_.empty()) {
+    if (posti_.empty() || !Forse(chiave)) {
         return 0;
     }
     const std::uint64_t segno = std::uint64_t{omocodia} << kBitRiga;
@@ -267,6 +338,24 @@ void CodiciVisti::Svuota() {
     posti_ = std::vector<Posto>();
     usati_ = 0;
     bit_ = 0;
+    presenti_ = std::vector<std::uint64_t>();
+    bitPresenti_ = 0;
+}
+
+void CodiciVisti::Chiudi() {
+    // A word for every code at least, two bits of it set: about one code never recorded in a
+    // thousand still looks at the table.
+    bitPresenti_ = 6;
+    while ((std::size_t{1} << bitPresenti_) < usati_ && bitPresenti_ < 34) {
+        ++bitPresenti_;
+    }
+    presenti_.assign(std::size_t{1} << bitPresenti_, 0);
+    for (const Posto& p : posti_) {
+        if (p.chiave != 0) {
+            const std::uint64_t h = Presente(p.chiave);
+            presenti_[h >> (64 - bitPresenti_)] |= Bit(h);
+        }
+    }
 }
 
 void CodiciVisti::Cresci(int bit) {
@@ -667,9 +756,20 @@ void ElencoCodici::SecondaLettura() {
     nuovo.soloPersone_ = soloPersone_;
     nuovo.previsti_ = previsti_;
     nuovo.visti_ = std::move(visti_);
+    nuovo.visti_.Chiudi();
     nuovo.impronte_ = std::move(impronte_);
     nuovo.passata_ = Passata::Seconda;
+    nuovo.scrivi_ = scrivi_;
+    nuovo.testo_ = std::move(testo_);
+    nuovo.minimo_ = minimo_;
     *this = std::move(nuovo);
+}
+
+void ElencoCodici::ScriviInParallelo(Scrittura scrivi, std::function<void(std::string_view)> testo,
+                                     std::size_t minimo) {
+    scrivi_ = scrivi;
+    testo_ = std::move(testo);
+    minimo_ = std::max<std::size_t>(minimo, 2);
 }
 
 bool ElencoCodici::Confronta(std::string_view pezzo, bool fine) {
@@ -730,27 +830,25 @@ void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
     if (filtro_.Vuoto()) {
         filtro_.Dimensiona(previsti_ / (n + 1));
     }
+    std::uint64_t righe = UINT64_MAX;
+    std::string_view t = pezzo.substr(0, Semplici(pezzo, righe));
+    pezzo.remove_prefix(t.size());
+    numero_ += righe;
     std::array<std::uint64_t, kLotto> impronte;
-    std::array<const char*, kLotto> righe;
-    for (;;) {
+    std::array<const char*, kLotto> inizi;
+    while (!t.empty()) {
         // A batch is hashed first and its words asked of the memory at once, then marked.
         std::size_t quante = 0;
-        while (quante < kLotto && pezzo.size() > n + 1 &&
-               (pezzo[n] == '\n' || (pezzo[n] == '\r' && pezzo[n + 1] == '\n'))) {
-            righe[quante] = pezzo.data();
-            impronte[quante] = FiltroCodici::Impronta(pezzo.data());
+        for (; quante < kLotto && !t.empty(); ++quante) {
+            inizi[quante] = t.data();
+            impronte[quante] = FiltroCodici::Impronta(t.data());
             filtro_.Anticipa(impronte[quante]);
-            pezzo.remove_prefix(n + 1 + (pezzo[n] == '\r'));
-            ++quante;
+            t.remove_prefix(n + 1 + (t[n] == '\r'));
         }
         for (std::size_t i = 0; i < quante; ++i) {
             if (filtro_.Segna(impronte[i])) {
-                Candidato({righe[i], n});
+                Candidato({inizi[i], n});
             }
-        }
-        numero_ += quante;
-        if (quante < kLotto) {
-            return;
         }
     }
 }
@@ -1231,11 +1329,119 @@ bool ElencoCodici::Completa(Riga& r) {
                 }
             }
         }
-        v.comuneSconosciuto = comuni_[i] < 0;
-        v.comuneNonInVigore =
-            registro_ != nullptr && comuni_[i] > 0 && !InVigore(i, senzaCarattere / 26000);
+        Luogo(v, i, senzaCarattere);
     }
     return true;
+}
+
+void ElencoCodici::Luogo(VoceElenco& v, std::size_t i, std::uint64_t senzaCarattere) const {
+    v.comuneSconosciuto = comuni_[i] < 0;
+    v.comuneNonInVigore =
+        registro_ != nullptr && comuni_[i] > 0 && !InVigore(i, senzaCarattere / 26000);
+}
+
+void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
+    if (inCorso_ || saltaLF_ || !unaColonna_ || numero_ < forma_.intestazione) {
+        return;
+    }
+    std::uint64_t righe = UINT64_MAX;
+    const std::size_t fine = Semplici(pezzo, righe);
+    if (righe < minimo_) {
+        return;
+    }
+    const std::size_t meta = Semplici(pezzo, righe / 2);
+    if (!parti_) {
+        parti_ = std::make_unique<std::array<Parte, 2>>();
+    }
+    std::array<Parte, 2>& parti = *parti_;
+    parti[0].testo = pezzo.substr(0, meta);
+    parti[0].prima = numero_;
+    parti[1].testo = pezzo.substr(meta, fine - meta);
+    parti[1].prima = numero_ + righe / 2;
+    std::jthread altra;
+    try {
+        altra = std::jthread([this, &parti] { ScriviParte(parti[1]); });
+    } catch (const std::system_error&) {
+        ScriviParte(parti[1]);  // no thread to be had: this one does both halves
+    }
+    ScriviParte(parti[0]);
+    if (altra.joinable()) {
+        altra.join();
+    }
+    const std::uint64_t dopo = numero_ + righe;
+    for (Parte& p : parti) {
+        Consegna(p);
+    }
+    numero_ = dopo;
+    pezzo.remove_prefix(fine);
+}
+
+void ElencoCodici::ScriviParte(Parte& p) const {
+    constexpr std::size_t n = kLunghezzaPersonale;
+    p.scritto.clear();
+    p.rinviate.clear();
+    p.totali = {};
+    VoceElenco v;
+    v.celle = {&v.codice, 1};
+    std::uint64_t numero = p.prima;
+    for (std::string_view t = p.testo; !t.empty(); t.remove_prefix(n + 1 + (t[n] == '\r'))) {
+        ++numero;
+        // As the reading's own thread would judge it; only what the rows before it may change,
+        // or a line the full reading needs, is left to that thread.
+        std::uint64_t chiave = 0;
+        const std::uint32_t giudizio =
+            GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), chiave);
+        const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
+        const std::uint64_t senzaCarattere = chiave - 1;
+        const auto i = static_cast<std::size_t>(senzaCarattere % 26000);
+        if (difetto == Difetto::Carattere ||
+            (difetto == Difetto::Nessuno &&
+             (visti_.Forse(chiave) || (comuneNoto_ && comuni_[i] == 0)))) {
+            p.rinviate.push_back({p.scritto.size(), t.data(), numero});
+            continue;
+        }
+        v.esame.difetto = difetto;
+        v.esame.atteso.reset();
+        if (difetto == Difetto::Controllo) {
+            v.esame.atteso = static_cast<char16_t>(giudizio >> 8 & 0xFF);
+        }
+        v.esame.omocodico = (giudizio & kGiudizioOmocodico) != 0;
+        v.riga = numero;
+        v.codice = t.substr(0, n);
+        ++p.totali.codici;
+        if (difetto == Difetto::Nessuno) {
+            ++p.totali.corretti;
+            if (comuneNoto_) {
+                Luogo(v, i, senzaCarattere);
+            }
+        } else {
+            ++p.totali.errati;
+            v.comuneSconosciuto = false;
+            v.comuneNonInVigore = false;
+        }
+        scrivi_(p.scritto, v);
+    }
+}
+
+void ElencoCodici::Consegna(Parte& p) {
+    constexpr std::size_t n = kLunghezzaPersonale;
+    std::size_t da = 0;
+    for (const Parte::Rinviata& r : p.rinviate) {
+        testo_(std::string_view(p.scritto).substr(da, r.posizione - da));
+        da = r.posizione;
+        numero_ = r.numero - 1;
+        Riga& riga = lotto_[0];
+        Giudica(std::string_view(r.riga, n), riga, false);
+        if (Completa(riga)) {
+            rinviata_.clear();
+            scrivi_(rinviata_, riga.voce);
+            testo_(rinviata_);
+        }
+    }
+    testo_(std::string_view(p.scritto).substr(da));
+    totali_.codici += p.totali.codici;
+    totali_.corretti += p.totali.corretti;
+    totali_.errati += p.totali.errati;
 }
 
 std::string Motivo(const VoceElenco& voce) {
@@ -1253,6 +1459,21 @@ std::string_view Esito(const VoceElenco& voce) {
 }
 
 void ScriviVerifica(std::string& out, const VoceElenco& voce) {
+    // Most lines of a list: a plain code and a reason of the program's own, which fit.
+    if (voce.codice.size() == kLunghezzaPersonale && voce.rifiuto.empty() &&
+        voce.differenze.empty() && Semplice(voce.codice)) {
+        Diretta riga;
+        riga.NumeroSeguente(voce.riga);
+        riga += ';';
+        riga += voce.codice.substr(0, kLunghezzaPersonale);
+        riga += ';';
+        riga += Esito(voce);
+        riga += ';';
+        AggiungiMotivo(riga, voce);
+        riga += '\n';
+        out += riga.Vista();
+        return;
+    }
     Breve riga;
     AggiungiRiga(out, riga, voce.riga, voce.codice);
     riga += Esito(voce);

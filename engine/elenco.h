@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,9 +65,27 @@ public:
     std::uint64_t Rivedi(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga);
     // Gives the memory back.
     void Svuota();
+    // The codes are all recorded: from now on a bit a code, far smaller than the table, tells
+    // most codes never recorded without a look at it.
+    void Chiudi();
+    // False for a code certainly never recorded (always true before Chiudi).
+    bool Forse(std::uint64_t chiave) const {
+        if (presenti_.empty()) {
+            return true;
+        }
+        const std::uint64_t h = Presente(chiave);
+        return (presenti_[h >> (64 - bitPresenti_)] & Bit(h)) == Bit(h);
+    }
 
 private:
     static constexpr int kBitRiga = 56;
+    static std::uint64_t Presente(std::uint64_t chiave) {
+        const std::uint64_t x = chiave * 0xD6E8FEB86659FD93u;
+        return x ^ (x >> 32);
+    }
+    static std::uint64_t Bit(std::uint64_t h) {
+        return (std::uint64_t{1} << (h & 63)) | (std::uint64_t{1} << (h >> 6 & 63));
+    }
     struct Posto {
         std::uint64_t chiave = 0;  // 0: free
         std::uint64_t riga = 0;    // the line, and the omocode letters in the top byte
@@ -77,6 +96,8 @@ private:
     std::vector<Posto> posti_;
     std::size_t usati_ = 0;
     int bit_ = 0;
+    std::vector<std::uint64_t> presenti_;
+    int bitPresenti_ = 0;
 };
 
 // The right codes of a list read twice, as a file can be, marked in the first reading: a few
@@ -141,6 +162,14 @@ public:
     // The text ends: judges a last row left without its line end.
     template <class F>
     void Fine(F&& voce);
+
+    // In the second reading, a run of at least `minimo` plain lines (sixteen bytes and a line
+    // end, most of a list) is judged on two threads at once, each half of it written as text by
+    // `scrivi`; the text comes to `testo` in the rows' order, and those rows to no callback of
+    // Leggi. `scrivi` must be safe to call from two threads at once.
+    using Scrittura = void (*)(std::string& out, const VoceElenco& voce);
+    void ScriviInParallelo(Scrittura scrivi, std::function<void(std::string_view)> testo,
+                           std::size_t minimo = std::size_t{1} << 12);
 
     const Riepilogo& Totali() const { return totali_; }
     // Known from the first row handed to a callback on.
@@ -209,6 +238,8 @@ private:
         for (;;) {
             if (passata_ == Passata::Prima) {
                 SegnaSemplici(testo);
+            } else if (scrivi_ != nullptr && passata_ == Passata::Seconda) {
+                ScriviSemplici(testo);
             }
             const std::size_t n = Prepara(testo);
             if (passata_ == Passata::Prima) {
@@ -237,6 +268,27 @@ private:
     void SegnaSemplici(std::string_view& testo);
     void Candidato(std::string_view codice);
     void Anticipa(const Riga& r) const;
+    // One half of a run of plain lines, judged on its own thread: the text written for it, and
+    // the rows left for the reading's own thread, in order, where they go in that text.
+    struct Parte {
+        std::string_view testo;
+        std::uint64_t prima = 0;  // the line before its first
+        std::string scritto;
+        struct Rinviata {
+            std::size_t posizione;
+            const char* riga;
+            std::uint64_t numero;
+        };
+        std::vector<Rinviata> rinviate;
+        Riepilogo totali;
+    };
+    void ScriviSemplici(std::string_view& testo);
+    void ScriviParte(Parte& p) const;
+    void Consegna(Parte& p);
+    // Whether the municipality of a right code's key is known, and in force: what the rows
+    // before it cannot change, once it has been asked.
+    void Luogo(VoceElenco& v, std::size_t i, std::uint64_t senzaCarattere) const;
+
     // Whether a piece may be read: in the second reading, whether it is the first's.
     bool Confronta(std::string_view pezzo, bool fine);
 
@@ -283,6 +335,11 @@ private:
     std::uint64_t numero_ = 0;      // the lines read to the end
     std::uint64_t consegnate_ = 0;  // the rows a spreadsheet handed in
     char separatoreFisso_ = 0;
+    Scrittura scrivi_ = nullptr;
+    std::function<void(std::string_view)> testo_;
+    std::size_t minimo_ = 0;
+    std::unique_ptr<std::array<Parte, 2>> parti_;
+    std::string rinviata_;  // the text of a row left for this thread
 };
 
 template <class F>

@@ -11,9 +11,18 @@
 namespace {
 
 // With `dueLetture`, read as a file is: a first reading that only marks the codes, then the
-// reading proper.
-std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture = false) {
+// reading proper; with `parallelo` too, its plain lines written on two threads.
+std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture = false,
+                     bool parallelo = false) {
     NODREL1::ElencoCodici elenco([](std::u16string_view c) { return c[3] != u'9'; });
+    std::string out;
+    if (parallelo) {
+        elenco.ScriviInParallelo(
+            [](std::string& testo, const NODREL1::VoceElenco& v) {
+                NODREL1::ScriviVerifica(testo, v);
+            },
+            [&out](std::string_view testo) { out += testo; }, 2);
+    }
     if (dueLetture) {
         elenco.PrimaLettura();
         auto niente = [](const NODREL1::VoceElenco&) {
@@ -24,7 +33,6 @@ std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture
         elenco.Fine(niente);
         elenco.SecondaLettura();
     }
-    std::string out;
     auto voce = [&out](const NODREL1::VoceElenco& v) {
         const NODREL1::Esame da_solo = NODREL1::EsaminaCodice(NODREL1::Utf16(v.codice));
         fuzz::Esigi(v.esame.difetto == da_solo.difetto && v.esame.posizione == da_solo.posizione &&
@@ -53,5 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     const std::string una = Verifica(testo, testo.size());
     fuzz::Esigi(Verifica(testo, taglio) == una, "the lines do not depend on how the text comes");
     fuzz::Esigi(Verifica(testo, taglio, true) == una, "reading twice finds the same duplicates");
+    fuzz::Esigi(Verifica(testo, taglio, true, true) == una, "two threads write the same lines");
     return 0;
 }

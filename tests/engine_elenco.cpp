@@ -15,9 +15,10 @@ using NODREL1::VoceElenco;
 
 // The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown,
 // M261 was created in 1975. With `prima`, the text is read twice, as a file is, and `prima` is
-// what the first reading found there.
+// what the first reading found there; with `parallelo`, its plain lines are also written on
+// two threads, two lines in a row being enough.
 std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
-                     std::optional<std::string_view> prima = std::nullopt) {
+                     std::optional<std::string_view> prima = std::nullopt, bool parallelo = false) {
     static const NODREL1::Registro registro({
         {u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"},
         {u"Z404", u"STATI UNITI D'AMERICA", u"EE", u"0001-01-01", u"9999-12-31"},
@@ -26,6 +27,11 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
     ElencoCodici elenco(&registro, std::chrono::year{2026} / 6 / 15);
     std::string out;
     auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
+    if (parallelo) {
+        elenco.ScriviInParallelo(
+            [](std::string& testo, const VoceElenco& v) { NODREL1::ScriviVerifica(testo, v); },
+            [&out](std::string_view testo) { out += testo; }, 2);
+    }
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
@@ -102,6 +108,7 @@ TEST(Elenco, AFileReadTwice) {
     }
     // The filter sees the first line's code again only pieces later.
     EXPECT_EQ(Verifica(lungo + a, 4096, lungo + a), Verifica(lungo + a));
+    EXPECT_EQ(Verifica(lungo + a, 4096, lungo + a, true), Verifica(lungo + a));
     EXPECT_NE(Verifica(lungo + a).find("\n5002;RSSMRA80A01H501U;CORRETTO;duplicato della riga 1\n"),
               std::string::npos);
     // Changed before any row was handed: read as it is now.
@@ -117,6 +124,7 @@ TEST(Elenco, AFileReadTwice) {
     }
     // Changed after: the rows before the change, and no row after it.
     const std::string cambiato = Verifica(lungo + b, 4096, lungo + a);
+    EXPECT_EQ(Verifica(lungo + b, 4096, lungo + a, true), cambiato);
     EXPECT_TRUE(cambiato.ends_with(" (cambiato)"));
     EXPECT_NE(cambiato.find("\n3;BNCLRA85M41Z404W;CORRETTO;duplicato della riga 2\n"),
               std::string::npos);
