@@ -104,7 +104,7 @@ TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
     ASSERT_TRUE(scritto.open(QIODevice::WriteOnly));
     scritto.write(
         "Elenco dipendenti 2024\r\nCognome;Nome;Codice fiscale\r\n"
-        "Rossi;Mario;RSSMRA80A01H501U\r\nBianchi;Laura;J\r\n");
+        "Rossi;Mario;RSSMRA80A01H501U\r\nBianchi;Laura;J\r\nRossi;Mario;RSSMRA80A01H501U\r\n");
     scritto.close();
     nodrel::Form2* principale = prova::ApriPrincipale();
     prova::Menu(principale, "mnelenco");
@@ -115,7 +115,9 @@ TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
     QAbstractItemModel* m = f->Grid1->model();
     ASSERT_EQ(m->columnCount(), 6);
     EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "Cognome");
-    EXPECT_EQ(m->rowCount(), 2);
+    ASSERT_EQ(m->rowCount(), 3);
+    // Read twice, as a file is: the duplicate is still found.
+    EXPECT_EQ(m->index(2, 3).data().toString(), "duplicato della riga 3");
     f->Check1->click();
     ASSERT_EQ(m->rowCount(), 1);
     EXPECT_EQ(m->index(0, 5).data().toString(), "Laura");

@@ -632,7 +632,7 @@ void Form4::VerificaFile(const QString& percorso) {
             return file->read(dati, quanto);
         },
         Foglio(percorso) ? percorso : QString(), QFileInfo(percorso).size(),
-        QFileInfo(percorso).fileName());
+        QFileInfo(percorso).fileName(), [file] { return file->seek(0); });
 }
 
 void Form4::VerificaTesto(const QByteArray& testo) {
@@ -647,7 +647,8 @@ void Form4::VerificaTesto(const QByteArray& testo) {
         QString(), testo.size(), QString());
 }
 
-void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QString& nome) {
+void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QString& nome,
+                  std::function<bool()> riavvolgi) {
     Ferma();
     modello_->Svuota();
     totale_ = totale;
@@ -669,8 +670,9 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
     const int corsa = ++corsa_;
 
     inViaggio_ = std::make_shared<std::atomic<std::int64_t>>(0);
-    lavoro_ = QThread::create([this, leggi = std::move(leggi), foglio, interrompi, percorso, corsa,
-                               registro = registro_, inViaggio = inViaggio_, totale]() mutable {
+    lavoro_ = QThread::create([this, leggi = std::move(leggi), riavvolgi = std::move(riavvolgi),
+                               foglio, interrompi, percorso, corsa, registro = registro_,
+                               inViaggio = inViaggio_, totale]() mutable {
         // Without a register the municipalities go unchecked.
         if (!registro) {
             try {
@@ -679,6 +681,12 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
             }
         }
         NODREL1::ElencoCodici elenco(registro.get());
+        // A file is read twice, as the command line reads it, so that no table of all its codes
+        // is kept beside the rows.
+        const bool dueLetture = foglio.isEmpty() && riavvolgi;
+        if (dueLetture) {
+            elenco.PrimaLettura();
+        }
         if (foglio.isEmpty()) {
             elenco.Prevedi(static_cast<std::uint64_t>(totale));
         }
@@ -732,7 +740,21 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
             }
         } else {
             std::vector<char> pezzo(kPezzo);
-            while (!*interrompi) {
+            if (dueLetture) {
+                // The first reading hands no row, only marks the codes.
+                auto niente = [](const NODREL1::VoceElenco&) {};
+                qint64 n = 0;
+                while (!*interrompi && (n = leggi(pezzo.data(), kPezzo)) > 0) {
+                    elenco.Leggi(std::string_view(pezzo.data(), static_cast<std::size_t>(n)),
+                                 niente);
+                }
+                fallito = n < 0 || !riavvolgi();
+                if (!fallito) {
+                    elenco.Fine(niente);
+                    elenco.SecondaLettura();
+                }
+            }
+            while (!fallito && !*interrompi) {
                 const qint64 n = leggi(pezzo.data(), kPezzo);
                 if (n <= 0) {
                     fallito = n < 0;
@@ -744,6 +766,11 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
                 letti += n;
                 elenco.Leggi(std::string_view(pezzo.data(), static_cast<std::size_t>(n)), voce);
                 forse();
+            }
+            if (elenco.Cambiato()) {
+                // The rows read before the change stay; none after it is shown.
+                fallito = true;
+                errore = QStringLiteral("il file è cambiato durante la lettura");
             }
         }
         consegna();

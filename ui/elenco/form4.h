@@ -150,7 +150,9 @@ protected:
 private:
     // `leggi` fills its buffer and returns how much it read, 0 at the end, -1 on a failure.
     using Lettore = std::function<qint64(char* dati, qint64 quanto)>;
-    void Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QString& nome);
+    // `riavvolgi`, for a file, starts it again from its first byte: it is then read twice.
+    void Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QString& nome,
+               std::function<bool()> riavvolgi = {});
     void Ferma();
     void Ricevi(std::string righe, const NODREL1::FormaElenco& forma, int celle, qint64 letti);
     void Finito(bool fallito, const QString& errore);
