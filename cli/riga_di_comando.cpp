@@ -117,13 +117,15 @@ int Esegui(Compito compito, const char* nomeFile) {
     if (compito == Compito::Componi) {
         elenco.SoloPersone();
     }
-    // A file of its own (not a pipe) is read twice, so that no table of all its codes is kept.
+    // A file (not a pipe, though it may come as standard input) is read twice, so that no table
+    // of all its codes is kept; from where it stands, for standard input.
     struct stat info {};
-    const bool dueLetture =
-        !standard && !foglio && fstat(fileno(in.get()), &info) == 0 && S_ISREG(info.st_mode);
+    const off_t inizio = foglio ? -1 : ftello(in.get());
+    const bool dueLetture = !foglio && fstat(fileno(in.get()), &info) == 0 &&
+                            S_ISREG(info.st_mode) && inizio >= 0 && inizio <= info.st_size;
     if (dueLetture) {
         elenco.PrimaLettura();
-        elenco.Prevedi(static_cast<std::uint64_t>(info.st_size));
+        elenco.Prevedi(static_cast<std::uint64_t>(info.st_size - inizio));
     }
     // Decoding names each municipality once, however often it comes.
     std::vector<std::optional<std::pair<std::u16string, std::u16string>>> comuni(
@@ -220,8 +222,8 @@ int Esegui(Compito compito, const char* nomeFile) {
         }
         elenco.Fine(niente);
         elenco.SecondaLettura();
-        std::rewind(in.get());
-        if (std::ftell(in.get()) != 0) {
+        std::clearerr(in.get());
+        if (fseeko(in.get(), inizio, SEEK_SET) != 0 || ftello(in.get()) != inizio) {
             std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
                          Perche(errno).c_str());
             return 2;

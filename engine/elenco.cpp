@@ -248,15 +248,37 @@ void AggiungiRiga(std::string& out, Breve& riga, std::uint64_t numero, std::stri
     riga += ';';
 }
 
-// The plain lines, sixteen bytes and a line end, that open `t`, up to `righe` of them: where
-// they end, and in `righe` how many they are. The last line of a piece is left to the full
-// reading, which knows whether a line feed follows its carriage return.
+// Whether eight bytes are all letters or digits, at once: each byte is tested for the two
+// ranges by the borrows of one subtraction.
+bool Alfanumerici(std::uint64_t x) {
+    constexpr std::uint64_t kUno = 0x0101010101010101u;
+    constexpr std::uint64_t kAlto = 0x8080808080808080u;
+    // Bytes strictly between m and n, for bytes below 0x80.
+    auto tra = [](std::uint64_t y, std::uint64_t m, std::uint64_t n) {
+        return (kUno * (127 + n) - y) & ~y & (y + kUno * (127 - m)) & kAlto;
+    };
+    const std::uint64_t cifre = tra(x, '0' - 1, '9' + 1);
+    const std::uint64_t lettere = tra(x | kUno * 0x20, 'a' - 1, 'z' + 1);
+    return (x & kAlto) == 0 && (cifre | lettere) == kAlto;
+}
+
+// The plain lines that open `t`, up to `righe` of them: sixteen letters or digits and a line
+// end, which need no reading of cells. Where they end, and in `righe` how many they are. The
+// last line of a piece is left to the full reading, which knows whether a line feed follows
+// its carriage return.
 std::size_t Semplici(std::string_view t, std::uint64_t& righe) {
     constexpr std::size_t n = kLunghezzaPersonale;
+    auto semplice = [&t](std::size_t da) {
+        std::uint64_t a, b;
+        std::memcpy(&a, t.data() + da, 8);
+        std::memcpy(&b, t.data() + da + 8, 8);
+        return Alfanumerici(a) && Alfanumerici(b);
+    };
     std::size_t fine = 0;
     std::uint64_t k = 0;
     for (; k < righe && fine + n + 1 < t.size() &&
-           (t[fine + n] == '\n' || (t[fine + n] == '\r' && t[fine + n + 1] == '\n'));
+           (t[fine + n] == '\n' || (t[fine + n] == '\r' && t[fine + n + 1] == '\n')) &&
+           semplice(fine);
          ++k) {
         fine += n + 1 + (t[fine + n] == '\r');
     }

@@ -67,6 +67,11 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
         {"--verifica", elenco, 1, verifica, riepilogo},
         {"--verifica", "RSSMRA80A01H501U\n", 0,
          "riga;codice;esito;motivo\n1;RSSMRA80A01H501U;CORRETTO;\n", "1 codice: 1 corretto\n"},
+        // Standard input that is a file is read twice too.
+        {"--verifica", "RSSMRA80A01H501U\nRSSMRA80A01H501U\n", 0,
+         "riga;codice;esito;motivo\n1;RSSMRA80A01H501U;CORRETTO;\n"
+         "2;RSSMRA80A01H501U;CORRETTO;duplicato della riga 1\n",
+         "2 codici: 2 corretti, 1 duplicato\n"},
         {"--decodifica", "RSSMRA80A01H50MM\nJ", 1,
          "riga;codice;cognome;nome;sesso;data;comune;provincia;codice_catastale\n"
          "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n2;J;;;;;;;\n",
