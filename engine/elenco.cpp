@@ -4,6 +4,7 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <semaphore>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -1380,15 +1381,29 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     parti[0].prima = numero_;
     parti[1].testo = pezzo.substr(meta, fine - meta);
     parti[1].prima = numero_ + righe / 2;
-    std::jthread altra;
-    try {
-        altra = std::jthread([this, &parti] { ScriviParte(parti[1]); });
-    } catch (const std::system_error&) {
-        ScriviParte(parti[1]);  // no thread to be had: this one does both halves
+    if (!aiutante_ && !senzaAiutante_) {
+        try {
+            aiutante_ = std::make_unique<Aiutante>();
+        } catch (const std::system_error&) {
+            senzaAiutante_ = true;  // no thread to be had: this one does both halves
+        }
     }
-    ScriviParte(parti[0]);
-    if (altra.joinable()) {
-        altra.join();
+    {
+        // The other half is waited for however this one ends.
+        struct Attesa {
+            Aiutante* aiutante;
+            ~Attesa() {
+                if (aiutante != nullptr) {
+                    aiutante->Attendi();
+                }
+            }
+        } attesa{aiutante_.get()};
+        if (aiutante_) {
+            aiutante_->Avvia([this, &parti] { ScriviParte(parti[1]); });
+        } else {
+            ScriviParte(parti[1]);
+        }
+        ScriviParte(parti[0]);
     }
     const std::uint64_t dopo = numero_ + righe;
     for (Parte& p : parti) {
@@ -1396,6 +1411,32 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     }
     numero_ = dopo;
     pezzo.remove_prefix(fine);
+}
+
+ElencoCodici::Aiutante::Aiutante()
+    : filo_([this](std::stop_token fine) {
+          for (;;) {
+              pronto_.acquire();
+              if (fine.stop_requested()) {
+                  return;
+              }
+              lavoro_();
+              fatto_.release();
+          }
+      }) {}
+
+ElencoCodici::Aiutante::~Aiutante() {
+    filo_.request_stop();
+    pronto_.release();
+}
+
+void ElencoCodici::Aiutante::Avvia(std::function<void()> lavoro) {
+    lavoro_ = std::move(lavoro);
+    pronto_.release();
+}
+
+void ElencoCodici::Aiutante::Attendi() {
+    fatto_.acquire();
 }
 
 void ElencoCodici::ScriviParte(Parte& p) const {

@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <semaphore>
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "engine/nodrel1.h"
@@ -339,6 +341,22 @@ private:
     std::function<void(std::string_view)> testo_;
     std::size_t minimo_ = 0;
     std::unique_ptr<std::array<Parte, 2>> parti_;
+    // The second thread, which waits between the runs it is given.
+    class Aiutante {
+    public:
+        Aiutante();
+        ~Aiutante();
+        void Avvia(std::function<void()> lavoro);
+        void Attendi();
+
+    private:
+        std::function<void()> lavoro_;
+        std::binary_semaphore pronto_{0};
+        std::binary_semaphore fatto_{0};
+        std::jthread filo_;  // last: it starts once the rest is there, and ends before it goes
+    };
+    std::unique_ptr<Aiutante> aiutante_;
+    bool senzaAiutante_ = false;
     std::string rinviata_;  // the text of a row left for this thread
 };
 
