@@ -284,6 +284,10 @@ private:
         std::vector<Rinviata> rinviate;
         Riepilogo totali;
     };
+    // Marks the plain lines of `p`; with `meta` 0 or 1, only those of that half of the filter.
+    void SegnaParte(Parte& p, int meta);
+    // Whether the second thread is there, started if need be.
+    bool Aiuto();
     void ScriviSemplici(std::string_view& testo);
     void ScriviParte(Parte& p) const;
     void Consegna(Parte& p);
