@@ -10,8 +10,8 @@ void LocaleDiSistemaItaliano();
 
 // The program's start: the Italian locale, then the information window, created, centred and
 // shown; and the connections that lead from it to the main window and back. Nothing else is
-// loaded, Qt's translations neither: the main window loads them. With `elenchi`, the lists named on
-// the command line, the main window comes at once, with a list window checking each.
+// loaded, not even Qt's translations, which the main window loads. With `elenchi`, the lists
+// named on the command line, the main window comes at once, with a list window checking each.
 void startProgram(const QStringList& elenchi = {});
 
 }  // namespace nodrel
