@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -133,6 +134,15 @@ TEST(Avvio, OnlyTheInformationWindowAtStartAndOkOpensTheMainWindow) {
     EXPECT_EQ(prova::NomeFuoco(), "Text2");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
     Centrata(f);
+    // Qt's own texts, loaded only with the main window, are there when it shows.
+    if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_it.qm")) {
+        std::unique_ptr<QMenu> menu(f->Text5->createStandardContextMenu());
+        QStringList voci;
+        for (const QAction* a : menu->actions()) {
+            voci << a->text().section('\t', 0, 0);
+        }
+        EXPECT_TRUE(voci.contains("&Incolla")) << voci.join(' ').toStdString();
+    }
 }
 
 TEST(Avvio, AFreshMainWindowShowsItsLoadTimeContents) {

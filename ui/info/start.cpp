@@ -18,7 +18,9 @@ namespace nodrel {
 namespace {
 
 // Qt's own texts, such as the printer dialog and the fields' context menus, in Italian like
-// the rest of the program; without the translations installed they stay in English.
+// the rest of the program; without the translations installed they stay in English. Only the
+// main window and what it opens show any, so they are loaded when it first is, and the
+// information window comes up without reading them.
 void CaricaTraduzioni() {
     std::unique_ptr<QTranslator>& traduzioni = Interfaccia().traduzioni;
     if (traduzioni) {
@@ -37,6 +39,7 @@ void CaricaTraduzioni() {
 void MostraInformazioni();
 
 void MostraPrincipale() {
+    CaricaTraduzioni();
     const Form2* caricata = Form2::Istanza();
     Form2* principale = Form2::Mostra();
     if (principale != caricata) {
@@ -78,7 +81,6 @@ void LocaleDiSistemaItaliano() {
 void startProgram(const QStringList& elenchi) {
     QApplication::setApplicationName(kTitoloApplicazione);
     QApplication::setWindowIcon(IconaProgramma());
-    CaricaTraduzioni();
     // Dates, month names and numbers in Italian whatever the system's.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     if (elenchi.isEmpty()) {

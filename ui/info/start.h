@@ -8,10 +8,10 @@ namespace nodrel {
 // locale, write them in Italian whatever the system's.
 void LocaleDiSistemaItaliano();
 
-// The program's start: Qt's translations and the Italian locale, then the information window,
-// created, centred and shown; and the connections that lead from it to the main window and
-// back. Nothing else is loaded. With `elenchi`, the lists named on the command line, the main
-// window comes at once, with a list window checking each.
+// The program's start: the Italian locale, then the information window, created, centred and
+// shown; and the connections that lead from it to the main window and back. Nothing else is
+// loaded, not even Qt's translations, which the main window loads. With `elenchi`, the lists
+// named on the command line, the main window comes at once, with a list window checking each.
 void startProgram(const QStringList& elenchi = {});
 
 }  // namespace nodrel

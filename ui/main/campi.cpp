@@ -35,6 +35,14 @@ QString SenzaSpaziEsterni(const QString& testo) {
     return testo.sliced(inizio, fine - inizio);
 }
 
+// The province and the cadastral code of a completion are mostly those already shown while the
+// user types on through one name; every text set is laid out anew, on every key.
+void Cambia(QLineEdit* campo, const QString& testo) {
+    if (campo->text() != testo) {
+        campo->setText(testo);
+    }
+}
+
 // What the user typed into the municipality field: a completed tail that is still selected is
 // the program's, so a key that leaves it in place (Shift, Escape) does not take it as typed.
 QString Digitato(const QLineEdit& campo) {
@@ -183,8 +191,8 @@ void Form2::Text5_KeyUp(Qt::Key tasto) {
 
 void Form2::MostraComune(const NODREL1::Comune& comune) {
     assert(modulo.registro);
-    Text6->setText(Testo(comune.provincia));
-    Text8->setText(Testo(comune.codice));
+    Cambia(Text6, Testo(comune.provincia));
+    Cambia(Text8, Testo(comune.codice));
     completamento.scelto = modulo.registro->PosizioneDi(comune);
     assert(*completamento.scelto < modulo.registro->Righe());
 }
@@ -231,8 +239,8 @@ void Form2::Completa(const QString& digitato) {
             }
         } else {
             nonInElenco = true;
-            Text6->setText(QStringLiteral("?"));
-            Text8->setText(QStringLiteral("?"));
+            Cambia(Text6, QStringLiteral("?"));
+            Cambia(Text8, QStringLiteral("?"));
             completamento.scelto.reset();
             Text5->setFocus();
         }

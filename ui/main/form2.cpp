@@ -160,6 +160,8 @@ void Form2::CreaControlli() {
     Text8 = new TextBox(area, "Text8");
     Posiziona(Text8, 3480, 5880, 1695, 375);
     Text8->hide();
+    // Hidden, yet a line edit lays out what it shows on every text set: it shows nothing.
+    Text8->setEchoMode(QLineEdit::NoEcho);
 
     // Tab goes Text1, Text2, Text3, Text5, Text7, Cbosesso and back; Text6 takes a click only.
     Text6->setFocusPolicy(Qt::ClickFocus);

@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPalette>
 #include <QStyle>
@@ -73,8 +74,12 @@ QPixmap Disegno(const QString& risorsa, QSize dimensione) {
 }
 
 QPixmap DisegnoPronto(const QString& risorsa) {
+    // Read by Qt's own PNG reader: a reader left to find the format loads every image format
+    // plugin installed first, to ask each whether it takes PNG, before the first window shows.
+    QImageReader lettore(risorsa, "png");
+    lettore.setAutoDetectImageFormat(false);
+    QImage immagine = lettore.read();
     // The build stored the painter's premultiplied pixels as they were (ui/disegna.cpp).
-    QImage immagine(risorsa);
     immagine.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
     return QPixmap::fromImage(std::move(immagine));
 }

@@ -15,9 +15,9 @@ namespace nodrel {
 // reset gives the state of a program not yet started, whatever is added here later. The window
 // tests start the program afresh many times in one process.
 struct StatoInterfaccia {
-    std::unique_ptr<QTranslator> traduzioni;   // Qt's own texts in Italian, from start-up
-    std::unique_ptr<QPrinter> stampante;       // the current printer, made on first use
-    QString cartellaProgramma;                 // empty: the executable's own directory
+    std::unique_ptr<QTranslator> traduzioni;  // Qt's own texts in Italian, from the main window
+    std::unique_ptr<QPrinter> stampante;      // the current printer, made on first use
+    QString cartellaProgramma;                // empty: the executable's own directory
     // The two windows that no other window owns, while loaded; the main window owns the rest.
     QPointer<QWidget> informazioni;
     QPointer<QWidget> principale;

@@ -150,16 +150,26 @@ bool GestoreTasti::TastoPremuto(QWidget* campo, QKeyEvent* e) {
             return true;
         }
     }
-    if (testo == e->text() && !Seguito()) {
+    const bool cambiato = testo != e->text();
+    if (!cambiato && !Seguito()) {
         return false;  // the key goes on to this field as usual
     }
     // The key acts on the field here and now, with its changed text, so that the key-up
     // handler follows it at once: a real release may come only after the next key has acted.
-    QKeyEvent sostituto(e->type(), e->key(), e->modifiers(), e->nativeScanCode(),
-                        e->nativeVirtualKey(), e->nativeModifiers(), testo, e->isAutoRepeat(),
-                        e->count());
+    // A key whose text stays is handed on itself, through notify() as the window system's keys
+    // are: it has had its shortcut check, which Qt gives again to any key sent by the program
+    // (sendEvent() takes a user's key for one), and which costs as much as the key itself.
     inoltro_ = true;
-    QCoreApplication::sendEvent(campo, &sostituto);
+    if (cambiato) {
+        QKeyEvent sostituto(e->type(), e->key(), e->modifiers(), e->nativeScanCode(),
+                            e->nativeVirtualKey(), e->nativeModifiers(), testo, e->isAutoRepeat(),
+                            e->count());
+        QCoreApplication::sendEvent(campo, &sostituto);
+    } else {
+        QCoreApplication::instance()->notify(campo, e);
+        // Taken here, as a copy would be: the key is not handed on once more to the parents.
+        e->accept();
+    }
     inoltro_ = false;
     // As a release would, it goes to the field only while that keeps the focus (Tab moves it).
     if (vivo && campo->hasFocus()) {
