@@ -287,10 +287,6 @@ std::size_t Semplici(std::string_view t, std::uint64_t& righe) {
     return fine;
 }
 
-std::size_t Semplici(std::string_view t, std::uint64_t&& righe) {
-    return Semplici(t, righe);
-}
-
 }  // namespace
 
 std::size_t CodiciVisti::Indice(std::uint64_t chiave) const {
@@ -1414,7 +1410,9 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     if (righe < minimo_) {
         return;
     }
-    const std::size_t meta = Semplici(pezzo, righe / 2);
+    // Cut at the line end past the middle: every byte of the run is a plain line's, so the
+    // lines before it are its line feeds.
+    const std::size_t meta = pezzo.find('\n', fine / 2) + 1;
     if (!parti_) {
         parti_ = std::make_unique<std::array<Parte, 2>>();
     }
@@ -1422,7 +1420,8 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     parti[0].testo = pezzo.substr(0, meta);
     parti[0].prima = numero_;
     parti[1].testo = pezzo.substr(meta, fine - meta);
-    parti[1].prima = numero_ + righe / 2;
+    parti[1].prima =
+        numero_ + static_cast<std::uint64_t>(std::count(pezzo.begin(), pezzo.begin() + meta, '\n'));
     Aiuto();
     {
         // The other half is waited for however this one ends.
