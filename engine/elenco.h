@@ -102,10 +102,11 @@ private:
     int bitPresenti_ = 0;
 };
 
-// The right codes of a list read twice, as a file can be, marked in the first reading: a few
-// bits a code, so that it stays far smaller than the table of the codes. A code marked a second
-// time may have been seen before (or shares its bits with others); only those few need the
-// table in the second reading.
+// The codes of a list read twice, as a file can be, marked in the first reading (a plain line
+// whatever it holds, any other only when it is right): a few bits a code, so that it stays far
+// smaller than the table of the codes. A code marked a second time may have been seen before
+// (or shares its bits with others); only the right ones of those need the table in the second
+// reading.
 class FiltroCodici {
 public:
     void Dimensiona(std::uint64_t codici);
@@ -165,10 +166,10 @@ public:
     template <class F>
     void Fine(F&& voce);
 
-    // In the second reading, a run of at least `minimo` plain lines (sixteen bytes and a line
-    // end, most of a list) is judged on two threads at once, each half of it written as text by
-    // `scrivi`; the text comes to `testo` in the rows' order, and those rows to no callback of
-    // Leggi. `scrivi` must be safe to call from two threads at once.
+    // In the second reading, a run of at least `minimo` plain lines (sixteen letters or digits
+    // and a line end, most of a list) is judged on two threads at once, each half of it written as
+    // text by `scrivi`; the text comes to `testo` in the rows' order, and those rows to no callback
+    // of Leggi. `scrivi` must be safe to call from two threads at once.
     using Scrittura = void (*)(std::string& out, const VoceElenco& voce);
     void ScriviInParallelo(Scrittura scrivi, std::function<void(std::string_view)> testo,
                            std::size_t minimo = std::size_t{1} << 12);
@@ -265,13 +266,15 @@ private:
     }
     // The first reading: the code of a row marked.
     void Segna(const Riga& r);
-    // The first reading of plain lines, sixteen bytes and a line end: each is marked as it
-    // stands, and only one the filter may have seen before is judged, for the table.
+    // The first reading of plain lines, sixteen letters or digits and a line end: each is
+    // marked as it stands, and only one the filter may have seen before is judged, for the
+    // table; on two threads, with ScriviInParallelo.
     void SegnaSemplici(std::string_view& testo);
     void Candidato(std::string_view codice);
     void Anticipa(const Riga& r) const;
-    // One half of a run of plain lines, judged on its own thread: the text written for it, and
-    // the rows left for the reading's own thread, in order, where they go in that text.
+    // A run of plain lines, or one half of it, for one of the two threads: in the second reading
+    // the text written for it, and the rows left for the reading's own thread, in order, where
+    // they go in that text; in the first, the lines the filter may have seen before.
     struct Parte {
         std::string_view testo;
         std::uint64_t prima = 0;  // the line before its first
