@@ -842,62 +842,31 @@ void ElencoCodici::Segna(const Riga& r) {
 }
 
 void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
+    constexpr std::size_t n = kLunghezzaPersonale;
     if (inCorso_ || saltaLF_ || !unaColonna_ || numero_ < forma_.intestazione) {
         return;
     }
     if (filtro_.Vuoto()) {
-        filtro_.Dimensiona(previsti_ / (kLunghezzaPersonale + 1));
+        filtro_.Dimensiona(previsti_ / (n + 1));
     }
     std::uint64_t righe = UINT64_MAX;
-    const std::string_view t = pezzo.substr(0, Semplici(pezzo, righe));
+    std::string_view t = pezzo.substr(0, Semplici(pezzo, righe));
     pezzo.remove_prefix(t.size());
     numero_ += righe;
-    if (!parti_) {
-        parti_ = std::make_unique<std::array<Parte, 2>>();
-    }
-    std::array<Parte, 2>& parti = *parti_;
-    parti[0].testo = t;
-    parti[1].testo = t;
-    parti[1].rinviate.clear();
-    if (scrivi_ != nullptr && righe >= minimo_ && Aiuto()) {
-        // Both threads read every line; each marks the codes of its own half of the filter.
-        struct Attesa {
-            Aiutante* aiutante;
-            ~Attesa() { aiutante->Attendi(); }
-        } attesa{aiutante_.get()};
-        aiutante_->Avvia([this, &parti] { SegnaParte(parti[1], 1); });
-        SegnaParte(parti[0], 0);
-    } else {
-        SegnaParte(parti[0], -1);
-    }
-    for (const Parte& p : parti) {
-        for (const Parte::Rinviata& r : p.rinviate) {
-            Candidato({r.riga, kLunghezzaPersonale});
-        }
-    }
-}
-
-void ElencoCodici::SegnaParte(Parte& p, int meta) {
-    constexpr std::size_t n = kLunghezzaPersonale;
-    p.rinviate.clear();
     std::array<std::uint64_t, kLotto> impronte;
     std::array<const char*, kLotto> inizi;
-    for (std::string_view t = p.testo; !t.empty();) {
+    while (!t.empty()) {
         // A batch is hashed first and its words asked of the memory at once, then marked.
         std::size_t quante = 0;
-        while (quante < kLotto && !t.empty()) {
-            const std::uint64_t h = FiltroCodici::Impronta(t.data());
-            if (meta < 0 || static_cast<int>(h >> 63) == meta) {
-                inizi[quante] = t.data();
-                impronte[quante] = h;
-                filtro_.Anticipa(h);
-                ++quante;
-            }
+        for (; quante < kLotto && !t.empty(); ++quante) {
+            inizi[quante] = t.data();
+            impronte[quante] = FiltroCodici::Impronta(t.data());
+            filtro_.Anticipa(impronte[quante]);
             t.remove_prefix(n + 1 + (t[n] == '\r'));
         }
         for (std::size_t i = 0; i < quante; ++i) {
             if (filtro_.Segna(impronte[i])) {
-                p.rinviate.push_back({0, inizi[i], 0});
+                Candidato({inizi[i], n});
             }
         }
     }
@@ -908,7 +877,7 @@ bool ElencoCodici::Aiuto() {
         try {
             aiutante_ = std::make_unique<Aiutante>();
         } catch (const std::system_error&) {
-            senzaAiutante_ = true;  // no thread to be had: this one does all
+            senzaAiutante_ = true;  // no thread to be had: this one does both halves
         }
     }
     return aiutante_ != nullptr;

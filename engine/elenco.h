@@ -268,13 +268,13 @@ private:
     void Segna(const Riga& r);
     // The first reading of plain lines, sixteen letters or digits and a line end: each is
     // marked as it stands, and only one the filter may have seen before is judged, for the
-    // table; on two threads, with ScriviInParallelo.
+    // table.
     void SegnaSemplici(std::string_view& testo);
     void Candidato(std::string_view codice);
     void Anticipa(const Riga& r) const;
-    // A run of plain lines, or one half of it, for one of the two threads: in the second reading
-    // the text written for it, and the rows left for the reading's own thread, in order, where
-    // they go in that text; in the first, the lines the filter may have seen before.
+    // One half of a run of plain lines in the second reading, for one of the two threads: the
+    // text written for it, and the rows left for the reading's own thread, in order, where they
+    // go in that text.
     struct Parte {
         std::string_view testo;
         std::uint64_t prima = 0;  // the line before its first
@@ -287,8 +287,6 @@ private:
         std::vector<Rinviata> rinviate;
         Riepilogo totali;
     };
-    // Marks the plain lines of `p`; with `meta` 0 or 1, only those of that half of the filter.
-    void SegnaParte(Parte& p, int meta);
     // Whether the second thread is there, started if need be.
     bool Aiuto();
     void ScriviSemplici(std::string_view& testo);
