@@ -632,7 +632,10 @@ void Form4::VerificaFile(const QString& percorso) {
             return file->read(dati, quanto);
         },
         Foglio(percorso) ? percorso : QString(), QFileInfo(percorso).size(),
-        QFileInfo(percorso).fileName(), [file] { return file->seek(0); });
+        QFileInfo(percorso).fileName(),
+        // A pipe or a device cannot be read again: it keeps the table of its codes.
+        QFileInfo(percorso).isFile() ? std::function<bool()>([file] { return file->seek(0); })
+                                     : std::function<bool()>());
 }
 
 void Form4::VerificaTesto(const QByteArray& testo) {
