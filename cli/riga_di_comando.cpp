@@ -187,23 +187,19 @@ int Esegui(Compito compito, const char* nomeFile) {
     std::vector<char> blocco(foglio ? 0 : kBlocco);
     if (dueLetture) {
         if (compito == Compito::Verifica) {
-            elenco.ScriviInParallelo(
-                [](std::string& testo, const NODREL1::VoceElenco& v) {
-                    NODREL1::ScriviVerifica(testo, v);
-                },
-                [&](std::string_view testo) {
-                    if (testo.size() < kBlocco / 16) {
-                        out += testo;
-                        if (out.size() >= kBlocco) {
-                            svuota();
-                        }
-                        return;
+            elenco.ScriviInParallelo(NODREL1::ScriviVerifica, [&](std::string_view testo) {
+                if (testo.size() < kBlocco / 16) {
+                    out += testo;
+                    if (out.size() >= kBlocco) {
+                        svuota();
                     }
-                    // Half a run of lines goes out as it was written.
-                    svuota();
-                    scritto = scritto &&
-                              std::fwrite(testo.data(), 1, testo.size(), stdout) == testo.size();
-                });
+                    return;
+                }
+                // Half a run of lines goes out as it was written.
+                svuota();
+                scritto =
+                    scritto && std::fwrite(testo.data(), 1, testo.size(), stdout) == testo.size();
+            });
         }
         // The first reading hands no row; a file that fails in it is read once, as a pipe
         // would be, and fails where it fails.

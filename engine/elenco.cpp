@@ -42,6 +42,40 @@ private:
     std::size_t n_ = 0;
 };
 
+// A line number in its decimal digits, counted on by one: the lines of a list come one after
+// the other, and a digit carried is cheaper than a number written out.
+class Contatore {
+public:
+    void Da(std::uint64_t n) {
+        n_ = n;
+        lunghezza_ = static_cast<std::size_t>(std::to_chars(cifre_, cifre_ + 20, n).ptr - cifre_);
+    }
+    void Avanti() {
+        ++n_;
+        std::size_t i = lunghezza_;
+        while (i > 0 && cifre_[i - 1] == '9') {
+            cifre_[--i] = '0';
+        }
+        if (i > 0) {
+            ++cifre_[i - 1];
+        } else {
+            std::memmove(cifre_ + 1, cifre_, lunghezza_++);
+            cifre_[0] = '1';
+        }
+    }
+    std::uint64_t Valore() const { return n_; }
+    // Writes the digits at `o`, which has room for twenty.
+    char* Scrivi(char* o) const {
+        std::memcpy(o, cifre_, sizeof cifre_);
+        return o + lunghezza_;
+    }
+
+private:
+    std::uint64_t n_ = 0;
+    char cifre_[20] = {'0'};
+    std::size_t lunghezza_ = 1;
+};
+
 // The same for a line known to fit its 256 bytes: no bound checked at each part, so that the
 // parts of fixed length are copied in place.
 class Diretta {
@@ -52,32 +86,15 @@ public:
     }
     void operator+=(char c) { *p_++ = c; }
     void Numero(std::uint64_t n) { p_ = std::to_chars(p_, p_ + 20, n).ptr; }
-    // The lines of a list come one after the other: the number of one is the last one's, the
-    // last one written on this thread, plus one in its digits.
+    // The number of a line that most often follows the last one written on this thread.
     void NumeroSeguente(std::uint64_t n) {
-        thread_local struct {
-            std::uint64_t n = 0;
-            char cifre[20] = {};
-            std::size_t lunghezza = 0;
-        } ultimo;
-        if (n != ultimo.n + 1 || ultimo.lunghezza == 0) {
-            ultimo.lunghezza = static_cast<std::size_t>(
-                std::to_chars(ultimo.cifre, ultimo.cifre + 20, n).ptr - ultimo.cifre);
+        thread_local Contatore ultimo;
+        if (n == ultimo.Valore() + 1) {
+            ultimo.Avanti();
         } else {
-            std::size_t i = ultimo.lunghezza;
-            while (i > 0 && ultimo.cifre[i - 1] == '9') {
-                ultimo.cifre[--i] = '0';
-            }
-            if (i > 0) {
-                ++ultimo.cifre[i - 1];
-            } else {
-                std::memmove(ultimo.cifre + 1, ultimo.cifre, ultimo.lunghezza++);
-                ultimo.cifre[0] = '1';
-            }
+            ultimo.Da(n);
         }
-        ultimo.n = n;
-        std::memcpy(p_, ultimo.cifre, sizeof ultimo.cifre);
-        p_ += ultimo.lunghezza;
+        p_ = ultimo.Scrivi(p_);
     }
     std::size_t size() const { return static_cast<std::size_t>(p_ - b_); }
     std::string_view Vista() const { return {b_, size()}; }
@@ -233,6 +250,34 @@ std::uint32_t Giorno(std::u16string_view data) {
         }
     }
     return n;
+}
+
+// Whether periods (first and last day as YYYYMMDD, in pairs) leave no day of the 1900s out.
+bool Novecento(const std::uint32_t* periodi, std::size_t quanti) {
+    using namespace std::chrono;
+    std::vector<std::pair<sys_days, sys_days>> p;
+    for (std::size_t k = 0; k < 2 * quanti; k += 2) {
+        auto giorno = [](std::uint32_t g) {
+            return year(static_cast<int>(g / 10000)) / month(g / 100 % 100) / day(g % 100);
+        };
+        const year_month_day dal = giorno(periodi[k]);
+        const year_month_day al = giorno(periodi[k + 1]);
+        if (!dal.ok() || !al.ok()) {
+            return false;
+        }
+        p.emplace_back(dal, al);
+    }
+    std::sort(p.begin(), p.end());
+    // The last day covered from the first of 1900 on, each period taken up if it starts by
+    // the day after.
+    sys_days fino = sys_days(year(1900) / January / 1) - days(1);
+    for (const auto& [dal, al] : p) {
+        if (dal > fino + days(1)) {
+            break;
+        }
+        fino = std::max(fino, al);
+    }
+    return fino >= sys_days(year(1999) / December / 31);
 }
 
 // The line's number and code, and what follows them, in `riga` or already in `out`.
@@ -779,16 +824,77 @@ void ElencoCodici::SecondaLettura() {
     nuovo.impronte_ = std::move(impronte_);
     nuovo.passata_ = Passata::Seconda;
     nuovo.scrivi_ = scrivi_;
+    nuovo.code_ = std::move(code_);
     nuovo.testo_ = std::move(testo_);
     nuovo.minimo_ = minimo_;
     *this = std::move(nuovo);
 }
+
+namespace {
+
+// Where the tail of a plain line's outcome is among those of ElencoCodici::code_: a right code
+// and its municipality (0 known or not asked, 1 not known, 2 not in force), a wrong month, a
+// wrong day, a wrong check letter and the one expected.
+constexpr std::size_t kCode = 10 + 2 * 26;
+
+std::size_t DoveCoda(Difetto difetto, bool omocodico, std::size_t luogo, std::size_t atteso) {
+    const std::size_t o = omocodico ? 1 : 0;
+    switch (difetto) {
+        case Difetto::Mese:
+            return 6 + o;
+        case Difetto::Giorno:
+            return 8 + o;
+        case Difetto::Controllo:
+            return 10 + o * 26 + atteso;
+        default:
+            return o * 3 + luogo;
+    }
+}
+
+}  // namespace
 
 void ElencoCodici::ScriviInParallelo(Scrittura scrivi, std::function<void(std::string_view)> testo,
                                      std::size_t minimo) {
     scrivi_ = scrivi;
     testo_ = std::move(testo);
     minimo_ = std::max<std::size_t>(minimo, 2);
+    code_.clear();
+    if (scrivi != static_cast<Scrittura>(&ScriviVerifica)) {
+        return;
+    }
+    // Each tail as the writer itself ends the line of such a row.
+    constexpr std::string_view kPrima = "1;AAAAAAAAAAAAAAAA";
+    std::vector<Coda> code(kCode);
+    VoceElenco v;
+    v.riga = 1;
+    v.codice = kPrima.substr(2);
+    v.celle = {&v.codice, 1};
+    for (const Difetto d : {Difetto::Nessuno, Difetto::Mese, Difetto::Giorno, Difetto::Controllo}) {
+        for (const bool omocodico : {false, true}) {
+            for (std::size_t k = 0; k < (d == Difetto::Controllo ? 26u
+                                         : d == Difetto::Nessuno ? 3u
+                                                                 : 1u);
+                 ++k) {
+                v.esame = {};
+                v.esame.difetto = d;
+                v.esame.omocodico = omocodico;
+                if (d == Difetto::Controllo) {
+                    v.esame.atteso = static_cast<char16_t>(u'A' + k);
+                }
+                v.comuneSconosciuto = d == Difetto::Nessuno && k == 1;
+                v.comuneNonInVigore = d == Difetto::Nessuno && k == 2;
+                std::string riga;
+                ScriviVerifica(riga, v);
+                Coda& c = code[DoveCoda(d, omocodico, k, k)];
+                if (!riga.starts_with(kPrima) || riga.size() - kPrima.size() > sizeof c.testo) {
+                    return;
+                }
+                c.lunghezza = riga.size() - kPrima.size();
+                std::memcpy(c.testo, riga.data() + kPrima.size(), c.lunghezza);
+            }
+        }
+    }
+    code_ = std::move(code);
 }
 
 bool ElencoCodici::Confronta(std::string_view pezzo, bool fine) {
@@ -1357,6 +1463,12 @@ bool ElencoCodici::Completa(Riga& r) {
                     periodi_.push_back(Giorno(c->al));
                     ++quanti_[i];
                 }
+                // Then any date of birth can be read in the 1900s, when it was in force: most
+                // municipalities, which need no look at their periods again.
+                if (comuni_[i] == 1 && oggi_ >= 19991231 &&
+                    Novecento(periodi_.data() + inizio_[i], quanti_[i])) {
+                    comuni_[i] = 2;
+                }
             }
         }
         Luogo(v, i, senzaCarattere);
@@ -1367,7 +1479,7 @@ bool ElencoCodici::Completa(Riga& r) {
 void ElencoCodici::Luogo(VoceElenco& v, std::size_t i, std::uint64_t senzaCarattere) const {
     v.comuneSconosciuto = comuni_[i] < 0;
     v.comuneNonInVigore =
-        registro_ != nullptr && comuni_[i] > 0 && !InVigore(i, senzaCarattere / 26000);
+        registro_ != nullptr && comuni_[i] == 1 && !InVigore(i, senzaCarattere / 26000);
 }
 
 void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
@@ -1445,6 +1557,10 @@ void ElencoCodici::Aiutante::Attendi() {
 
 void ElencoCodici::ScriviParte(Parte& p) const {
     constexpr std::size_t n = kLunghezzaPersonale;
+    if (!code_.empty()) {
+        ScriviInPosto(p);
+        return;
+    }
     p.scritto.clear();
     p.rinviate.clear();
     p.totali = {};
@@ -1488,13 +1604,71 @@ void ElencoCodici::ScriviParte(Parte& p) const {
         }
         scrivi_(p.scritto, v);
     }
+    p.uscita = p.scritto;
+}
+
+void ElencoCodici::ScriviInPosto(Parte& p) const {
+    constexpr std::size_t n = kLunghezzaPersonale;
+    // A line takes at most twenty digits, a semicolon, the code and a tail, the last copied
+    // whole.
+    constexpr std::size_t kRiga = 20 + 1 + n + sizeof(Coda::testo);
+    const std::size_t serve = (p.testo.size() / (n + 1) + 1) * kRiga;
+    if (p.capienza < serve) {
+        p.spazio = std::make_unique_for_overwrite<char[]>(serve);
+        p.capienza = serve;
+    }
+    p.rinviate.clear();
+    p.totali = {};
+    char* const inizio = p.spazio.get();
+    char* o = inizio;
+    Contatore numero;
+    numero.Da(p.prima);
+    for (std::string_view t = p.testo; !t.empty(); t.remove_prefix(n + 1 + (t[n] == '\r'))) {
+        numero.Avanti();
+        // The same rows as ScriviParte leaves to the reading's own thread.
+        std::uint64_t chiave = 0;
+        const std::uint32_t giudizio =
+            GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), chiave);
+        const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
+        const std::uint64_t senzaCarattere = chiave - 1;
+        const auto i = static_cast<std::size_t>(senzaCarattere % 26000);
+        if (difetto == Difetto::Carattere ||
+            (difetto == Difetto::Nessuno &&
+             (visti_.Forse(chiave) || (comuneNoto_ && comuni_[i] == 0)))) {
+            p.rinviate.push_back({static_cast<std::size_t>(o - inizio), t.data(), numero.Valore()});
+            continue;
+        }
+        std::size_t luogo = 0;
+        if (difetto == Difetto::Nessuno) {
+            ++p.totali.corretti;
+            if (comuneNoto_) {
+                luogo = comuni_[i] < 0 ? 1
+                        : registro_ != nullptr && comuni_[i] == 1 &&
+                                !InVigore(i, senzaCarattere / 26000)
+                            ? 2
+                            : 0;
+            }
+        } else {
+            ++p.totali.errati;
+        }
+        const Coda& c = code_[DoveCoda(difetto, (giudizio & kGiudizioOmocodico) != 0, luogo,
+                                       (giudizio >> 8 & 0xFF) - 'A')];
+        o = numero.Scrivi(o);
+        *o++ = ';';
+        std::memcpy(o, t.data(), n);
+        o += n;
+        std::memcpy(o, c.testo, sizeof c.testo);
+        o += c.lunghezza;
+    }
+    p.totali.codici = p.totali.corretti + p.totali.errati;
+    p.uscita = {inizio, static_cast<std::size_t>(o - inizio)};
 }
 
 void ElencoCodici::Consegna(Parte& p) {
     constexpr std::size_t n = kLunghezzaPersonale;
     std::size_t da = 0;
     for (const Parte::Rinviata& r : p.rinviate) {
-        testo_(std::string_view(p.scritto).substr(da, r.posizione - da));
+        testo_(p.uscita.substr(da, r.posizione - da));
         da = r.posizione;
         numero_ = r.numero - 1;
         Riga& riga = lotto_[0];
@@ -1505,7 +1679,7 @@ void ElencoCodici::Consegna(Parte& p) {
             testo_(rinviata_);
         }
     }
-    testo_(std::string_view(p.scritto).substr(da));
+    testo_(p.uscita.substr(da));
     totali_.codici += p.totali.codici;
     totali_.corretti += p.totali.corretti;
     totali_.errati += p.totali.errati;

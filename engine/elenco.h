@@ -277,8 +277,11 @@ private:
     // go in that text.
     struct Parte {
         std::string_view testo;
-        std::uint64_t prima = 0;  // the line before its first
-        std::string scritto;
+        std::uint64_t prima = 0;         // the line before its first
+        std::string scritto;             // by the caller's writer
+        std::unique_ptr<char[]> spazio;  // or by the verification's own, in place
+        std::size_t capienza = 0;
+        std::string_view uscita;  // what was written, in one or the other
         struct Rinviata {
             std::size_t posizione;
             const char* riga;
@@ -291,6 +294,7 @@ private:
     bool Aiuto();
     void ScriviSemplici(std::string_view& testo);
     void ScriviParte(Parte& p) const;
+    void ScriviInPosto(Parte& p) const;
     void Consegna(Parte& p);
     // Whether the municipality of a right code's key is known, and in force: what the rows
     // before it cannot change, once it has been asked.
@@ -304,7 +308,8 @@ private:
     bool InVigore(std::size_t i, std::uint64_t data) const;
 
     ComuneNoto comuneNoto_;
-    std::array<std::int8_t, 26 * 1000> comuni_{};  // 0 not asked yet, 1 known, -1 not
+    // 0 not asked yet, 1 known, 2 known and in force all through the 1900s, -1 not known.
+    std::array<std::int8_t, 26 * 1000> comuni_{};
     // With a register: the periods of each municipality asked, first and last day as YYYYMMDD
     // in pairs, periodi_[inizio_[i]] on, quanti_[i] of them.
     const Registro* registro_ = nullptr;
@@ -345,6 +350,13 @@ private:
     Scrittura scrivi_ = nullptr;
     std::function<void(std::string_view)> testo_;
     std::size_t minimo_ = 0;
+    // When `scrivi_` is ScriviVerifica: what follows the number and the code in the line of a
+    // plain line judged by GiudicaPersonale, for each outcome (Coda), copied whole.
+    struct Coda {
+        char testo[64];
+        std::size_t lunghezza;
+    };
+    std::vector<Coda> code_;
     std::unique_ptr<std::array<Parte, 2>> parti_;
     // The second thread, which waits between the runs it is given.
     class Aiutante {

@@ -18,10 +18,7 @@ std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture
     std::string out;
     if (parallelo) {
         elenco.ScriviInParallelo(
-            [](std::string& testo, const NODREL1::VoceElenco& v) {
-                NODREL1::ScriviVerifica(testo, v);
-            },
-            [&out](std::string_view testo) { out += testo; }, 2);
+            NODREL1::ScriviVerifica, [&out](std::string_view testo) { out += testo; }, 2);
     }
     if (dueLetture) {
         elenco.PrimaLettura();

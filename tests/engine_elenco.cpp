@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
 
 #include "engine/elenco.h"
+#include "engine/testo.h"
 
 namespace {
 
@@ -14,23 +16,27 @@ using NODREL1::ElencoCodici;
 using NODREL1::VoceElenco;
 
 // The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown,
-// M261 was created in 1975. With `prima`, the text is read twice, as a file is, and `prima` is
-// what the first reading found there; with `parallelo`, its plain lines are also written on
-// two threads, two lines in a row being enough.
+// M261 was created in 1975, A001 changed its name in 1924, B001 was gone from 1928 to 1947. With
+// `prima`, the text is read twice, as a file is, and `prima` is what the first reading found there;
+// with `parallelo`, its plain lines are also written on two threads, two lines in a row being
+// enough.
 std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
                      std::optional<std::string_view> prima = std::nullopt, bool parallelo = false) {
     static const NODREL1::Registro registro({
         {u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"},
         {u"Z404", u"STATI UNITI D'AMERICA", u"EE", u"0001-01-01", u"9999-12-31"},
         {u"M261", u"CASTRO", u"LE", u"1975-05-28", u"9999-12-31"},
+        {u"A001", u"ABANO", u"PD", u"1866-11-19", u"1924-11-13"},
+        {u"A001", u"ABANO TERME", u"PD", u"1924-11-14", u"9999-12-31"},
+        {u"B001", u"BORGO", u"PD", u"1861-03-17", u"1928-01-01"},
+        {u"B001", u"BORGO", u"PD", u"1947-01-02", u"9999-12-31"},
     });
     ElencoCodici elenco(&registro, std::chrono::year{2026} / 6 / 15);
     std::string out;
     auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
     if (parallelo) {
         elenco.ScriviInParallelo(
-            [](std::string& testo, const VoceElenco& v) { NODREL1::ScriviVerifica(testo, v); },
-            [&out](std::string_view testo) { out += testo; }, 2);
+            NODREL1::ScriviVerifica, [&out](std::string_view testo) { out += testo; }, 2);
     }
     if (prima) {
         elenco.PrimaLettura();
@@ -64,6 +70,8 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
         // Neither 1970 nor 2070, which is ahead.
         {"RSSMRA70A01M261V", "RSSMRA70A01M261V;CORRETTO;comune non in vigore alla data di nascita"},
         {"RSSMRA80A01M261X", "RSSMRA80A01M261X;CORRETTO;"},
+        {"RSSMRA30A01B001Q", "RSSMRA30A01B001Q;CORRETTO;comune non in vigore alla data di nascita"},
+        {"RSSMRA20A01A001N", "RSSMRA20A01A001N;CORRETTO;"},
         {"01234567897", "01234567897;CORRETTO;"},
         {"01234567890", "01234567890;ERRATO;cifra di controllo errata"},
         {"J", "J;ERRATO;lunghezza errata"},
@@ -91,7 +99,7 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
             atteso += std::to_string(numero) + ";" + c.atteso + "\n";
         }
     }
-    atteso += "19 codici: 8 corretti, 11 errati, 1 duplicato";
+    atteso += "21 codici: 10 corretti, 11 errati, 1 duplicato";
     // The same however the text comes in: whole, or a byte at a time.
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
@@ -111,6 +119,28 @@ TEST(Elenco, AFileReadTwice) {
     EXPECT_EQ(Verifica(lungo + a, 4096, lungo + a, true), Verifica(lungo + a));
     EXPECT_NE(Verifica(lungo + a).find("\n5002;RSSMRA80A01H501U;CORRETTO;duplicato della riga 1\n"),
               std::string::npos);
+    // Distinct codes of every outcome, over each kind of municipality, in runs of lines past
+    // the 64 KiB held first, when the municipalities have been asked.
+    std::string misto;
+    for (int k = 0; k < 6000; ++k) {
+        std::string c;
+        for (int v = k, i = 0; i < 6; ++i, v /= 26) {
+            c += static_cast<char>('A' + v % 26);
+        }
+        c += k % 2 != 0 ? "30" : "80";
+        c += k % 13 == 0 ? 'Z' : "ABCDEHLMPRST"[k % 12];
+        c += k % 9 == 0 ? "35" : std::to_string(10 + k % 20 + (k % 3 == 0 ? 40 : 0));
+        c += std::array{"H501", "A001", "M261", "B001", "H499"}[k % 5];
+        if (k % 7 == 0) {
+            c[14] = "LMNPQRSTUV"[c[14] - '0'];
+        }
+        c += NODREL1::Utf8(NODREL1::CarattereControllo(NODREL1::Utf16(c)));
+        if (k % 11 == 0) {
+            c.back() = c.back() == 'Z' ? 'A' : static_cast<char>(c.back() + 1);
+        }
+        misto += c + "\n";
+    }
+    EXPECT_EQ(Verifica(misto, 4096, misto, true), Verifica(misto));
     // Changed before any row was handed: read as it is now.
     const struct {
         std::string prima, seconda, atteso;
