@@ -821,6 +821,19 @@ void ElencoCodici::SecondaLettura() {
     nuovo.previsti_ = previsti_;
     nuovo.visti_ = std::move(visti_);
     nuovo.visti_.Chiudi();
+    // A word for every code at least, two bits of it set, as the table's own.
+    nuovo.bitCandidati_ = 6;
+    while ((std::size_t{1} << nuovo.bitCandidati_) < impronteCandidati_.size() &&
+           nuovo.bitCandidati_ < 34) {
+        ++nuovo.bitCandidati_;
+    }
+    nuovo.candidati_.assign(std::size_t{1} << nuovo.bitCandidati_, 0);
+    for (const std::uint64_t impronta : impronteCandidati_) {
+        const std::uint64_t h = BitCandidato(impronta);
+        nuovo.candidati_[h >> (64 - nuovo.bitCandidati_)] |=
+            (std::uint64_t{1} << (h & 63)) | (std::uint64_t{1} << (h >> 6 & 63));
+    }
+    impronteCandidati_ = std::vector<std::uint64_t>();
     nuovo.impronte_ = std::move(impronte_);
     nuovo.passata_ = Passata::Seconda;
     nuovo.scrivi_ = scrivi_;
@@ -942,8 +955,10 @@ void ElencoCodici::Segna(const Riga& r) {
     for (std::size_t i = 0; i < k.n && i < kLunghezzaPersonale; ++i) {
         sedici[i] = static_cast<char>(k.c[i]);
     }
-    if (filtro_.Segna(FiltroCodici::Impronta(sedici))) {
+    const std::uint64_t impronta = FiltroCodici::Impronta(sedici);
+    if (filtro_.Segna(impronta)) {
         visti_.Registra(r.chiave, r.omocodia, 0);
+        impronteCandidati_.push_back(impronta);
     }
 }
 
@@ -972,7 +987,7 @@ void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
         }
         for (std::size_t i = 0; i < quante; ++i) {
             if (filtro_.Segna(impronte[i])) {
-                Candidato({inizi[i], n});
+                Candidato({inizi[i], n}, impronte[i]);
             }
         }
     }
@@ -989,12 +1004,27 @@ bool ElencoCodici::Aiuto() {
     return aiutante_ != nullptr;
 }
 
-void ElencoCodici::Candidato(std::string_view codice) {
+void ElencoCodici::Candidato(std::string_view codice, std::uint64_t impronta) {
     const CodiceCompatto k = Compatta(codice);
     const Esame e = Esamina(k);
     if (e.Corretto()) {
         visti_.Registra(Chiave(k, e.numerico), e.omocodico ? Omocodia(k.c.data()) : 0, 0);
+        impronteCandidati_.push_back(impronta);
     }
+}
+
+std::uint64_t ElencoCodici::BitCandidato(std::uint64_t impronta) {
+    // Other bits than those that chose the filter's word and its bits.
+    return std::rotl(impronta * 0x9E3779B97F4A7C15u, 32);
+}
+
+bool ElencoCodici::ForseCandidato(std::uint64_t impronta) const {
+    if (candidati_.empty()) {
+        return true;
+    }
+    const std::uint64_t h = BitCandidato(impronta);
+    const std::uint64_t bit = (std::uint64_t{1} << (h & 63)) | (std::uint64_t{1} << (h >> 6 & 63));
+    return (candidati_[h >> (64 - bitCandidati_)] & bit) == bit;
 }
 
 void ElencoCodici::Anticipa(const Riga& r) const {
@@ -1623,42 +1653,52 @@ void ElencoCodici::ScriviInPosto(Parte& p) const {
     char* o = inizio;
     Contatore numero;
     numero.Da(p.prima);
-    for (std::string_view t = p.testo; !t.empty(); t.remove_prefix(n + 1 + (t[n] == '\r'))) {
-        numero.Avanti();
-        // The same rows as ScriviParte leaves to the reading's own thread.
-        std::uint64_t chiave = 0;
-        const std::uint32_t giudizio =
-            GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), chiave);
-        const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
-        const std::uint64_t senzaCarattere = chiave - 1;
-        const auto i = static_cast<std::size_t>(senzaCarattere % 26000);
-        if (difetto == Difetto::Carattere ||
-            (difetto == Difetto::Nessuno &&
-             (visti_.Forse(chiave) || (comuneNoto_ && comuni_[i] == 0)))) {
-            p.rinviate.push_back({static_cast<std::size_t>(o - inizio), t.data(), numero.Valore()});
-            continue;
+    std::array<std::uint64_t, kLotto> impronte;
+    for (std::string_view t = p.testo; !t.empty();) {
+        // A batch's prints first, and their words of the bitmap asked of the memory at once.
+        std::size_t quante = 0;
+        for (std::string_view u = t; quante < kLotto && !u.empty(); ++quante) {
+            impronte[quante] = FiltroCodici::Impronta(u.data());
+            __builtin_prefetch(&candidati_[BitCandidato(impronte[quante]) >> (64 - bitCandidati_)]);
+            u.remove_prefix(n + 1 + (u[n] == '\r'));
         }
-        std::size_t luogo = 0;
-        if (difetto == Difetto::Nessuno) {
-            ++p.totali.corretti;
-            if (comuneNoto_) {
-                luogo = comuni_[i] < 0 ? 1
-                        : registro_ != nullptr && comuni_[i] == 1 &&
-                                !InVigore(i, senzaCarattere / 26000)
-                            ? 2
-                            : 0;
+        for (std::size_t k = 0; k < quante; ++k, t.remove_prefix(n + 1 + (t[n] == '\r'))) {
+            numero.Avanti();
+            // Left to the reading's own thread: a code that may have come before, or what the
+            // full reading must judge, or a municipality not yet asked.
+            std::uint32_t i = 0;
+            std::uint32_t data = 0;
+            const std::uint32_t giudizio =
+                ForseCandidato(impronte[k])
+                    ? static_cast<std::uint32_t>(Difetto::Carattere)
+                    : GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), i, data);
+            const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
+            if (difetto == Difetto::Carattere ||
+                (difetto == Difetto::Nessuno && comuneNoto_ && comuni_[i] == 0)) {
+                p.rinviate.push_back(
+                    {static_cast<std::size_t>(o - inizio), t.data(), numero.Valore()});
+                continue;
             }
-        } else {
-            ++p.totali.errati;
+            std::size_t luogo = 0;
+            if (difetto == Difetto::Nessuno) {
+                ++p.totali.corretti;
+                if (comuneNoto_) {
+                    luogo = comuni_[i] < 0                                                  ? 1
+                            : registro_ != nullptr && comuni_[i] == 1 && !InVigore(i, data) ? 2
+                                                                                            : 0;
+                }
+            } else {
+                ++p.totali.errati;
+            }
+            const Coda& c = code_[DoveCoda(difetto, (giudizio & kGiudizioOmocodico) != 0, luogo,
+                                           (giudizio >> 8 & 0xFF) - 'A')];
+            o = numero.Scrivi(o);
+            *o++ = ';';
+            std::memcpy(o, t.data(), n);
+            o += n;
+            std::memcpy(o, c.testo, sizeof c.testo);
+            o += c.lunghezza;
         }
-        const Coda& c = code_[DoveCoda(difetto, (giudizio & kGiudizioOmocodico) != 0, luogo,
-                                       (giudizio >> 8 & 0xFF) - 'A')];
-        o = numero.Scrivi(o);
-        *o++ = ';';
-        std::memcpy(o, t.data(), n);
-        o += n;
-        std::memcpy(o, c.testo, sizeof c.testo);
-        o += c.lunghezza;
     }
     p.totali.codici = p.totali.corretti + p.totali.errati;
     p.uscita = {inizio, static_cast<std::size_t>(o - inizio)};

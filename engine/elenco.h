@@ -270,7 +270,11 @@ private:
     // marked as it stands, and only one the filter may have seen before is judged, for the
     // table.
     void SegnaSemplici(std::string_view& testo);
-    void Candidato(std::string_view codice);
+    void Candidato(std::string_view codice, std::uint64_t impronta);
+    // Whether a plain line of the second reading may be one of the codes the first kept: false
+    // for nearly all others.
+    bool ForseCandidato(std::uint64_t impronta) const;
+    static std::uint64_t BitCandidato(std::uint64_t impronta);
     void Anticipa(const Riga& r) const;
     // One half of a run of plain lines in the second reading, for one of the two threads: the
     // text written for it, and the rows left for the reading's own thread, in order, where they
@@ -319,6 +323,11 @@ private:
     std::vector<std::uint32_t> inizio_;
     std::vector<std::uint16_t> quanti_;
     CodiciVisti visti_;  // with two readings, only the codes the filter may have seen twice
+    // Those codes by their prints in the first reading, and after it a bitmap of them, so that
+    // nearly every other plain line needs neither its key nor a look at the table.
+    std::vector<std::uint64_t> impronteCandidati_;
+    std::vector<std::uint64_t> candidati_;
+    int bitCandidati_ = 0;
     enum class Passata : std::uint8_t { Unica, Prima, Seconda };
     Passata passata_ = Passata::Unica;
     FiltroCodici filtro_;

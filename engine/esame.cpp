@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
@@ -45,6 +46,41 @@ bool Cifra(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
+// Sixteen bytes tested eight at a time for what their positions hold: the position of the first
+// that does not hold it, from 1, or 0; `omocodici` nought when no digit is written as a letter.
+unsigned PrimoSbagliato(const unsigned char* c, unsigned& omocodici) {
+    constexpr std::uint64_t kUno = 0x0101010101010101u;
+    constexpr std::uint64_t kAlto = 0x8080808080808080u;
+    // Bytes strictly between m and n, in their top bit, for bytes below 0x80: no subtraction
+    // borrows from the next byte.
+    auto tra = [](std::uint64_t y, std::uint64_t m, std::uint64_t n) {
+        return (kUno * (127 + n) - y) & (y + kUno * (127 - m)) & kAlto;
+    };
+    // Where each word's letters are; the rest are digits.
+    constexpr std::uint64_t kLettere[2] = {0x0000808080808080u, 0x8000000080000080u};
+    std::uint64_t omo = 0;
+    std::uint64_t sbagliati[2];
+    for (std::size_t k = 0; k < 2; ++k) {
+        std::uint64_t x;
+        std::memcpy(&x, c + 8 * k, 8);
+        const std::uint64_t y = x & ~kAlto;
+        const std::uint64_t maiuscole = tra(y, 'A' - 1, 'Z' + 1);
+        const std::uint64_t omocodiciQui = tra(y, 'L' - 1, 'N' + 1) | tra(y, 'P' - 1, 'V' + 1);
+        const std::uint64_t cifre = tra(y, '0' - 1, '9' + 1) | omocodiciQui;
+        const std::uint64_t buoni = (maiuscole & kLettere[k]) | (cifre & ~kLettere[k]);
+        sbagliati[k] = (~buoni | x) & kAlto;
+        omo |= omocodiciQui & ~kLettere[k];
+    }
+    omocodici = omo != 0 ? 1 : 0;
+    if (sbagliati[0] != 0) {
+        return static_cast<unsigned>(std::countr_zero(sbagliati[0])) / 8 + 1;
+    }
+    if (sbagliati[1] != 0) {
+        return static_cast<unsigned>(std::countr_zero(sbagliati[1])) / 8 + 9;
+    }
+    return 0;
+}
+
 // The outcome of sixteen characters in four bytes (as GiudicaPersonale gives it, the position
 // of a wrong character in the top byte), and with `chiave` the key of a right code: letters in
 // base 26, digits (omocode letters read as theirs) in base 10. 26^8 * 10^7 is below 2^63, so
@@ -57,10 +93,16 @@ template <class Carattere>
     // Every position is looked at, without a branch, and the first wrong one is found after.
     unsigned sbagliate = 0;
     unsigned omocodici = 0;
-    for (std::size_t i = 0; i < kLunghezzaPersonale; ++i) {
-        const unsigned classe = Classe(c[i]);
-        sbagliate |= unsigned{(classe & kPosizioni[i]) == 0} << i;
-        omocodici |= classe & (kPosizioni[i] == C ? Tabella::kOmocodice : 0);
+    if constexpr (sizeof(Carattere) == 1) {
+        if (const unsigned primo = PrimoSbagliato(c, omocodici); primo != 0) {
+            return static_cast<std::uint32_t>(Difetto::Carattere) | primo << 24;
+        }
+    } else {
+        for (std::size_t i = 0; i < kLunghezzaPersonale; ++i) {
+            const unsigned classe = Classe(c[i]);
+            sbagliate |= unsigned{(classe & kPosizioni[i]) == 0} << i;
+            omocodici |= classe & (kPosizioni[i] == C ? Tabella::kOmocodice : 0);
+        }
     }
     if (sbagliate != 0) {
         return static_cast<std::uint32_t>(Difetto::Carattere) |
@@ -197,6 +239,20 @@ Esame Esamina(const CodiceCompatto& k) {
 
 std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave) {
     return Giudizio(codice, &chiave);
+}
+
+std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint32_t& comune,
+                               std::uint32_t& data) {
+    const std::uint32_t giudizio = Giudizio(codice);
+    if (static_cast<Difetto>(giudizio & 0xFF) == Difetto::Nessuno) {
+        const Tabella& t = kTabellaCodice;
+        auto cifra = [&](std::size_t i) { return static_cast<std::uint32_t>(t.cifra[codice[i]]); };
+        comune = static_cast<std::uint32_t>(t.pari[codice[11]]) * 1000 + cifra(12) * 100 +
+                 cifra(13) * 10 + cifra(14);
+        data = (cifra(6) * 10 + cifra(7)) * 2600 +
+               static_cast<std::uint32_t>(t.pari[codice[8]]) * 100 + cifra(9) * 10 + cifra(10);
+    }
+    return giudizio;
 }
 
 std::uint64_t Chiave(const CodiceCompatto& k, bool numerico) {

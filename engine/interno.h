@@ -161,5 +161,10 @@ std::uint64_t Chiave(const CodiceCompatto& codice, bool numerico);
 // of Difetto::Carattere says only that the bytes are not sixteen capitals and digits.
 std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave);
 inline constexpr std::uint32_t kGiudizioOmocodico = 1u << 16;
+// The same without the key, for a caller that needs only the places of the municipality and of
+// the date a right code's key would have: the key less one, modulo 26,000 and divided by it
+// (modulo 26 * 10^5, all the date).
+std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint32_t& comune,
+                               std::uint32_t& data);
 
 }  // namespace NODREL1
