@@ -252,32 +252,43 @@ std::uint32_t Giorno(std::u16string_view data) {
     return n;
 }
 
-// Whether periods (first and last day as YYYYMMDD, in pairs) leave no day of the 1900s out.
-bool Novecento(const std::uint32_t* periodi, std::size_t quanti) {
-    using namespace std::chrono;
-    std::vector<std::pair<sys_days, sys_days>> p;
+// The day after `g` (YYYYMMDD) among those a code can carry, February 29 whenever the year's
+// last two digits allow it.
+std::uint32_t Dopo(std::uint32_t g) {
+    static constexpr std::uint32_t kGiorni[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const std::uint32_t anno = g / 10000;
+    const std::uint32_t mese = g / 100 % 100;
+    const std::uint32_t giorni = mese < 1 || mese > 12        ? 0
+                                 : mese == 2 && anno % 4 != 0 ? 28
+                                                              : kGiorni[mese - 1];
+    if (g % 100 < giorni) {
+        return g + 1;
+    }
+    return mese < 12 ? anno * 10000 + (mese + 1) * 100 + 1 : (anno + 1) * 10000 + 101;
+}
+
+// How periods (first and last day as YYYYMMDD, in pairs, compared as numbers as InVigore does)
+// cover the days from `a` to `b`: 0 none of them, 1 all, 2 some.
+int Copertura(const std::uint32_t* periodi, std::size_t quanti, std::uint32_t a, std::uint32_t b) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> p;
     for (std::size_t k = 0; k < 2 * quanti; k += 2) {
-        auto giorno = [](std::uint32_t g) {
-            return year(static_cast<int>(g / 10000)) / month(g / 100 % 100) / day(g % 100);
-        };
-        const year_month_day dal = giorno(periodi[k]);
-        const year_month_day al = giorno(periodi[k + 1]);
-        if (!dal.ok() || !al.ok()) {
-            return false;
+        if (periodi[k] <= b && periodi[k + 1] >= a) {
+            p.emplace_back(periodi[k], periodi[k + 1]);
         }
-        p.emplace_back(dal, al);
+    }
+    if (p.empty()) {
+        return 0;
     }
     std::sort(p.begin(), p.end());
-    // The last day covered from the first of 1900 on, each period taken up if it starts by
-    // the day after.
-    sys_days fino = sys_days(year(1900) / January / 1) - days(1);
+    // The first day not covered yet, each period taken up if it starts by then.
+    std::uint32_t serve = a;
     for (const auto& [dal, al] : p) {
-        if (dal > fino + days(1)) {
+        if (dal > serve) {
             break;
         }
-        fino = std::max(fino, al);
+        serve = std::max(serve, Dopo(al));
     }
-    return fino >= sys_days(year(1999) / December / 31);
+    return serve > b ? 1 : 2;
 }
 
 // The line's number and code, and what follows them, in `riga` or already in `out`.
@@ -774,6 +785,7 @@ ElencoCodici::ElencoCodici(const Registro* registro, std::chrono::year_month_day
                                        static_cast<int>(static_cast<unsigned>(oggi.month())) * 100 +
                                        static_cast<int>(static_cast<unsigned>(oggi.day())));
     inizio_.assign(comuni_.size(), 0);
+    anno_.assign(comuni_.size(), 0);
     quanti_.assign(comuni_.size(), 0);
 }
 
@@ -790,6 +802,9 @@ bool ElencoCodici::InVigore(std::size_t i, std::uint64_t data) const {
     giorno = giorno > 40 ? giorno - 40 : giorno;
     const std::uint32_t mese = kMese[static_cast<std::size_t>(data / 100 % 26)];
     const auto anno = static_cast<std::uint32_t>(data / 2600 % 100);
+    if (const std::uint8_t tutto = anni_[anno_[i] + anno]; tutto != 2) {
+        return tutto == 1;
+    }
     const std::uint32_t resto = mese * 100 + giorno;
     const std::uint32_t giorni[2] = {(1900 + anno) * 10000 + resto, (2000 + anno) * 10000 + resto};
     const std::uint32_t* p = periodi_.data() + inizio_[i];
@@ -1493,11 +1508,34 @@ bool ElencoCodici::Completa(Riga& r) {
                     periodi_.push_back(Giorno(c->al));
                     ++quanti_[i];
                 }
+                const std::uint32_t* periodi = periodi_.data() + inizio_[i];
                 // Then any date of birth can be read in the 1900s, when it was in force: most
                 // municipalities, which need no look at their periods again.
                 if (comuni_[i] == 1 && oggi_ >= 19991231 &&
-                    Novecento(periodi_.data() + inizio_[i], quanti_[i])) {
+                    Copertura(periodi, quanti_[i], 19000101, 19991231) == 1) {
                     comuni_[i] = 2;
+                } else if (comuni_[i] == 1) {
+                    // Otherwise each year tells it, but where a period begins or ends.
+                    anno_[i] = static_cast<std::uint32_t>(anni_.size());
+                    for (std::uint32_t yy = 0; yy < 100; ++yy) {
+                        int letture[2];
+                        for (std::uint32_t secolo : {0u, 1u}) {
+                            const std::uint32_t a = (1900 + 100 * secolo + yy) * 10000 + 101;
+                            const std::uint32_t b = a + 1130;
+                            // A year not over by today is only partly a date of birth.
+                            if (oggi_ < a) {
+                                letture[secolo] = 0;
+                            } else if (oggi_ < b) {
+                                letture[secolo] =
+                                    Copertura(periodi, quanti_[i], a, oggi_) == 0 ? 0 : 2;
+                            } else {
+                                letture[secolo] = Copertura(periodi, quanti_[i], a, b);
+                            }
+                        }
+                        anni_.push_back(letture[0] == 1 || letture[1] == 1   ? 1
+                                        : letture[0] == 0 && letture[1] == 0 ? 0
+                                                                             : 2);
+                    }
                 }
             }
         }

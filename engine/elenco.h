@@ -322,6 +322,11 @@ private:
     std::vector<std::uint32_t> periodi_;
     std::vector<std::uint32_t> inizio_;
     std::vector<std::uint16_t> quanti_;
+    // And of one that was not in force all through the 1900s, for each year's last two digits
+    // from anni_[anno_[i]] on: 1 in force on every day either century gives it, 0 on none,
+    // 2 it depends on the day.
+    std::vector<std::uint32_t> anno_;
+    std::vector<std::uint8_t> anni_;
     CodiciVisti visti_;  // with two readings, only the codes the filter may have seen twice
     // Those codes by their prints in the first reading, and after it a bitmap of them, so that
     // nearly every other plain line needs neither its key nor a look at the table.

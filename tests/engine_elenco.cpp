@@ -70,6 +70,9 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
         // Neither 1970 nor 2070, which is ahead.
         {"RSSMRA70A01M261V", "RSSMRA70A01M261V;CORRETTO;comune non in vigore alla data di nascita"},
         {"RSSMRA80A01M261X", "RSSMRA80A01M261X;CORRETTO;"},
+        // Eight days before and two after the municipality began.
+        {"RSSMRA75E20M261L", "RSSMRA75E20M261L;CORRETTO;comune non in vigore alla data di nascita"},
+        {"RSSMRA75E30M261M", "RSSMRA75E30M261M;CORRETTO;"},
         {"RSSMRA30A01B001Q", "RSSMRA30A01B001Q;CORRETTO;comune non in vigore alla data di nascita"},
         {"RSSMRA20A01A001N", "RSSMRA20A01A001N;CORRETTO;"},
         {"01234567897", "01234567897;CORRETTO;"},
@@ -99,7 +102,7 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
             atteso += std::to_string(numero) + ";" + c.atteso + "\n";
         }
     }
-    atteso += "21 codici: 10 corretti, 11 errati, 1 duplicato";
+    atteso += "23 codici: 12 corretti, 11 errati, 1 duplicato";
     // The same however the text comes in: whole, or a byte at a time.
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
     EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
