@@ -985,16 +985,16 @@ void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
     if (filtro_.Vuoto()) {
         filtro_.Dimensiona(previsti_ / (n + 1));
     }
-    std::uint64_t righe = UINT64_MAX;
-    std::string_view t = pezzo.substr(0, Semplici(pezzo, righe));
-    pezzo.remove_prefix(t.size());
-    numero_ += righe;
     std::array<std::uint64_t, kLotto> impronte;
     std::array<const char*, kLotto> inizi;
-    while (!t.empty()) {
-        // A batch is hashed first and its words asked of the memory at once, then marked.
+    for (std::uint64_t righe = kLotto; righe == kLotto;) {
+        // A batch is found, hashed while its bytes are at hand, and its words asked of the
+        // memory at once; then marked.
+        std::string_view t = pezzo.substr(0, Semplici(pezzo, righe));
+        pezzo.remove_prefix(t.size());
+        numero_ += righe;
         std::size_t quante = 0;
-        for (; quante < kLotto && !t.empty(); ++quante) {
+        for (; !t.empty(); ++quante) {
             inizi[quante] = t.data();
             impronte[quante] = FiltroCodici::Impronta(t.data());
             filtro_.Anticipa(impronte[quante]);
