@@ -187,7 +187,7 @@ int Esegui(Compito compito, const char* nomeFile) {
     std::vector<char> blocco(foglio ? 0 : kBlocco);
     if (dueLetture) {
         if (compito == Compito::Verifica) {
-            elenco.ScriviInParallelo(NODREL1::ScriviVerifica, [&](std::string_view testo) {
+            elenco.ScriviInParallelo([&](std::string_view testo) {
                 if (testo.size() < kBlocco / 16) {
                     out += testo;
                     if (out.size() >= kBlocco) {

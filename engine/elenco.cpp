@@ -851,7 +851,6 @@ void ElencoCodici::SecondaLettura() {
     impronteCandidati_ = std::vector<std::uint64_t>();
     nuovo.impronte_ = std::move(impronte_);
     nuovo.passata_ = Passata::Seconda;
-    nuovo.scrivi_ = scrivi_;
     nuovo.code_ = std::move(code_);
     nuovo.testo_ = std::move(testo_);
     nuovo.minimo_ = minimo_;
@@ -881,15 +880,10 @@ std::size_t DoveCoda(Difetto difetto, bool omocodico, std::size_t luogo, std::si
 
 }  // namespace
 
-void ElencoCodici::ScriviInParallelo(Scrittura scrivi, std::function<void(std::string_view)> testo,
+void ElencoCodici::ScriviInParallelo(std::function<void(std::string_view)> testo,
                                      std::size_t minimo) {
-    scrivi_ = scrivi;
     testo_ = std::move(testo);
     minimo_ = std::max<std::size_t>(minimo, 2);
-    code_.clear();
-    if (scrivi != static_cast<Scrittura>(&ScriviVerifica)) {
-        return;
-    }
     // Each tail as the writer itself ends the line of such a row.
     constexpr std::string_view kPrima = "1;AAAAAAAAAAAAAAAA";
     std::vector<Coda> code(kCode);
@@ -1625,58 +1619,6 @@ void ElencoCodici::Aiutante::Attendi() {
 
 void ElencoCodici::ScriviParte(Parte& p) const {
     constexpr std::size_t n = kLunghezzaPersonale;
-    if (!code_.empty()) {
-        ScriviInPosto(p);
-        return;
-    }
-    p.scritto.clear();
-    p.rinviate.clear();
-    p.totali = {};
-    VoceElenco v;
-    v.celle = {&v.codice, 1};
-    std::uint64_t numero = p.prima;
-    for (std::string_view t = p.testo; !t.empty(); t.remove_prefix(n + 1 + (t[n] == '\r'))) {
-        ++numero;
-        // As the reading's own thread would judge it; only what the rows before it may change,
-        // or a line the full reading needs, is left to that thread.
-        std::uint64_t chiave = 0;
-        const std::uint32_t giudizio =
-            GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), chiave);
-        const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
-        const std::uint64_t senzaCarattere = chiave - 1;
-        const auto i = static_cast<std::size_t>(senzaCarattere % 26000);
-        if (difetto == Difetto::Carattere ||
-            (difetto == Difetto::Nessuno &&
-             (visti_.Forse(chiave) || (comuneNoto_ && comuni_[i] == 0)))) {
-            p.rinviate.push_back({p.scritto.size(), t.data(), numero});
-            continue;
-        }
-        v.esame.difetto = difetto;
-        v.esame.atteso.reset();
-        if (difetto == Difetto::Controllo) {
-            v.esame.atteso = static_cast<char16_t>(giudizio >> 8 & 0xFF);
-        }
-        v.esame.omocodico = (giudizio & kGiudizioOmocodico) != 0;
-        v.riga = numero;
-        v.codice = t.substr(0, n);
-        ++p.totali.codici;
-        if (difetto == Difetto::Nessuno) {
-            ++p.totali.corretti;
-            if (comuneNoto_) {
-                Luogo(v, i, senzaCarattere);
-            }
-        } else {
-            ++p.totali.errati;
-            v.comuneSconosciuto = false;
-            v.comuneNonInVigore = false;
-        }
-        scrivi_(p.scritto, v);
-    }
-    p.uscita = p.scritto;
-}
-
-void ElencoCodici::ScriviInPosto(Parte& p) const {
-    constexpr std::size_t n = kLunghezzaPersonale;
     // A line takes at most twenty digits, a semicolon, the code and a tail, the last copied
     // whole.
     constexpr std::size_t kRiga = 20 + 1 + n + sizeof(Coda::testo);
@@ -1753,7 +1695,7 @@ void ElencoCodici::Consegna(Parte& p) {
         Giudica(std::string_view(r.riga, n), riga, false);
         if (Completa(riga)) {
             rinviata_.clear();
-            scrivi_(rinviata_, riga.voce);
+            ScriviVerifica(rinviata_, riga.voce);
             testo_(rinviata_);
         }
     }

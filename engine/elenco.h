@@ -166,12 +166,11 @@ public:
     template <class F>
     void Fine(F&& voce);
 
-    // In the second reading, a run of at least `minimo` plain lines (sixteen letters or digits
-    // and a line end, most of a list) is judged on two threads at once, each half of it written as
-    // text by `scrivi`; the text comes to `testo` in the rows' order, and those rows to no callback
-    // of Leggi. `scrivi` must be safe to call from two threads at once.
-    using Scrittura = void (*)(std::string& out, const VoceElenco& voce);
-    void ScriviInParallelo(Scrittura scrivi, std::function<void(std::string_view)> testo,
+    // In the second reading of a verification, a run of at least `minimo` plain lines (sixteen
+    // letters or digits and a line end, most of a list) is judged on two threads at once, each
+    // half of it written as ScriviVerifica would; the text comes to `testo` in the rows' order,
+    // and those rows to no callback of Leggi.
+    void ScriviInParallelo(std::function<void(std::string_view)> testo,
                            std::size_t minimo = std::size_t{1} << 12);
 
     const Riepilogo& Totali() const { return totali_; }
@@ -241,7 +240,7 @@ private:
         for (;;) {
             if (passata_ == Passata::Prima) {
                 SegnaSemplici(testo);
-            } else if (scrivi_ != nullptr && passata_ == Passata::Seconda) {
+            } else if (!code_.empty() && passata_ == Passata::Seconda) {
                 ScriviSemplici(testo);
             }
             const std::size_t n = Prepara(testo);
@@ -282,10 +281,9 @@ private:
     struct Parte {
         std::string_view testo;
         std::uint64_t prima = 0;         // the line before its first
-        std::string scritto;             // by the caller's writer
-        std::unique_ptr<char[]> spazio;  // or by the verification's own, in place
+        std::unique_ptr<char[]> spazio;  // where its lines are written
         std::size_t capienza = 0;
-        std::string_view uscita;  // what was written, in one or the other
+        std::string_view uscita;  // what was written
         struct Rinviata {
             std::size_t posizione;
             const char* riga;
@@ -298,7 +296,6 @@ private:
     bool Aiuto();
     void ScriviSemplici(std::string_view& testo);
     void ScriviParte(Parte& p) const;
-    void ScriviInPosto(Parte& p) const;
     void Consegna(Parte& p);
     // Whether the municipality of a right code's key is known, and in force: what the rows
     // before it cannot change, once it has been asked.
@@ -361,11 +358,10 @@ private:
     std::uint64_t numero_ = 0;      // the lines read to the end
     std::uint64_t consegnate_ = 0;  // the rows a spreadsheet handed in
     char separatoreFisso_ = 0;
-    Scrittura scrivi_ = nullptr;
     std::function<void(std::string_view)> testo_;
     std::size_t minimo_ = 0;
-    // When `scrivi_` is ScriviVerifica: what follows the number and the code in the line of a
-    // plain line judged by GiudicaPersonale, for each outcome (Coda), copied whole.
+    // Once ScriviInParallelo was asked: what follows the number and the code in the line of a
+    // plain line judged by GiudicaPersonale, for each outcome (DoveCoda), copied whole.
     struct Coda {
         char testo[64];
         std::size_t lunghezza;

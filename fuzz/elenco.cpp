@@ -17,8 +17,7 @@ std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture
     NODREL1::ElencoCodici elenco([](std::u16string_view c) { return c[3] != u'9'; });
     std::string out;
     if (parallelo) {
-        elenco.ScriviInParallelo(
-            NODREL1::ScriviVerifica, [&out](std::string_view testo) { out += testo; }, 2);
+        elenco.ScriviInParallelo([&out](std::string_view testo) { out += testo; }, 2);
     }
     if (dueLetture) {
         elenco.PrimaLettura();

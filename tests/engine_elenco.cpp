@@ -35,8 +35,7 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
     std::string out;
     auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
     if (parallelo) {
-        elenco.ScriviInParallelo(
-            NODREL1::ScriviVerifica, [&out](std::string_view testo) { out += testo; }, 2);
+        elenco.ScriviInParallelo([&out](std::string_view testo) { out += testo; }, 2);
     }
     if (prima) {
         elenco.PrimaLettura();
