@@ -46,37 +46,30 @@ bool Cifra(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
-// Sixteen bytes tested eight at a time for what their positions hold: the position of the first
-// that does not hold it, from 1, or 0; `omocodici` nought when no digit is written as a letter.
+// Sixteen bytes tested at once for what their positions hold, each in a lane of its own (the
+// compiler's vectors, SSE2 on x86-64; a byte above 0x7F is negative, so no letter or digit):
+// the position of the first that does not hold it, from 1, or 0; `omocodici` nought when no
+// digit is written as a letter.
 unsigned PrimoSbagliato(const unsigned char* c, unsigned& omocodici) {
-    constexpr std::uint64_t kUno = 0x0101010101010101u;
-    constexpr std::uint64_t kAlto = 0x8080808080808080u;
-    // Bytes strictly between m and n, in their top bit, for bytes below 0x80: no subtraction
-    // borrows from the next byte.
-    auto tra = [](std::uint64_t y, std::uint64_t m, std::uint64_t n) {
-        return (kUno * (127 + n) - y) & (y + kUno * (127 - m)) & kAlto;
-    };
-    // Where each word's letters are; the rest are digits.
-    constexpr std::uint64_t kLettere[2] = {0x0000808080808080u, 0x8000000080000080u};
-    std::uint64_t omo = 0;
-    std::uint64_t sbagliati[2];
-    for (std::size_t k = 0; k < 2; ++k) {
-        std::uint64_t x;
-        std::memcpy(&x, c + 8 * k, 8);
-        const std::uint64_t y = x & ~kAlto;
-        const std::uint64_t maiuscole = tra(y, 'A' - 1, 'Z' + 1);
-        const std::uint64_t omocodiciQui = tra(y, 'L' - 1, 'N' + 1) | tra(y, 'P' - 1, 'V' + 1);
-        const std::uint64_t cifre = tra(y, '0' - 1, '9' + 1) | omocodiciQui;
-        const std::uint64_t buoni = (maiuscole & kLettere[k]) | (cifre & ~kLettere[k]);
-        sbagliati[k] = (~buoni | x) & kAlto;
-        omo |= omocodiciQui & ~kLettere[k];
+    using Byte16 = signed char __attribute__((vector_size(16)));
+    constexpr Byte16 kLettere = {-1, -1, -1, -1, -1, -1, 0, 0, -1, 0, 0, -1, 0, 0, 0, -1};
+    Byte16 x;
+    std::memcpy(&x, c, sizeof x);
+    const Byte16 maiuscole = (x >= 'A') & (x <= 'Z');
+    const Byte16 omocodiciQui = ((x >= 'L') & (x <= 'N')) | ((x >= 'P') & (x <= 'V'));
+    const Byte16 cifre = ((x >= '0') & (x <= '9')) | omocodiciQui;
+    const Byte16 sbagliati = ~((maiuscole & kLettere) | (cifre & ~kLettere));
+    const Byte16 omo = omocodiciQui & ~kLettere;
+    std::uint64_t parti[2];
+    std::uint64_t omoParti[2];
+    std::memcpy(parti, &sbagliati, sizeof parti);
+    std::memcpy(omoParti, &omo, sizeof omoParti);
+    omocodici = (omoParti[0] | omoParti[1]) != 0 ? 1 : 0;
+    if (parti[0] != 0) {
+        return static_cast<unsigned>(std::countr_zero(parti[0])) / 8 + 1;
     }
-    omocodici = omo != 0 ? 1 : 0;
-    if (sbagliati[0] != 0) {
-        return static_cast<unsigned>(std::countr_zero(sbagliati[0])) / 8 + 1;
-    }
-    if (sbagliati[1] != 0) {
-        return static_cast<unsigned>(std::countr_zero(sbagliati[1])) / 8 + 9;
+    if (parti[1] != 0) {
+        return static_cast<unsigned>(std::countr_zero(parti[1])) / 8 + 9;
     }
     return 0;
 }
