@@ -1484,52 +1484,55 @@ bool ElencoCodici::Completa(Riga& r) {
         const std::uint64_t senzaCarattere = (r.chiave - 1);
         const auto i = static_cast<std::size_t>(senzaCarattere % 26000);
         if (comuni_[i] == 0) {
-            const char16_t catastale[4] = {
-                static_cast<char16_t>(u'A' + i / 1000), static_cast<char16_t>(u'0' + i / 100 % 10),
-                static_cast<char16_t>(u'0' + i / 10 % 10), static_cast<char16_t>(u'0' + i % 10)};
-            const std::u16string_view codice(catastale, 4);
-            comuni_[i] = comuneNoto_(codice) ? 1 : -1;
-            if (registro_ != nullptr) {
-                inizio_[i] = static_cast<std::uint32_t>(periodi_.size());
-                for (const Comune* c : registro_->TuttiPerCodice(codice)) {
-                    periodi_.push_back(Giorno(c->dal));
-                    periodi_.push_back(Giorno(c->al));
-                    ++quanti_[i];
-                }
-                const std::uint32_t* periodi = periodi_.data() + inizio_[i];
-                // Then any date of birth can be read in the 1900s, when it was in force: most
-                // municipalities, which need no look at their periods again.
-                if (comuni_[i] == 1 && oggi_ >= 19991231 &&
-                    Copertura(periodi, quanti_[i], 19000101, 19991231) == 1) {
-                    comuni_[i] = 2;
-                } else if (comuni_[i] == 1) {
-                    // Otherwise each year tells it, but where a period begins or ends.
-                    anno_[i] = static_cast<std::uint32_t>(anni_.size());
-                    for (std::uint32_t yy = 0; yy < 100; ++yy) {
-                        int letture[2];
-                        for (std::uint32_t secolo : {0u, 1u}) {
-                            const std::uint32_t a = (1900 + 100 * secolo + yy) * 10000 + 101;
-                            const std::uint32_t b = a + 1130;
-                            // A year not over by today is only partly a date of birth.
-                            if (oggi_ < a) {
-                                letture[secolo] = 0;
-                            } else if (oggi_ < b) {
-                                letture[secolo] =
-                                    Copertura(periodi, quanti_[i], a, oggi_) == 0 ? 0 : 2;
-                            } else {
-                                letture[secolo] = Copertura(periodi, quanti_[i], a, b);
-                            }
-                        }
-                        anni_.push_back(letture[0] == 1 || letture[1] == 1   ? 1
-                                        : letture[0] == 0 && letture[1] == 0 ? 0
-                                                                             : 2);
-                    }
-                }
-            }
+            Chiedi(i);
         }
         Luogo(v, i, senzaCarattere);
     }
     return true;
+}
+
+void ElencoCodici::Chiedi(std::size_t i) {
+    const char16_t catastale[4] = {
+        static_cast<char16_t>(u'A' + i / 1000), static_cast<char16_t>(u'0' + i / 100 % 10),
+        static_cast<char16_t>(u'0' + i / 10 % 10), static_cast<char16_t>(u'0' + i % 10)};
+    const std::u16string_view codice(catastale, 4);
+    comuni_[i] = comuneNoto_(codice) ? 1 : -1;
+    if (registro_ != nullptr) {
+        inizio_[i] = static_cast<std::uint32_t>(periodi_.size());
+        for (const Comune* c : registro_->TuttiPerCodice(codice)) {
+            periodi_.push_back(Giorno(c->dal));
+            periodi_.push_back(Giorno(c->al));
+            ++quanti_[i];
+        }
+        const std::uint32_t* periodi = periodi_.data() + inizio_[i];
+        // Then any date of birth can be read in the 1900s, when it was in force: most
+        // municipalities, which need no look at their periods again.
+        if (comuni_[i] == 1 && oggi_ >= 19991231 &&
+            Copertura(periodi, quanti_[i], 19000101, 19991231) == 1) {
+            comuni_[i] = 2;
+        } else if (comuni_[i] == 1) {
+            // Otherwise each year tells it, but where a period begins or ends.
+            anno_[i] = static_cast<std::uint32_t>(anni_.size());
+            for (std::uint32_t yy = 0; yy < 100; ++yy) {
+                int letture[2];
+                for (std::uint32_t secolo : {0u, 1u}) {
+                    const std::uint32_t a = (1900 + 100 * secolo + yy) * 10000 + 101;
+                    const std::uint32_t b = a + 1130;
+                    // A year not over by today is only partly a date of birth.
+                    if (oggi_ < a) {
+                        letture[secolo] = 0;
+                    } else if (oggi_ < b) {
+                        letture[secolo] = Copertura(periodi, quanti_[i], a, oggi_) == 0 ? 0 : 2;
+                    } else {
+                        letture[secolo] = Copertura(periodi, quanti_[i], a, b);
+                    }
+                }
+                anni_.push_back(letture[0] == 1 || letture[1] == 1   ? 1
+                                : letture[0] == 0 && letture[1] == 0 ? 0
+                                                                     : 2);
+            }
+        }
+    }
 }
 
 void ElencoCodici::Luogo(VoceElenco& v, std::size_t i, std::uint64_t senzaCarattere) const {
@@ -1547,6 +1550,24 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     if (righe < minimo_) {
         return;
     }
+    if (comuneNoto_ && avanti_) {
+        // The municipalities of a run are asked before it is cut, as long as runs bring new
+        // ones: a row whose municipality was never asked waits for this thread.
+        std::size_t nuovi = 0;
+        for (std::string_view t = pezzo.substr(0, fine); !t.empty();
+             t.remove_prefix(kLunghezzaPersonale + 1 + (t[kLunghezzaPersonale] == '\r'))) {
+            std::uint32_t i = 0;
+            std::uint32_t data = 0;
+            if (static_cast<Difetto>(
+                    GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), i, data) &
+                    0xFF) == Difetto::Nessuno &&
+                comuni_[i] == 0) {
+                Chiedi(i);
+                ++nuovi;
+            }
+        }
+        avanti_ = nuovi > righe / 1024;
+    }
     // Cut at the line end past the middle: every byte of the run is a plain line's, so the
     // lines before it are its line feeds.
     const std::size_t meta = pezzo.find('\n', fine / 2) + 1;
@@ -1557,8 +1578,12 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     parti[0].testo = pezzo.substr(0, meta);
     parti[0].prima = numero_;
     parti[1].testo = pezzo.substr(meta, fine - meta);
-    parti[1].prima =
-        numero_ + static_cast<std::uint64_t>(std::count(pezzo.begin(), pezzo.begin() + meta, '\n'));
+    // The second half's first line is counted by the thread that writes it.
+    auto seconda = [this, &parti, prima = pezzo.substr(0, meta)] {
+        parti[1].prima =
+            numero_ + static_cast<std::uint64_t>(std::count(prima.begin(), prima.end(), '\n'));
+        ScriviParte(parti[1]);
+    };
     Aiuto();
     {
         // The other half is waited for however this one ends.
@@ -1571,9 +1596,9 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
             }
         } attesa{aiutante_.get()};
         if (aiutante_) {
-            aiutante_->Avvia([this, &parti] { ScriviParte(parti[1]); });
+            aiutante_->Avvia(seconda);
         } else {
-            ScriviParte(parti[1]);
+            seconda();
         }
         ScriviParte(parti[0]);
     }

@@ -233,6 +233,8 @@ private:
     Persona PersonaDi(const VoceElenco& v) const;
     // What only the rows before it can tell: duplicates, counts; false when it holds no code.
     bool Completa(Riga& r);
+    // Asks the register about municipality `i` of the key's numbering, once.
+    void Chiedi(std::size_t i);
     void Trattieni(std::string_view parte);
 
     template <class F>
@@ -367,6 +369,7 @@ private:
         std::size_t lunghezza;
     };
     std::vector<Coda> code_;
+    bool avanti_ = true;  // the municipalities of the next run are asked before it is cut
     std::unique_ptr<std::array<Parte, 2>> parti_;
     // The second thread, which waits between the runs it is given.
     class Aiutante {
