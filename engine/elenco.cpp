@@ -1658,7 +1658,10 @@ void ElencoCodici::ScriviParte(Parte& p) const {
         std::size_t quante = 0;
         for (std::string_view u = t; quante < kLotto && !u.empty(); ++quante) {
             impronte[quante] = FiltroCodici::Impronta(u.data());
-            __builtin_prefetch(&candidati_[BitCandidato(impronte[quante]) >> (64 - bitCandidati_)]);
+            if (!candidati_.empty()) {
+                __builtin_prefetch(
+                    &candidati_[BitCandidato(impronte[quante]) >> (64 - bitCandidati_)]);
+            }
             u.remove_prefix(n + 1 + (u[n] == '\r'));
         }
         for (std::size_t k = 0; k < quante; ++k, t.remove_prefix(n + 1 + (t[n] == '\r'))) {
