@@ -1568,9 +1568,18 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
         }
         avanti_ = nuovi > righe / 1024;
     }
-    // Cut at the line end past the middle: every byte of the run is a plain line's, so the
-    // lines before it are its line feeds.
-    const std::size_t meta = pezzo.find('\n', fine / 2) + 1;
+    // Cut in the middle at a line end. Lines all of one length tell where; otherwise it is the
+    // line end past the middle byte, and the lines before it are its line feeds, counted by the
+    // thread that writes the second half.
+    constexpr std::size_t n = kLunghezzaPersonale;
+    std::size_t meta = pezzo.find('\n', fine / 2) + 1;
+    std::uint64_t primaMeta = 0;  // the lines of the first half, when known
+    for (const std::size_t lunga : {n + 1, n + 2}) {
+        if (fine == lunga * righe) {
+            primaMeta = righe / 2;
+            meta = lunga * primaMeta;
+        }
+    }
     if (!parti_) {
         parti_ = std::make_unique<std::array<Parte, 2>>();
     }
@@ -1578,10 +1587,10 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     parti[0].testo = pezzo.substr(0, meta);
     parti[0].prima = numero_;
     parti[1].testo = pezzo.substr(meta, fine - meta);
-    // The second half's first line is counted by the thread that writes it.
-    auto seconda = [this, &parti, prima = pezzo.substr(0, meta)] {
-        parti[1].prima =
-            numero_ + static_cast<std::uint64_t>(std::count(prima.begin(), prima.end(), '\n'));
+    auto seconda = [this, &parti, primaMeta, prima = pezzo.substr(0, meta)] {
+        parti[1].prima = numero_ + (primaMeta != 0 ? primaMeta
+                                                   : static_cast<std::uint64_t>(std::count(
+                                                         prima.begin(), prima.end(), '\n')));
         ScriviParte(parti[1]);
     };
     Aiuto();
