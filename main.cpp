@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/riga_di_comando.h"
+#include "ui/info/avvio.h"
 #include "ui/info/start.h"
 
 namespace {
