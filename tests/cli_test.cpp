@@ -32,14 +32,14 @@ fs::path Cartella() {
 
 // Runs nodrel with `argomenti` under a shell, with no display to be had: a window, or anything
 // asking Qt for the screen, would make it fail.
-Esito Esegui(const std::string& argomenti, const std::string& ingresso = "") {
+Esito Esegui(const std::string& argomenti, const std::string& ingresso = "",
+             const std::string& eseguibile = NODREL_ESEGUIBILE) {
     const fs::path cartella = Cartella();
     fs::create_directories(cartella);
     std::ofstream(cartella / "in.txt", std::ios::binary) << ingresso;
     const std::string comando = "cd '" + cartella.string() +
                                 "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" +
-                                NODREL_ESEGUIBILE + "' " + argomenti +
-                                " < in.txt > out.txt 2> err.txt";
+                                eseguibile + "' " + argomenti + " < in.txt > out.txt 2> err.txt";
     const int stato = std::system(comando.c_str());
     return {WIFEXITED(stato) ? WEXITSTATUS(stato) : -1, Leggi(cartella / "out.txt"),
             Leggi(cartella / "err.txt")};
@@ -108,6 +108,31 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
     EXPECT_EQ(aiuto.stato, 0);
     EXPECT_NE(aiuto.out.find("--verifica [FILE]"), std::string::npos);
     EXPECT_NE(aiuto.out.find("--decodifica [FILE]"), std::string::npos);
+    fs::remove_all(Cartella());
+}
+
+// The executable without the module beside it that holds all but the first window: what needs the
+// module says which file is missing; the bare start, which does not, goes as far as the display.
+TEST(RigaDiComando, WithoutItsModuleTheProgramNamesTheMissingFile) {
+    const fs::path solo = Cartella() / "solo";
+    fs::create_directories(solo);
+    fs::copy_file(NODREL_ESEGUIBILE, solo / "nodrel");
+    const struct {
+        std::string argomenti;
+        std::string err;
+    } casi[] = {
+        {"--version",
+         "nodrel: impossibile caricare il file " + (solo / "nodrel_finestre.so").string() + "\n"},
+        {"",
+         "nodrel: nessuno schermo disponibile per le finestre; senza finestre: nodrel --verifica "
+         "FILE (nodrel --help)\n"},
+    };
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.argomenti);
+        const Esito e = Esegui(c.argomenti, "", (solo / "nodrel").string());
+        EXPECT_EQ(e.stato, 2);
+        EXPECT_EQ(e.err, c.err);
+    }
     fs::remove_all(Cartella());
 }
 

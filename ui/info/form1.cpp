@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "ui/toolkit/controlli.h"
+#include "ui/toolkit/aspetto.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stato.h"
 #include "ui/toolkit/twips.h"
@@ -46,7 +46,7 @@ Form1::Form1() {
     setObjectName("Form1");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(kTitoloApplicazione);
-    setWindowIcon(IconaProgramma());
+    // Its icon is the application's, read once for every window (PreparaApplicazione).
     setModal(false);
     setFont(Carattere(Faccia::MsSansSerif, 8.25, true));
     setAutoFillBackground(true);

@@ -1,16 +1,14 @@
 #include "ui/info/start.h"
 
-#include <QApplication>
-#include <QIcon>
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <memory>
 
-#include "ui/info/form1.h"
+#include "ui/info/avvio.h"
 #include "ui/main/form2.h"
 #include "ui/toolkit/controlli.h"
-#include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stato.h"
 
 namespace nodrel {
@@ -35,61 +33,43 @@ void CaricaTraduzioni() {
 
 // The two windows know nothing of each other: the information window's OK leads to the main
 // window, and the main window's "&Informazioni" back to the information window, through the
-// connections made here whenever either is loaded.
-void MostraInformazioni();
+// connections made whenever either is loaded.
+void Informazioni();
 
-void MostraPrincipale() {
+void Principale() {
+    MostraPrincipale({}, &Informazioni);
+}
+
+void Informazioni() {
+    MostraInformazioni(&Principale);
+}
+
+}  // namespace
+
+void MostraPrincipale(const QStringList& elenchi, void (*informazioni)()) {
     CaricaTraduzioni();
     const Form2* caricata = Form2::Istanza();
     Form2* principale = Form2::Mostra();
     if (principale != caricata) {
-        QObject::connect(principale, &Form2::InformazioniRichieste, principale,
-                         &MostraInformazioni);
+        QObject::connect(principale, &Form2::InformazioniRichieste, principale, informazioni);
     }
     // A main window that waits for its print preview keeps its focus until the preview is left.
     if (principale->Anteprima() == nullptr) {
         principale->Text2->setFocus();
     }
-}
-
-void MostraInformazioni() {
-    const Form1* caricata = Form1::Istanza();
-    Form1* informazioni = Form1::Mostra();
-    if (informazioni != caricata) {
-        QObject::connect(informazioni, &Form1::PrincipaleRichiesta, informazioni,
-                         &MostraPrincipale);
-    }
-}
-
-}  // namespace
-
-void LocaleDiSistemaItaliano() {
-    // Qt reads the system's locale from the environment once, on first use. Read here under an
-    // Italian LC_ALL, which is then put back before the QApplication hands the environment to
-    // the C library, so that no other part of the program sees the change.
-    const bool impostata = qEnvironmentVariableIsSet("LC_ALL");
-    const QByteArray prima = qgetenv("LC_ALL");
-    qputenv("LC_ALL", "it_IT.UTF-8");
-    (void)QLocale::system();
-    if (impostata) {
-        qputenv("LC_ALL", prima);
-    } else {
-        qunsetenv("LC_ALL");
+    if (!elenchi.isEmpty()) {
+        principale->VerificaElenchi(elenchi);
     }
 }
 
 void startProgram(const QStringList& elenchi) {
-    QApplication::setApplicationName(kTitoloApplicazione);
-    QApplication::setWindowIcon(IconaProgramma());
-    // Dates, month names and numbers in Italian whatever the system's.
-    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    PreparaApplicazione();
     if (elenchi.isEmpty()) {
-        MostraInformazioni();
+        Informazioni();
         return;
     }
     // Lists named on the command line are what the user came for: straight to them.
-    MostraPrincipale();
-    Form2::Istanza()->VerificaElenchi(elenchi);
+    MostraPrincipale(elenchi, &Informazioni);
 }
 
 }  // namespace nodrel

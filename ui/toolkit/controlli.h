@@ -8,16 +8,9 @@
 #include <QString>
 #include <QToolButton>
 
-class QFont;
+#include "ui/toolkit/aspetto.h"
 
 namespace nodrel {
-
-// The faces the windows were designed with, mapped to the nearest that Debian offers.
-enum class Faccia { MsSansSerif, Arial, TimesNewRoman, TempusSans };
-QFont Carattere(Faccia faccia, double punti, bool grassetto, bool corsivo = false);
-
-// Places a control at a position and size given in twips.
-void Posiziona(QWidget* controllo, int sinistra, int alto, int larghezza, int altezza);
 
 // Colour values as the text boxes keep them: 0x00BBGGRR, 0 black, 128 dark red; values with
 // the top bit set name a system colour.
@@ -57,17 +50,9 @@ private:
 };
 
 QPixmap Disegno(const QString& risorsa, QSize dimensione = {});
-// A picture of assets/ that the build rendered to PNG.
-QPixmap DisegnoPronto(const QString& risorsa);
-// The program's icon, at each size it was rendered at.
-QIcon IconaProgramma();
 
 // A line from one point to another, in twips; a filled rectangle without outline.
 QWidget* Linea(QWidget* genitore, const char* nome, int x1, int y1, int x2, int y2, QColor colore);
 QWidget* Rettangolo(QWidget* genitore, const char* nome, QColor colore);
-
-// A label with its own colours; `sfondo` invalid leaves the background transparent.
-QLabel* Etichetta(QWidget* genitore, const char* nome, const QString& testo, const QFont& font,
-                  QColor testoColore, QColor sfondo);
 
 }  // namespace nodrel

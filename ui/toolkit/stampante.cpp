@@ -10,9 +10,9 @@
 namespace nodrel {
 
 QPrinter& StampanteCorrente() {
-    std::unique_ptr<QPrinter>& stampante = Interfaccia().stampante;
+    std::shared_ptr<QPrinter>& stampante = Interfaccia().stampante;
     if (!stampante) {
-        stampante = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        stampante = std::make_shared<QPrinter>(QPrinter::HighResolution);
     }
     return *stampante;
 }

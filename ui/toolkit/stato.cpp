@@ -1,6 +1,5 @@
 #include "ui/toolkit/stato.h"
 
-#include <QPrinter>
 #include <QTranslator>
 #include <QWidget>
 

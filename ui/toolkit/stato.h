@@ -16,8 +16,10 @@ namespace nodrel {
 // tests start the program afresh many times in one process.
 struct StatoInterfaccia {
     std::unique_ptr<QTranslator> traduzioni;  // Qt's own texts in Italian, from the main window
-    std::unique_ptr<QPrinter> stampante;      // the current printer, made on first use
-    QString cartellaProgramma;                // empty: the executable's own directory
+    // The current printer, made on first use. Its deleter comes with it, from where QPrinter is
+    // known, so that the state needs nothing of Qt's print support.
+    std::shared_ptr<QPrinter> stampante;
+    QString cartellaProgramma;  // empty: the executable's own directory
     // The two windows that no other window owns, while loaded; the main window owns the rest.
     QPointer<QWidget> informazioni;
     QPointer<QWidget> principale;
