@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -256,8 +255,8 @@ bool CodiciVisti::Tavola::Trova(Segmento& s, std::uint64_t interno, std::uint8_t
         return true;
     }
     if ((Leggi(w, casa * f.passo, 8) & kRiposto) != 0) {
-        const auto r = std::lower_bound(s.riposti.begin(), s.riposti.end(), Riposto{interno, 0, segno},
-                                        Prima);
+        const auto r =
+            std::lower_bound(s.riposti.begin(), s.riposti.end(), Riposto{interno, 0, segno}, Prima);
         if (r != s.riposti.end() && r->interno == interno && r->segno == segno) {
             p = {0, 0, &*r};
             return true;
@@ -353,8 +352,8 @@ void CodiciVisti::Tavola::ScriviRiga(Segmento& s, const Posto& p, std::uint64_t 
         return;
     }
     const Forma f = FormaDi(s);
-    Scrivi(s.bit.data(), p.secchio * f.passo + f.inizio + p.indice * f.posto + f.chiave,
-           s.bitRiga, riga);
+    Scrivi(s.bit.data(), p.secchio * f.passo + f.inizio + p.indice * f.posto + f.chiave, s.bitRiga,
+           riga);
 }
 
 void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) const {
@@ -416,9 +415,8 @@ void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) 
         for (std::uint64_t j = 0; j < quanti; ++j) {
             const std::uint64_t posto = base + v.inizio + j * v.posto;
             const std::uint64_t k = Leggi(da, posto, v.chiave);
-            const std::uint64_t impronta =
-                Basso(k, v.resto) << kBitEtichetta |
-                Leggi(da, base + 8 + kBitEtichetta * j, kBitEtichetta);
+            const std::uint64_t impronta = Basso(k, v.resto) << kBitEtichetta |
+                                           Leggi(da, base + 8 + kBitEtichetta * j, kBitEtichetta);
             const std::uint64_t casa =
                 (k >> (v.resto + bitSegno_)) != 0 ? b ^ Altro(impronta, s.beta) : b;
             Metti(nuovo, casa << bitImpronta | impronta,
@@ -461,8 +459,7 @@ std::uint64_t CodiciVisti::Tavola::Registra(std::uint64_t h, std::uint8_t segno,
     return 0;
 }
 
-std::uint64_t CodiciVisti::Tavola::Rivedi(std::uint64_t h, std::uint8_t segno,
-                                          std::uint64_t riga) {
+std::uint64_t CodiciVisti::Tavola::Rivedi(std::uint64_t h, std::uint8_t segno, std::uint64_t riga) {
     if (segmenti_.empty()) {
         return 0;
     }
@@ -550,15 +547,6 @@ void CodiciVisti::Tavola::PerOgni(F&& f) const {
     }
 }
 
-void CodiciVisti::Tavola::Debug() const {
-    std::uint64_t cap = 0, bits = 0, u = 0, rip = 0; int hist[16] = {};
-    for (const Segmento& s : segmenti_) { if (!s.posti) continue; cap += std::uint64_t{s.posti} << s.beta; const Forma f = FormaDi(s); bits += f.passo * f.secchi; u += s.usati + s.riposti.size(); rip += s.riposti.size(); hist[s.posti]++; }
-    fprintf(stderr, "usati %lu cap %lu load %.3f bytes/code %.2f posti:", u, cap, double(u)/cap, bits/8.0/u);
-    for (int i = 8; i < 16; ++i) fprintf(stderr, " %d", hist[i]);
-    fprintf(stderr, " beta0 %d bitRiga %d riposti %lu\n", segmenti_[0].beta, segmenti_[0].bitRiga, rip);
-}
-void CodiciVisti::Debug() const { piane_.Debug(); omocodici_.Debug(); }
-
 std::uint64_t CodiciVisti::Usati() const {
     return piane_.Usati() + omocodici_.Usati() + fuori_.size();
 }
@@ -590,8 +578,7 @@ void CodiciVisti::Riserva(std::uint64_t quanti) {
     piane_.Riserva(quanti);
 }
 
-std::uint64_t CodiciVisti::Rivedi(std::uint64_t chiave, std::uint8_t omocodia,
-                                  std::uint64_t riga) {
+std::uint64_t CodiciVisti::Rivedi(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga) {
     if (Usati() == 0 || !Forse(chiave)) {
         return 0;
     }

@@ -30,7 +30,6 @@ public:
     // The codes are all recorded: from now on a bit a code, far smaller than the table, tells
     // most codes never recorded without a look at it.
     void Chiudi();
-    void Debug() const;
     // False for a code certainly never recorded (always true before Chiudi).
     bool Forse(std::uint64_t chiave) const {
         if (presenti_.empty()) {
@@ -111,7 +110,6 @@ private:
         template <class F>
         void PerOgni(F&& f) const;
         std::uint64_t Usati() const { return usati_; }
-        void Debug() const;
 
         static constexpr int kBitSegmenti = 10;
         static constexpr int kBitInterni = 61 - kBitSegmenti;
