@@ -116,6 +116,21 @@ void CopiaBit(std::uint64_t* a, std::uint64_t pa, const std::uint64_t* da, std::
     }
 }
 
+// `n` bytes moved up, from `da` to `a` not below it, the last first: they may overlap. A word at a
+// time, since a bucket is a few words and a call for each costs more than the copy.
+void InAlto(unsigned char* a, const unsigned char* da, std::size_t n) {
+    while (n >= 8) {
+        n -= 8;
+        std::uint64_t x;
+        std::memcpy(&x, da + n, 8);
+        std::memcpy(a + n, &x, 8);
+    }
+    while (n > 0) {
+        --n;
+        a[n] = da[n];
+    }
+}
+
 // Which of the `n` tags from bit `p` on are `t`, a bit each.
 std::uint64_t Etichette(const std::uint64_t* w, std::uint64_t p, unsigned n, std::uint64_t t) {
     constexpr std::uint64_t kUno = 0x0101010101010101u;
@@ -140,7 +155,9 @@ constexpr std::uint64_t kQuanti = 0x0F;
 constexpr std::uint64_t kRiposto = 0x10;
 constexpr int kPostiMinimi = 8;
 constexpr int kPostiMassimi = 15;
-constexpr int kBetaMassimo = 40;
+// The second bucket comes from the lowest 32 bits of the hash, which a place keeps while a
+// segment has at most 2^19 buckets (some 7.8 million codes): past them the list takes the rest.
+constexpr int kBetaMassimo = 19;
 constexpr int kBitRigaMinimi = 24;
 // Below a page a segment's words come from the heap, whose holes stay small.
 constexpr std::size_t kPagine = 4096 / sizeof(std::uint64_t);
@@ -164,10 +181,15 @@ int BitRiga(int attuali, std::uint64_t riga) {
     return servono <= attuali ? attuali : std::min(64, std::max(attuali + 4, servono));
 }
 
-// The second bucket of a code, as the distance from its first: from the bits it keeps, so
-// that either bucket tells the other.
+// The second bucket of a code, as the distance from its first: from bits it keeps, so that
+// either bucket tells the other, and the same bits whatever the buckets, so that when they
+// double each code's two buckets are halves of its two buckets before.
+std::uint64_t Distanze(std::uint64_t impronta) {
+    return Basso(impronta, 32) * 0x9E3779B97F4A7C15u;
+}
+
 std::uint64_t Altro(std::uint64_t impronta, int beta) {
-    return beta == 0 ? 0 : (impronta * 0x9E3779B97F4A7C15u) >> (64 - beta);
+    return beta == 0 ? 0 : Distanze(impronta) >> (64 - beta);
 }
 
 }  // namespace
@@ -187,6 +209,11 @@ CodiciVisti::Parole::Parole(std::size_t n, std::size_t riserva) : n_(n) {
         p_ = static_cast<std::uint64_t*>(p);
         n_ = riserva;
         mappate_ = true;
+#ifdef MADV_POPULATE_WRITE
+        // The words asked for are written at once: their pages in one go cost far less than a
+        // fault for each. The room beyond stays unmapped until the segment grows into it.
+        madvise(p, n * sizeof(std::uint64_t), MADV_POPULATE_WRITE);
+#endif
         return;
     }
 #else
@@ -376,8 +403,8 @@ void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) 
                 unsigned char* da = w + b * v.passo / 8;
                 unsigned char* a = w + b * n.passo / 8;
                 const std::uint64_t quanti = da[0] & kQuanti;
-                std::memmove(a + n.inizio / 8, da + v.inizio / 8, (quanti * v.posto + 7) / 8);
-                std::memmove(a, da, 1 + quanti);
+                InAlto(a + n.inizio / 8, da + v.inizio / 8, (quanti * v.posto + 7) / 8);
+                InAlto(a, da, 1 + quanti);
             }
             s.posti = nuovo.posti;
             return;
@@ -400,8 +427,16 @@ void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) 
     if (stessi) {
         for (std::uint64_t b = 0; b < v.secchi; ++b) {
             const std::uint64_t quanti = Leggi(da, b * v.passo, kBitQuanti);
-            CopiaBit(a, b * n.passo, da, b * v.passo, 8 + kBitEtichetta * quanti);
-            CopiaBit(a, b * n.passo + n.inizio, da, b * v.passo + v.inizio, quanti * v.posto);
+            if constexpr (std::endian::native == std::endian::little) {
+                const auto* sorgente = reinterpret_cast<const unsigned char*>(da) + b * v.passo / 8;
+                auto* meta = reinterpret_cast<unsigned char*>(a) + b * n.passo / 8;
+                std::memcpy(meta, sorgente, 1 + quanti);
+                std::memcpy(meta + n.inizio / 8, sorgente + v.inizio / 8,
+                            (quanti * v.posto + 7) / 8);
+            } else {
+                CopiaBit(a, b * n.passo, da, b * v.passo, 8 + kBitEtichetta * quanti);
+                CopiaBit(a, b * n.passo + n.inizio, da, b * v.passo + v.inizio, quanti * v.posto);
+            }
         }
         nuovo.usati = s.usati;
         nuovo.riposti = std::move(s.riposti);
@@ -409,20 +444,45 @@ void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) 
         return;
     }
     const unsigned bitImpronta = kBitInterni - s.beta;
+    // When the buckets double, a code goes to a half of the bucket it is in, in order; the few
+    // that find that half full are placed afresh after.
+    const bool meta = nuovo.beta == s.beta + 1 && nuovo.bitRiga == s.bitRiga;
+    std::vector<Riposto> dopo;
     for (std::uint64_t b = 0; b < v.secchi; ++b) {
         const std::uint64_t base = b * v.passo;
         const std::uint64_t quanti = Leggi(da, base, kBitQuanti);
         for (std::uint64_t j = 0; j < quanti; ++j) {
             const std::uint64_t posto = base + v.inizio + j * v.posto;
             const std::uint64_t k = Leggi(da, posto, v.chiave);
-            const std::uint64_t impronta = Basso(k, v.resto) << kBitEtichetta |
-                                           Leggi(da, base + 8 + kBitEtichetta * j, kBitEtichetta);
-            const std::uint64_t casa =
-                (k >> (v.resto + bitSegno_)) != 0 ? b ^ Altro(impronta, s.beta) : b;
-            Metti(nuovo, casa << bitImpronta | impronta,
-                  static_cast<std::uint8_t>(Basso(k >> v.resto, bitSegno_)),
-                  Leggi(da, posto + v.chiave, s.bitRiga));
+            const std::uint64_t etichetta = Leggi(da, base + 8 + kBitEtichetta * j, kBitEtichetta);
+            const std::uint64_t impronta = Basso(k, v.resto) << kBitEtichetta | etichetta;
+            const std::uint64_t scelta = k >> (v.resto + bitSegno_);
+            const std::uint64_t casa = scelta != 0 ? b ^ Altro(impronta, s.beta) : b;
+            const auto segno = static_cast<std::uint8_t>(Basso(k >> v.resto, bitSegno_));
+            const std::uint64_t riga = Leggi(da, posto + v.chiave, s.bitRiga);
+            if (meta) {
+                const std::uint64_t alto = impronta >> (bitImpronta - 1);
+                const std::uint64_t c =
+                    2 * b + (scelta != 0 ? alto ^ (Distanze(impronta) >> (63 - s.beta) & 1) : alto);
+                const std::uint64_t baseNuova = c * n.passo;
+                const std::uint64_t ci = Leggi(a, baseNuova, kBitQuanti);
+                if (ci < nuovo.posti) {
+                    const std::uint64_t dove = baseNuova + n.inizio + ci * n.posto;
+                    Scrivi(a, baseNuova, 8, ci + 1);
+                    Scrivi(a, baseNuova + 8 + kBitEtichetta * ci, kBitEtichetta, etichetta);
+                    Scrivi(a, dove, n.chiave,
+                           Basso(impronta, bitImpronta - 1) >> kBitEtichetta |
+                               std::uint64_t{segno} << n.resto | scelta << (n.resto + bitSegno_));
+                    Scrivi(a, dove + n.chiave, s.bitRiga, riga);
+                    ++nuovo.usati;
+                    continue;
+                }
+            }
+            dopo.push_back({casa << bitImpronta | impronta, riga, segno});
         }
+    }
+    for (const Riposto& r : dopo) {
+        Metti(nuovo, r.interno, r.segno, r.riga);
     }
     for (const Riposto& r : s.riposti) {
         Metti(nuovo, r.interno, r.segno, r.riga);
@@ -480,7 +540,7 @@ std::uint64_t CodiciVisti::Tavola::Rivedi(std::uint64_t h, std::uint8_t segno, s
     return 0;
 }
 
-std::array<const void*, 3> CodiciVisti::Tavola::Dove(std::uint64_t h) const {
+std::array<const void*, 6> CodiciVisti::Tavola::Dove(std::uint64_t h) const {
     if (segmenti_.empty()) {
         return {};
     }
@@ -493,8 +553,12 @@ std::array<const void*, 3> CodiciVisti::Tavola::Dove(std::uint64_t h) const {
     const std::uint64_t casa = Basso(h, kBitInterni) >> bitImpronta;
     const std::uint64_t altro = casa ^ Altro(Basso(h, bitImpronta), s.beta);
     const std::uint64_t* w = s.bit.data();
-    return {w + (casa * f.passo >> 6), w + ((casa * f.passo + f.passo - 1) >> 6),
-            w + (altro * f.passo >> 6)};
+    return {w + (casa * f.passo >> 6),
+            w + ((casa * f.passo + f.passo / 2) >> 6),
+            w + ((casa * f.passo + f.passo - 1) >> 6),
+            w + (altro * f.passo >> 6),
+            w + ((altro * f.passo + f.passo / 2) >> 6),
+            w + ((altro * f.passo + f.passo - 1) >> 6)};
 }
 
 void CodiciVisti::Tavola::Riserva(std::uint64_t quanti) {
@@ -505,7 +569,8 @@ void CodiciVisti::Tavola::Riserva(std::uint64_t quanti) {
     for (Segmento& s : segmenti_) {
         int beta = s.beta;
         int posti = s.posti == 0 ? kPostiMinimi : s.posti;
-        while (9 * (std::uint64_t(posti) << beta) < 10 * ciascuno && beta < 30) {
+        while (9 * (std::uint64_t(posti) << beta) < 10 * ciascuno &&
+               (beta < kBetaMassimo || posti < kPostiMassimi)) {
             Successivo(beta, posti);
         }
         if (s.posti == 0 && beta == 0 && posti == kPostiMinimi) {

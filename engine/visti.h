@@ -104,7 +104,7 @@ private:
         std::uint64_t Rivedi(std::uint64_t h, std::uint8_t segno, std::uint64_t riga);
         // Words of the two buckets of `h` (the first's first and last, the other's first), or
         // nulls.
-        std::array<const void*, 3> Dove(std::uint64_t h) const;
+        std::array<const void*, 6> Dove(std::uint64_t h) const;
         void Riserva(std::uint64_t quanti);
         // Hands the hash of every code recorded to `f`.
         template <class F>
