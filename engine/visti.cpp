@@ -392,7 +392,7 @@ void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) 
     const auto parole = static_cast<std::size_t>((n.passo * n.secchi + 63) / 64);
     const bool stessi = s.posti != 0 && nuovo.beta == s.beta && nuovo.bitRiga == s.bitRiga &&
                         nuovo.posti >= s.posti;
-    if constexpr (std::endian::native == std::endian::little) {
+    if (std::endian::native == std::endian::little) {
         if (stessi && parole <= s.bit.Capienza()) {
             // Only room added to each bucket, and the words are there: every bucket moves up
             // where it is, the last first, its places before its byte and tags. Buckets begin on
@@ -427,7 +427,7 @@ void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) 
     if (stessi) {
         for (std::uint64_t b = 0; b < v.secchi; ++b) {
             const std::uint64_t quanti = Leggi(da, b * v.passo, kBitQuanti);
-            if constexpr (std::endian::native == std::endian::little) {
+            if (std::endian::native == std::endian::little) {
                 const auto* sorgente = reinterpret_cast<const unsigned char*>(da) + b * v.passo / 8;
                 auto* meta = reinterpret_cast<unsigned char*>(a) + b * n.passo / 8;
                 std::memcpy(meta, sorgente, 1 + quanti);
