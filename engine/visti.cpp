@@ -451,34 +451,38 @@ void CodiciVisti::Tavola::Cresci(Segmento& s, int beta, int posti, int bitRiga) 
     for (std::uint64_t b = 0; b < v.secchi; ++b) {
         const std::uint64_t base = b * v.passo;
         const std::uint64_t quanti = Leggi(da, base, kBitQuanti);
+        std::uint64_t figli[2] = {0, 0};  // the codes of halves 2b and 2b + 1 so far
         for (std::uint64_t j = 0; j < quanti; ++j) {
             const std::uint64_t posto = base + v.inizio + j * v.posto;
             const std::uint64_t k = Leggi(da, posto, v.chiave);
             const std::uint64_t etichetta = Leggi(da, base + 8 + kBitEtichetta * j, kBitEtichetta);
             const std::uint64_t impronta = Basso(k, v.resto) << kBitEtichetta | etichetta;
             const std::uint64_t scelta = k >> (v.resto + bitSegno_);
-            const std::uint64_t casa = scelta != 0 ? b ^ Altro(impronta, s.beta) : b;
             const auto segno = static_cast<std::uint8_t>(Basso(k >> v.resto, bitSegno_));
             const std::uint64_t riga = Leggi(da, posto + v.chiave, s.bitRiga);
             if (meta) {
                 const std::uint64_t alto = impronta >> (bitImpronta - 1);
-                const std::uint64_t c =
-                    2 * b + (scelta != 0 ? alto ^ (Distanze(impronta) >> (63 - s.beta) & 1) : alto);
-                const std::uint64_t baseNuova = c * n.passo;
-                const std::uint64_t ci = Leggi(a, baseNuova, kBitQuanti);
-                if (ci < nuovo.posti) {
+                const std::uint64_t x =
+                    scelta != 0 ? alto ^ (Distanze(impronta) >> (63 - s.beta) & 1) : alto;
+                if (const std::uint64_t ci = figli[x]; ci < nuovo.posti) {
+                    const std::uint64_t baseNuova = (2 * b + x) * n.passo;
                     const std::uint64_t dove = baseNuova + n.inizio + ci * n.posto;
-                    Scrivi(a, baseNuova, 8, ci + 1);
                     Scrivi(a, baseNuova + 8 + kBitEtichetta * ci, kBitEtichetta, etichetta);
                     Scrivi(a, dove, n.chiave,
                            Basso(impronta, bitImpronta - 1) >> kBitEtichetta |
                                std::uint64_t{segno} << n.resto | scelta << (n.resto + bitSegno_));
                     Scrivi(a, dove + n.chiave, s.bitRiga, riga);
-                    ++nuovo.usati;
+                    ++figli[x];
                     continue;
                 }
             }
+            const std::uint64_t casa = scelta != 0 ? b ^ Altro(impronta, s.beta) : b;
             dopo.push_back({casa << bitImpronta | impronta, riga, segno});
+        }
+        if (meta) {
+            Scrivi(a, 2 * b * n.passo, 8, figli[0]);
+            Scrivi(a, (2 * b + 1) * n.passo, 8, figli[1]);
+            nuovo.usati += figli[0] + figli[1];
         }
     }
     for (const Riposto& r : dopo) {
