@@ -159,6 +159,7 @@ constexpr int kPostiMassimi = 15;
 // segment has at most 2^19 buckets (some 7.8 million codes): past them the list takes the rest.
 constexpr int kBetaMassimo = 19;
 constexpr int kBitRigaMinimi = 24;
+constexpr int kBetaIniziale = 3;
 // Below a page a segment's words come from the heap, whose holes stay small.
 constexpr std::size_t kPagine = 4096 / sizeof(std::uint64_t);
 
@@ -509,6 +510,9 @@ std::uint64_t CodiciVisti::Tavola::Registra(std::uint64_t h, std::uint8_t segno,
     int posti = s.posti;
     const std::uint64_t posti_totali = std::uint64_t{s.posti} << s.beta;
     if (posti == 0) {
+        // A few buckets to begin with: the steps of a segment smaller than that cost more than
+        // the bytes they would spare.
+        beta = kBetaIniziale;
         posti = kPostiMinimi;
     } else if (10 * (s.usati + s.riposti.size() + 1) > 9 * posti_totali ||
                32 * s.riposti.size() > posti_totali) {
@@ -571,13 +575,13 @@ void CodiciVisti::Tavola::Riserva(std::uint64_t quanti) {
     }
     const std::uint64_t ciascuno = (quanti >> kBitSegmenti) + 1;
     for (Segmento& s : segmenti_) {
-        int beta = s.beta;
+        int beta = s.posti == 0 ? kBetaIniziale : s.beta;
         int posti = s.posti == 0 ? kPostiMinimi : s.posti;
         while (9 * (std::uint64_t(posti) << beta) < 10 * ciascuno &&
                (beta < kBetaMassimo || posti < kPostiMassimi)) {
             Successivo(beta, posti);
         }
-        if (s.posti == 0 && beta == 0 && posti == kPostiMinimi) {
+        if (s.posti == 0 && beta == kBetaIniziale && posti == kPostiMinimi) {
             continue;  // as a segment would start anyway
         }
         if (beta != s.beta || posti != s.posti) {
