@@ -13,11 +13,12 @@
 // a whole population. The table is built to keep that near ten bytes a code, growth included:
 //
 // - A key is numbered below 2^61 and mixed there one to one, so the bits of the hash that choose
-//   a code's segment and bucket are not kept beside it: a place holds the rest of the hash (37 to
-//   43 bits, the first eight in a row of tags that a word compares at once), the line, and a bit
-//   for which of its two buckets it is in.
-// - A code goes to the emptier of two buckets, which keeps them nearly even up to 90 % full; one
-//   that finds both full waits in a short list of its segment, marked in its first bucket.
+//   a code's segment and bucket are not kept beside it: a place holds the rest of the hash (48
+//   bits to 32, the more buckets the fewer; the first eight in a row of tags that a word compares
+//   at once), the line, and a bit for which of its two buckets it is in.
+// - A code goes to the emptier of two buckets, which keeps them nearly even up to 90 % full; when
+//   both are full one of their codes moves to its other bucket, and only when none can does the
+//   new one wait in a short list of its segment, marked in its first bucket.
 // - It grows a segment at a time, by one place a bucket (8 to 15), then twice the buckets of 8:
 //   no step adds more than an eighth, so the table stays from 80 to 90 % full, and no second
 //   table lives beside it while it grows. A large segment has its own pages, which go back to

@@ -102,8 +102,7 @@ private:
         explicit Tavola(unsigned bitSegno) : bitSegno_(bitSegno) {}
         std::uint64_t Registra(std::uint64_t h, std::uint8_t segno, std::uint64_t riga);
         std::uint64_t Rivedi(std::uint64_t h, std::uint8_t segno, std::uint64_t riga);
-        // Words of the two buckets of `h` (the first's first and last, the other's first), or
-        // nulls.
+        // The first, middle and last words of each of the two buckets of `h`, or nulls.
         std::array<const void*, 6> Dove(std::uint64_t h) const;
         void Riserva(std::uint64_t quanti);
         // Hands the hash of every code recorded to `f`.
