@@ -509,15 +509,15 @@ std::uint64_t CodiciVisti::Tavola::Registra(std::uint64_t h, std::uint8_t segno,
     }
     int beta = s.beta;
     int posti = s.posti;
+    // Nine places in ten at most, and few codes waiting in the list.
     const std::uint64_t postiTotali = std::uint64_t{s.posti} << s.beta;
     if (posti == 0) {
         // A few buckets to begin with: the steps of a segment smaller than that cost more than
         // the bytes they would spare.
         beta = kBetaIniziale;
         posti = kPostiMinimi;
-    } else if (  // nine places in ten at most, and few codes waiting in the list
-        10 * (s.usati + s.riposti.size() + 1) > 9 * postiTotali ||
-        32 * s.riposti.size() > postiTotali) {
+    } else if (10 * (s.usati + s.riposti.size() + 1) > 9 * postiTotali ||
+               32 * s.riposti.size() > postiTotali) {
         Successivo(beta, posti);
     }
     const int bitRiga = BitRiga(s.bitRiga, riga);
