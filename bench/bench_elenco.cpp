@@ -1,7 +1,7 @@
 // The command line's --verifica on a file of ten million generated codes, beside two floors:
 // reading the same file (cat FILE > /dev/null), and a bare loop that only computes the check
 // characters of the codes already in memory; and the same --verifica on a tenth and five times
-// as many codes. The files are made in the temporary directory
+// as many codes, from the file and through a pipe. The files are made in the temporary directory
 // and removed at the end.
 //   bench_elenco [--benchmark_repetitions=3] [nodrel executable, by default the one built]
 
@@ -14,6 +14,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -161,6 +162,26 @@ BENCHMARK(Verifica)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// The same lists through a pipe, which cannot be read twice: the program keeps the table of
+// every right code seen. Its peak memory is kept for the bytes a code, printed at the end.
+std::map<std::int64_t, double> piccoPipe;
+
+void VerificaPipe(benchmark::State& state) {
+    const std::string comando =
+        "cat \"" + File(state.range(0)).string() + "\" | \"" + eseguibile + "\" --verifica";
+    Esegui(state, {"sh", "-c", comando}, state.range(0));
+    if (const auto picco = state.counters.find("peak MiB"); picco != state.counters.end()) {
+        piccoPipe[state.range(0)] = picco->second;
+    }
+}
+BENCHMARK(VerificaPipe)
+    ->Arg(kCodici / 10)
+    ->Arg(kCodici)
+    ->Arg(kCodici * 5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
 void Cat(benchmark::State& state) {
     Esegui(state, {"cat", File().string()});
 }
@@ -201,7 +222,27 @@ int main(int argc, char** argv) {
          "Verifica/1000000/iterations:3/manual_time"},
         {"--verifica 50 M / 10 M codes", "Verifica/50000000/iterations:3/manual_time",
          "Verifica/10000000/iterations:3/manual_time"},
+        {"cat FILE | --verifica / --verifica FILE, 10 M codes",
+         "VerificaPipe/10000000/iterations:3/manual_time",
+         "Verifica/10000000/iterations:3/manual_time"},
+        {"cat FILE | --verifica 10 M / 1 M codes", "VerificaPipe/10000000/iterations:3/manual_time",
+         "VerificaPipe/1000000/iterations:3/manual_time"},
+        {"cat FILE | --verifica 50 M / 10 M codes",
+         "VerificaPipe/50000000/iterations:3/manual_time",
+         "VerificaPipe/10000000/iterations:3/manual_time"},
     });
+    // Nine codes in ten are right and all different: the table's cost of one, beyond what a
+    // list of a million takes.
+    if (const auto base = piccoPipe.find(kCodici / 10); base != piccoPipe.end()) {
+        for (const auto& [codici, picco] : piccoPipe) {
+            if (codici > base->first) {
+                const double codiciInPiu = static_cast<double>(codici - base->first) * 0.9;
+                std::printf("cat FILE | --verifica, %lld M codes: %.1f bytes a right code\n",
+                            static_cast<long long>(codici / 1'000'000),
+                            (picco - base->second) * 1024 * 1024 / codiciInPiu);
+            }
+        }
+    }
     Rimuovi();
     return esito;
 }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/nodrel1.h"
+#include "engine/visti.h"
 
 namespace NODREL1 {
 
@@ -49,57 +50,6 @@ struct Riepilogo {
     std::uint64_t duplicati = 0;          // counted among the right ones too
     std::uint64_t calcolati = 0;          // likewise
     std::uint64_t nonCorrispondenti = 0;  // right, but not their person's
-};
-
-// The right codes met so far, each with the line it came on first: an open-addressing table of
-// 16 bytes a slot, kept at most 70 % full. A code and its omocodes share a key and differ by
-// which of their digits are written as letters.
-class CodiciVisti {
-public:
-    // The line the code came on first; 0 when it is new, and it is recorded as seen on `riga`.
-    std::uint64_t Registra(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga);
-    // Asks the memory for the slot of `chiave` ahead of its Registra.
-    void Anticipa(std::uint64_t chiave) const;
-    // Makes room for `quanti` codes at once, instead of growing step by step.
-    void Riserva(std::uint64_t quanti);
-    // For a code recorded before: the line it came on first, or 0 when it has none yet and
-    // `riga` becomes it. A code never recorded is left out and gets 0.
-    std::uint64_t Rivedi(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga);
-    // Gives the memory back.
-    void Svuota();
-    // The codes are all recorded: from now on a bit a code, far smaller than the table, tells
-    // most codes never recorded without a look at it.
-    void Chiudi();
-    // False for a code certainly never recorded (always true before Chiudi).
-    bool Forse(std::uint64_t chiave) const {
-        if (presenti_.empty()) {
-            return true;
-        }
-        const std::uint64_t h = Presente(chiave);
-        return (presenti_[h >> (64 - bitPresenti_)] & Bit(h)) == Bit(h);
-    }
-
-private:
-    static constexpr int kBitRiga = 56;
-    static std::uint64_t Presente(std::uint64_t chiave) {
-        const std::uint64_t x = chiave * 0xD6E8FEB86659FD93u;
-        return x ^ (x >> 32);
-    }
-    static std::uint64_t Bit(std::uint64_t h) {
-        return (std::uint64_t{1} << (h & 63)) | (std::uint64_t{1} << (h >> 6 & 63));
-    }
-    struct Posto {
-        std::uint64_t chiave = 0;  // 0: free
-        std::uint64_t riga = 0;    // the line, and the omocode letters in the top byte
-    };
-    std::size_t Indice(std::uint64_t chiave) const;
-    void Cresci(int bit);
-
-    std::vector<Posto> posti_;
-    std::size_t usati_ = 0;
-    int bit_ = 0;
-    std::vector<std::uint64_t> presenti_;
-    int bitPresenti_ = 0;
 };
 
 // The codes of a list read twice, as a file can be, marked in the first reading (a plain line
