@@ -1340,7 +1340,7 @@ Persona ElencoCodici::PersonaDi(const VoceElenco& v) const {
     p.nome = Utf16(v.persona[1]);
     p.sesso = Utf16(v.persona[2].substr(0, 1));
     if (p.sesso == u"f") {
-        p.sesso = u"F";
+        p.sesso[0] = u'F';  // in place, which GCC 12 does not take for an overlapping copy
     }
     p.data = Data(v.persona[3]);
     p.luogo = Utf16(v.persona[4]);
