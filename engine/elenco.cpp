@@ -1589,29 +1589,70 @@ void ElencoCodici::ScriviParte(Parte& p) const {
                     {static_cast<std::size_t>(o - inizio), t.data(), numero.Valore()});
                 continue;
             }
-            std::size_t luogo = 0;
             if (difetto == Difetto::Nessuno) {
                 ++p.totali.corretti;
-                if (comuneNoto_) {
-                    luogo = comuni_[i] < 0                                                  ? 1
-                            : registro_ != nullptr && comuni_[i] == 1 && !InVigore(i, data) ? 2
-                                                                                            : 0;
-                }
             } else {
                 ++p.totali.errati;
             }
-            const Coda& c = code_[DoveCoda(difetto, (giudizio & kGiudizioOmocodico) != 0, luogo,
-                                           (giudizio >> 8 & 0xFF) - 'A')];
-            o = numero.Scrivi(o);
-            *o++ = ';';
-            std::memcpy(o, t.data(), n);
-            o += n;
-            std::memcpy(o, c.testo, sizeof c.testo);
-            o += c.lunghezza;
+            o = ScriviCoda(numero.Scrivi(o), t.data(), giudizio,
+                           difetto == Difetto::Nessuno ? i : kNessuno, data);
         }
     }
     p.totali.codici = p.totali.corretti + p.totali.errati;
     p.uscita = {inizio, static_cast<std::size_t>(o - inizio)};
+}
+
+char* ElencoCodici::ScriviCoda(char* o, const char* codice, std::uint32_t giudizio, std::size_t i,
+                               std::uint64_t data) const {
+    std::size_t luogo = 0;
+    if (i != kNessuno && comuneNoto_) {
+        luogo = comuni_[i] < 0                                                  ? 1
+                : registro_ != nullptr && comuni_[i] == 1 && !InVigore(i, data) ? 2
+                                                                                : 0;
+    }
+    const Coda& c =
+        code_[DoveCoda(static_cast<Difetto>(giudizio & 0xFF), (giudizio & kGiudizioOmocodico) != 0,
+                       luogo, (giudizio >> 8 & 0xFF) - 'A')];
+    *o++ = ';';
+    std::memcpy(o, codice, kLunghezzaPersonale);
+    o += kLunghezzaPersonale;
+    std::memcpy(o, c.testo, sizeof c.testo);
+    return o + c.lunghezza;
+}
+
+bool ElencoCodici::ScriviRinviata(const Parte::Rinviata& r) {
+    const auto* c = reinterpret_cast<const unsigned char*>(r.riga);
+    std::uint64_t chiave = 0;
+    const std::uint32_t giudizio = GiudicaPersonale(c, chiave);
+    const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
+    if (difetto == Difetto::Carattere) {
+        return false;
+    }
+    std::size_t i = kNessuno;
+    if (difetto == Difetto::Nessuno) {
+        // The table last, as nothing after it may send the row to the full reading: a code met
+        // for the first time is recorded on this line.
+        const std::uint8_t omocodia = (giudizio & kGiudizioOmocodico) != 0 ? Omocodia(c) : 0;
+        if (visti_.Rivedi(chiave, omocodia, r.numero) != 0) {
+            return false;
+        }
+        ++totali_.corretti;
+        i = static_cast<std::size_t>((chiave - 1) % 26000);
+        if (comuneNoto_ && comuni_[i] == 0) {
+            Chiedi(i);
+        }
+    } else {
+        ++totali_.errati;
+    }
+    ++totali_.codici;
+    Contatore numero;
+    numero.Da(r.numero);
+    rinviata_.resize(20 + 1 + kLunghezzaPersonale + sizeof(Coda::testo));
+    rinviata_.resize(static_cast<std::size_t>(
+        ScriviCoda(numero.Scrivi(rinviata_.data()), r.riga, giudizio, i, (chiave - 1) / 26000) -
+        rinviata_.data()));
+    testo_(rinviata_);
+    return true;
 }
 
 void ElencoCodici::Consegna(Parte& p) {
@@ -1620,6 +1661,11 @@ void ElencoCodici::Consegna(Parte& p) {
     for (const Parte::Rinviata& r : p.rinviate) {
         testo_(p.uscita.substr(da, r.posizione - da));
         da = r.posizione;
+        // Most of them need no full reading: a code the filter took for another, or the first
+        // of one seen again.
+        if (ScriviRinviata(r)) {
+            continue;
+        }
         numero_ = r.numero - 1;
         Riga& riga = lotto_[0];
         Giudica(std::string_view(r.riga, n), riga, false);

@@ -249,6 +249,14 @@ private:
     void ScriviSemplici(std::string_view& testo);
     void ScriviParte(Parte& p) const;
     void Consegna(Parte& p);
+    // A row left for this thread written as ScriviParte would, once the table and the register
+    // have been asked; false when it needs the full reading (a duplicate among them), untold.
+    bool ScriviRinviata(const Parte::Rinviata& r);
+    // What follows the number in the line of a plain line judged `giudizio`, its municipality
+    // `i` (kNessuno for a wrong code) asked already, at `o`; where it ends.
+    static constexpr std::size_t kNessuno = SIZE_MAX;
+    char* ScriviCoda(char* o, const char* codice, std::uint32_t giudizio, std::size_t i,
+                     std::uint64_t data) const;
     // Whether the municipality of a right code's key is known, and in force: what the rows
     // before it cannot change, once it has been asked.
     void Luogo(VoceElenco& v, std::size_t i, std::uint64_t senzaCarattere) const;
