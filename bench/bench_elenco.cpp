@@ -151,16 +151,19 @@ void Esegui(benchmark::State& state, std::vector<std::string> argomenti,
 }
 
 // The list of the window's benchmark, and lists a tenth and five times as long.
+void TreElenchi(benchmark::internal::Benchmark* b) {
+    b->Arg(kCodici / 10)
+        ->Arg(kCodici)
+        ->Arg(kCodici * 5)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+}
+
 void Verifica(benchmark::State& state) {
     Esegui(state, {eseguibile, "--verifica", File(state.range(0)).string()}, state.range(0));
 }
-BENCHMARK(Verifica)
-    ->Arg(kCodici / 10)
-    ->Arg(kCodici)
-    ->Arg(kCodici * 5)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+BENCHMARK(Verifica)->Apply(TreElenchi);
 
 // The same lists through a pipe, which cannot be read twice: the program keeps the table of
 // every right code seen. Its peak memory is kept for the bytes a code, printed at the end.
@@ -174,13 +177,7 @@ void VerificaPipe(benchmark::State& state) {
         piccoPipe[state.range(0)] = picco->second;
     }
 }
-BENCHMARK(VerificaPipe)
-    ->Arg(kCodici / 10)
-    ->Arg(kCodici)
-    ->Arg(kCodici * 5)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3);
+BENCHMARK(VerificaPipe)->Apply(TreElenchi);
 
 void Cat(benchmark::State& state) {
     Esegui(state, {"cat", File().string()});
