@@ -255,12 +255,11 @@ std::uint32_t Giorno(std::u16string_view data) {
 // The day after `g` (YYYYMMDD) among those a code can carry, February 29 whenever the year's
 // last two digits allow it.
 std::uint32_t Dopo(std::uint32_t g) {
-    static constexpr std::uint32_t kGiorni[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const std::uint32_t anno = g / 10000;
     const std::uint32_t mese = g / 100 % 100;
     const std::uint32_t giorni = mese < 1 || mese > 12        ? 0
                                  : mese == 2 && anno % 4 != 0 ? 28
-                                                              : kGiorni[mese - 1];
+                                                              : kGiorniMese[mese - 1];
     if (g % 100 < giorni) {
         return g + 1;
     }

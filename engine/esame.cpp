@@ -21,11 +21,10 @@ constexpr std::array<unsigned char, kLunghezzaPersonale> kPosizioni = {L, L, L, 
                                                                        L, C, C, L, C, C, C, L};
 
 // The days of each month, by its letter; February by the year's two digits below.
-constexpr std::array<unsigned char, 26> kGiorniMese = [] {
+constexpr std::array<unsigned char, 26> kGiorniLettera = [] {
     std::array<unsigned char, 26> g{};
-    constexpr unsigned char kGiorni[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     for (std::size_t i = 0; i < kLettereMese.size(); ++i) {
-        g[static_cast<std::size_t>(kLettereMese[i] - u'A')] = kGiorni[i];
+        g[static_cast<std::size_t>(kLettereMese[i] - u'A')] = kGiorniMese[i];
     }
     return g;
 }();
@@ -112,7 +111,7 @@ template <class Carattere>
     const int delMese = giorno > 40 ? giorno - 40 : giorno;
     // The tax office's own check: the two digits of the year decide February, 00 included.
     const int anno = t.cifra[c[6]] * 10 + t.cifra[c[7]];
-    const int giorni = c[8] == 'B' && anno % 4 != 0 ? 28 : kGiorniMese[c[8] - 'A'];
+    const int giorni = c[8] == 'B' && anno % 4 != 0 ? 28 : kGiorniLettera[c[8] - 'A'];
     if (delMese < 1 || delMese > giorni) {
         return static_cast<std::uint32_t>(Difetto::Giorno) | omocodico;
     }

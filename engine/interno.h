@@ -14,6 +14,9 @@ namespace NODREL1 {
 struct Esame;
 
 inline constexpr std::u16string_view kLettereMese = u"ABCDEHLMPRST";
+// The days of each month, February's 29 whenever a code's two digits of the year may allow it.
+inline constexpr std::array<unsigned char, 12> kGiorniMese = {31, 29, 31, 30, 31, 30,
+                                                              31, 31, 30, 31, 30, 31};
 // The letters that stand for 0 to 9 in an omocode.
 inline constexpr std::u16string_view kOmocodici = u"LMNPQRSTUV";
 
