@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -86,15 +87,18 @@ struct ChiudiFile {
     }
 };
 
-// The register beside the program, when there is one that opens; the lists go on without it.
-std::shared_ptr<const NODREL1::Registro> RegistroAccanto() {
+// The register beside the program, when there is one that opens, or why it does not; the
+// lists go on without it.
+struct Accanto {
+    std::shared_ptr<const NODREL1::Registro> registro;
+    std::string errore;
+};
+
+Accanto RegistroAccanto(const std::u16string& cartella) {
     try {
-        return ApriRegistro(
-            PercorsoRegistro(QCoreApplication::applicationDirPath().toStdU16String()));
+        return {ApriRegistro(PercorsoRegistro(cartella)), {}};
     } catch (const NODREL1::Errore& e) {
-        std::fprintf(stderr, "nodrel: elenco dei comuni non disponibile (%s)\n",
-                     NODREL1::Utf8(e.Descrizione()).c_str());
-        return nullptr;
+        return {nullptr, NODREL1::Utf8(e.Descrizione())};
     }
 }
 
@@ -112,18 +116,35 @@ int Esegui(Compito compito, const char* nomeFile) {
         std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome, Perche(errno).c_str());
         return 2;
     }
-    const std::shared_ptr<const NODREL1::Registro> registro = RegistroAccanto();
-    NODREL1::ElencoCodici elenco(registro.get());
-    if (compito == Compito::Componi) {
-        elenco.SoloPersone();
-    }
+    // The register is read on a thread of its own: the first reading of a file needs it only
+    // for rows that compose a code or compare one with its person.
+    std::future<Accanto> inArrivo =
+        std::async(std::launch::async, RegistroAccanto,
+                   QCoreApplication::applicationDirPath().toStdU16String());
+    std::shared_ptr<const NODREL1::Registro> registro;
+    auto attendi = [&inArrivo, &registro]() -> const NODREL1::Registro* {
+        if (inArrivo.valid()) {
+            Accanto a = inArrivo.get();
+            if (!a.errore.empty()) {
+                std::fprintf(stderr, "nodrel: elenco dei comuni non disponibile (%s)\n",
+                             a.errore.c_str());
+            }
+            registro = std::move(a.registro);
+        }
+        return registro.get();
+    };
     // A file (not a pipe, though it may come as standard input) is read twice, so that no table
     // of all its codes is kept; from where it stands, for standard input.
     struct stat info {};
     const off_t inizio = foglio ? -1 : ftello(in.get());
     const bool dueLetture = !foglio && fstat(fileno(in.get()), &info) == 0 &&
                             S_ISREG(info.st_mode) && inizio >= 0 && inizio <= info.st_size;
+    NODREL1::ElencoCodici elenco(dueLetture ? nullptr : attendi());
+    if (compito == Compito::Componi) {
+        elenco.SoloPersone();
+    }
     if (dueLetture) {
+        elenco.RegistroInArrivo(attendi);
         elenco.PrimaLettura();
         elenco.Prevedi(static_cast<std::uint64_t>(info.st_size - inizio));
     }
@@ -211,6 +232,7 @@ int Esegui(Compito compito, const char* nomeFile) {
             elenco.Leggi(std::string_view(blocco.data(), letti), niente);
             ripeti = ripeti || letti > 0;
         }
+        attendi();  // its message, if any, before those of the reading
         if (std::ferror(in.get()) != 0 && !ripeti) {
             std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
                          Perche(errno).c_str());

@@ -666,19 +666,31 @@ std::string_view Rifiutato(const Rifiuto& r, const Persona& p) {
 ElencoCodici::ElencoCodici(ComuneNoto comuneNoto) : comuneNoto_(std::move(comuneNoto)) {}
 
 ElencoCodici::ElencoCodici(const Registro* registro, std::chrono::year_month_day oggi)
-    : registro_(registro), oggiData_(oggi) {
+    : oggiData_(oggi) {
+    Usa(registro);
+}
+
+void ElencoCodici::Usa(const Registro* registro) {
+    registro_ = registro;
     if (registro_ == nullptr) {
         return;
     }
     comuneNoto_ = [registro](std::u16string_view catastale) {
         return registro->PerCodice(catastale) != nullptr;
     };
+    const std::chrono::year_month_day oggi = oggiData_;
     oggi_ = static_cast<std::uint32_t>(static_cast<int>(oggi.year()) * 10000 +
                                        static_cast<int>(static_cast<unsigned>(oggi.month())) * 100 +
                                        static_cast<int>(static_cast<unsigned>(oggi.day())));
     inizio_.assign(comuni_.size(), 0);
     anno_.assign(comuni_.size(), 0);
     quanti_.assign(comuni_.size(), 0);
+}
+
+void ElencoCodici::Arriva() {
+    const std::function<const Registro*()> attesa = std::move(attesa_);
+    attesa_ = nullptr;
+    Usa(attesa());
 }
 
 bool ElencoCodici::InVigore(std::size_t i, std::uint64_t data) const {
@@ -721,6 +733,7 @@ void ElencoCodici::Prevedi(std::uint64_t byte) {
 }
 
 void ElencoCodici::SecondaLettura() {
+    Attendi();
     // Everything the reading learnt goes, but the codes the filter may have seen twice.
     ElencoCodici nuovo = registro_ != nullptr ? ElencoCodici(registro_, oggiData_)
                                               : ElencoCodici(std::move(comuneNoto_));
@@ -1282,6 +1295,7 @@ void ElencoCodici::GiudicaCelle(Riga& r) {
     v.codice = cella(forma_.codice);
     if (v.codice.empty() && forma_.Persone()) {
         // A person without a code: the code is composed as the main window would.
+        Attendi();
         const Persona persona = PersonaDi(v);
         const Composizione c = Componi(persona, registro_, oggiData_);
         v.calcolato = true;
@@ -1315,6 +1329,7 @@ void ElencoCodici::GiudicaCelle(Riga& r) {
         !v.calcolato && std::all_of(forma_.persona.begin(), forma_.persona.begin() + 5,
                                     [](int c) { return c >= 0; });
     if (confronto && !v.persona[0].empty() && !v.persona[3].empty() && !v.persona[4].empty()) {
+        Attendi();
         const Corrispondenza c =
             VerificaCorrispondenza(PersonaDi(v), Utf16(v.codice), registro_, oggiData_);
         if (!c.rifiuto && c.esame.Corretto() && !c.differenze.empty()) {
@@ -1358,6 +1373,7 @@ bool ElencoCodici::Completa(Riga& r) {
     if (!r.codice) {
         return false;
     }
+    Attendi();
     VoceElenco& v = r.voce;
     v.duplicatoDi = 0;
     v.comuneSconosciuto = false;

@@ -106,6 +106,12 @@ public:
     // columns are cognome, nome, sesso, data, comune, provincia.
     void SoloPersone() { soloPersone_ = true; }
 
+    // The register is still being read, on another thread: `attesa` waits for it and gives it
+    // (null when there is none). It is asked the first time a row needs the register, and at the
+    // latest when the second reading begins, so that a first reading of plain codes, which needs
+    // none, goes on meanwhile. For a list built without a register.
+    void RegistroInArrivo(std::function<const Registro*()> attesa) { attesa_ = std::move(attesa); }
+
     // Judges the rows that `pezzo` completes and hands each that holds a code to `voce`.
     template <class F>
     void Leggi(std::string_view pezzo, F&& voce);
@@ -180,6 +186,15 @@ private:
     void Giudica(std::string_view riga, Riga& r, bool copia);
     // Judges the cells of `r`.
     void GiudicaCelle(Riga& r);
+    // The register from now on, and the tables that go with it.
+    void Usa(const Registro* registro);
+    // The register, waited for if it is still coming.
+    void Attendi() {
+        if (attesa_) {
+            Arriva();
+        }
+    }
+    void Arriva();
     Persona PersonaDi(const VoceElenco& v) const;
     // What only the rows before it can tell: duplicates, counts; false when it holds no code.
     bool Completa(Riga& r);
@@ -274,6 +289,7 @@ private:
     // With a register: the periods of each municipality asked, first and last day as YYYYMMDD
     // in pairs, periodi_[inizio_[i]] on, quanti_[i] of them.
     const Registro* registro_ = nullptr;
+    std::function<const Registro*()> attesa_;
     std::uint32_t oggi_ = 0;
     std::chrono::year_month_day oggiData_ = Oggi();
     std::vector<std::uint32_t> periodi_;

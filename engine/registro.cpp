@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
 #include <limits>
-#include <numeric>
 
 namespace NODREL1 {
 
@@ -19,6 +19,23 @@ char16_t Minuscola(char16_t c) {
 
 bool PrimaDi(std::u16string_view a, std::u16string_view b) {
     return ConfrontaNomi(a, b) < 0;
+}
+
+// A row to sort, and the first four characters of its key in one number that orders as they
+// do, a shorter key with noughts after it: most comparisons end there, and keys that tie on it
+// are compared whole.
+struct DaOrdinare {
+    std::uint64_t prefisso;
+    std::uint32_t riga;
+};
+
+template <class Piega>
+std::uint64_t Prefisso(std::u16string_view chiave, Piega piega) {
+    std::uint64_t p = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        p = p << 16 | (i < chiave.size() ? piega(chiave[i]) : 0u);
+    }
+    return p;
 }
 
 }  // namespace
@@ -39,24 +56,32 @@ Registro::Registro(std::vector<Comune> righe) {
     assert(righe.size() < std::numeric_limits<std::uint32_t>::max());
     const auto n = static_cast<std::uint32_t>(righe.size());
     // Stable sorts of row numbers: equal keys keep the table's order, today's record first.
-    std::vector<std::uint32_t> ordine(n);
-    std::iota(ordine.begin(), ordine.end(), 0u);
-    std::stable_sort(ordine.begin(), ordine.end(), [&righe](std::uint32_t a, std::uint32_t b) {
-        return PrimaDi(righe[a].nome, righe[b].nome);
+    std::vector<DaOrdinare> ordine(n);
+    for (std::uint32_t r = 0; r < n; ++r) {
+        ordine[r] = {Prefisso(righe[r].nome, Minuscola), r};
+    }
+    std::stable_sort(ordine.begin(), ordine.end(), [&righe](DaOrdinare a, DaOrdinare b) {
+        return a.prefisso != b.prefisso ? a.prefisso < b.prefisso
+                                        : PrimaDi(righe[a.riga].nome, righe[b.riga].nome);
     });
     std::vector<std::uint32_t> posto(n);
     perNome_.reserve(n);
     for (std::uint32_t p = 0; p < n; ++p) {
-        posto[ordine[p]] = p;
-        perNome_.push_back(std::move(righe[ordine[p]]));
+        posto[ordine[p].riga] = p;
+        perNome_.push_back(std::move(righe[ordine[p].riga]));
     }
-    perCodice_.resize(n);
-    std::iota(perCodice_.begin(), perCodice_.end(), 0u);
-    std::stable_sort(perCodice_.begin(), perCodice_.end(), [this, &posto](auto a, auto b) {
-        return perNome_[posto[a]].codice < perNome_[posto[b]].codice;
+    // By code in the table's order too, so that a code's rows keep theirs.
+    for (std::uint32_t r = 0; r < n; ++r) {
+        ordine[r] = {Prefisso(perNome_[posto[r]].codice, [](char16_t c) { return c; }), r};
+    }
+    std::stable_sort(ordine.begin(), ordine.end(), [this, &posto](DaOrdinare a, DaOrdinare b) {
+        return a.prefisso != b.prefisso
+                   ? a.prefisso < b.prefisso
+                   : perNome_[posto[a.riga]].codice < perNome_[posto[b.riga]].codice;
     });
-    for (std::uint32_t& riga : perCodice_) {
-        riga = posto[riga];
+    perCodice_.resize(n);
+    for (std::uint32_t p = 0; p < n; ++p) {
+        perCodice_[p] = posto[ordine[p].riga];
     }
 }
 

@@ -118,27 +118,29 @@ bool DataIso(std::string_view d) {
 // the column holds one.
 std::u16string Valore(sqlite3_stmt* s, std::size_t colonna, sqlite3_int64 rowid) {
     const int i = static_cast<int>(colonna);
-    const std::u16string nome(kColonne[colonna]);
-    const std::u16string riga = Utf16(std::to_string(rowid));
-    const std::u16string dove = u"la colonna " + nome + u" alla riga " + riga;
+    // The words of a failure are made only for it: this runs for every value of the table.
+    auto dove = [colonna, rowid] {
+        return u"colonna " + std::u16string(kColonne[colonna]) + u" alla riga " +
+               Utf16(std::to_string(rowid));
+    };
     const int tipo = sqlite3_column_type(s, i);
     if (tipo == SQLITE_NULL) {
-        throw Errore(
-            NODREL1::kErrValoreMancante,
-            u"nella tabella Comuni manca il valore della colonna " + nome + u" alla riga " + riga);
+        throw Errore(NODREL1::kErrValoreMancante,
+                     u"nella tabella Comuni manca il valore della " + dove());
     }
     if (tipo != SQLITE_TEXT) {
-        throw Errore(SQLITE_MISMATCH, u"nella tabella Comuni " + dove + u" non contiene testo");
+        throw Errore(SQLITE_MISMATCH,
+                     u"nella tabella Comuni la " + dove() + u" non contiene testo");
     }
     const std::string_view testo = Testo(s, i);
     if (NODREL1::ContaCaratteri(testo) > kLunghezzaMassimaValore) {
-        throw Errore(SQLITE_TOOBIG, u"nella tabella Comuni " + dove + u" supera i " +
+        throw Errore(SQLITE_TOOBIG, u"nella tabella Comuni la " + dove() + u" supera i " +
                                         Utf16(std::to_string(kLunghezzaMassimaValore)) +
                                         u" caratteri");
     }
     if (colonna >= 3 && !DataIso(testo)) {
         throw Errore(SQLITE_MISMATCH,
-                     u"nella tabella Comuni " + dove + u" non è una data AAAA-MM-GG");
+                     u"nella tabella Comuni la " + dove() + u" non è una data AAAA-MM-GG");
     }
     return Utf16(testo);
 }

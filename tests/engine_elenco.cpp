@@ -15,11 +15,14 @@ namespace {
 using NODREL1::ElencoCodici;
 using NODREL1::VoceElenco;
 
+// Whether the last list read twice asked for its register, which comes late, in its first reading.
+bool registroNellaPrima = false;
+
 // The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown,
 // M261 was created in 1975, A001 changed its name in 1924, B001 was gone from 1928 to 1947. With
-// `prima`, the text is read twice, as a file is, and `prima` is what the first reading found there;
-// with `parallelo`, its plain lines are also written on two threads, two lines in a row being
-// enough.
+// `prima`, the text is read twice, as a file is, and `prima` is what the first reading found there,
+// the register coming when it is asked for; with `parallelo`, its plain lines are also written on
+// two threads, two lines in a row being enough.
 std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
                      std::optional<std::string_view> prima = std::nullopt, bool parallelo = false) {
     static const NODREL1::Registro registro({
@@ -31,7 +34,15 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         {u"B001", u"BORGO", u"PD", u"1861-03-17", u"1928-01-01"},
         {u"B001", u"BORGO", u"PD", u"1947-01-02", u"9999-12-31"},
     });
-    ElencoCodici elenco(&registro, std::chrono::year{2026} / 6 / 15);
+    ElencoCodici elenco(prima ? nullptr : &registro, std::chrono::year{2026} / 6 / 15);
+    bool inPrima = prima.has_value();
+    registroNellaPrima = false;
+    if (prima) {
+        elenco.RegistroInArrivo([&inPrima] {
+            registroNellaPrima = inPrima;
+            return &registro;
+        });
+    }
     std::string out;
     auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
     if (parallelo) {
@@ -45,6 +56,7 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
             elenco.Leggi(prima->substr(i, pezzo), niente);
         }
         elenco.Fine(niente);
+        inPrima = false;
         elenco.SecondaLettura();
     }
     for (std::size_t i = 0; i < testo.size(); i += pezzo) {
@@ -118,6 +130,7 @@ TEST(Elenco, AFileReadTwice) {
     }
     // The filter sees the first line's code again only pieces later.
     EXPECT_EQ(Verifica(lungo + a, 4096, lungo + a), Verifica(lungo + a));
+    EXPECT_FALSE(registroNellaPrima);  // plain codes need no register to be marked
     EXPECT_EQ(Verifica(lungo + a, 4096, lungo + a, true), Verifica(lungo + a));
     EXPECT_NE(Verifica(lungo + a).find("\n5002;RSSMRA80A01H501U;CORRETTO;duplicato della riga 1\n"),
               std::string::npos);
