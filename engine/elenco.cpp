@@ -759,6 +759,8 @@ void ElencoCodici::SecondaLettura() {
     nuovo.code_ = std::move(code_);
     nuovo.testo_ = std::move(testo_);
     nuovo.minimo_ = minimo_;
+    nuovo.aiutante_ = std::move(aiutante_);
+    nuovo.senzaAiutante_ = senzaAiutante_;
     *this = std::move(nuovo);
 }
 
@@ -884,6 +886,9 @@ void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
     if (filtro_.Vuoto()) {
         filtro_.Dimensiona(previsti_ / (n + 1));
     }
+    if (minimo_ != 0 && SegnaInParallelo(pezzo)) {
+        return;
+    }
     std::array<std::uint64_t, kLotto> impronte;
     std::array<const char*, kLotto> inizi;
     for (std::uint64_t righe = kLotto; righe == kLotto;) {
@@ -902,6 +907,121 @@ void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
         for (std::size_t i = 0; i < quante; ++i) {
             if (filtro_.Segna(impronte[i])) {
                 Candidato({inizi[i], n}, impronte[i]);
+            }
+        }
+    }
+}
+
+bool ElencoCodici::SegnaInParallelo(std::string_view& pezzo) {
+    constexpr std::size_t n = kLunghezzaPersonale;
+    if (pezzo.size() < minimo_ * (n + 1) || !Aiuto()) {
+        return false;
+    }
+    if (!marcature_) {
+        marcature_ = std::make_unique<std::array<Marcatura, 2>>();
+    }
+    // The lines are taken to be as long as the first, and the piece cut where the middle one
+    // begins; the second half counts only if the first, line by line, reaches it.
+    std::array<Marcatura, 2>& m = *marcature_;
+    const std::size_t lunga = pezzo[n] == '\r' ? n + 2 : n + 1;
+    const std::size_t meta = pezzo.size() / lunga / 2 * lunga;
+    m[0].testo = pezzo;
+    m[0].limite = meta;
+    m[1].testo = pezzo.substr(meta);
+    m[1].limite = SIZE_MAX;
+    // Each step is done by both threads, the second's waited for however this one's ends.
+    auto insieme = [this](const auto& lavoro) {
+        struct Attesa {
+            Aiutante* aiutante;
+            ~Attesa() { aiutante->Attendi(); }
+        } attesa{aiutante_.get()};
+        aiutante_->Avvia([&lavoro] { lavoro(1); });
+        lavoro(0);
+    };
+    insieme([&m](std::size_t k) { Dividi(m[k]); });
+    if (m[0].fine != meta) {
+        m[1].fine = 0;
+        m[1].quante = {};
+    }
+    const std::size_t fine = m[0].fine + m[1].fine;
+    if (fine == 0) {
+        return false;
+    }
+    insieme([this](std::size_t k) { Marca(k); });
+    // The table is asked for a batch of candidates' places at once.
+    for (const Marcatura& x : m) {
+        for (std::size_t i = 0; i < x.candidati.size(); i += kLotto) {
+            const std::size_t fino = std::min(x.candidati.size(), i + kLotto);
+            for (std::size_t j = i; j < fino; ++j) {
+                visti_.Anticipa(x.candidati[j].chiave);
+            }
+            for (std::size_t j = i; j < fino; ++j) {
+                const Marcatura::Candidato& c = x.candidati[j];
+                visti_.Registra(c.chiave, c.omocodia, 0);
+                impronteCandidati_.push_back(c.impronta);
+            }
+        }
+    }
+    for (const Marcatura& x : m) {
+        numero_ += x.quante[0] + x.quante[1];
+    }
+    pezzo.remove_prefix(fine);
+    return true;
+}
+
+void ElencoCodici::Dividi(Marcatura& m) {
+    constexpr std::size_t n = kLunghezzaPersonale;
+    const std::string_view t = m.testo;
+    const std::size_t massimo = std::min(t.size(), m.limite) / (n + 1) + 1;
+    for (std::size_t h = 0; h < 2; ++h) {
+        if (m.impronte[h].size() < massimo) {
+            m.impronte[h].resize(massimo);
+            m.inizi[h].resize(massimo);
+        }
+    }
+    // The plain lines, as Semplici finds them; each print is written to both lists and kept by
+    // one, so that there is no branch to miss.
+    std::array<std::size_t, 2> q{};
+    std::size_t da = 0;
+    for (; da < m.limite && da + n + 1 < t.size() &&
+           (t[da + n] == '\n' || (t[da + n] == '\r' && t[da + n + 1] == '\n')) &&
+           Alfanumerici(t.data() + da);
+         da += n + 1 + (t[da + n] == '\r')) {
+        const std::uint64_t impronta = FiltroCodici::Impronta(t.data() + da);
+        const auto alta = static_cast<std::size_t>(impronta >> 63);
+        for (std::size_t h = 0; h < 2; ++h) {
+            m.impronte[h][q[h]] = impronta;
+            m.inizi[h][q[h]] = static_cast<std::uint32_t>(da);
+        }
+        q[0] += 1 - alta;
+        q[1] += alta;
+    }
+    m.fine = da;
+    m.quante = q;
+}
+
+void ElencoCodici::Marca(std::size_t meta) {
+    // The words a little ahead are asked of the memory while these are marked.
+    constexpr std::size_t kAvanti = 32;
+    std::vector<Marcatura::Candidato>& candidati = (*marcature_)[meta].candidati;
+    candidati.clear();
+    for (const Marcatura& m : *marcature_) {
+        const std::uint64_t* impronte = m.impronte[meta].data();
+        const std::size_t quante = m.quante[meta];
+        for (std::size_t i = 0; i < quante; ++i) {
+            if (i + kAvanti < quante) {
+                filtro_.Anticipa(impronte[i + kAvanti]);
+            }
+            if (!filtro_.Segna(impronte[i])) {
+                continue;
+            }
+            // Judged here, so that the reading's own thread is left only the table.
+            const CodiceCompatto k =
+                Compatta({m.testo.data() + m.inizi[meta][i], kLunghezzaPersonale});
+            const Esame e = Esamina(k);
+            if (e.Corretto()) {
+                candidati.push_back({impronte[i], Chiave(k, e.numerico),
+                                     e.omocodico ? Omocodia(k.c.data()) : std::uint8_t{0}});
             }
         }
     }
@@ -1459,17 +1579,25 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     if (inCorso_ || saltaLF_ || !unaColonna_ || numero_ < forma_.intestazione) {
         return;
     }
-    std::uint64_t righe = UINT64_MAX;
-    const std::size_t fine = Semplici(pezzo, righe);
-    if (righe < minimo_) {
-        return;
+    constexpr std::size_t n = kLunghezzaPersonale;
+    if (!parti_) {
+        parti_ = std::make_unique<std::array<Parte, 2>>();
     }
+    std::array<Parte, 2>& parti = *parti_;
+    std::size_t meta = 0;
+    std::uint64_t primaMeta = 0;  // the lines of the first half, when known
+    bool provato = false;         // the cut is a guess, which the first half proves
     if (comuneNoto_ && avanti_) {
+        std::uint64_t righe = UINT64_MAX;
+        const std::size_t fine = Semplici(pezzo, righe);
+        if (righe < minimo_) {
+            return;
+        }
         // The municipalities of a run are asked before it is cut, as long as runs bring new
         // ones: a row whose municipality was never asked waits for this thread.
         std::size_t nuovi = 0;
         for (std::string_view t = pezzo.substr(0, fine); !t.empty();
-             t.remove_prefix(kLunghezzaPersonale + 1 + (t[kLunghezzaPersonale] == '\r'))) {
+             t.remove_prefix(n + 1 + (t[n] == '\r'))) {
             std::uint32_t i = 0;
             std::uint32_t data = 0;
             if (static_cast<Difetto>(
@@ -1481,26 +1609,35 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
             }
         }
         avanti_ = nuovi > righe / 1024;
-    }
-    // Cut in the middle at a line end. Lines all of one length tell where; otherwise it is the
-    // line end past the middle byte, and the lines before it are its line feeds, counted by the
-    // thread that writes the second half.
-    constexpr std::size_t n = kLunghezzaPersonale;
-    std::size_t meta = pezzo.find('\n', fine / 2) + 1;
-    std::uint64_t primaMeta = 0;  // the lines of the first half, when known
-    for (const std::size_t lunga : {n + 1, n + 2}) {
-        if (fine == lunga * righe) {
-            primaMeta = righe / 2;
-            meta = lunga * primaMeta;
+        // Cut in the middle at a line end. Lines all of one length tell where; otherwise it is
+        // the line end past the middle byte, and the lines before it are its line feeds,
+        // counted by the thread that writes the second half.
+        meta = pezzo.find('\n', fine / 2) + 1;
+        for (const std::size_t lunga : {n + 1, n + 2}) {
+            if (fine == lunga * righe) {
+                primaMeta = righe / 2;
+                meta = lunga * primaMeta;
+            }
         }
+        parti[1].testo = pezzo.substr(meta);
+        parti[1].limite = fine - meta;
+    } else {
+        // The lines are taken to be as long as the first, and the piece cut where the middle
+        // one begins: each half finds its own plain lines, and the second counts only if the
+        // first, line by line, reaches it.
+        const std::size_t lunga = pezzo.size() > n && pezzo[n] == '\r' ? n + 2 : n + 1;
+        if (pezzo.size() < minimo_ * lunga) {
+            return;
+        }
+        primaMeta = pezzo.size() / lunga / 2;
+        meta = primaMeta * lunga;
+        provato = true;
+        parti[1].testo = pezzo.substr(meta);
+        parti[1].limite = SIZE_MAX;
     }
-    if (!parti_) {
-        parti_ = std::make_unique<std::array<Parte, 2>>();
-    }
-    std::array<Parte, 2>& parti = *parti_;
-    parti[0].testo = pezzo.substr(0, meta);
+    parti[0].testo = pezzo;
+    parti[0].limite = meta;
     parti[0].prima = numero_;
-    parti[1].testo = pezzo.substr(meta, fine - meta);
     auto seconda = [this, &parti, primaMeta, prima = pezzo.substr(0, meta)] {
         parti[1].prima = numero_ + (primaMeta != 0 ? primaMeta
                                                    : static_cast<std::uint64_t>(std::count(
@@ -1525,12 +1662,18 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
         }
         ScriviParte(parti[0]);
     }
-    const std::uint64_t dopo = numero_ + righe;
-    for (Parte& p : parti) {
-        Consegna(p);
+    const bool entrambe =
+        parti[0].fine == meta && (!provato || parti[0].righe == primaMeta) && meta > 0;
+    if (parti[0].righe == 0) {
+        return;  // not a plain line: the full reading's
+    }
+    const std::uint64_t dopo = numero_ + parti[0].righe + (entrambe ? parti[1].righe : 0);
+    Consegna(parti[0]);
+    if (entrambe) {
+        Consegna(parti[1]);
     }
     numero_ = dopo;
-    pezzo.remove_prefix(fine);
+    pezzo.remove_prefix(parti[0].fine + (entrambe ? parti[1].fine : 0));
 }
 
 ElencoCodici::Aiutante::Aiutante()
@@ -1561,34 +1704,44 @@ void ElencoCodici::Aiutante::Attendi() {
 
 void ElencoCodici::ScriviParte(Parte& p) const {
     constexpr std::size_t n = kLunghezzaPersonale;
+    const std::string_view t = p.testo;
     // A line takes at most twenty digits, a semicolon, the code and a tail, the last copied
     // whole.
     constexpr std::size_t kRiga = 20 + 1 + n + sizeof(Coda::testo);
-    const std::size_t serve = (p.testo.size() / (n + 1) + 1) * kRiga;
+    const std::size_t serve = (std::min(t.size(), p.limite) / (n + 1) + 1) * kRiga;
     if (p.capienza < serve) {
         p.spazio = std::make_unique_for_overwrite<char[]>(serve);
         p.capienza = serve;
     }
     p.rinviate.clear();
     p.totali = {};
+    p.righe = 0;
     char* const inizio = p.spazio.get();
     char* o = inizio;
     Contatore numero;
     numero.Da(p.prima);
     std::array<std::uint64_t, kLotto> impronte;
-    for (std::string_view t = p.testo; !t.empty();) {
-        // A batch's prints first, and their words of the bitmap asked of the memory at once.
-        std::size_t quante = 0;
-        for (std::string_view u = t; quante < kLotto && !u.empty(); ++quante) {
-            impronte[quante] = FiltroCodici::Impronta(u.data());
+    std::array<std::size_t, kLotto> inizi;
+    std::size_t da = 0;
+    for (std::size_t quante = kLotto; quante == kLotto;) {
+        // A batch of plain lines, as Semplici finds them; their prints first, and their words
+        // of the bitmap asked of the memory at once.
+        quante = 0;
+        for (; quante < kLotto && da < p.limite && da + n + 1 < t.size() &&
+               (t[da + n] == '\n' || (t[da + n] == '\r' && t[da + n + 1] == '\n')) &&
+               Alfanumerici(t.data() + da);
+             ++quante, da += n + 1 + (t[da + n] == '\r')) {
+            inizi[quante] = da;
+            impronte[quante] = FiltroCodici::Impronta(t.data() + da);
             if (!candidati_.empty()) {
                 __builtin_prefetch(
                     &candidati_[BitCandidato(impronte[quante]) >> (64 - bitCandidati_)]);
             }
-            u.remove_prefix(n + 1 + (u[n] == '\r'));
         }
-        for (std::size_t k = 0; k < quante; ++k, t.remove_prefix(n + 1 + (t[n] == '\r'))) {
+        for (std::size_t k = 0; k < quante; ++k) {
+            const char* const riga = t.data() + inizi[k];
             numero.Avanti();
+            ++p.righe;
             // Left to the reading's own thread: a code that may have come before, or what the
             // full reading must judge, or a municipality not yet asked.
             std::uint32_t i = 0;
@@ -1596,12 +1749,11 @@ void ElencoCodici::ScriviParte(Parte& p) const {
             const std::uint32_t giudizio =
                 ForseCandidato(impronte[k])
                     ? static_cast<std::uint32_t>(Difetto::Carattere)
-                    : GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), i, data);
+                    : GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga), i, data);
             const auto difetto = static_cast<Difetto>(giudizio & 0xFF);
             if (difetto == Difetto::Carattere ||
                 (difetto == Difetto::Nessuno && comuneNoto_ && comuni_[i] == 0)) {
-                p.rinviate.push_back(
-                    {static_cast<std::size_t>(o - inizio), t.data(), numero.Valore()});
+                p.rinviate.push_back({static_cast<std::size_t>(o - inizio), riga, numero.Valore()});
                 continue;
             }
             if (difetto == Difetto::Nessuno) {
@@ -1609,10 +1761,11 @@ void ElencoCodici::ScriviParte(Parte& p) const {
             } else {
                 ++p.totali.errati;
             }
-            o = ScriviCoda(numero.Scrivi(o), t.data(), giudizio,
+            o = ScriviCoda(numero.Scrivi(o), riga, giudizio,
                            difetto == Difetto::Nessuno ? i : kNessuno, data);
         }
     }
+    p.fine = da;
     p.totali.codici = p.totali.corretti + p.totali.errati;
     p.uscita = {inizio, static_cast<std::size_t>(o - inizio)};
 }

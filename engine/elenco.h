@@ -236,6 +236,31 @@ private:
     // marked as it stands, and only one the filter may have seen before is judged, for the
     // table.
     void SegnaSemplici(std::string_view& testo);
+    // The same for a run of plain lines on two threads, once ScriviInParallelo was asked: each
+    // hashes half the lines, then marks the codes whose prints fall in its half of the filter,
+    // so that no word is written by both; false when the run is too short for it.
+    struct Marcatura {
+        // From where its lines begin to the end of the piece; they begin before `limite`.
+        std::string_view testo;
+        std::size_t limite = 0;
+        // Its plain lines, up to `fine`: their prints and where each begins, apart by the half
+        // of the filter they mark, quante[h] of them for half h.
+        std::size_t fine = 0;
+        std::array<std::vector<std::uint64_t>, 2> impronte;
+        std::array<std::vector<std::uint32_t>, 2> inizi;
+        std::array<std::size_t, 2> quante{};
+        // Marked by the thread of half h of the filter: the right codes it may have seen before.
+        struct Candidato {
+            std::uint64_t impronta;
+            std::uint64_t chiave;
+            std::uint8_t omocodia;
+        };
+        std::vector<Candidato> candidati;
+    };
+    bool SegnaInParallelo(std::string_view& testo);
+    static void Dividi(Marcatura& m);
+    void Marca(std::size_t meta);
+    std::unique_ptr<std::array<Marcatura, 2>> marcature_;
     void Candidato(std::string_view codice, std::uint64_t impronta);
     // Whether a plain line of the second reading may be one of the codes the first kept: false
     // for nearly all others.
@@ -246,7 +271,12 @@ private:
     // text written for it, and the rows left for the reading's own thread, in order, where they
     // go in that text.
     struct Parte {
+        // From where its lines begin to the end of the piece; they begin before `limite`, and
+        // are plain up to `fine`, `righe` of them.
         std::string_view testo;
+        std::size_t limite = 0;
+        std::size_t fine = 0;
+        std::uint64_t righe = 0;
         std::uint64_t prima = 0;         // the line before its first
         std::unique_ptr<char[]> spazio;  // where its lines are written
         std::size_t capienza = 0;

@@ -156,6 +156,22 @@ TEST(Elenco, AFileReadTwice) {
         misto += c + "\n";
     }
     EXPECT_EQ(Verifica(misto, 4096, misto, true), Verifica(misto));
+    // Runs broken by a line end of another length, or by a line the full reading must judge,
+    // on either side of where two threads would cut them.
+    std::string rotto;
+    for (std::size_t da = 0, k = 0; da < misto.size(); da += 17, ++k) {
+        const std::string riga = misto.substr(da, 16);
+        rotto += k % 97 == 40 ? " " + riga + "\n" : k % 61 == 30 ? riga + "\r\n" : riga + "\n";
+    }
+    EXPECT_EQ(Verifica(rotto, 4096, rotto, true), Verifica(rotto));
+    EXPECT_EQ(Verifica(rotto, 1000, rotto, true), Verifica(rotto));
+    // Pieces that open with a CRLF line, eighteen LF lines after it: the middle of the piece
+    // as CRLF lines would place it is a line end, one line later.
+    std::string pezzi;
+    for (std::size_t k = 0; k < 40 * 200; ++k) {
+        pezzi += misto.substr(k % 6000 * 17, 16) + (k % 200 >= 1 && k % 200 <= 18 ? "\n" : "\r\n");
+    }
+    EXPECT_EQ(Verifica(pezzi, 3582, pezzi, true), Verifica(pezzi));
     // Changed before any row was handed: read as it is now.
     const struct {
         std::string prima, seconda, atteso;
