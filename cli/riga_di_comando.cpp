@@ -6,6 +6,8 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QStringList>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,7 +15,9 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <semaphore>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -99,6 +103,58 @@ Accanto RegistroAccanto(const std::u16string& cartella) {
         return {ApriRegistro(PercorsoRegistro(cartella)), {}};
     } catch (const NODREL1::Errore& e) {
         return {nullptr, NODREL1::Utf8(e.Descrizione())};
+    }
+}
+
+// Reads `in` in blocks of kBlocco bytes up to the first that comes short, each handed to
+// `leggi`, the next one read on a thread of its own meanwhile: the system's copying of the text
+// then takes no time from the judging. Gives the system's error number of a read that failed, 0
+// for none, and in `letto` whether any byte came.
+template <class F>
+int LeggiInAnticipo(std::FILE* in, F&& leggi, bool& letto) {
+    std::array<std::vector<char>, 2> blocchi{std::vector<char>(kBlocco),
+                                             std::vector<char>(kBlocco)};
+    std::array<std::size_t, 2> letti{};
+    int errore = 0;
+    std::counting_semaphore<> liberi(2);
+    std::counting_semaphore<> pieni(0);
+    std::atomic<bool> basta = false;
+    std::jthread lettore([&] {
+        for (std::size_t k = 0;; ++k) {
+            liberi.acquire();
+            if (basta) {
+                return;
+            }
+            std::vector<char>& b = blocchi[k % 2];
+            const std::size_t n = std::fread(b.data(), 1, b.size(), in);
+            letti[k % 2] = n;
+            if (n < b.size() && std::ferror(in) != 0) {
+                errore = errno != 0 ? errno : EIO;
+            }
+            pieni.release();
+            if (n < b.size()) {
+                return;
+            }
+        }
+    });
+    // However the judging ends, the reader is let go before it is waited for.
+    struct Fine {
+        std::atomic<bool>& basta;
+        std::counting_semaphore<>& liberi;
+        ~Fine() {
+            basta = true;
+            liberi.release();
+        }
+    } fine{basta, liberi};
+    for (std::size_t k = 0;; ++k) {
+        pieni.acquire();
+        const std::size_t n = letti[k % 2];
+        letto = letto || n > 0;
+        leggi(std::string_view(blocchi[k % 2].data(), n));
+        if (n < kBlocco) {
+            return errore;
+        }
+        liberi.release();
     }
 }
 
@@ -205,7 +261,6 @@ int Esegui(Compito compito, const char* nomeFile) {
             return 2;
         }
     }
-    std::vector<char> blocco(foglio ? 0 : kBlocco);
     if (dueLetture) {
         if (compito == Compito::Verifica) {
             elenco.ScriviInParallelo([&](std::string_view testo) {
@@ -225,17 +280,13 @@ int Esegui(Compito compito, const char* nomeFile) {
         // The first reading hands no row; a file that fails in it is read once, as a pipe
         // would be, and fails where it fails.
         auto niente = [](const NODREL1::VoceElenco&) {};
-        std::size_t letti = blocco.size();
         bool ripeti = false;
-        while (letti == blocco.size()) {
-            letti = std::fread(blocco.data(), 1, blocco.size(), in.get());
-            elenco.Leggi(std::string_view(blocco.data(), letti), niente);
-            ripeti = ripeti || letti > 0;
-        }
+        const int errore = LeggiInAnticipo(
+            in.get(), [&](std::string_view pezzo) { elenco.Leggi(pezzo, niente); }, ripeti);
         attendi();  // its message, if any, before those of the reading
-        if (std::ferror(in.get()) != 0 && !ripeti) {
+        if (errore != 0 && !ripeti) {
             std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
-                         Perche(errno).c_str());
+                         Perche(errore).c_str());
             return 2;
         }
         elenco.Fine(niente);
@@ -248,21 +299,17 @@ int Esegui(Compito compito, const char* nomeFile) {
         }
     }
     bool letto = false;
-    while (in) {
-        const std::size_t letti = std::fread(blocco.data(), 1, blocco.size(), in.get());
-        letto = letto || letti > 0;
-        elenco.Leggi(std::string_view(blocco.data(), letti), voce);
-        if (letti < blocco.size()) {
-            break;
-        }
-    }
-    if (in && std::ferror(in.get())) {
+    const int errore =
+        in ? LeggiInAnticipo(
+                 in.get(), [&](std::string_view pezzo) { elenco.Leggi(pezzo, voce); }, letto)
+           : 0;
+    if (errore != 0) {
         // A file that could not be read at all (a folder opens, then fails at the first read)
         // leaves standard output empty; one that failed later keeps the lines judged before.
         if (letto) {
             svuota();
         }
-        std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome, Perche(errno).c_str());
+        std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome, Perche(errore).c_str());
         return 2;
     }
     elenco.Fine(voce);
