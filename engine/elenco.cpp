@@ -760,6 +760,7 @@ void ElencoCodici::SecondaLettura() {
     nuovo.testo_ = std::move(testo_);
     nuovo.minimo_ = minimo_;
     nuovo.aiutante_ = std::move(aiutante_);
+    nuovo.lungheDiverse_ = lungheDiverse_;
     nuovo.senzaAiutante_ = senzaAiutante_;
     *this = std::move(nuovo);
 }
@@ -914,21 +915,32 @@ void ElencoCodici::SegnaSemplici(std::string_view& pezzo) {
 
 bool ElencoCodici::SegnaInParallelo(std::string_view& pezzo) {
     constexpr std::size_t n = kLunghezzaPersonale;
-    if (pezzo.size() < minimo_ * (n + 1) || !Aiuto()) {
+    // Where a line begins is kept in 32 bits.
+    if (pezzo.size() < minimo_ * (n + 1) || pezzo.size() > UINT32_MAX || !Aiuto()) {
         return false;
     }
     if (!marcature_) {
         marcature_ = std::make_unique<std::array<Marcatura, 2>>();
     }
     // The lines are taken to be as long as the first, and the piece cut where the middle one
-    // begins; the second half counts only if the first, line by line, reaches it.
+    // begins; the second half counts only if the first, line by line, reaches it. Once lines of
+    // both lengths were met, the run is found first and cut at a line end.
     std::array<Marcatura, 2>& m = *marcature_;
     const std::size_t lunga = pezzo[n] == '\r' ? n + 2 : n + 1;
-    const std::size_t meta = pezzo.size() / lunga / 2 * lunga;
+    std::size_t meta = pezzo.size() / lunga / 2 * lunga;
+    m[1].limite = SIZE_MAX;
+    if (lungheDiverse_) {
+        std::uint64_t righe = UINT64_MAX;
+        const std::size_t fine = Semplici(pezzo, righe);
+        if (righe < minimo_) {
+            return false;
+        }
+        meta = pezzo.find('\n', fine / 2) + 1;
+        m[1].limite = fine - meta;
+    }
     m[0].testo = pezzo;
     m[0].limite = meta;
     m[1].testo = pezzo.substr(meta);
-    m[1].limite = SIZE_MAX;
     // Each step is done by both threads, the second's waited for however this one's ends.
     auto insieme = [this](const auto& lavoro) {
         struct Attesa {
@@ -940,6 +952,7 @@ bool ElencoCodici::SegnaInParallelo(std::string_view& pezzo) {
     };
     insieme([&m](std::size_t k) { Dividi(m[k]); });
     if (m[0].fine != meta) {
+        lungheDiverse_ = lungheDiverse_ || m[0].fine > meta;
         m[1].fine = 0;
         m[1].quante = {};
     }
@@ -1587,7 +1600,7 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     std::size_t meta = 0;
     std::uint64_t primaMeta = 0;  // the lines of the first half, when known
     bool provato = false;         // the cut is a guess, which the first half proves
-    if (comuneNoto_ && avanti_) {
+    if ((comuneNoto_ && avanti_) || lungheDiverse_) {
         std::uint64_t righe = UINT64_MAX;
         const std::size_t fine = Semplici(pezzo, righe);
         if (righe < minimo_) {
@@ -1596,7 +1609,7 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
         // The municipalities of a run are asked before it is cut, as long as runs bring new
         // ones: a row whose municipality was never asked waits for this thread.
         std::size_t nuovi = 0;
-        for (std::string_view t = pezzo.substr(0, fine); !t.empty();
+        for (std::string_view t = pezzo.substr(0, comuneNoto_ && avanti_ ? fine : 0); !t.empty();
              t.remove_prefix(n + 1 + (t[n] == '\r'))) {
             std::uint32_t i = 0;
             std::uint32_t data = 0;
@@ -1608,7 +1621,7 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
                 ++nuovi;
             }
         }
-        avanti_ = nuovi > righe / 1024;
+        avanti_ = avanti_ && nuovi > righe / 1024;
         // Cut in the middle at a line end. Lines all of one length tell where; otherwise it is
         // the line end past the middle byte, and the lines before it are its line feeds,
         // counted by the thread that writes the second half.
@@ -1624,7 +1637,8 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     } else {
         // The lines are taken to be as long as the first, and the piece cut where the middle
         // one begins: each half finds its own plain lines, and the second counts only if the
-        // first, line by line, reaches it.
+        // first, line by line, reaches it. Once lines of both lengths were met, the run is found
+        // first, as above.
         const std::size_t lunga = pezzo.size() > n && pezzo[n] == '\r' ? n + 2 : n + 1;
         if (pezzo.size() < minimo_ * lunga) {
             return;
@@ -1664,6 +1678,7 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     }
     const bool entrambe =
         parti[0].fine == meta && (!provato || parti[0].righe == primaMeta) && meta > 0;
+    lungheDiverse_ = lungheDiverse_ || (!entrambe && parti[0].fine >= meta);
     if (parti[0].righe == 0) {
         return;  // not a plain line: the full reading's
     }

@@ -373,7 +373,8 @@ private:
         std::size_t lunghezza;
     };
     std::vector<Coda> code_;
-    bool avanti_ = true;  // the municipalities of the next run are asked before it is cut
+    bool avanti_ = true;          // the municipalities of the next run are asked before it is cut
+    bool lungheDiverse_ = false;  // LF and CRLF lines were met: runs are found before the cut
     std::unique_ptr<std::array<Parte, 2>> parti_;
     // The second thread, which waits between the runs it is given.
     class Aiutante {
