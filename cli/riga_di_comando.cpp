@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -107,14 +108,16 @@ Accanto RegistroAccanto(const std::u16string& cartella) {
 }
 
 // Reads `in` in blocks of kBlocco bytes up to the first that comes short, each handed to
-// `leggi`, the next one read on a thread of its own meanwhile: the system's copying of the text
-// then takes no time from the judging. Gives the system's error number of a read that failed, 0
-// for none, and in `letto` whether any byte came.
+// `leggi` with its print (ElencoCodici::ImprontaPezzo) when `impronte` asks for it, the next one
+// read on a thread of its own meanwhile: the system's copying of the text and the print then take
+// no time from the judging. Gives the system's error number of a read that failed, 0 for none,
+// and in `letto` whether any byte came.
 template <class F>
-int LeggiInAnticipo(std::FILE* in, F&& leggi, bool& letto) {
+int LeggiInAnticipo(std::FILE* in, bool impronte, F&& leggi, bool& letto) {
     std::array<std::vector<char>, 2> blocchi{std::vector<char>(kBlocco),
                                              std::vector<char>(kBlocco)};
     std::array<std::size_t, 2> letti{};
+    std::array<std::uint64_t, 2> stampe{};
     int errore = 0;
     std::counting_semaphore<> liberi(2);
     std::counting_semaphore<> pieni(0);
@@ -130,6 +133,9 @@ int LeggiInAnticipo(std::FILE* in, F&& leggi, bool& letto) {
             letti[k % 2] = n;
             if (n < b.size() && std::ferror(in) != 0) {
                 errore = errno != 0 ? errno : EIO;
+            }
+            if (impronte) {
+                stampe[k % 2] = NODREL1::ElencoCodici::ImprontaPezzo({b.data(), n});
             }
             pieni.release();
             if (n < b.size()) {
@@ -150,7 +156,7 @@ int LeggiInAnticipo(std::FILE* in, F&& leggi, bool& letto) {
         pieni.acquire();
         const std::size_t n = letti[k % 2];
         letto = letto || n > 0;
-        leggi(std::string_view(blocchi[k % 2].data(), n));
+        leggi(std::string_view(blocchi[k % 2].data(), n), stampe[k % 2]);
         if (n < kBlocco) {
             return errore;
         }
@@ -282,7 +288,11 @@ int Esegui(Compito compito, const char* nomeFile) {
         auto niente = [](const NODREL1::VoceElenco&) {};
         bool ripeti = false;
         const int errore = LeggiInAnticipo(
-            in.get(), [&](std::string_view pezzo) { elenco.Leggi(pezzo, niente); }, ripeti);
+            in.get(), true,
+            [&](std::string_view pezzo, std::uint64_t impronta) {
+                elenco.Leggi(pezzo, niente, impronta);
+            },
+            ripeti);
         attendi();  // its message, if any, before those of the reading
         if (errore != 0 && !ripeti) {
             std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
@@ -299,10 +309,17 @@ int Esegui(Compito compito, const char* nomeFile) {
         }
     }
     bool letto = false;
-    const int errore =
-        in ? LeggiInAnticipo(
-                 in.get(), [&](std::string_view pezzo) { elenco.Leggi(pezzo, voce); }, letto)
-           : 0;
+    const int errore = in ? LeggiInAnticipo(
+                                in.get(), dueLetture,
+                                [&](std::string_view pezzo, std::uint64_t impronta) {
+                                    if (dueLetture) {
+                                        elenco.Leggi(pezzo, voce, impronta);
+                                    } else {
+                                        elenco.Leggi(pezzo, voce);
+                                    }
+                                },
+                                letto)
+                          : 0;
     if (errore != 0) {
         // A file that could not be read at all (a folder opens, then fails at the first read)
         // leaves standard output empty; one that failed later keeps the lines judged before.

@@ -827,13 +827,17 @@ void ElencoCodici::ScriviInParallelo(std::function<void(std::string_view)> testo
     code_ = std::move(code);
 }
 
-bool ElencoCodici::Confronta(std::string_view pezzo, bool fine) {
+std::uint64_t ElencoCodici::ImprontaPezzo(std::string_view pezzo) {
+    return Impronta(pezzo);
+}
+
+bool ElencoCodici::Confronta(std::uint64_t impronta, bool fine) {
     switch (passata_) {
         case Passata::Unica:
             return true;
         case Passata::Prima:
             if (!fine) {
-                impronte_.push_back(Impronta(pezzo));
+                impronte_.push_back(impronta);
             }
             return true;
         case Passata::Seconda:
@@ -843,7 +847,7 @@ bool ElencoCodici::Confronta(std::string_view pezzo, bool fine) {
         return false;
     }
     if (fine ? confrontati_ == impronte_.size()
-             : confrontati_ < impronte_.size() && impronte_[confrontati_] == Impronta(pezzo)) {
+             : confrontati_ < impronte_.size() && impronte_[confrontati_] == impronta) {
         ++confrontati_;
         return true;
     }
@@ -1691,10 +1695,31 @@ void ElencoCodici::ScriviSemplici(std::string_view& pezzo) {
     pezzo.remove_prefix(parti[0].fine + (entrambe ? parti[1].fine : 0));
 }
 
+namespace {
+
+// Waits for `s` a little before sleeping on it: the other thread's step mostly ends within tens
+// of microseconds, and a processor woken from sleep (a virtual one above all) takes longer.
+void Prendi(std::binary_semaphore& s) {
+    const auto fino = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    do {
+        for (int i = 0; i < 64; ++i) {
+            if (s.try_acquire()) {
+                return;
+            }
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+    } while (std::chrono::steady_clock::now() < fino);
+    s.acquire();
+}
+
+}  // namespace
+
 ElencoCodici::Aiutante::Aiutante()
     : filo_([this](std::stop_token fine) {
           for (;;) {
-              pronto_.acquire();
+              Prendi(pronto_);
               if (fine.stop_requested()) {
                   return;
               }
@@ -1714,7 +1739,7 @@ void ElencoCodici::Aiutante::Avvia(std::function<void()> lavoro) {
 }
 
 void ElencoCodici::Aiutante::Attendi() {
-    fatto_.acquire();
+    Prendi(fatto_);
 }
 
 void ElencoCodici::ScriviParte(Parte& p) const {

@@ -115,6 +115,11 @@ public:
     // Judges the rows that `pezzo` completes and hands each that holds a code to `voce`.
     template <class F>
     void Leggi(std::string_view pezzo, F&& voce);
+    // The same with the piece's print already made (ImprontaPezzo), by a reader that reads
+    // ahead on a thread of its own: the two readings of a file compare their pieces by it.
+    template <class F>
+    void Leggi(std::string_view pezzo, F&& voce, std::uint64_t impronta);
+    static std::uint64_t ImprontaPezzo(std::string_view pezzo);
     // One row already split into cells (UTF-8), as a spreadsheet gives it; `riga` from 1.
     template <class F>
     void LeggiRiga(std::uint64_t riga, std::span<const std::string> celle, F&& voce);
@@ -307,7 +312,7 @@ private:
     void Luogo(VoceElenco& v, std::size_t i, std::uint64_t senzaCarattere) const;
 
     // Whether a piece may be read: in the second reading, whether it is the first's.
-    bool Confronta(std::string_view pezzo, bool fine);
+    bool Confronta(std::uint64_t impronta, bool fine);
 
     // Whether municipality `i` of the key's numbering was in force on one of the days the rest
     // of the key can mean.
@@ -397,15 +402,20 @@ private:
 
 template <class F>
 void ElencoCodici::Leggi(std::string_view pezzo, F&& voce) {
+    Leggi(pezzo, voce, passata_ == Passata::Unica ? 0 : ImprontaPezzo(pezzo));
+}
+
+template <class F>
+void ElencoCodici::Leggi(std::string_view pezzo, F&& voce, std::uint64_t impronta) {
     std::string_view testo;
-    if (Confronta(pezzo, false) && Accogli(pezzo, testo, false) && Testa(testo, false)) {
+    if (Confronta(impronta, false) && Accogli(pezzo, testo, false) && Testa(testo, false)) {
         Scorri(testo, voce);
     }
 }
 
 template <class F>
 void ElencoCodici::Fine(F&& voce) {
-    if (!Confronta({}, true)) {
+    if (!Confronta(0, true)) {
         return;
     }
     std::string_view testo;
