@@ -67,10 +67,16 @@ public:
     // Marks a code; true when all its bits were marked already.
     bool Segna(std::uint64_t impronta);
     void Anticipa(std::uint64_t impronta) const;
-    bool Vuoto() const { return parole_.empty(); }
+    bool Vuoto() const { return parole_ == nullptr; }
 
 private:
-    std::vector<std::uint64_t> parole_;
+    // Pages mapped for the filter (`byte` of them from `inizio`), or words of the heap.
+    struct Libera {
+        void* inizio;  // null for words of the heap
+        std::size_t byte;
+        void operator()(std::uint64_t* parole) const;
+    };
+    std::unique_ptr<std::uint64_t[], Libera> parole_;
     int bit_ = 0;
 };
 
