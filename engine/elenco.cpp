@@ -1034,7 +1034,7 @@ void ElencoCodici::Dividi(Marcatura& m) {
 
 void ElencoCodici::Marca(std::size_t meta) {
     // The words a little ahead are asked of the memory while these are marked.
-    constexpr std::size_t kAvanti = 32;
+    constexpr std::size_t kAvanti = 64;
     std::vector<Marcatura::Candidato>& candidati = (*marcature_)[meta].candidati;
     candidati.clear();
     for (const Marcatura& m : *marcature_) {
