@@ -393,11 +393,13 @@ std::uint64_t FiltroCodici::Impronta(const char* sedici) {
 }
 
 bool FiltroCodici::Segna(std::uint64_t h) {
-    // The word from the top bits, four of its bits from the bottom ones.
+    // The word from the top bits, six of its bits from the bottom ones: with five to eight codes
+    // a word, six bits let through about half as many codes that came once as four.
     std::uint64_t& parola = parole_[static_cast<std::size_t>(h >> (64 - bit_))];
-    const std::uint64_t bit = (std::uint64_t{1} << (h & 63)) | (std::uint64_t{1} << (h >> 6 & 63)) |
-                              (std::uint64_t{1} << (h >> 12 & 63)) |
-                              (std::uint64_t{1} << (h >> 18 & 63));
+    std::uint64_t bit = 0;
+    for (int i = 0; i < 6; ++i) {
+        bit |= std::uint64_t{1} << (h >> (6 * i) & 63);
+    }
     const bool visto = (parola & bit) == bit;
     parola |= bit;
     return visto;
