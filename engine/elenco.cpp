@@ -317,20 +317,28 @@ bool Alfanumerici(const char* sedici) {
     return (parti[0] & parti[1]) == ~std::uint64_t{0};
 }
 
-// The plain lines that open `t`, up to `righe` of them: sixteen letters or digits and a line
-// end, which need no reading of cells. Where they end, and in `righe` how many they are. The
-// last line of a piece is left to the full reading, which knows whether a line feed follows
-// its carriage return.
-std::size_t Semplici(std::string_view t, std::uint64_t& righe) {
+// Whether a plain line begins at `da` of `t`: sixteen letters or digits and a line end, which
+// need no reading of cells. The last line of a piece is left to the full reading, which knows
+// whether a line feed follows its carriage return.
+bool RigaSemplice(std::string_view t, std::size_t da) {
     constexpr std::size_t n = kLunghezzaPersonale;
-    auto semplice = [&t](std::size_t da) { return Alfanumerici(t.data() + da); };
+    return da + n + 1 < t.size() &&
+           (t[da + n] == '\n' || (t[da + n] == '\r' && t[da + n + 1] == '\n')) &&
+           Alfanumerici(t.data() + da);
+}
+
+// Where the line that begins at `da` of `t`, a plain one, ends.
+std::size_t DopoRiga(std::string_view t, std::size_t da) {
+    return da + kLunghezzaPersonale + 1 + (t[da + kLunghezzaPersonale] == '\r');
+}
+
+// The plain lines that open `t`, up to `righe` of them: where they end, and in `righe` how
+// many they are.
+std::size_t Semplici(std::string_view t, std::uint64_t& righe) {
     std::size_t fine = 0;
     std::uint64_t k = 0;
-    for (; k < righe && fine + n + 1 < t.size() &&
-           (t[fine + n] == '\n' || (t[fine + n] == '\r' && t[fine + n + 1] == '\n')) &&
-           semplice(fine);
-         ++k) {
-        fine += n + 1 + (t[fine + n] == '\r');
+    for (; k < righe && RigaSemplice(t, fine); ++k) {
+        fine = DopoRiga(t, fine);
     }
     righe = k;
     return fine;
@@ -1017,10 +1025,7 @@ void ElencoCodici::Dividi(Marcatura& m) {
     // one, so that there is no branch to miss.
     std::array<std::size_t, 2> q{};
     std::size_t da = 0;
-    for (; da < m.limite && da + n + 1 < t.size() &&
-           (t[da + n] == '\n' || (t[da + n] == '\r' && t[da + n + 1] == '\n')) &&
-           Alfanumerici(t.data() + da);
-         da += n + 1 + (t[da + n] == '\r')) {
+    for (; da < m.limite && RigaSemplice(t, da); da = DopoRiga(t, da)) {
         const std::uint64_t impronta = FiltroCodici::Impronta(t.data() + da);
         const auto alta = static_cast<std::size_t>(impronta >> 63);
         for (std::size_t h = 0; h < 2; ++h) {
@@ -1784,10 +1789,8 @@ void ElencoCodici::ScriviParte(Parte& p) const {
         // A batch of plain lines, as Semplici finds them; their prints first, and their words
         // of the bitmap asked of the memory at once.
         quante = 0;
-        for (; quante < kLotto && da < p.limite && da + n + 1 < t.size() &&
-               (t[da + n] == '\n' || (t[da + n] == '\r' && t[da + n + 1] == '\n')) &&
-               Alfanumerici(t.data() + da);
-             ++quante, da += n + 1 + (t[da + n] == '\r')) {
+        for (; quante < kLotto && da < p.limite && RigaSemplice(t, da);
+             ++quante, da = DopoRiga(t, da)) {
             inizi[quante] = da;
             impronte[quante] = FiltroCodici::Impronta(t.data() + da);
             if (!candidati_.empty()) {
