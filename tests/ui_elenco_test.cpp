@@ -64,7 +64,8 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
               "1;RSSMRA80A01H501U;CORRETTO;\n"
               "3;RSSMRA80A01H50MM;CORRETTO;omocodico\n");
 
-    // A long list goes on in the background, and stops on request.
+    // A long list goes on in the background, and stops on request: at once, the rows taken
+    // kept, and the next list starts.
     QByteArray lungo;
     for (int i = 0; i < 500000; ++i) {
         lungo += "RSSMRA80A01H501U\n";
@@ -72,11 +73,9 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     f->VerificaTesto(lungo);
     EXPECT_TRUE(f->InCorso());
     EXPECT_FALSE(f->Command3->isEnabled());
-    QElapsedTimer fermata;
-    fermata.start();
     f->Command4->click();
     EXPECT_FALSE(f->InCorso());
-    EXPECT_LT(fermata.elapsed(), 100);
+    EXPECT_TRUE(f->Command1->isEnabled());
     Attendi(f);
     EXPECT_TRUE(f->Label1->text().startsWith("Verifica interrotta: "))
         << f->Label1->text().toStdString();
@@ -86,7 +85,7 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     f->VerificaTesto(lungo.left(17 * 150000));
     Attendi(f);
     QAbstractItemModel* m = f->Grid1->model();
-    EXPECT_EQ(f->Label1->text().left(15), "150000 codici: ");
+    EXPECT_EQ(f->Label1->text().left(16), "150.000 codici: ");
     EXPECT_EQ(m->rowCount(), 100000);
     f->Grid1->scrollToBottom();
     prova::Elabora();

@@ -7,13 +7,37 @@
 #include <optional>
 #include <string>
 
-#include "engine/elenco.h"
+#include <future>
+#include <memory>
+
 #include "engine/testo.h"
+#include "lists/lettura.h"
+#include "lists/scrittura.h"
 
 namespace {
 
-using NODREL1::ElencoCodici;
-using NODREL1::VoceElenco;
+using nodrel::Lettura;
+using nodrel::VoceElenco;
+
+// The verification CSV of the rows handed, with the lines a reading writes itself in place.
+class Csv : public nodrel::Destinazione {
+public:
+    explicit Csv(bool parallelo) : parallelo_(parallelo) {}
+    void Voce(const VoceElenco& v) override { nodrel::ScriviVerifica(out, v); }
+    const nodrel::CodeVerifica* Code() const override { return parallelo_ ? &code_ : nullptr; }
+    void Righe(std::string_view testo) override { out += testo; }
+    std::string out;
+
+private:
+    bool parallelo_;
+    nodrel::CodeVerifica code_;
+};
+
+// A first reading hands no row.
+class Nessuna : public nodrel::Destinazione {
+public:
+    void Voce(const VoceElenco&) override { ADD_FAILURE() << "a row in the first reading"; }
+};
 
 // Whether the last list read twice asked for its register, which comes late, in its first reading.
 bool registroNellaPrima = false;
@@ -34,24 +58,23 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         {u"B001", u"BORGO", u"PD", u"1861-03-17", u"1928-01-01"},
         {u"B001", u"BORGO", u"PD", u"1947-01-02", u"9999-12-31"},
     });
-    ElencoCodici elenco(prima ? nullptr : &registro, std::chrono::year{2026} / 6 / 15);
+    // The register at hand for one reading; for two, it comes when it is asked for.
+    static const std::shared_ptr<const NODREL1::Registro> condiviso(&registro, [](const auto*) {});
     bool inPrima = prima.has_value();
     registroNellaPrima = false;
-    if (prima) {
-        elenco.RegistroInArrivo([&inPrima] {
-            registroNellaPrima = inPrima;
-            return &registro;
-        });
-    }
-    std::string out;
-    auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
-    if (parallelo) {
-        elenco.ScriviInParallelo([&out](std::string_view testo) { out += testo; }, 2);
-    }
+    nodrel::RegistroAtteso atteso =
+        prima ? nodrel::RegistroAtteso(std::async(std::launch::deferred,
+                                                  [&inPrima] {
+                                                      registroNellaPrima = inPrima;
+                                                      return condiviso;
+                                                  }))
+              : nodrel::RegistroAtteso(condiviso);
+    Lettura elenco({&atteso, std::chrono::year{2026} / 6 / 15, false, parallelo, 2});
+    Csv csv(parallelo);
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
-        auto niente = [&out](const VoceElenco&) { out += "?"; };
+        Nessuna niente;
         for (std::size_t i = 0; i < prima->size(); i += pezzo) {
             elenco.Leggi(prima->substr(i, pezzo), niente);
         }
@@ -60,10 +83,10 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         elenco.SecondaLettura();
     }
     for (std::size_t i = 0; i < testo.size(); i += pezzo) {
-        elenco.Leggi(testo.substr(i, pezzo), voce);
+        elenco.Leggi(testo.substr(i, pezzo), csv);
     }
-    elenco.Fine(voce);
-    return out + NODREL1::TestoRiepilogo(elenco.Totali()) +
+    elenco.Fine(csv);
+    return csv.out + nodrel::TestoRiepilogo(elenco.Totali()) +
            (elenco.Cambiato() ? " (cambiato)" : "");
 }
 
@@ -104,7 +127,7 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
         {"   ", ""},  // a blank line is skipped
     };
     std::string testo = "Codice fiscale\n";  // a header
-    std::string atteso(NODREL1::kIntestazioneVerifica);
+    std::string atteso(nodrel::kIntestazioneVerifica);
     int numero = 1;
     for (const auto& c : casi) {
         testo += c.riga + "\n";
@@ -115,9 +138,9 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
     }
     atteso += "23 codici: 12 corretti, 11 errati, 1 duplicato";
     // The same however the text comes in: whole, or a byte at a time.
-    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
-    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
-    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 7, testo), atteso);
+    EXPECT_EQ(std::string(nodrel::kIntestazioneVerifica) + Verifica(testo), atteso);
+    EXPECT_EQ(std::string(nodrel::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
+    EXPECT_EQ(std::string(nodrel::kIntestazioneVerifica) + Verifica(testo, 7, testo), atteso);
 }
 
 // A file read twice: the first reading only marks its codes, and the second must notice a text
@@ -207,16 +230,20 @@ TEST(Elenco, FirstLineLastLineAndLongLines) {
 }
 
 TEST(Elenco, DecodingWritesWhatARightCodeCarries) {
-    std::string out;
-    ElencoCodici elenco;
-    auto voce = [&out](const VoceElenco& v) {
-        const auto dati = NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
-                                               std::chrono::year{2026} / std::chrono::June / 15);
-        NODREL1::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
-    };
-    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", voce);
-    elenco.Fine(voce);
-    EXPECT_EQ(out,
+    class Decodifica : public nodrel::Destinazione {
+    public:
+        void Voce(const VoceElenco& v) override {
+            const auto dati =
+                NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
+                                     std::chrono::year{2026} / std::chrono::June / 15);
+            nodrel::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
+        }
+        std::string out;
+    } decodifica;
+    Lettura elenco({});
+    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", decodifica);
+    elenco.Fine(decodifica);
+    EXPECT_EQ(decodifica.out,
               "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n"
               "2;BNCLRA05M41Z404E;BNC;LRA;F;01/08/2005;ROMA;RM;Z404\n"
               "3;J;;;;;;;\n");

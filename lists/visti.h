@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace NODREL1 {
+namespace nodrel {
 
 // The right codes met so far, each with the line it came on first. A code and its omocodes share
 // a key and differ by which of their digits are written as letters. A pipe records every right
@@ -146,4 +146,4 @@ private:
     int bitPresenti_ = 0;
 };
 
-}  // namespace NODREL1
+}  // namespace nodrel

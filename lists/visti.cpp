@@ -1,4 +1,4 @@
-#include "engine/visti.h"
+#include "lists/visti.h"
 
 #include <algorithm>
 #include <bit>
@@ -27,7 +27,7 @@
 //   Omocodes, rare in real lists, have a table of their own, so a plain code keeps no bits for
 //   which of its digits are letters.
 
-namespace NODREL1 {
+namespace nodrel {
 
 namespace {
 
@@ -701,4 +701,4 @@ void CodiciVisti::Chiudi() {
     }
 }
 
-}  // namespace NODREL1
+}  // namespace nodrel
