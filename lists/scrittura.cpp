@@ -291,16 +291,16 @@ std::string TestoRiepilogo(const Riepilogo& r) {
 
 std::size_t CodeVerifica::Dove(NODREL1::Difetto difetto, bool omocodico, Luogo luogo,
                                char16_t atteso) {
-    const std::size_t o = omocodico ? 1 : 0;
+    const std::size_t gruppo = omocodico ? kPerGruppo : 0;
     switch (difetto) {
         case NODREL1::Difetto::Mese:
-            return 6 + o;
+            return gruppo + kMese;
         case NODREL1::Difetto::Giorno:
-            return 8 + o;
+            return gruppo + kGiorno;
         case NODREL1::Difetto::Controllo:
-            return 10 + o * 26 + static_cast<std::size_t>(atteso - u'A');
+            return gruppo + kControllo + static_cast<std::size_t>(atteso - u'A');
         default:
-            return o * 3 + static_cast<std::size_t>(luogo);
+            return gruppo + kGiusto + static_cast<std::size_t>(luogo);
     }
 }
 

@@ -69,9 +69,14 @@ private:
         char testo[64];
         std::size_t lunghezza;
     };
-    // A right code and its municipality, a wrong month, a wrong day, a wrong check letter and
-    // the one expected; each plain and as an omocode.
-    static constexpr std::size_t kCode = 2 * (3 + 1 + 1 + 26);
+    // In order: a right code by its municipality (Luogo), a wrong month, a wrong day, a wrong
+    // check letter by the one expected; the same again for an omocode.
+    static constexpr std::size_t kGiusto = 0;
+    static constexpr std::size_t kMese = 3;
+    static constexpr std::size_t kGiorno = 4;
+    static constexpr std::size_t kControllo = 5;
+    static constexpr std::size_t kPerGruppo = kControllo + 26;
+    static constexpr std::size_t kCode = 2 * kPerGruppo;
     static std::size_t Dove(NODREL1::Difetto difetto, bool omocodico, Luogo luogo, char16_t atteso);
     std::array<Coda, kCode> code_{};
 };
