@@ -29,23 +29,18 @@ const NODREL1::Registro& Registro() {
     return registro;
 }
 
-class Csv : public nodrel::Destinazione {
+// The command line's CSV, each row's outcome checked against its code's alone.
+class Csv : public nodrel::UscitaCsv {
 public:
-    explicit Csv(bool parallelo) : parallelo_(parallelo) {}
+    explicit Csv(std::string& out)
+        : UscitaCsv(Compito::Verifica, [&out](std::string_view testo) { out += testo; }) {}
     void Voce(const nodrel::VoceElenco& v) override {
         const NODREL1::Esame da_solo = NODREL1::EsaminaCodice(NODREL1::Utf16(v.codice));
         fuzz::Esigi(v.esame.difetto == da_solo.difetto && v.esame.posizione == da_solo.posizione &&
                         v.esame.atteso == da_solo.atteso && v.esame.omocodico == da_solo.omocodico,
                     "a line's outcome is its code's");
-        nodrel::ScriviVerifica(out, v);
+        UscitaCsv::Voce(v);
     }
-    const nodrel::CodeVerifica* Code() const override { return parallelo_ ? &code_ : nullptr; }
-    void Righe(std::string_view testo) override { out += testo; }
-    std::string out;
-
-private:
-    bool parallelo_;
-    nodrel::CodeVerifica code_;
 };
 
 class Nessuna : public nodrel::Destinazione {
@@ -62,7 +57,8 @@ std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture
     nodrel::RegistroAtteso registro(
         std::shared_ptr<const NODREL1::Registro>(&Registro(), [](const auto*) {}));
     nodrel::Lettura elenco({&registro, NODREL1::Oggi(), false, parallelo, 2});
-    Csv csv(parallelo);
+    std::string out;
+    Csv csv(out);
     if (dueLetture) {
         elenco.PrimaLettura();
         Nessuna niente;
@@ -78,7 +74,8 @@ std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture
     fuzz::Esigi(r.codici == r.corretti + r.errati + r.nonCorrispondenti &&
                     r.duplicati <= r.corretti + r.nonCorrispondenti,
                 "the counts add up");
-    return csv.out;
+    csv.Svuota();
+    return out;
 }
 
 }  // namespace

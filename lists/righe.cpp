@@ -186,11 +186,7 @@ bool LettoreRighe::Prossima(std::string_view& pezzo, RigaLetta& riga) {
         }
         Trattieni(pezzo.substr(0, fine));
         chiudi(fine);
-        inCorso_ = false;
-        svuota_ = true;
-        riga = {resto_, ++numero_, true};
-        numero_ += righeResto_;
-        righeResto_ = 0;
+        riga = Trattenuta();
         return true;
     }
     Stato stato = Stato::Inizio;
@@ -221,12 +217,18 @@ bool LettoreRighe::Ultima(RigaLetta& riga) {
     if (!inCorso_) {
         return false;
     }
+    riga = Trattenuta();
+    return true;
+}
+
+RigaLetta LettoreRighe::Trattenuta() {
+    // Its text stays until the next row is taken.
     inCorso_ = false;
     svuota_ = true;
-    riga = {resto_, ++numero_, true};
+    const RigaLetta riga{resto_, ++numero_, true};
     numero_ += righeResto_;
     righeResto_ = 0;
-    return true;
+    return riga;
 }
 
 std::vector<RigaDiCelle> LettoreRighe::PrimeRighe(std::string_view testa, char separatore,

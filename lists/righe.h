@@ -66,6 +66,8 @@ public:
 
 private:
     void Trattieni(std::string_view parte);
+    // The row held in resto_, now whole.
+    RigaLetta Trattenuta();
 
     char separatore_ = 0;
     std::string resto_;             // a row begun in an earlier piece

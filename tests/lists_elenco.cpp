@@ -19,20 +19,6 @@ namespace {
 using nodrel::Lettura;
 using nodrel::VoceElenco;
 
-// The verification CSV of the rows handed, with the lines a reading writes itself in place.
-class Csv : public nodrel::Destinazione {
-public:
-    explicit Csv(bool parallelo) : parallelo_(parallelo) {}
-    void Voce(const VoceElenco& v) override { nodrel::ScriviVerifica(out, v); }
-    const nodrel::CodeVerifica* Code() const override { return parallelo_ ? &code_ : nullptr; }
-    void Righe(std::string_view testo) override { out += testo; }
-    std::string out;
-
-private:
-    bool parallelo_;
-    nodrel::CodeVerifica code_;
-};
-
 // A first reading hands no row.
 class Nessuna : public nodrel::Destinazione {
 public:
@@ -70,7 +56,9 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
                                                   }))
               : nodrel::RegistroAtteso(condiviso);
     Lettura elenco({&atteso, std::chrono::year{2026} / 6 / 15, false, parallelo, 2});
-    Csv csv(parallelo);
+    std::string out;
+    nodrel::UscitaCsv csv(nodrel::UscitaCsv::Compito::Verifica,
+                          [&out](std::string_view testo) { out += testo; });
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
@@ -86,8 +74,9 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         elenco.Leggi(testo.substr(i, pezzo), csv);
     }
     elenco.Fine(csv);
-    return csv.out + nodrel::TestoRiepilogo(elenco.Totali()) +
-           (elenco.Cambiato() ? " (cambiato)" : "");
+    csv.Svuota();
+    return out.substr(nodrel::kIntestazioneVerifica.size()) +
+           nodrel::TestoRiepilogo(elenco.Totali()) + (elenco.Cambiato() ? " (cambiato)" : "");
 }
 
 TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
