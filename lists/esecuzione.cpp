@@ -136,24 +136,23 @@ EsitoEsecuzione Esecuzione::Esegui(const Sorgente& sorgente, Destinazione& desti
             if (!in) {
                 return Illeggibile(PercheSistema(errno));
             }
-            return DaFlusso(in.get(), true, 0, destinazione, fermo, osservatore);
+            return DaFlusso(in.get(), destinazione, fermo, osservatore);
         }
         case Sorgente::Tipo::Flusso:
-            return DaFlusso(sorgente.flusso, true, 0, destinazione, fermo, osservatore);
+            return DaFlusso(sorgente.flusso, destinazione, fermo, osservatore);
     }
     return {};
 }
 
-EsitoEsecuzione Esecuzione::DaFlusso(std::FILE* in, bool dueLetture, std::uint64_t byte,
-                                     Destinazione& destinazione, std::stop_token fermo,
-                                     Osservatore* osservatore) {
+EsitoEsecuzione Esecuzione::DaFlusso(std::FILE* in, Destinazione& destinazione,
+                                     std::stop_token fermo, Osservatore* osservatore) {
     // A file (not a pipe, though it may come as standard input) is read twice, so that no table
     // of all its codes is kept; from where it stands.
     struct stat info {};
     const off_t inizio = ftello(in);
-    dueLetture = dueLetture && fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) &&
-                 inizio >= 0 && inizio <= info.st_size;
-    byte = dueLetture ? static_cast<std::uint64_t>(info.st_size - inizio) : 0;
+    const bool dueLetture = fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) && inizio >= 0 &&
+                            inizio <= info.st_size;
+    const std::uint64_t byte = dueLetture ? static_cast<std::uint64_t>(info.st_size - inizio) : 0;
     Lettura& lettura = *lettura_;
     RegistroAtteso* registro = impostazioni_.registro;
     const int letture = dueLetture ? 2 : 1;

@@ -74,8 +74,7 @@ public:
     const FormaElenco& Forma() const { return lettura_->Forma(); }
 
 private:
-    EsitoEsecuzione DaFlusso(std::FILE* in, bool dueLetture, std::uint64_t byte,
-                             Destinazione& destinazione, std::stop_token fermo,
+    EsitoEsecuzione DaFlusso(std::FILE* in, Destinazione& destinazione, std::stop_token fermo,
                              Osservatore* osservatore);
     EsitoEsecuzione DaFoglio(const std::string& percorso, Destinazione& destinazione,
                              std::stop_token fermo);

@@ -10,11 +10,11 @@ using Stato = LettoreRighe::Stato;
 
 // Where the row that starts `t` ends: the line end outside quotes (CR, LF or CR LF), npos when
 // `t` does not hold it. A quote counts only where a cell begins, as spreadsheets write them.
-// `stato` and `righe` carry the quotes and the line ends within them across calls; a quote left
+// `stato` carries the quotes across calls, `gia` the bytes of the row before them; a quote left
 // open longer than `massimo` bytes closes at the next line end, so that a stray quote cannot
 // swallow the rest of a list.
-std::size_t FineRiga(std::string_view t, char separatore, Stato& stato, std::uint64_t& righe,
-                     std::size_t gia, std::size_t massimo) {
+std::size_t FineRiga(std::string_view t, char separatore, Stato& stato, std::size_t gia,
+                     std::size_t massimo) {
     const char* p = t.data();
     const std::size_t n = t.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -29,7 +29,6 @@ std::size_t FineRiga(std::string_view t, char separatore, Stato& stato, std::uin
                         stato = Stato::Inizio;
                         return i;
                     }
-                    righe += c == '\n' || i + 1 >= n || p[i + 1] != '\n';
                 }
                 continue;
             case Stato::Chiuso:
@@ -176,8 +175,7 @@ bool LettoreRighe::Prossima(std::string_view& pezzo, RigaLetta& riga) {
         pezzo.remove_prefix(fine + 1);
     };
     if (inCorso_) {
-        const std::size_t fine =
-            FineRiga(pezzo, separatore_, stato_, righeResto_, lungo_, kRigaMassima);
+        const std::size_t fine = FineRiga(pezzo, separatore_, stato_, lungo_, kRigaMassima);
         if (fine == std::string_view::npos) {
             lungo_ += pezzo.size();
             Trattieni(pezzo);
@@ -190,21 +188,18 @@ bool LettoreRighe::Prossima(std::string_view& pezzo, RigaLetta& riga) {
         return true;
     }
     Stato stato = Stato::Inizio;
-    std::uint64_t interne = 0;
-    const std::size_t fine = FineRiga(pezzo, separatore_, stato, interne, 0, kRigaMassima);
+    const std::size_t fine = FineRiga(pezzo, separatore_, stato, 0, kRigaMassima);
     if (fine == std::string_view::npos) {
         if (!pezzo.empty()) {
             inCorso_ = true;
             lungo_ = pezzo.size();
             stato_ = stato;
-            righeResto_ = interne;
             Trattieni(pezzo);
             pezzo = {};
         }
         return false;
     }
     riga = {pezzo.substr(0, std::min(fine, kRigaMassima)), ++numero_, false};
-    numero_ += interne;
     chiudi(fine);
     return true;
 }
@@ -225,10 +220,7 @@ RigaLetta LettoreRighe::Trattenuta() {
     // Its text stays until the next row is taken.
     inCorso_ = false;
     svuota_ = true;
-    const RigaLetta riga{resto_, ++numero_, true};
-    numero_ += righeResto_;
-    righeResto_ = 0;
-    return riga;
+    return {resto_, ++numero_, true};
 }
 
 std::vector<RigaDiCelle> LettoreRighe::PrimeRighe(std::string_view testa, char separatore,
@@ -244,8 +236,7 @@ std::vector<RigaDiCelle> LettoreRighe::PrimeRighe(std::string_view testa, char s
         }
         saltaLF = false;
         Stato stato = Stato::Inizio;
-        std::uint64_t interne = 0;
-        std::size_t f = FineRiga(testa, separatore, stato, interne, 0, kRigaMassima);
+        std::size_t f = FineRiga(testa, separatore, stato, 0, kRigaMassima);
         if (f == std::string_view::npos && !fine) {
             break;
         }
@@ -255,7 +246,6 @@ std::vector<RigaDiCelle> LettoreRighe::PrimeRighe(std::string_view testa, char s
         if (std::any_of(celle.begin(), celle.end(), [](auto c) { return !c.empty(); })) {
             righe.push_back({numero, std::vector<std::string>(celle.begin(), celle.end())});
         }
-        numero += interne;
         if (f == std::string_view::npos) {
             break;
         }

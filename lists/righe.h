@@ -2,7 +2,8 @@
 
 // The rows of a list's text, as spreadsheets write CSV: quoted cells may hold the separator,
 // doubled quotes and line ends; LF, CRLF or CR end a row. The text comes in pieces, and a row may
-// begin in one and end in another.
+// begin in one and end in another. Rows are numbered as the spreadsheet that wrote them shows
+// them: a line end within quotes is inside its cell, not a row of its own.
 
 #include <cstddef>
 #include <cstdint>
@@ -70,13 +71,12 @@ private:
     RigaLetta Trattenuta();
 
     char separatore_ = 0;
-    std::string resto_;             // a row begun in an earlier piece
-    bool inCorso_ = false;          // resto_ holds one
-    bool svuota_ = false;           // resto_ was handed over and goes at the next row
-    Stato stato_ = Stato::Inizio;   // of the row in resto_
-    bool saltaLF_ = false;          // a CR ended the last piece: an LF that follows belongs to it
-    std::size_t lungo_ = 0;         // the bytes of the row in resto_, kept or not
-    std::uint64_t righeResto_ = 0;  // line ends within quotes of the row in resto_
+    std::string resto_;            // a row begun in an earlier piece
+    bool inCorso_ = false;         // resto_ holds one
+    bool svuota_ = false;          // resto_ was handed over and goes at the next row
+    Stato stato_ = Stato::Inizio;  // of the row in resto_
+    bool saltaLF_ = false;         // a CR ended the last piece: an LF that follows belongs to it
+    std::size_t lungo_ = 0;        // the bytes of the row in resto_, kept or not
     std::uint64_t numero_ = 0;
 };
 

@@ -271,6 +271,13 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
          "1 codice: 1 errato"},
         {"code not first", "Cognome;Nome;Cod. Fiscale\nROSSI;MARIO;" + codice + "\n",
          "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        // A bare "codice" is the code only when its values look like codes.
+        {"customer numbers", "Codice;Ditta;Cod. Fiscale\n000123;Acme;" + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        {"customer numbers, the code unnamed", "Codice;Note\n000123;" + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        {"a bare codice of codes", "Note;Codice\nx;" + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
         {"quoted separator, no header", "\"ROSSI, MARIO\"," + codice + "\nBIANCHI,J\n",
          "1;" + codice + ";CORRETTO;\n2;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"blank rows and a title",
@@ -282,8 +289,10 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
          "1;" + codice + ";CORRETTO;\n2;" + codice +
              ";CORRETTO;duplicato della riga 1\n3;J;ERRATO;lunghezza errata\n"
              "3 codici: 2 corretti, 1 errato, 1 duplicato"},
-        {"line end within quotes", "cognome|c.f.\n\"ROSSI\r\nMARIO\"|" + codice + "\n\"A\"\"\"|J\n",
-         "2;" + codice + ";CORRETTO;\n4;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
+        // A line end within quotes is within its cell: the rows after it keep their numbers.
+        {"line end within quotes",
+         "cognome|c.f.\n\"part-time\r\ndal 1/4\"|" + codice + "\n\"A\"\"\"|J\n",
+         "2;" + codice + ";CORRETTO;\n3;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"the person beside the code",
          "Cognome,Nome,Sesso,Data di nascita,Luogo di nascita,CF\nRossi,Mario,M,01/01/1980,Roma," +
              codice + "\nRossi,Luigi,M,01/01/1980,Roma," + codice + "\n",
