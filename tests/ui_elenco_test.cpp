@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "fogli/fogli.h"
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
@@ -47,22 +48,44 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     f->Grid1->sortByColumn(2, Qt::AscendingOrder);  // the wrong ones first
     EXPECT_EQ(f->Grid1->model()->index(0, 3).data().toString(), "lunghezza errata");
 
-    // Saved in the order shown, through the save dialog.
+    // Saved in the order shown, through the save dialog: as CSV with the mark that tells a
+    // spreadsheet it is UTF-8, or as a workbook, which reads back as the same rows.
     QTemporaryDir cartella;
-    const QString file = cartella.filePath("risultati.csv");
-    QTimer::singleShot(0, [&file] {
-        auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialogo, nullptr);
-        dialogo->selectFile(file);
-        QMetaObject::invokeMethod(dialogo, "accept");
-    });
-    f->Command3->click();
-    QFile salvato(file);
+    const auto salva = [f](const QString& file) {
+        QTimer::singleShot(0, [&file] {
+            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialogo, nullptr);
+            dialogo->selectFile(file);
+            QMetaObject::invokeMethod(dialogo, "accept");
+        });
+        f->Command3->click();
+    };
+    const QString csv = cartella.filePath("risultati.csv");
+    salva(csv);
+    QFile salvato(csv);
     ASSERT_TRUE(salvato.open(QIODevice::ReadOnly));
     EXPECT_EQ(salvato.readAll(),
-              "riga;codice;esito;motivo\n2;J;ERRATO;lunghezza errata\n"
+              "\xEF\xBB\xBFriga;codice;esito;motivo\n2;J;ERRATO;lunghezza errata\n"
               "1;RSSMRA80A01H501U;CORRETTO;\n"
               "3;RSSMRA80A01H50MM;CORRETTO;omocodico\n");
+    const QString xlsx = cartella.filePath("risultati.xlsx");
+    salva(xlsx);
+    QStringList righe;
+    QString errore;
+    EXPECT_TRUE(nodrel::LeggiFoglio(
+        xlsx,
+        [&righe](std::uint64_t riga, const std::vector<std::string>& celle) {
+            QStringList r{QString::number(riga)};
+            for (const std::string& c : celle) {
+                r << QString::fromStdString(c);
+            }
+            righe << r.join(u'|');
+            return true;
+        },
+        errore));
+    EXPECT_EQ(righe, (QStringList{"1|Riga|Codice fiscale|Esito|Motivo",
+                                  "2|2|J|ERRATO|lunghezza errata", "3|1|RSSMRA80A01H501U|CORRETTO",
+                                  "4|3|RSSMRA80A01H50MM|CORRETTO|omocodico"}));
 
     // A long list goes on in the background, and stops on request: at once, the rows taken
     // kept, and the next list starts.

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
+#include "lists/foglio_risultati.h"
 #include "lists/scrittura.h"
 #include "lists/sistema.h"
 #include "ui/elenco/lavoro.h"
@@ -179,18 +180,45 @@ bool Form4::Salva() {
     dialogo.setObjectName("DialogoSalva");
     dialogo.setOption(QFileDialog::DontUseNativeDialog);
     dialogo.setAcceptMode(QFileDialog::AcceptSave);
-    dialogo.setDefaultSuffix(QStringLiteral("csv"));
-    dialogo.setNameFilter(QStringLiteral("File CSV (*.csv)"));
+    // A workbook by default, for the spreadsheet the list came from; the suffix follows the
+    // kind chosen.
+    const QStringList tipi = {QStringLiteral("Cartella di lavoro di Excel (*.xlsx)"),
+                              QStringLiteral("File CSV (*.csv)")};
+    dialogo.setNameFilters(tipi);
+    dialogo.setDefaultSuffix(QStringLiteral("xlsx"));
+    connect(&dialogo, &QFileDialog::filterSelected, &dialogo, [&](const QString& tipo) {
+        dialogo.setDefaultSuffix(tipo == tipi.at(0) ? QStringLiteral("xlsx")
+                                                    : QStringLiteral("csv"));
+    });
     if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
         return false;
     }
     const QString percorso = dialogo.selectedFiles().constFirst();
-    // Written whole under another name and then renamed, so a failure leaves no half file.
+    const bool foglio = percorso.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ||
+                        (!percorso.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) &&
+                         dialogo.selectedNameFilter() == tipi.at(0));
+    const QString perche = foglio ? SalvaFoglio(percorso, tutte) : SalvaCsv(percorso, tutte);
+    if (!perche.isEmpty()) {
+        MsgBox(this, QStringLiteral("Impossibile salvare il file %1: %2")
+                         .arg(QDir::toNativeSeparators(percorso), perche));
+        return false;
+    }
+    salvato_ = true;
+    return true;
+}
+
+ModelloElenco::Riga Form4::DaSalvare(std::size_t i, bool tutte) const {
+    return tutte && modello_->SoloErrati() ? modello_->DiTutte(i) : modello_->Mostrata(i);
+}
+
+QString Form4::SalvaCsv(const QString& percorso, bool tutte) const {
+    // Written whole under another name and then renamed, so a failure leaves no half file. A
+    // byte-order mark first, so that the spreadsheet that opens it reads it as UTF-8 (NICOLÒ).
     QSaveFile file(percorso);
     errno = 0;
     bool fatto = file.open(QIODevice::WriteOnly);
     int errore = fatto ? 0 : errno;
-    std::string testo(kIntestazioneVerifica);
+    std::string testo = "\xEF\xBB\xBF" + std::string(kIntestazioneVerifica);
     const int colonne = modello_->columnCount();
     if (colonne > 4) {
         testo.pop_back();
@@ -203,9 +231,14 @@ bool Form4::Salva() {
         testo += '\n';
     }
     const std::size_t righe = tutte ? modello_->Tutte() : modello_->Mostrabili();
+    auto scrivi = [&] {
+        fatto = fatto && file.write(testo.data(), static_cast<qint64>(testo.size())) ==
+                             static_cast<qint64>(testo.size());
+        errore = fatto || errore != 0 ? errore : errno;
+        testo.clear();
+    };
     for (std::size_t i = 0; i < righe; ++i) {
-        const ModelloElenco::Riga r =
-            tutte && modello_->SoloErrati() ? modello_->DiTutte(i) : modello_->Mostrata(i);
+        const ModelloElenco::Riga r = DaSalvare(i, tutte);
         ScriviVerifica(testo, r.riga, r.codice, ModelloElenco::NomeEsito(r.esito), r.motivo);
         if (colonne > 4) {
             testo.pop_back();
@@ -217,28 +250,58 @@ bool Form4::Salva() {
             }
             testo += '\n';
         }
-        if (testo.size() >= (1 << 20) || i + 1 == righe) {
-            fatto = fatto && file.write(testo.data(), static_cast<qint64>(testo.size())) ==
-                                 static_cast<qint64>(testo.size());
-            errore = fatto || errore != 0 ? errore : errno;
-            testo.clear();
+        if (testo.size() >= (1 << 20)) {
+            scrivi();
         }
     }
-    fatto = fatto && file.write(testo.data(), static_cast<qint64>(testo.size())) ==
-                         static_cast<qint64>(testo.size());
-    errore = fatto || errore != 0 ? errore : errno;
+    scrivi();
     fatto = fatto && file.commit();
     errore = fatto || errore != 0 ? errore : errno;
-    if (!fatto) {
-        // The system's reason, as the command line gives it; Qt's own where there is none.
-        MsgBox(this, QStringLiteral("Impossibile salvare il file %1: %2")
-                         .arg(QDir::toNativeSeparators(percorso),
-                              errore != 0 ? QString::fromStdString(PercheSistema(errore))
-                                          : file.errorString()));
-        return false;
+    if (fatto) {
+        return {};
     }
-    salvato_ = true;
-    return true;
+    // The system's reason, as the command line gives it; Qt's own where there is none.
+    return errore != 0 ? QString::fromStdString(PercheSistema(errore)) : file.errorString();
+}
+
+QString Form4::SalvaFoglio(const QString& percorso, bool tutte) const {
+    // The list's own columns in their order, the code's showing each row's code (the one
+    // composed, where it was), then the outcome and the reason.
+    const FormaElenco& forma = modello_->Forma();
+    const int celle = std::max(modello_->Celle(), forma.codice + 1);
+    std::vector<std::string> colonne;
+    for (int j = 0; j < celle; ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        colonne.push_back(k < forma.colonne.size() && !forma.colonne[k].empty() ? forma.colonne[k]
+                          : j == forma.codice ? std::string("Codice fiscale")
+                                              : "Colonna " + std::to_string(j + 1));
+    }
+    if (forma.codice < 0) {
+        colonne.emplace_back("Codice fiscale");
+    }
+    colonne.emplace_back("Esito");
+    colonne.emplace_back("Motivo");
+    FoglioRisultati foglio(QFile::encodeName(percorso).toStdString(), colonne);
+    const std::size_t righe = tutte ? modello_->Tutte() : modello_->Mostrabili();
+    std::vector<std::string_view> valori;
+    for (std::size_t i = 0; i < righe; ++i) {
+        const ModelloElenco::Riga r = DaSalvare(i, tutte);
+        valori.clear();
+        for (int j = 0; j < celle; ++j) {
+            const auto k = static_cast<std::size_t>(j);
+            valori.push_back(j == forma.codice    ? r.codice
+                             : k < r.celle.size() ? r.celle[k]
+                                                  : std::string_view());
+        }
+        if (forma.codice < 0) {
+            valori.push_back(r.codice);
+        }
+        valori.push_back(ModelloElenco::NomeEsito(r.esito));
+        valori.push_back(r.motivo);
+        foglio.Riga(r.riga, valori);
+    }
+    std::string perche;
+    return foglio.Chiudi(perche) ? QString() : QString::fromStdString(perche);
 }
 
 void Form4::Command4_Click() {

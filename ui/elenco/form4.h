@@ -89,6 +89,10 @@ private:
     void AggiornaPulsanti();
     void MostraRiepilogo();
     bool Salva();
+    // The rows to save, all of them or those shown; the reason a save failed, or nothing.
+    ModelloElenco::Riga DaSalvare(std::size_t i, bool tutte) const;
+    QString SalvaCsv(const QString& percorso, bool tutte) const;
+    QString SalvaFoglio(const QString& percorso, bool tutte) const;
 
     ModelloElenco* modello_;
     // The run in the background and its thread, while there is one.

@@ -52,6 +52,8 @@ public:
     // The list's layout: its own columns beside the four of the results.
     void ImpostaForma(const FormaElenco& forma, int celle);
     const FormaElenco& Forma() const { return forma_; }
+    // The most cells a row of the list had.
+    int Celle() const { return celle_; }
     // The list's columns shown after the four, by their place in its rows.
     const std::vector<int>& Proprie() const { return proprie_; }
     // Rows as Scrivi writes them, one after the other in `righe`.
