@@ -22,20 +22,24 @@
 #include <utility>
 #include <vector>
 
+#include "cli/aggiorna.h"
 #include "engine/elenco.h"
 #include "engine/testo.h"
 #include "fogli/fogli.h"
 #include "register/comuni.h"
+#include "register/scelta.h"
 
 namespace nodrel {
 
 namespace {
 
 constexpr char kUso[] =
-    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n";
+    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n"
+    "     nodrel --aggiorna-comuni ARCHIVIO STATI\n";
 
 constexpr char kAiuto[] =
     "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n"
+    "     nodrel --aggiorna-comuni ARCHIVIO STATI\n"
     "\n"
     "Senza opzioni apre la finestra del programma; con uno o più FILE apre subito la\n"
     "finestra principale e la verifica di ciascun elenco.\n"
@@ -49,6 +53,13 @@ constexpr char kAiuto[] =
     "  --componi [FILE]     calcola il codice di ciascuna persona di FILE e scrive\n"
     "                       riga;cognome;nome;sesso;data;comune;provincia;codice,\n"
     "                       con il motivo al posto del codice dove non si può calcolare\n"
+    "  --aggiorna-comuni ARCHIVIO STATI\n"
+    "                       aggiorna l'elenco dei comuni dai file dell'ANPR più recenti\n"
+    "                       (ANPR_archivio_comuni.csv e ANPR_tabella_stati_esteri.csv,\n"
+    "                       o lo zip che li contiene); l'elenco aggiornato sta nella\n"
+    "                       cartella dei dati dell'utente e vale per le finestre e per\n"
+    "                       la riga di comando; un file che non passa i controlli lascia\n"
+    "                       tutto com'era e si indica la riga sbagliata\n"
     "  -h, --help           mostra questo aiuto\n"
     "  -v, --version        mostra la versione\n"
     "\n"
@@ -59,7 +70,9 @@ constexpr char kAiuto[] =
     "prime righe; senza, il codice è la colonna che più gli somiglia. Le righe vuote\n"
     "sono saltate; il riepilogo va sullo standard error.\n"
     "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato o non\n"
-    "corrisponde alla sua persona, 2 per un uso sbagliato o un file che non si può leggere.\n";
+    "corrisponde alla sua persona, 2 per un uso sbagliato o un file che non si può leggere.\n"
+    "Con --aggiorna-comuni: 0 se l'elenco è aggiornato, 1 se i file non passano i\n"
+    "controlli o non sono più recenti dell'elenco installato, 2 per un uso sbagliato.\n";
 
 constexpr std::size_t kBlocco = 1 << 20;
 
@@ -92,8 +105,8 @@ struct ChiudiFile {
     }
 };
 
-// The register beside the program, when there is one that opens, or why it does not; the
-// lists go on without it.
+// The register the windows would open too, when there is one that opens, or why it does not;
+// the lists go on without it.
 struct Accanto {
     std::shared_ptr<const NODREL1::Registro> registro;
     std::string errore;
@@ -101,7 +114,8 @@ struct Accanto {
 
 Accanto RegistroAccanto(const std::u16string& cartella) {
     try {
-        return {ApriRegistro(PercorsoRegistro(cartella)), {}};
+        const QString file = SceltaRegistro(QString::fromStdU16String(cartella)).file;
+        return {ApriRegistro(file.toStdU16String()), {}};
     } catch (const NODREL1::Errore& e) {
         return {nullptr, NODREL1::Utf8(e.Descrizione())};
     }
@@ -367,9 +381,10 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
     const QCommandLineOption verifica(QStringLiteral("verifica"));
     const QCommandLineOption decodifica(QStringLiteral("decodifica"));
     const QCommandLineOption componi(QStringLiteral("componi"));
+    const QCommandLineOption aggiorna(QStringLiteral("aggiorna-comuni"));
     const QCommandLineOption aiuto(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versione(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({verifica, decodifica, componi, aiuto, versione});
+    parser.addOptions({verifica, decodifica, componi, aggiorna, aiuto, versione});
     if (!parser.parse(argomenti)) {
         const QStringList sconosciute = parser.unknownOptionNames();
         return UsoSbagliato(sconosciute.isEmpty() ? parser.errorText()
@@ -390,6 +405,20 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
     const QStringList file = parser.positionalArguments();
     const int compiti =
         int{parser.isSet(verifica)} + int{parser.isSet(decodifica)} + int{parser.isSet(componi)};
+    if (parser.isSet(aggiorna)) {
+        if (compiti > 0) {
+            return UsoSbagliato(QStringLiteral(
+                "--aggiorna-comuni non va insieme a --verifica, --decodifica o --componi"));
+        }
+        if (file.isEmpty() || file.size() > 2) {
+            return UsoSbagliato(QStringLiteral(
+                "--aggiorna-comuni vuole i due file dell'ANPR, ARCHIVIO e STATI, o lo zip che li "
+                "contiene"));
+        }
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QString::fromLatin1(kNomeApplicazione));
+        return AggiornaComuni(file);
+    }
     const bool elenco = compiti > 0;
     if (!elenco) {
         elenchi = file;
@@ -403,8 +432,10 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
         return UsoSbagliato(
             QStringLiteral("un solo FILE alla volta: %1 è di troppo").arg(file.at(1)));
     }
-    // A core application only, for the program's directory: no display is asked for.
+    // A core application only, for the program's directory and the user's: no display is asked
+    // for.
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(kNomeApplicazione));
     // The file's name as the shell gave it, byte for byte.
     const char* nome = nullptr;
     for (int i = 1; i < argc && !file.isEmpty() && nome == nullptr; ++i) {
