@@ -71,8 +71,9 @@ constexpr char kAiuto[] =
     "sono saltate; il riepilogo va sullo standard error.\n"
     "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato o non\n"
     "corrisponde alla sua persona, 2 per un uso sbagliato o un file che non si può leggere.\n"
-    "Con --aggiorna-comuni: 0 se l'elenco è aggiornato, 1 se i file non passano i\n"
-    "controlli o non sono più recenti dell'elenco installato, 2 per un uso sbagliato.\n";
+    "Con --aggiorna-comuni: 0 se l'elenco è aggiornato, 1 se i file non si leggono, non\n"
+    "passano i controlli o non sono più recenti dell'elenco installato, 2 per un uso\n"
+    "sbagliato.\n";
 
 constexpr std::size_t kBlocco = 1 << 20;
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 
 namespace {
@@ -48,6 +49,25 @@ Esito Esegui(const std::string& argomenti, const std::string& ingresso = "",
             Leggi(cartella / "err.txt")};
 }
 
+// A command line, what it reads on standard input, and what it must give.
+struct Caso {
+    std::string argomenti;
+    std::string ingresso;
+    int stato;
+    std::string out;
+    std::string err;
+};
+
+void Prova(std::span<const Caso> casi) {
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.argomenti);
+        const Esito e = Esegui(c.argomenti, c.ingresso);
+        EXPECT_EQ(e.stato, c.stato);
+        EXPECT_EQ(e.out, c.out);
+        EXPECT_EQ(e.err, c.err);
+    }
+}
+
 TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
     const std::string elenco = "codice\r\nRSSMRA80A01H501U\r\nRSSMRA80A01H50MM;omocodice\r\nJ\r\n";
     const std::string verifica =
@@ -59,13 +79,7 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
     const std::string uso =
         "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n"
         "     nodrel --aggiorna-comuni ARCHIVIO STATI\n";
-    const struct {
-        std::string argomenti;
-        std::string ingresso;
-        int stato;
-        std::string out;
-        std::string err;
-    } casi[] = {
+    const Caso casi[] = {
         {"--verifica in.txt", elenco, 1, verifica, riepilogo},
         {"--verifica -", elenco, 1, verifica, riepilogo},
         {"--verifica", elenco, 1, verifica, riepilogo},
@@ -105,13 +119,7 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
          "nodrel: nessuno schermo disponibile per le finestre; senza finestre: nodrel --verifica "
          "FILE (nodrel --help)\n"},
     };
-    for (const auto& c : casi) {
-        SCOPED_TRACE(c.argomenti);
-        const Esito e = Esegui(c.argomenti, c.ingresso);
-        EXPECT_EQ(e.stato, c.stato);
-        EXPECT_EQ(e.out, c.out);
-        EXPECT_EQ(e.err, c.err);
-    }
+    Prova(casi);
     const Esito aiuto = Esegui("--help");
     EXPECT_EQ(aiuto.stato, 0);
     EXPECT_NE(aiuto.out.find("--verifica [FILE]"), std::string::npos);
@@ -140,13 +148,7 @@ TEST(RigaDiComando, UpdatesTheRegisterOfMunicipalities) {
         fs::last_write_time(cartella / f, giorno);
     }
     const std::string registro = (cartella / "dati/Nodrel/Comuni.mdb").string();
-    const struct {
-        std::string argomenti;
-        std::string ingresso;
-        int stato;
-        std::string out;
-        std::string err;
-    } casi[] = {
+    const Caso casi[] = {
         {"--aggiorna-comuni rotto.csv stati.csv", "", 1, "",
          "nodrel: elenco dei comuni non aggiornato: rotto.csv:3: il codice catastale M99 non è "
          "una lettera maiuscola seguita da tre cifre\n"},
@@ -161,13 +163,7 @@ TEST(RigaDiComando, UpdatesTheRegisterOfMunicipalities) {
          "1;ROSSI;MARIO;M;01/02/2025;VALNUOVA;PD;RSSMRA25B01M999B\n",
          "1 codice: 1 corretto, 1 calcolato\n"},
     };
-    for (const auto& c : casi) {
-        SCOPED_TRACE(c.argomenti);
-        const Esito e = Esegui(c.argomenti, c.ingresso);
-        EXPECT_EQ(e.stato, c.stato);
-        EXPECT_EQ(e.out, c.out);
-        EXPECT_EQ(e.err, c.err);
-    }
+    Prova(casi);
     fs::remove_all(cartella);
 }
 
