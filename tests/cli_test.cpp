@@ -128,7 +128,7 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
 }
 
 // The user's own register, made from lists of ANPR given on the command line, is the one the
-// lists are then checked against; a list that fails changes nothing and names its line.
+// lists are then checked against; lists refused change nothing.
 TEST(RigaDiComando, UpdatesTheRegisterOfMunicipalities) {
     const fs::path cartella = Cartella();
     fs::create_directories(cartella);
@@ -137,25 +137,21 @@ TEST(RigaDiComando, UpdatesTheRegisterOfMunicipalities) {
         "DATAISTITUZIONE,DATACESSAZIONE\nH501,ROMA,,RM,1871-01-15,9999-12-31\n";
     std::ofstream(cartella / "buono.csv")
         << archivio << "M999,VALNUOVA,,PD,2025-01-01,9999-12-31\n";
-    std::ofstream(cartella / "rotto.csv") << archivio << "M99,VALNUOVA,,PD,2025-01-01,9999-12-31\n";
     fs::copy_file(NODREL_DATI "/ANPR_tabella_stati_esteri.csv", cartella / "stati.csv",
                   fs::copy_options::overwrite_existing);
     // The release is the day the lists were last modified, as downloaded.
     const auto giorno = std::chrono::file_clock::from_sys(
         std::chrono::sys_seconds(std::chrono::sys_days(std::chrono::year{2025} / 3 / 15)) +
         std::chrono::hours(12));
-    for (const char* f : {"buono.csv", "rotto.csv", "stati.csv"}) {
+    for (const char* f : {"buono.csv", "stati.csv"}) {
         fs::last_write_time(cartella / f, giorno);
     }
     const std::string registro = (cartella / "dati/Nodrel/Comuni.mdb").string();
     const Caso casi[] = {
-        {"--aggiorna-comuni rotto.csv stati.csv", "", 1, "",
-         "nodrel: elenco dei comuni non aggiornato: rotto.csv:3: il codice catastale M99 non è "
-         "una lettera maiuscola seguita da tre cifre\n"},
-        {"--componi", "ROSSI;MARIO;M;01/02/2025;VALNUOVA;PD\n", 1,
-         "riga;cognome;nome;sesso;data;comune;provincia;codice\n"
-         "1;ROSSI;MARIO;M;01/02/2025;VALNUOVA;PD;comune di nascita non in elenco\n",
-         "1 codice: 1 errato\n"},
+        {"--aggiorna-comuni buono.csv", "", 1, "",
+         "nodrel: elenco dei comuni non aggiornato: Indicare i due file dell'ANPR, l'archivio dei "
+         "comuni (ANPR_archivio_comuni.csv) e la tabella degli stati esteri "
+         "(ANPR_tabella_stati_esteri.csv), o l'archivio zip che li contiene.\n"},
         {"--aggiorna-comuni stati.csv buono.csv", "", 0,
          "nodrel: elenco dei comuni aggiornato (ANPR, marzo 2025): " + registro + "\n", ""},
         {"--componi", "ROSSI;MARIO;M;01/02/2025;VALNUOVA;PD\n", 0,

@@ -4,7 +4,6 @@
 #include <quazipfile.h>
 #include <quazipnewinfo.h>
 
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QDateTime>
 
@@ -19,22 +18,20 @@ using namespace prova;
 
 const std::string kArchivio =
     "CODCATASTALE,DENOMTRASLITTERATA,ALTRADENOMTRASLITTERATA,SIGLAPROVINCIA,DATAISTITUZIONE,"
-    "DATACESSAZIONE\n"
-    "H501,ROMA,,RM,1871-01-15,9999-12-31\n";
-const std::string kNuovo = "M999,VALNUOVA,,PD,2025-01-01,9999-12-31\n";
+    "DATACESSAZIONE\nH501,ROMA,,RM,1871-01-15,9999-12-31\n";
 
 QString Q(const fs::path& p) {
     return QString::fromStdString(p.string());
 }
 
 // A program's directory with its register of October 2023 and the short lists beside it, and
-// the user's data directory beside that.
+// the user's data directory.
 class RegisterUpdate : public ::testing::Test {
 protected:
     CartellaTemporanea cartella{"nodrel-aggiorna"};
     fs::path programma = cartella / "programma";
     fs::path utente = cartella / "dati/Nodrel/Comuni.mdb";
-    fs::path stati = cartella / "ANPR_tabella_stati_esteri.csv";
+    fs::path stati = cartella / "stati.csv";
 
     void SetUp() override {
         qputenv("XDG_DATA_HOME", (cartella / "dati").string().c_str());
@@ -44,83 +41,73 @@ protected:
             fs::copy_file(fs::path(NODREL_DATI) / lista, programma / lista);
         }
         fs::copy_file(fs::path(NODREL_DATI) / "ANPR_tabella_stati_esteri.csv", stati);
-        ScriviFile(cartella / "installato.csv", kArchivio);
-        nodrel::OpzioniCostruzione opzioni;
-        opzioni.rilascio = "2023-10";
-        nodrel::CostruisciRegistro(cartella / "installato.csv", stati, programma / "Comuni.mdb",
-                                   opzioni);
+        Costruisci("2023-10", programma / "Comuni.mdb");
     }
     void TearDown() override { qunsetenv("XDG_DATA_HOME"); }
 
-    nodrel::Aggiornamento Aggiorna(const std::vector<fs::path>& file) {
-        QStringList lista;
-        for (const fs::path& f : file) {
-            lista << Q(f);
-        }
-        return nodrel::AggiornaRegistro(lista, Q(programma));
-    }
-
-    // A zip of the two lists, each entry dated `giorno`.
-    fs::path Zip(const std::string& nome, const std::string& archivio, QDate giorno) {
-        const fs::path zip = cartella / nome;
-        QuaZip z(Q(zip));
-        EXPECT_TRUE(z.open(QuaZip::mdCreate));
-        for (const auto& [voce, testo] :
-             {std::pair{"dati/ANPR_archivio_comuni.csv", archivio},
-              std::pair{"dati/ANPR_tabella_stati_esteri.csv", LeggiFile(stati)}}) {
-            QuaZipFile f(&z);
-            QuaZipNewInfo info(QString::fromLatin1(voce));
-            info.dateTime = QDateTime(giorno, QTime(12, 0));
-            f.open(QIODevice::WriteOnly, info);
-            f.write(testo.data(), static_cast<qint64>(testo.size()));
-            f.close();
-        }
-        z.close();
-        return zip;
+    void Costruisci(const std::string& rilascio, const fs::path& registro) {
+        ScriviFile(cartella / "installato.csv", kArchivio);
+        nodrel::OpzioniCostruzione opzioni;
+        opzioni.rilascio = rilascio;
+        nodrel::CostruisciRegistro(cartella / "installato.csv", stati, registro, opzioni);
     }
 };
 
 TEST_F(RegisterUpdate, ListsThatFailChangeNothingAndGoodOnesTakeOver) {
-    const fs::path buono = cartella / "buono.csv";
-    const fs::path rotto = cartella / "rotto.csv";
-    ScriviFile(buono, kArchivio + kNuovo);
+    const fs::path buono = cartella / "buono.csv", rotto = cartella / "rotto.csv";
+    const fs::path vecchio = cartella / "vecchio.csv", zip = cartella / "anpr.zip";
+    ScriviFile(buono, kArchivio + "M999,VALNUOVA,,PD,2025-01-01,9999-12-31\n");
     ScriviFile(rotto, kArchivio + "M99,VALNUOVA,,PD,2025-01-01,9999-12-31\n");
-    const fs::path nuovoZip = Zip("nuovo.zip", kArchivio + kNuovo, QDate(2025, 3, 1));
-    const fs::path vecchioZip = Zip("vecchio.zip", kArchivio + kNuovo, QDate(2023, 9, 30));
-    const fs::path rottoZip =
-        Zip("rotto.zip", kArchivio + "M999,,,PD,2025-01-01,9999-12-31\n", QDate(2025, 4, 1));
+    // Lists last modified years before the installed register was made.
+    const fs::path statiVecchi = cartella / "stati_vecchi.csv";
+    fs::copy_file(buono, vecchio);
+    fs::copy_file(stati, statiVecchi);
+    for (const fs::path& f : {vecchio, statiVecchi}) {
+        fs::last_write_time(
+            f, fs::last_write_time(programma / "Comuni.mdb") - std::chrono::hours(24 * 365 * 4));
+    }
+    // The lists in a folder of a zip, dated by it.
+    QuaZip z(Q(zip));
+    ASSERT_TRUE(z.open(QuaZip::mdCreate));
+    for (const auto& [voce, testo] :
+         {std::pair{"d/ANPR_archivio_comuni.csv", LeggiFile(buono)},
+          std::pair{"d/ANPR_tabella_stati_esteri.csv", LeggiFile(stati)}}) {
+        QuaZipFile f(&z);
+        QuaZipNewInfo info(QString::fromLatin1(voce));
+        info.dateTime = QDateTime(QDate(2025, 3, 1), QTime(12, 0));
+        f.open(QIODevice::WriteOnly, info);
+        f.write(testo.data(), static_cast<qint64>(testo.size()));
+    }
+    z.close();
     const struct {
         std::vector<fs::path> file;
-        bool fatto;
-        QString perche;  // how it begins
+        QString perche;  // how it begins; empty when the update is made
     } casi[] = {
-        {{rotto, stati}, false, Q(rotto) + ":3: il codice catastale M99"},
-        {{buono}, false, "Indicare i due file dell'ANPR"},
-        {{vecchioZip}, false, "I file indicati sono di settembre 2023: non sono più recenti"},
-        {{buono, cartella / "manca.csv"},
-         false,
-         Q(cartella / "manca.csv") + ": il file non esiste"},
-        // Either order; the day is the later of the files'.
-        {{stati, buono}, true, ""},
-        {{rotto, stati}, false, Q(rotto) + ":3:"},
-        {{rottoZip}, false, Q(rottoZip) + "/dati/ANPR_archivio_comuni.csv:3: il campo"},
-        {{nuovoZip}, true, ""},
+        {{rotto, stati}, Q(rotto) + ":3: il codice catastale M99"},
+        {{buono}, "Indicare i due file dell'ANPR"},
+        {{vecchio, statiVecchi}, "I file indicati sono di"},
+        {{stati, buono}, ""},  // either order
+        {{rotto, stati}, Q(rotto) + ":3:"},
+        {{zip}, ""},
     };
     std::string prima;
     for (const auto& c : casi) {
         SCOPED_TRACE(c.perche.toStdString());
-        const nodrel::Aggiornamento esito = Aggiorna(c.file);
-        EXPECT_EQ(esito.fatto, c.fatto);
+        QStringList file;
+        for (const fs::path& f : c.file) {
+            file << Q(f);
+        }
+        const nodrel::Aggiornamento esito = nodrel::AggiornaRegistro(file, Q(programma));
+        EXPECT_EQ(esito.fatto, c.perche.isEmpty());
         EXPECT_EQ(esito.perche.left(c.perche.size()), c.perche) << esito.perche.toStdString();
-        EXPECT_EQ(fs::exists(utente), c.fatto || !prima.empty());
+        EXPECT_EQ(esito.inUso.utente, esito.fatto || !prima.empty());
         // The register alone, no file of a build left beside it.
         const fs::path dati = utente.parent_path();
         EXPECT_EQ(fs::exists(dati)
                       ? std::distance(fs::directory_iterator(dati), fs::directory_iterator())
                       : 0,
-                  fs::exists(utente) ? 1 : 0);
-        EXPECT_EQ(esito.inUso.utente, fs::exists(utente));
-        if (!c.fatto) {
+                  esito.inUso.utente ? 1 : 0);
+        if (!esito.fatto) {
             EXPECT_EQ(prima, fs::exists(utente) ? LeggiFile(utente) : "");
             continue;
         }
@@ -134,34 +121,29 @@ TEST_F(RegisterUpdate, ListsThatFailChangeNothingAndGoodOnesTakeOver) {
 // The user's register is opened while it is newer than the installed one, or that one is missing.
 TEST_F(RegisterUpdate, TheNewerRegisterIsOpened) {
     const fs::path installato = programma / "Comuni.mdb";
-    const struct {
-        const char* utente;  // its release; "" none, "x" a file that is no register
-        bool installato;
-        bool scelto;  // the user's
-    } casi[] = {
-        {"", true, false},          {"2023-09", true, false}, {"2023-10", true, false},
-        {"2023-10-02", true, true}, {"x", true, false},       {"2023-09", false, true},
-    };
     const std::string copia = LeggiFile(installato);
-    for (const auto& c : casi) {
-        SCOPED_TRACE(std::string(c.utente) + (c.installato ? "" : " without the installed one"));
+    // The user's register by its release: "" none, "x" a file that is no register.
+    for (const auto& [rilascio, conInstallato, scelto] : {
+             std::tuple{"", true, false},
+             {"2023-09", true, false},
+             {"2023-10", true, false},
+             {"2023-10-02", true, true},
+             {"x", true, false},
+             {"2023-09", false, true},
+         }) {
+        SCOPED_TRACE(std::string(rilascio) + (conInstallato ? "" : " without the installed one"));
         fs::remove_all(utente.parent_path());
         fs::create_directories(utente.parent_path());
-        if (std::string_view(c.utente) == "x") {
+        if (std::string_view(rilascio) == "x") {
             ScriviFile(utente, "non un registro");
-        } else if (*c.utente != '\0') {
-            nodrel::OpzioniCostruzione opzioni;
-            opzioni.rilascio = c.utente;
-            nodrel::CostruisciRegistro(cartella / "installato.csv", stati, utente, opzioni);
+        } else if (*rilascio != '\0') {
+            Costruisci(rilascio, utente);
         }
-        if (c.installato) {
-            ScriviFile(installato, copia);
-        } else {
+        ScriviFile(installato, copia);
+        if (!conInstallato) {
             fs::remove(installato);
         }
-        const nodrel::RegistroInUso scelto = nodrel::SceltaRegistro(Q(programma));
-        EXPECT_EQ(scelto.utente, c.scelto);
-        EXPECT_EQ(scelto.file, Q(c.scelto ? utente : installato));
+        EXPECT_EQ(nodrel::SceltaRegistro(Q(programma)).file, Q(scelto ? utente : installato));
     }
 }
 
