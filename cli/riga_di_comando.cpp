@@ -10,20 +10,24 @@
 #include <cstring>
 #include <string>
 
+#include "cli/aggiorna.h"
 #include "lists/esecuzione.h"
 #include "lists/scrittura.h"
 #include "lists/sistema.h"
 #include "register/comuni.h"
+#include "register/scelta.h"
 
 namespace nodrel {
 
 namespace {
 
 constexpr char kUso[] =
-    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n";
+    "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n"
+    "     nodrel --aggiorna-comuni ARCHIVIO STATI\n";
 
 constexpr char kAiuto[] =
     "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n"
+    "     nodrel --aggiorna-comuni ARCHIVIO STATI\n"
     "\n"
     "Senza opzioni apre la finestra del programma; con uno o più FILE apre subito la\n"
     "finestra principale e la verifica di ciascun elenco.\n"
@@ -37,6 +41,13 @@ constexpr char kAiuto[] =
     "  --componi [FILE]     calcola il codice di ciascuna persona di FILE e scrive\n"
     "                       riga;cognome;nome;sesso;data;comune;provincia;codice,\n"
     "                       con il motivo al posto del codice dove non si può calcolare\n"
+    "  --aggiorna-comuni ARCHIVIO STATI\n"
+    "                       aggiorna l'elenco dei comuni dai file dell'ANPR più recenti\n"
+    "                       (ANPR_archivio_comuni.csv e ANPR_tabella_stati_esteri.csv,\n"
+    "                       o lo zip che li contiene); l'elenco aggiornato sta nella\n"
+    "                       cartella dei dati dell'utente e vale per le finestre e per\n"
+    "                       la riga di comando; un file che non passa i controlli lascia\n"
+    "                       tutto com'era e si indica la riga sbagliata\n"
     "  -h, --help           mostra questo aiuto\n"
     "  -v, --version        mostra la versione\n"
     "\n"
@@ -47,7 +58,10 @@ constexpr char kAiuto[] =
     "prime righe; senza, il codice è la colonna che più gli somiglia. Le righe vuote\n"
     "sono saltate; il riepilogo va sullo standard error.\n"
     "Stato di uscita: 0 se tutti i codici sono corretti, 1 se almeno uno è errato o non\n"
-    "corrisponde alla sua persona, 2 per un uso sbagliato o un file che non si può leggere.\n";
+    "corrisponde alla sua persona, 2 per un uso sbagliato o un file che non si può leggere.\n"
+    "Con --aggiorna-comuni: 0 se l'elenco è aggiornato, 1 se i file non si leggono, non\n"
+    "passano i controlli o non sono più recenti dell'elenco installato, 2 per un uso\n"
+    "sbagliato.\n";
 
 // What a run tells besides its rows goes to standard error.
 class Messaggi : public Osservatore {
@@ -64,7 +78,7 @@ int Esegui(UscitaCsv::Compito compito, const char* nomeFile) {
     // The register is read on a thread of its own: the first reading of a file needs it only
     // for rows that compose a code or compare one with its person.
     RegistroAtteso registro(
-        PercorsoRegistro(QCoreApplication::applicationDirPath().toStdU16String()));
+        SceltaRegistro(QCoreApplication::applicationDirPath()).file.toStdU16String());
     bool scritto = true;
     UscitaCsv uscita(
         compito,
@@ -127,9 +141,10 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
     const QCommandLineOption verifica(QStringLiteral("verifica"));
     const QCommandLineOption decodifica(QStringLiteral("decodifica"));
     const QCommandLineOption componi(QStringLiteral("componi"));
+    const QCommandLineOption aggiorna(QStringLiteral("aggiorna-comuni"));
     const QCommandLineOption aiuto(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption versione(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({verifica, decodifica, componi, aiuto, versione});
+    parser.addOptions({verifica, decodifica, componi, aggiorna, aiuto, versione});
     if (!parser.parse(argomenti)) {
         const QStringList sconosciute = parser.unknownOptionNames();
         return UsoSbagliato(sconosciute.isEmpty() ? parser.errorText()
@@ -150,6 +165,20 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
     const QStringList file = parser.positionalArguments();
     const int compiti =
         int{parser.isSet(verifica)} + int{parser.isSet(decodifica)} + int{parser.isSet(componi)};
+    if (parser.isSet(aggiorna)) {
+        if (compiti > 0) {
+            return UsoSbagliato(QStringLiteral(
+                "--aggiorna-comuni non va insieme a --verifica, --decodifica o --componi"));
+        }
+        if (file.isEmpty() || file.size() > 2) {
+            return UsoSbagliato(QStringLiteral(
+                "--aggiorna-comuni vuole i due file dell'ANPR, ARCHIVIO e STATI, o lo zip che li "
+                "contiene"));
+        }
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QString::fromLatin1(kNomeApplicazione));
+        return AggiornaComuni(file);
+    }
     const bool elenco = compiti > 0;
     if (!elenco) {
         elenchi = file;
@@ -163,8 +192,10 @@ std::optional<int> RigaDiComando(int argc, char* argv[], QStringList& elenchi) {
         return UsoSbagliato(
             QStringLiteral("un solo FILE alla volta: %1 è di troppo").arg(file.at(1)));
     }
-    // A core application only, for the program's directory: no display is asked for.
+    // A core application only, for the program's directory and the user's: no display is asked
+    // for.
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(kNomeApplicazione));
     // The file's name as the shell gave it, byte for byte.
     const char* nome = nullptr;
     for (int i = 1; i < argc && !file.isEmpty() && nome == nullptr; ++i) {

@@ -20,6 +20,9 @@ fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:strict_string_checks=0"
 log=$(mktemp)
 mappe=$(mktemp)
+# The register installed beside the program, whatever the user running the test has updated.
+XDG_DATA_HOME=$(mktemp -d)
+export XDG_DATA_HOME
 fallito() { echo "FAILED: $*"; cat "$log"; exit 1; }
 attendi() { for _ in $(seq 100); do "$@" && return; sleep 0.1; done; return 1; }
 finestra() { xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -m 1 -vx "${2:-0}"; }

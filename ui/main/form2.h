@@ -85,6 +85,8 @@ public:
     void mncontrolla_Click();
     void mnestraii_Click();
     void mnelenco_Click();
+    void mnaggiorna_Click();
+    void mnguida_Click();
     void mninformazioni_Click();
     // The lists named on the command line, each checked in a list window of its own.
     void VerificaElenchi(const QStringList& file);
