@@ -280,19 +280,6 @@ std::array<char16_t, 4> CatastaleDi(std::uint32_t comune) {
             static_cast<char16_t>(u'0' + comune % 10)};
 }
 
-GiornoDelCodice GiornoDi(std::uint32_t data) {
-    // The month letter's place in the alphabet, as the month's number.
-    static constexpr std::array<std::uint8_t, 26> kMese = [] {
-        std::array<std::uint8_t, 26> m{};
-        for (std::size_t k = 0; k < kLettereMese.size(); ++k) {
-            m[static_cast<std::size_t>(kLettereMese[k] - u'A')] = static_cast<std::uint8_t>(k + 1);
-        }
-        return m;
-    }();
-    const std::uint32_t giorno = data % 100;
-    return {data / 2600 % 100, kMese[data / 100 % 26], giorno > 40 ? giorno - 40 : giorno};
-}
-
 std::uint64_t Chiave(const CodiceCompatto& k, bool numerico) {
     if (!numerico) {
         std::uint64_t chiave = 0;

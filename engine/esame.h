@@ -65,7 +65,18 @@ struct GiornoDelCodice {
     std::uint32_t mese;
     std::uint32_t giorno;
 };
-GiornoDelCodice GiornoDi(std::uint32_t data);
+inline GiornoDelCodice GiornoDi(std::uint32_t data) {
+    // The month letter's place in the alphabet, as the month's number.
+    constexpr std::array<std::uint8_t, 26> kMese = [] {
+        std::array<std::uint8_t, 26> m{};
+        for (std::size_t k = 0; k < kLettereMese.size(); ++k) {
+            m[static_cast<std::size_t>(kLettereMese[k] - u'A')] = static_cast<std::uint8_t>(k + 1);
+        }
+        return m;
+    }();
+    const std::uint32_t giorno = data % 100;
+    return {data / 2600 % 100, kMese[data / 100 % 26], giorno > 40 ? giorno - 40 : giorno};
+}
 
 // The outcome of sixteen bytes judged as they stand.
 class Giudizio {

@@ -48,38 +48,6 @@ void FiltroCodici::Libera::operator()(std::uint64_t* parole) const {
     delete[] parole;
 }
 
-std::uint64_t ImprontaCodice(const char* sedici) {
-    // Bit 0x20 apart, a small letter is its capital; a digit or any other byte stays apart
-    // from both.
-    constexpr std::uint64_t kMaiuscole = ~0x2020202020202020u;
-    std::uint64_t a, b;
-    std::memcpy(&a, sedici, 8);
-    std::memcpy(&b, sedici + 8, 8);
-    a &= kMaiuscole;
-    b &= kMaiuscole;
-    std::uint64_t x = (a ^ std::rotl(b, 29)) * 0x9E3779B97F4A7C15u ^ b;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
-    return x ^ (x >> 31);
-}
-
-bool FiltroCodici::Segna(std::uint64_t h) {
-    // The word from the top bits, six of its bits from the bottom ones: with five to eight codes
-    // a word, six let through a fifth to a quarter fewer codes that came once than four did.
-    std::uint64_t& parola = parole_[static_cast<std::size_t>(h >> (64 - bit_))];
-    std::uint64_t bit = 0;
-    for (int i = 0; i < 6; ++i) {
-        bit |= std::uint64_t{1} << (h >> (6 * i) & 63);
-    }
-    const bool visto = (parola & bit) == bit;
-    parola |= bit;
-    return visto;
-}
-
-void FiltroCodici::Anticipa(std::uint64_t h) const {
-    __builtin_prefetch(&parole_[static_cast<std::size_t>(h >> (64 - bit_))]);
-}
-
 Candidati::Candidati(const std::vector<std::uint64_t>& impronte) {
     // A word for every code at least, two bits of it set, as the table's own.
     bit_ = 6;

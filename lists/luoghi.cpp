@@ -121,20 +121,6 @@ void Luoghi::Chiedi(std::uint32_t i) {
     }
 }
 
-Luogo Luoghi::Giudica(std::uint32_t comune, std::uint32_t data) const {
-    switch (Di(comune)) {
-        case Stato::Ignoto:
-            return Luogo::Ignoto;
-        case Stato::Noto:
-            return registro_ != nullptr && !InVigore(comune, data) ? Luogo::NonInVigore
-                                                                   : Luogo::Noto;
-        case Stato::NonChiesto:
-        case Stato::SempreInVigore:
-            break;
-    }
-    return Luogo::Noto;
-}
-
 bool Luoghi::InVigore(std::uint32_t i, std::uint32_t data) const {
     const NODREL1::GiornoDelCodice g = NODREL1::GiornoDi(data);
     if (const Anno tutto = anni_[anno_[i] + g.anno]; tutto != Anno::Secondo) {

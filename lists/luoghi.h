@@ -61,4 +61,19 @@ private:
     std::vector<Anno> anni_;
 };
 
+// Inline: it tells every right row of a run of plain ones.
+inline Luogo Luoghi::Giudica(std::uint32_t comune, std::uint32_t data) const {
+    switch (Di(comune)) {
+        case Stato::Ignoto:
+            return Luogo::Ignoto;
+        case Stato::Noto:
+            return registro_ != nullptr && !InVigore(comune, data) ? Luogo::NonInVigore
+                                                                   : Luogo::Noto;
+        case Stato::NonChiesto:
+        case Stato::SempreInVigore:
+            break;
+    }
+    return Luogo::Noto;
+}
+
 }  // namespace nodrel

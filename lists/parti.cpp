@@ -98,8 +98,12 @@ bool Parti::Scrivi(std::string_view pezzo, std::uint64_t numero, const Contesto&
     return parti_[0].righe != 0;
 }
 
-void Parti::ScriviParte(Parte& p, const Contesto& c) {
+void Parti::ScriviParte(Parte& p, const Contesto& contesto) {
     constexpr std::size_t n = NODREL1::kLunghezzaPersonale;
+    // Held here, where the bytes written cannot reach them, so that they stay in registers.
+    const Candidati& tenuti = contesto.tenuti;
+    const Luoghi& luoghi = contesto.luoghi;
+    const CodeVerifica& code = contesto.code;
     const std::string_view t = p.testo;
     // A line takes at most twenty digits and the rest, copied whole.
     constexpr std::size_t kRiga = 20 + CodeVerifica::kMassimo;
@@ -126,7 +130,7 @@ void Parti::ScriviParte(Parte& p, const Contesto& c) {
              ++quante, da = DopoRiga(t, da)) {
             inizi[quante] = da;
             impronte[quante] = ImprontaCodice(t.data() + da);
-            c.tenuti.Anticipa(impronte[quante]);
+            tenuti.Anticipa(impronte[quante]);
         }
         for (std::size_t k = 0; k < quante; ++k) {
             const char* const riga = t.data() + inizi[k];
@@ -137,12 +141,12 @@ void Parti::ScriviParte(Parte& p, const Contesto& c) {
             std::uint32_t comune = 0;
             std::uint32_t data = 0;
             const NODREL1::Giudizio giudizio =
-                c.tenuti.Forse(impronte[k])
+                tenuti.Forse(impronte[k])
                     ? NODREL1::Giudizio(static_cast<std::uint32_t>(NODREL1::Difetto::Carattere))
                     : NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga),
                                                 comune, data);
             if (giudizio.Tipo() == NODREL1::Difetto::Carattere ||
-                (giudizio.Corretto() && !c.luoghi.Chiesto(comune))) {
+                (giudizio.Corretto() && !luoghi.Chiesto(comune))) {
                 p.rinviate.push_back({static_cast<std::size_t>(o - inizio), riga, numero.Valore()});
                 continue;
             }
@@ -152,8 +156,8 @@ void Parti::ScriviParte(Parte& p, const Contesto& c) {
                 ++p.totali.errati;
             }
             assert(o + kRiga <= inizio + p.capienza);
-            o = c.code.Scrivi(numero.Scrivi(o), riga, giudizio,
-                              giudizio.Corretto() ? c.luoghi.Giudica(comune, data) : Luogo::Noto);
+            o = code.Scrivi(numero.Scrivi(o), riga, giudizio,
+                              giudizio.Corretto() ? luoghi.Giudica(comune, data) : Luogo::Noto);
         }
     }
     p.fine = da;
