@@ -72,6 +72,7 @@ public:
 
     const Riepilogo& Totali() const { return lettura_->Totali(); }
     const FormaElenco& Forma() const { return lettura_->Forma(); }
+    Codifica::Tipo Conversione() const { return lettura_->Conversione(); }
 
 private:
     EsitoEsecuzione DaFlusso(std::FILE* in, Destinazione& destinazione, std::stop_token fermo,

@@ -38,6 +38,9 @@ struct VoceElenco {
     std::array<std::string_view, kColonnePersona> persona;
     bool nonCorrisponde = false;  // right, but not the code of the person beside it
     std::string_view differenze;  // then the groups that differ and what they should be
+    // Where the row begins in the list's bytes as read (before any conversion to UTF-8), from the
+    // first byte the reading was given; 0 for a spreadsheet's.
+    std::uint64_t posto = 0;
 
     std::string_view Persona(ColonnaPersona c) const {
         return persona[static_cast<std::size_t>(c)];

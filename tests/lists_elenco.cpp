@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -57,8 +58,29 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
               : nodrel::RegistroAtteso(condiviso);
     Lettura elenco({&atteso, std::chrono::year{2026} / 6 / 15, false, parallelo, 2});
     std::string out;
-    nodrel::UscitaCsv csv(nodrel::UscitaCsv::Compito::Verifica,
-                          [&out](std::string_view testo) { out += testo; });
+    // Each row handed is found again where it says it begins, as the list window reads it.
+    class Ritrovata : public nodrel::UscitaCsv {
+    public:
+        Ritrovata(std::string& out, std::string_view testo, const Lettura& elenco)
+            : UscitaCsv(Compito::Verifica, [&out](std::string_view t) { out += t; }),
+              testo_(testo),
+              elenco_(elenco) {}
+        void Voce(const VoceElenco& v) override {
+            std::string riga, pulito;
+            std::vector<std::string_view> celle;
+            Lettura::RigaDa(
+                testo_.substr(std::min<std::size_t>(v.posto, testo_.size()), Lettura::kByteRiga),
+                elenco_.Conversione(), elenco_.Forma().separatore, riga);
+            nodrel::LettoreRighe::Celle(riga, elenco_.Forma().separatore, pulito, celle);
+            EXPECT_TRUE(std::equal(celle.begin(), celle.end(), v.celle.begin(), v.celle.end()))
+                << "row " << v.riga << " at " << v.posto << ": " << riga;
+            UscitaCsv::Voce(v);
+        }
+
+    private:
+        std::string_view testo_;
+        const Lettura& elenco_;
+    } csv(out, testo, elenco);
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
@@ -257,18 +279,20 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
         std::string file;
         std::string atteso;  // the CSV lines and the summary
     } casi[] = {
-        {"UTF-16 LE", Utf16(u"codice\r\nRSSMRA80A01H501U\r\nBNCLR\u00C0\r\n", false),
+        {"UTF-16 LE",
+         Utf16(u"codice\r\nRSSMRA80A01H501U\r\nBNCLR\u00C0\r\n\U0001F600J\r\nJ\r\n", false),
          "2;RSSMRA80A01H501U;CORRETTO;\n3;BNCLR\xC3\x80;ERRATO;lunghezza errata\n"
-         "2 codici: 1 corretto, 1 errato"},
+         "4;\xF0\x9F\x98\x80J;ERRATO;lunghezza errata\n5;J;ERRATO;lunghezza errata\n"
+         "4 codici: 1 corretto, 3 errati"},
         {"UTF-16 BE", Utf16(u"RSSMRA80A01H501U\nJ", true),
          "1;RSSMRA80A01H501U;CORRETTO;\n2;J;ERRATO;lunghezza errata\n"
          "2 codici: 1 corretto, 1 errato"},
         {"Windows-1252",
          "Cognome;CF\nNICOL\xD2;RSSMRA80A01H5\xC0"
-         "1U\n",
+         "1U\n\x80\x80;J\n",
          "2;RSSMRA80A01H5\xC3\x80"
-         "1U;ERRATO;carattere non ammesso in posizione 14\n"
-         "1 codice: 1 errato"},
+         "1U;ERRATO;carattere non ammesso in posizione 14\n3;J;ERRATO;lunghezza errata\n"
+         "2 codici: 2 errati"},
         {"code not first", "Cognome;Nome;Cod. Fiscale\nROSSI;MARIO;" + codice + "\n",
          "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
         // A bare "codice" is the code only when its values look like codes.
