@@ -359,9 +359,28 @@ void Lettura::ScriviSemplici(std::string_view& testo, Destinazione& destinazione
 }
 
 void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
+    // The places of the rows before `limite`, each with its line, for a destination that wants
+    // them; the halves' rows are plain, one after the other, and numbered so.
+    const bool posti = destinazione.Posti();
+    std::vector<std::uint64_t>& dove = stato_.posti;
+    dove.clear();
+    std::size_t prossima = 0;
+    std::uint64_t numero = p.prima + 1;  // of the first row of the lines to hand
+    auto fino = [&](const char* limite) {
+        for (; posti && prossima < p.fine && p.testo.data() + prossima < limite;
+             prossima = DopoRiga(p.testo, prossima)) {
+            dove.push_back(Byte(Qui(p.testo.data() + prossima)));
+        }
+    };
     std::size_t da = 0;
     for (const Parte::Rinviata& r : p.rinviate) {
-        destinazione.Righe(p.uscita.substr(da, r.posizione - da));
+        fino(r.riga);
+        destinazione.Semplici(p.uscita.substr(da, r.posizione - da), numero, dove);
+        dove.clear();
+        if (posti) {
+            prossima = DopoRiga(p.testo, prossima);  // the row left for this thread
+        }
+        numero = r.numero + 1;
         da = r.posizione;
         // Most of them need no full reading: a code the filter took for another, or the first
         // of one seen again.
@@ -375,7 +394,8 @@ void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
             destinazione.Voce(riga.voce);
         }
     }
-    destinazione.Righe(p.uscita.substr(da));
+    fino(p.testo.data() + p.fine);
+    destinazione.Semplici(p.uscita.substr(da), numero, dove);
     stato_.totali.codici += p.totali.codici;
     stato_.totali.corretti += p.totali.corretti;
     stato_.totali.errati += p.totali.errati;
@@ -412,7 +432,8 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     riga.resize(static_cast<std::size_t>(
         destinazione.Code()->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) -
         riga.data()));
-    destinazione.Righe(riga);
+    const std::uint64_t posto = destinazione.Posti() ? Byte(Qui(r.riga)) : 0;
+    destinazione.Semplici(riga, r.numero, {&posto, 1});
     return true;
 }
 

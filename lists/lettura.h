@@ -110,6 +110,7 @@ private:
         std::uint64_t contato = 0;
         std::uint64_t byte = 0;
         std::pair<std::uint64_t, std::uint64_t> trattenuta;  // the held row's start, both ways
+        std::vector<std::uint64_t> posti;  // of the plain rows whose lines go to the destination
     };
 
     bool Confronta(std::uint64_t impronta, bool fine);

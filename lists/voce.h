@@ -83,6 +83,14 @@ public:
     // each run to Righe in its place among the rows.
     virtual const CodeVerifica* Code() const { return nullptr; }
     virtual void Righe(std::string_view) {}
+    // The same lines for a destination that keeps rows rather than text: they are of rows one
+    // after the other from the one numbered `primo`, and, when it asks for them (Posti), each
+    // row's place (as VoceElenco::posto).
+    virtual bool Posti() const { return false; }
+    virtual void Semplici(std::string_view testo, std::uint64_t /*primo*/,
+                          std::span<const std::uint64_t> /*posti*/) {
+        Righe(testo);
+    }
 };
 
 }  // namespace nodrel

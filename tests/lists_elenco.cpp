@@ -76,6 +76,19 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
                 << "row " << v.riga << " at " << v.posto << ": " << riga;
             UscitaCsv::Voce(v);
         }
+        // The lines of plain rows, each of the row at its place, numbered on from `primo`.
+        bool Posti() const override { return true; }
+        void Semplici(std::string_view righe, std::uint64_t primo,
+                      std::span<const std::uint64_t> posti) override {
+            for (std::size_t k = 0, da = 0; k < posti.size(); ++k, da = righe.find('\n', da) + 1) {
+                std::string riga;
+                Lettura::RigaDa(testo_.substr(posti[k], Lettura::kByteRiga), elenco_.Conversione(),
+                                elenco_.Forma().separatore, riga);
+                EXPECT_EQ(righe.substr(da, righe.find(';', da + 1) + 17 - da),
+                          std::to_string(primo + k) + ";" + riga);
+            }
+            UscitaCsv::Semplici(righe, primo, posti);
+        }
 
     private:
         std::string_view testo_;
