@@ -1,7 +1,8 @@
 // The program as a clerk starts it, its list window opened from the menu and asked to check the
 // file named; when the window is done it prints, on one line: the seconds from the request to
 // done, the seconds to the progress bar's first step (-1 if it never moved), the peak resident
-// set (VmHWM) in KiB, the heap in use once done in bytes, and the rows the list had. Run by
+// set (VmHWM) in KiB, the heap in use once done in bytes, the rows the list had, the seconds to
+// the bar's half (a file's first reading done) and the longest the bar stood still. Run by
 // bench_finestra, once a measurement, on whatever display it is given (offscreen without one).
 //   bench_finestra_elenco FILE
 
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -80,11 +82,17 @@ int main(int argc, char** argv) {
     }
 
     QElapsedTimer tempo;
-    double primoPasso = -1;
+    double primoPasso = -1, meta = -1, ferma = 0, ultimo = 0;
     QObject::connect(elenco->ProgressBar1, &QProgressBar::valueChanged, [&](int valore) {
+        const double ora = static_cast<double>(tempo.nsecsElapsed()) / 1e9;
         if (valore > 0 && primoPasso < 0) {
-            primoPasso = static_cast<double>(tempo.nsecsElapsed()) / 1e9;
+            primoPasso = ora;
         }
+        if (valore >= 500 && meta < 0) {
+            meta = ora;
+        }
+        ferma = std::max(ferma, ora - ultimo);
+        ultimo = ora;
     });
     tempo.start();
     elenco->VerificaFile(QFile::decodeName(argv[1]));
@@ -104,9 +112,10 @@ int main(int argc, char** argv) {
     // What the window keeps once done, its view drawn.
     QCoreApplication::processEvents();
     const struct mallinfo2 heap = mallinfo2();
-    std::printf("%.4f %.4f %ld %zu %s\n", fatto, primoPasso, PiccoKiB(),
+    std::printf("%.4f %.4f %ld %zu %s %.4f %.4f\n", fatto, primoPasso, PiccoKiB(),
                 heap.uordblks + heap.hblkhd,
-                qPrintable(elenco->Label1->text().section(QLatin1Char(' '), 0, 0)));
+                qPrintable(elenco->Label1->text().section(QLatin1Char(' '), 0, 0)), meta,
+                std::max(ferma, fatto - ultimo));
     std::fflush(stdout);
     // Closing would ask whether to save the results.
     _exit(0);
