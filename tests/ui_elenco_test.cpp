@@ -14,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include "fogli/fogli.h"
 #include "ui/elenco/form4.h"
@@ -265,6 +268,21 @@ TEST(Elenco, TheRowsAreReadAgainFromTheFileAsItWasChecked) {
                     : QStringList();
         EXPECT_EQ(prova::Messaggi(), messaggi);
     }
+    // A pipe chosen as a file cannot be read again: its rows bring their cells.
+    const QString tubo = cartella.filePath("tubo.csv");
+    ASSERT_EQ(mkfifo(QFile::encodeName(tubo).constData(), 0600), 0);
+    std::thread scrittore([&tubo] {
+        QFile t(tubo);
+        if (t.open(QIODevice::WriteOnly)) {
+            t.write("Cognome;CF\nRossi;RSSMRA80A01H501U\nBianchi;J\n");
+        }
+    });
+    f->VerificaFile(tubo);
+    Attendi(f);
+    scrittore.join();
+    ASSERT_EQ(m->rowCount(), 2);
+    EXPECT_EQ(riga(1), "3|J|ERRATO|lunghezza errata|Bianchi");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
     f->close();
 }
 

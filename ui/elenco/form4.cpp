@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -386,8 +387,16 @@ void Form4::VerificaFile(const QString& percorso) {
         return;
     }
     // Read through a hold of the window's own, which it keeps to read the rows shown again: a
-    // file replaced by another while the window is open keeps the rows that were checked.
-    const int file = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC);
+    // file replaced by another while the window is open keeps the rows that were checked. Opened
+    // without waiting, so that a pipe chosen as a file does not hold the window up: that one
+    // is opened and read by the run, once, its rows bringing their cells as a spreadsheet's do.
+    const int file = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat stato {};
+    if (file >= 0 && (fstat(file, &stato) != 0 || !S_ISREG(stato.st_mode))) {
+        ::close(file);
+        Avvia(Sorgente::File(nome), true);
+        return;
+    }
     const int copia = file >= 0 ? fcntl(file, F_DUPFD_CLOEXEC, 0) : -1;
     std::FILE* flusso = copia >= 0 ? fdopen(copia, "rb") : nullptr;
     if (flusso == nullptr) {
@@ -446,7 +455,9 @@ void Form4::Avvia(Sorgente sorgente, bool foglio) {
             [this, corsa](const std::shared_ptr<ModelloElenco::Lotto>& lotto) {
                 if (corsa == corsa_) {
                     Ricevi(*lotto);
-                    lavoro_->Restituisci(lotto);
+                    if (lavoro_) {
+                        lavoro_->Restituisci(lotto);
+                    }
                 }
             });
     connect(lavoro_, &LavoroElenco::Avanza, this, [this, corsa](int millesimi) {

@@ -24,6 +24,7 @@ LavoroElenco::LavoroElenco(Sorgente sorgente, bool foglio,
       registro_(registro ? RegistroAtteso(std::move(registro))
                          : RegistroAtteso(percorsoRegistro.toStdU16String())),
       inViaggio_(kInViaggio),
+      foglio_(foglio),
       raccolta_(foglio) {}
 
 LavoroElenco::~LavoroElenco() {

@@ -26,7 +26,8 @@ class LavoroElenco : public QObject, private Destinazione, private Osservatore {
 public:
     // The list from `sorgente`, looked up in `registro` (or, without one, in the register file
     // at `percorsoRegistro`, opened for this list); a stream it is given it closes at its end.
-    // `foglio`: the list is a spreadsheet, whose rows' cells the table keeps.
+    // `foglio`: the list cannot be read again (a spreadsheet, a pipe): the table keeps its rows'
+    // cells.
     LavoroElenco(Sorgente sorgente, bool foglio, std::shared_ptr<const NODREL1::Registro> registro,
                  QString percorsoRegistro);
     ~LavoroElenco() override;
@@ -52,8 +53,8 @@ private:
     void Voce(const VoceElenco& voce) override;
     // Runs of plain rows come as the command line's lines, judged on two threads, with the
     // places of their rows.
-    const CodeVerifica* Code() const override { return &code_; }
-    bool Posti() const override { return true; }
+    const CodeVerifica* Code() const override { return foglio_ ? nullptr : &code_; }
+    bool Posti() const override { return !foglio_; }
     void Semplici(std::string_view righe, std::uint64_t primo,
                   std::span<const std::uint64_t> posti) override;
     void Dopo();
@@ -69,6 +70,7 @@ private:
     // waits rather than pile up rows the table has not taken yet.
     QSemaphore inViaggio_;
     std::unique_ptr<Esecuzione> esecuzione_;
+    bool foglio_;  // the rows bring their cells
     ModelloElenco::Raccolta raccolta_;
     // Lots taken and given back: their room serves again, without new pages to fill.
     QMutex mutex_;
