@@ -368,7 +368,10 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
         riga.resize(static_cast<std::size_t>(
             verifica->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) - riga.data()));
     } else {
-        const CodeDecodifica& decodifica = *destinazione.Decodifiche();
+        CodeDecodifica& decodifica = *destinazione.Decodifiche();
+        if (giudizio.Corretto()) {
+            decodifica.Prepara(comune);
+        }
         riga.resize(20 + decodifica.Massimo());
         riga.resize(static_cast<std::size_t>(
             decodifica.Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, comune, data) -

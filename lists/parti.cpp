@@ -24,8 +24,11 @@ bool Parti::Scrivi(std::string_view pezzo, std::uint64_t numero, const Contesto&
     std::size_t meta = 0;
     std::uint64_t primaMeta = 0;  // the rows of the first half, when known
     bool provato = false;         // the cut is a guess, which the first half proves
-    // Decoding needs no municipality asked.
-    const bool chiedi = c.verifica != nullptr && c.luoghi.Registro() && avanti_;
+    // Verification asks the register whether a municipality was in force; decoding, its name.
+    auto chiesto = [&c](std::uint32_t comune) {
+        return c.verifica != nullptr ? c.luoghi.Chiesto(comune) : c.decodifica->Pronto(comune);
+    };
+    const bool chiedi = avanti_ && (c.verifica == nullptr || c.luoghi.Registro());
     if (chiedi || c.lungheDiverse) {
         std::uint64_t righe = UINT64_MAX;
         const std::size_t fine = Semplici(pezzo, righe);
@@ -42,12 +45,16 @@ bool Parti::Scrivi(std::string_view pezzo, std::uint64_t numero, const Contesto&
             if (NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), comune,
                                           data)
                     .Corretto() &&
-                !c.luoghi.Chiesto(comune)) {
-                c.luoghi.Chiedi(comune);
+                !chiesto(comune)) {
+                if (c.verifica != nullptr) {
+                    c.luoghi.Chiedi(comune);
+                } else {
+                    c.decodifica->Prepara(comune);
+                }
                 ++nuovi;
             }
         }
-        avanti_ = avanti_ && (!chiedi || nuovi > righe / 1024);
+        avanti_ = avanti_ && nuovi > righe / 1024;
         // Cut in the middle at a line end. Rows all of one length tell where; otherwise it is
         // the line end past the middle byte, and the rows before it are its line feeds,
         // counted by the thread that writes the second half.
@@ -162,8 +169,14 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto, const Code& code) {
                     ? NODREL1::Giudizio(static_cast<std::uint32_t>(NODREL1::Difetto::Carattere))
                     : NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga),
                                                 comune, data);
+            bool chiesto = true;
+            if constexpr (kVerifica) {
+                chiesto = luoghi.Chiesto(comune);
+            } else {
+                chiesto = code.Pronto(comune);
+            }
             if (giudizio.Tipo() == NODREL1::Difetto::Carattere ||
-                (kVerifica && giudizio.Corretto() && !luoghi.Chiesto(comune))) {
+                (giudizio.Corretto() && !chiesto)) {
                 p.rinviate.push_back({static_cast<std::size_t>(o - inizio), riga, numero.Valore()});
                 continue;
             }

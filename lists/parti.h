@@ -49,10 +49,10 @@ public:
     struct Contesto {
         const Candidati& tenuti;  // the codes the first reading kept
         Luoghi& luoghi;           // asked on this thread only, before the run is cut
-        // The lines written: verification's, or else decoding's, which need no municipality
-        // asked.
+        // The lines written: verification's, or else decoding's, whose municipalities are
+        // prepared on this thread as those are asked.
         const CodeVerifica* verifica;
-        const CodeDecodifica* decodifica;
+        CodeDecodifica* decodifica;
         std::size_t minimo;  // the shortest run worth two threads
         // Rows of both line ends (LF, CRLF) were met: a run is found before it is cut.
         bool& lungheDiverse;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <climits>
 #include <cstring>
 
 #include "engine/testo.h"
@@ -237,7 +236,7 @@ void ScriviComponi(std::string& out, const VoceElenco& voce) {
     out += '\n';
 }
 
-void ScriviDecodifica(std::string& out, const VoceElenco& voce, const CodeDecodifica& code) {
+void ScriviDecodifica(std::string& out, const VoceElenco& voce, CodeDecodifica& code) {
     Breve riga;
     AggiungiRiga(out, riga, voce.riga, voce.codice);
     out += riga.Vista();
@@ -252,6 +251,7 @@ void ScriviDecodifica(std::string& out, const VoceElenco& voce, const CodeDecodi
         std::uint32_t data = 0;
         if (NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(sedici), comune, data)
                 .Corretto()) {
+            code.Prepara(comune);
             const std::size_t inizio = out.size();
             out.resize(inizio + code.Massimo());
             out.resize(static_cast<std::size_t>(
@@ -367,39 +367,36 @@ CodeDecodifica::CodeDecodifica(const NODREL1::Registro* registro, std::chrono::y
       oggi_(oggi),
       luoghi_(";;"),
       inizio_(NODREL1::kComuni, 0),
-      lunghezza_(NODREL1::kComuni, 2) {
-    std::size_t luogo = 2;
-    if (registro != nullptr) {
-        std::vector<bool> fatto(NODREL1::kComuni);
-        for (NODREL1::Registro::Posizione p = 0; p < registro->Righe(); ++p) {
-            const std::u16string& c = (*registro)[p].codice;
-            if (!NODREL1::CodiceCatastale(c)) {
-                continue;  // no code carries it
-            }
-            const auto i = static_cast<std::size_t>(c[0] - u'A') * 1000 +
-                           static_cast<std::size_t>(c[1] - u'0') * 100 +
-                           static_cast<std::size_t>(c[2] - u'0') * 10 +
-                           static_cast<std::size_t>(c[3] - u'0');
-            if (fatto[i]) {
-                continue;
-            }
-            fatto[i] = true;
-            // The code's name of today.
-            const NODREL1::Comune* comune = registro->PerCodice(c);
-            const std::size_t inizio = luoghi_.size();
-            AggiungiCampo(luoghi_, comune->nome);
-            luoghi_ += ';';
-            AggiungiCampo(luoghi_, comune->provincia);
-            luoghi_ += ';';
-            inizio_[i] = static_cast<std::uint32_t>(inizio);
-            lunghezza_[i] = static_cast<std::uint16_t>(
-                std::min<std::size_t>(luoghi_.size() - inizio, UINT16_MAX));
-            luogo = std::max<std::size_t>(luogo, lunghezza_[i]);
-        }
-    }
+      lunghezza_(NODREL1::kComuni, registro != nullptr ? 0 : 2) {
+    Allarga(2);
+}
+
+void CodeDecodifica::Allarga(std::size_t luogo) {
     // ;code;AAA;BBB;F;GG/MM/AAAA;comune;provincia;H501 and the line end
-    massimo_ =
-        1 + NODREL1::kLunghezzaPersonale + 1 + 3 + 1 + 3 + 1 + 1 + 1 + 10 + 1 + luogo + 4 + 1;
+    massimo_ = std::max(massimo_, 1 + NODREL1::kLunghezzaPersonale + 1 + 3 + 1 + 3 + 1 + 1 + 1 +
+                                      10 + 1 + luogo + 4 + 1);
+}
+
+void CodeDecodifica::Prepara(std::uint32_t comune) {
+    if (Pronto(comune)) {
+        return;
+    }
+    const std::array<char16_t, 4> catastale = NODREL1::CatastaleDi(comune);
+    // The code's name of today.
+    const NODREL1::Comune* c =
+        registro_->PerCodice(std::u16string_view(catastale.data(), catastale.size()));
+    if (c == nullptr) {
+        lunghezza_[comune] = 2;  // ";;" at the start
+        return;
+    }
+    const std::size_t inizio = luoghi_.size();
+    AggiungiCampo(luoghi_, c->nome);
+    luoghi_ += ';';
+    AggiungiCampo(luoghi_, c->provincia);
+    luoghi_ += ';';
+    inizio_[comune] = static_cast<std::uint32_t>(inizio);
+    lunghezza_[comune] = static_cast<std::uint32_t>(luoghi_.size() - inizio);
+    Allarga(lunghezza_[comune]);
 }
 
 char* CodeDecodifica::Campi(char* o, const char* sedici, std::uint32_t comune,
@@ -463,7 +460,7 @@ const CodeVerifica* UscitaCsv::Code() const {
     return code_ ? &*code_ : nullptr;
 }
 
-const CodeDecodifica* UscitaCsv::Decodifiche() {
+CodeDecodifica* UscitaCsv::Decodifiche() {
     if (compito_ != Compito::Decodifica) {
         return nullptr;
     }

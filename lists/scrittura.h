@@ -45,7 +45,7 @@ void ScriviComponi(std::string& out, const VoceElenco& voce);
 class CodeDecodifica;
 // riga;codice;cognome;nome;sesso;data;comune;provincia;codice_catastale, the fields empty for a
 // code that carries nothing (a wrong one, or a numeric one).
-void ScriviDecodifica(std::string& out, const VoceElenco& voce, const CodeDecodifica& code);
+void ScriviDecodifica(std::string& out, const VoceElenco& voce, CodeDecodifica& code);
 
 // "N codici: C corretti, E errati, D duplicati", singular where a count is one, the counts with
 // the Italian thousands separator; the counts that are nought are left out ("1 codice: 1
@@ -83,14 +83,18 @@ private:
 
 // What follows the code in decoding's line, written from the code's bytes and the register's
 // record without the strings of NODREL1::DatiCodice: the municipality's name and province are put
-// together once for each cadastral code the register has, and the letters, sex and date are the
-// engine's (LettereDecodificate, SecoloDecodificato). ScriviDecodifica writes every decoding line
-// with it, and the threads that write runs of plain rows in place call it as they stand.
+// together once for each cadastral code, and the letters, sex and date are the engine's
+// (LettereDecodificate, SecoloDecodificato). ScriviDecodifica writes every decoding line with it,
+// and the threads that write runs of plain rows in place call it where they stand, for the
+// municipalities the reading's own thread prepared.
 class CodeDecodifica {
 public:
     // `registro` may be null: the municipalities are then left empty.
     CodeDecodifica(const NODREL1::Registro* registro, std::chrono::year_month_day oggi);
-    // The most a plain row's ";code;fields\n" takes.
+    // A municipality (NODREL1::ComuneDellaChiave) looked up, before a line of it is written.
+    void Prepara(std::uint32_t comune);
+    bool Pronto(std::uint32_t comune) const { return lunghezza_[comune] != 0; }
+    // The most a plain row's ";code;fields\n" of a municipality prepared takes.
     std::size_t Massimo() const { return massimo_; }
     // Writes ";code;fields\n" of sixteen bytes judged as they stand at `o`, which has room for
     // Massimo() bytes: `comune` and `data` as GiudicaPersonale gives them for a right code.
@@ -100,13 +104,15 @@ public:
     char* Campi(char* o, const char* sedici, std::uint32_t comune, std::uint32_t data) const;
 
 private:
+    void Allarga(std::size_t luogo);
+
     const NODREL1::Registro* registro_;
     std::chrono::year_month_day oggi_;
-    // "comune;provincia;" of each municipality, back to back, quoted as a field needs; one the
-    // register lacks is ";;".
+    // "comune;provincia;" of each municipality prepared, back to back, quoted as a field needs;
+    // one the register lacks is the ";;" it starts with. A length 0 is one not prepared.
     std::string luoghi_;
     std::vector<std::uint32_t> inizio_;
-    std::vector<std::uint16_t> lunghezza_;
+    std::vector<std::uint32_t> lunghezza_;
     std::size_t massimo_ = 0;
 };
 
@@ -122,7 +128,7 @@ public:
 
     void Voce(const VoceElenco& voce) override;
     const CodeVerifica* Code() const override;
-    const CodeDecodifica* Decodifiche() override;
+    CodeDecodifica* Decodifiche() override;
     void Righe(std::string_view testo) override;
     void Svuota();
 

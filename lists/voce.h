@@ -81,7 +81,7 @@ public:
     // each run to Righe in its place among the rows.
     virtual const CodeVerifica* Code() const { return nullptr; }
     // The same for decoding's lines; asked on the reading's own thread.
-    virtual const CodeDecodifica* Decodifiche() { return nullptr; }
+    virtual CodeDecodifica* Decodifiche() { return nullptr; }
     virtual void Righe(std::string_view) {}
 };
 
