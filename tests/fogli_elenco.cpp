@@ -26,16 +26,23 @@ void Scrivi(const QString& percorso,
     zip.close();
 }
 
-// The rows a sheet's list comes to, through the lists' one driver, as the command line runs it.
-std::string Verifica(const QString& percorso, const NODREL1::Registro& registro) {
+// The rows a sheet's list comes to, through the lists' one driver, as the command line runs it;
+// with `pipe`, the sheet comes through one, as standard input.
+std::string Verifica(const QString& percorso, const NODREL1::Registro& registro,
+                     bool pipe = false) {
     nodrel::RegistroAtteso atteso(
         std::shared_ptr<const NODREL1::Registro>(&registro, [](const auto*) {}));
     std::string out;
     nodrel::UscitaCsv csv(
         nodrel::UscitaCsv::Compito::Verifica, [&out](std::string_view t) { out += t; }, &atteso);
     nodrel::Esecuzione esecuzione({&atteso});
+    const std::string nome = QFile::encodeName(percorso).toStdString();
+    std::FILE* cat = pipe ? popen(("cat '" + nome + "'").c_str(), "r") : nullptr;
     const nodrel::EsitoEsecuzione esito =
-        esecuzione.Esegui(nodrel::Sorgente::File(QFile::encodeName(percorso).toStdString()), csv);
+        esecuzione.Esegui(pipe ? nodrel::Sorgente::Flusso(cat) : nodrel::Sorgente::File(nome), csv);
+    if (cat != nullptr) {
+        pclose(cat);
+    }
     if (esito.tipo == nodrel::EsitoEsecuzione::Tipo::Illeggibile) {
         return esito.perche;
     }
@@ -99,6 +106,7 @@ TEST(Fogli, TheFirstSheetOfAnXlsxOrAnOds) {
               "6;RSSMRA80A01H501U;CORRETTO;codice calcolato, duplicato della riga 4\n"
               "2 codici: 2 corretti, 1 duplicato, 1 calcolato");
     EXPECT_EQ(Verifica(ods, roma), "4;RSSMRA80A01H50  1U;CORRETTO;\n1 codice: 1 corretto");
+    EXPECT_EQ(Verifica(xlsx, roma, true), Verifica(xlsx, roma));
     const QString rotto = cartella.filePath("rotto.xlsx");
     QFile(rotto).open(QIODevice::WriteOnly);
     EXPECT_EQ(Verifica(rotto, roma), "non è un foglio .xlsx o .ods");
