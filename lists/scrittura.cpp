@@ -365,38 +365,46 @@ char* DueCifre(char* o, std::uint32_t n) {
 CodeDecodifica::CodeDecodifica(const NODREL1::Registro* registro, std::chrono::year_month_day oggi)
     : registro_(registro),
       oggi_(oggi),
-      luoghi_(";;"),
+      luoghi_(kScorta, '\0'),
       inizio_(NODREL1::kComuni, 0),
-      lunghezza_(NODREL1::kComuni, registro != nullptr ? 0 : 2) {
-    Allarga(2);
-}
-
-void CodeDecodifica::Allarga(std::size_t luogo) {
-    // ;code;AAA;BBB;F;GG/MM/AAAA;comune;provincia;H501 and the line end
-    massimo_ = std::max(massimo_, 1 + NODREL1::kLunghezzaPersonale + 1 + 3 + 1 + 3 + 1 + 1 + 1 +
-                                      10 + 1 + luogo + 4 + 1);
+      lunghezza_(NODREL1::kComuni, 0) {
+    massimo_ = 1 + NODREL1::kLunghezzaPersonale + 1 + 3 + 1 + 3 + 1 + 1 + 1 + 10 + 1 + kScorta;
+    // Without a register every municipality is known to be empty at once.
+    for (std::uint32_t i = 0; registro == nullptr && i < NODREL1::kComuni; ++i) {
+        Aggiungi(i, nullptr);
+    }
 }
 
 void CodeDecodifica::Prepara(std::uint32_t comune) {
-    if (Pronto(comune)) {
-        return;
+    if (!Pronto(comune)) {
+        const std::array<char16_t, 4> catastale = NODREL1::CatastaleDi(comune);
+        // The code's name of today.
+        Aggiungi(comune,
+                 registro_->PerCodice(std::u16string_view(catastale.data(), catastale.size())));
     }
-    const std::array<char16_t, 4> catastale = NODREL1::CatastaleDi(comune);
-    // The code's name of today.
-    const NODREL1::Comune* c =
-        registro_->PerCodice(std::u16string_view(catastale.data(), catastale.size()));
-    if (c == nullptr) {
-        lunghezza_[comune] = 2;  // ";;" at the start
-        return;
+}
+
+void CodeDecodifica::Aggiungi(std::uint32_t i, const NODREL1::Comune* comune) {
+    std::string voce;
+    if (comune != nullptr) {
+        AggiungiCampo(voce, comune->nome);
+        voce += ';';
+        AggiungiCampo(voce, comune->provincia);
+    } else {
+        voce += ';';
     }
-    const std::size_t inizio = luoghi_.size();
-    AggiungiCampo(luoghi_, c->nome);
-    luoghi_ += ';';
-    AggiungiCampo(luoghi_, c->provincia);
-    luoghi_ += ';';
-    inizio_[comune] = static_cast<std::uint32_t>(inizio);
-    lunghezza_[comune] = static_cast<std::uint32_t>(luoghi_.size() - inizio);
-    Allarga(lunghezza_[comune]);
+    voce += ';';
+    for (char16_t c : NODREL1::CatastaleDi(i)) {
+        voce += static_cast<char>(c);
+    }
+    voce += '\n';
+    // Before the spare bytes at the end, which let a short one be copied at a length known.
+    const std::size_t inizio = luoghi_.size() - kScorta;
+    luoghi_.insert(inizio, voce);
+    inizio_[i] = static_cast<std::uint32_t>(inizio);
+    lunghezza_[i] = static_cast<std::uint32_t>(voce.size());
+    massimo_ = std::max(massimo_, 1 + NODREL1::kLunghezzaPersonale + 1 + 3 + 1 + 3 + 1 + 1 + 1 +
+                                      10 + 1 + voce.size());
 }
 
 char* CodeDecodifica::Campi(char* o, const char* sedici, std::uint32_t comune,
@@ -418,14 +426,15 @@ char* CodeDecodifica::Campi(char* o, const char* sedici, std::uint32_t comune,
     o = DueCifre(o, NODREL1::SecoloDecodificato(comune, data, registro_, oggi_));
     o = DueCifre(o, giorno.anno);
     *o++ = ';';
-    std::memcpy(o, luoghi_.data() + inizio_[comune], lunghezza_[comune]);
-    o += lunghezza_[comune];
-    const std::array<char16_t, 4> catastale = NODREL1::CatastaleDi(comune);
-    for (char16_t c : catastale) {
-        *o++ = static_cast<char>(c);
+    // comune;provincia;H501 and the line end.
+    const char* luogo = luoghi_.data() + inizio_[comune];
+    const std::size_t n = lunghezza_[comune];
+    if (n <= kScorta) {
+        std::memcpy(o, luogo, kScorta);
+    } else {
+        std::memcpy(o, luogo, n);
     }
-    *o++ = '\n';
-    return o;
+    return o + n;
 }
 
 char* CodeDecodifica::Scrivi(char* o, const char* codice, NODREL1::Giudizio giudizio,

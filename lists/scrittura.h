@@ -94,7 +94,8 @@ public:
     // A municipality (NODREL1::ComuneDellaChiave) looked up, before a line of it is written.
     void Prepara(std::uint32_t comune);
     bool Pronto(std::uint32_t comune) const { return lunghezza_[comune] != 0; }
-    // The most a plain row's ";code;fields\n" of a municipality prepared takes.
+    // The most a plain row's ";code;fields\n" of a municipality prepared takes, with bytes to
+    // spare.
     std::size_t Massimo() const { return massimo_; }
     // Writes ";code;fields\n" of sixteen bytes judged as they stand at `o`, which has room for
     // Massimo() bytes: `comune` and `data` as GiudicaPersonale gives them for a right code.
@@ -104,12 +105,14 @@ public:
     char* Campi(char* o, const char* sedici, std::uint32_t comune, std::uint32_t data) const;
 
 private:
-    void Allarga(std::size_t luogo);
+    static constexpr std::size_t kScorta = 64;
+    void Aggiungi(std::uint32_t i, const NODREL1::Comune* comune);
 
     const NODREL1::Registro* registro_;
     std::chrono::year_month_day oggi_;
-    // "comune;provincia;" of each municipality prepared, back to back, quoted as a field needs;
-    // one the register lacks is the ";;" it starts with. A length 0 is one not prepared.
+    // "comune;provincia;H501\n" of each municipality prepared, back to back, the names quoted as
+    // a field needs (empty where the register lacks it), and kScorta bytes to spare; a length 0
+    // is one not prepared.
     std::string luoghi_;
     std::vector<std::uint32_t> inizio_;
     std::vector<std::uint32_t> lunghezza_;
