@@ -1518,13 +1518,6 @@ Persona ElencoCodici::PersonaDi(const VoceElenco& v) const {
     p.data = Data(v.persona[3]);
     p.luogo = Utf16(v.persona[4]);
     p.provincia = Utf16(v.persona[5]);
-    if (registro_ != nullptr) {
-        // Any record of the name will do: the composition picks the one of the birth date.
-        const auto omonimi = registro_->Omonimi(SenzaSpaziEsterni(p.luogo));
-        if (!omonimi.empty()) {
-            p.comune = &omonimi.front();
-        }
-    }
     return p;
 }
 

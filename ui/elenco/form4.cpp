@@ -600,23 +600,7 @@ void Form4::Grid1_DblClick(const QModelIndex& indice) {
                                                                                              : 0);
         const QString data = DataDelCampo(cella(3));
         principale->Text7->setText(data);
-        const QString luogo = cella(4).toUpper();
-        const QString provincia = cella(5).toUpper();
-        principale->Text5->setText(luogo);
-        principale->Text6->setText(provincia);
-        principale->Text8->setText(QString());
-        principale->completamento.scelto.reset();
-        principale->completamento.digitato = luogo;
-        if (const auto& registro = principale->modulo.registro) {
-            const auto omonimi = registro->Omonimi(luogo.toStdU16String());
-            if (!omonimi.empty()) {
-                const NODREL1::Comune* comune = NODREL1::ScegliComune(
-                    *registro, luogo.toStdU16String(), provincia.toStdU16String(),
-                    data.toStdU16String(), &omonimi.front());
-                principale->Text5->setText(QString::fromStdU16String(comune->nome));
-                principale->MostraComune(*comune);
-            }
-        }
+        principale->ImpostaLuogo(cella(4).toUpper(), cella(5).toUpper());
     }
     principale->raise();
     principale->activateWindow();
