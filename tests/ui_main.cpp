@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +37,9 @@ int main(int argc, char* argv[]) {
     }
     qInstallMessageHandler(FiltraMessaggi);
     QApplication app(argc, argv);
+    // Settings of the tests' own, gone with them: never the real user's recent people.
+    const QTemporaryDir impostazioni;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, impostazioni.path());
     // Tests close every window many times over; the application must outlive them all.
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);

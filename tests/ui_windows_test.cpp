@@ -24,6 +24,7 @@
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/main/recenti.h"
 #include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/programma.h"
@@ -713,6 +714,59 @@ TEST(Comandi, ClearEmptiesTheFields) {
     EXPECT_EQ(f->Text8->text(), "H501");
     EXPECT_EQ(prova::NomeFuoco(), "Text2");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// The people composed and decoded come back from "Recenti" as they were, after a restart too:
+// the latest first, a code once, fifty at most, until "Cancella cronologia".
+TEST(Comandi, RecentPeopleComeBackAsTheyWere) {
+    nodrel::DimenticaPersone();
+    Form2* f = prova::ApriPrincipale();
+    Riempi(f, " ");
+    prova::Menu(f, "mncalcola");
+    f->Text1->setText("BNC NMR 80S45 F839 G");
+    prova::Menu(f, "mnestraii");
+    Riempi(f, " ");
+    f->Cbosesso->setCurrentIndex(0);
+    prova::Menu(f, "mncalcola");  // the same code again: first, and once
+    prova::Menu(f, "mncancella");
+
+    f = prova::ApriPrincipale();
+    auto* menu = f->findChild<QMenu*>("mnrecenti");
+    ASSERT_NE(menu, nullptr);
+    f->Text2->setFocus();
+    prova::Premi(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_TRUE(menu->isVisible());
+    QStringList voci;
+    for (QAction* a : menu->actions()) {
+        voci << a->text();
+    }
+    EXPECT_EQ(voci, (QStringList{"&1 ROSSI MARIO - RSS MRA 80A01 H501 U",
+                                 "&2 BNC NMR - BNC NMR 80S45 F839 G", "", "Cancella &cronologia"}));
+    menu->close();
+    prova::Menu(f, "mnrecente2");
+    EXPECT_EQ(Fotografa(f).campi, (QStringList{"BNC NMR 80S45 F839 G", "BNC", "NMR", "NAPOLI", "NA",
+                                               "05/11/1980", "F839", "F"}));
+    // Chosen again as it was chosen: composing gives the same code, with no question.
+    prova::Menu(f, "mnrecente1");
+    f->Text1->setText("");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+
+    for (int i = 0; i < 60; ++i) {
+        nodrel::PersonaRecente p;
+        p.codice = QString::number(i);
+        nodrel::RicordaPersona(p);
+    }
+    const QList<nodrel::PersonaRecente> persone = nodrel::PersoneRecenti();
+    ASSERT_EQ(persone.size(), 50);
+    EXPECT_EQ(persone.front().codice, "59");
+    EXPECT_EQ(persone.back().codice, "10");
+    prova::Menu(f, "mncancellacronologia");
+    EXPECT_TRUE(nodrel::PersoneRecenti().isEmpty());
+    emit menu->aboutToShow();
+    EXPECT_FALSE(menu->actions().front()->isEnabled());
+    EXPECT_EQ(menu->actions().front()->text(), "Nessuna persona recente");
 }
 
 TEST(Comandi, AnUnexpectedErrorEndsTheCommandAndTheProgramGoesOn) {

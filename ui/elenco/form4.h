@@ -170,7 +170,8 @@ private:
     qint64 totale_ = 0;
     QString nome_;
     bool interrotto_ = false;
-    bool salvato_ = true;  // nothing to lose on closing
+    bool salvato_ = true;           // nothing to lose on closing
+    bool larghezzeScelte_ = false;  // the user resized a column of the results
     std::shared_ptr<const NODREL1::Registro> registro_;
 };
 

@@ -11,6 +11,7 @@
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
 #include "ui/elenco/form4.h"
+#include "ui/main/recenti.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
@@ -223,6 +224,7 @@ void Form2::CreaMenu() {
     voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click);
     voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click);
     voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click);
+    new Recenti(this, menu("mnrecenti", "&Recenti"));
     QMenu* mninfo = menu("mninfo", "&?");
     voce(mninfo, "mninformazioni", "&Informazioni", &Form2::mninformazioni_Click);
 }

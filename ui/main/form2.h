@@ -107,6 +107,8 @@ public:
 signals:
     // "&Informazioni": the information window is wanted.
     void InformazioniRichieste();
+    // A code was composed or decoded: the fields show a person.
+    void PersonaMostrata();
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
