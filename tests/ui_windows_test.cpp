@@ -431,6 +431,12 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
         auto* l = qobject_cast<QLabel*>(w);
         const bool didascalia = l != nullptr && QString(t.nome).startsWith("Label");
         EXPECT_EQ(didascalia ? l->text() : w->toolTip(), t.testo) << t.nome;
+        if (!didascalia) {
+            // What a screen reader says of the control: a name, and the tool tip.
+            QAccessibleInterface* accesso = QAccessible::queryAccessibleInterface(w);
+            EXPECT_FALSE(accesso->text(QAccessible::Name).isEmpty()) << t.nome;
+            EXPECT_EQ(accesso->text(QAccessible::Description), t.testo) << t.nome;
+        }
     }
     // Qt's own texts are Italian too, the fields' context menu among them.
     std::unique_ptr<QMenu> menu(f->Text2->createStandardContextMenu());
@@ -500,14 +506,15 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         prova::Clicca(f->findChild<QWidget*>(c.immagine));
         EXPECT_EQ(Fotografa(f), dalMenu);
 
-        // A screen reader finds a button by its tool tip and presses it.
+        // A screen reader finds a button by its name, reads its tool tip and presses it.
         f = prova::ApriPrincipale();
         Riempi(f, c.codice);
         QWidget* immagine = f->findChild<QWidget*>(c.immagine);
         QAccessibleInterface* pulsante = QAccessible::queryAccessibleInterface(immagine);
         ASSERT_NE(pulsante, nullptr);
         EXPECT_EQ(pulsante->role(), QAccessible::Button);
-        EXPECT_EQ(pulsante->text(QAccessible::Name), immagine->toolTip());
+        EXPECT_FALSE(pulsante->text(QAccessible::Name).isEmpty());
+        EXPECT_EQ(pulsante->text(QAccessible::Description), immagine->toolTip());
         ASSERT_NE(pulsante->actionInterface(), nullptr);
         pulsante->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         prova::Elabora();

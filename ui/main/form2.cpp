@@ -98,8 +98,11 @@ void Form2::CreaControlli() {
         auto* img = new Immagine(area, nome, risorsa);
         Posiziona(img, x, y, w, h);
         img->setToolTip(suggerimento);
-        img->setAccessibleName(suggerimento);
-        connect(img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); });
+        // Queued: a screen reader that presses the picture gets its answer at once, not when a
+        // message box the command opens is closed.
+        connect(
+            img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); },
+            Qt::QueuedConnection);
     };
     immagine("Image2", ":/nodrel/preview.svg", 120, 240, 360, 345,
              "Visualizza l'anteprima di stampa", &Form2::mnstampa_Click);
@@ -192,6 +195,40 @@ void Form2::CreaControlli() {
     maiuscole(Text6);
     connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
     connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
+    RendiAccessibile();
+}
+
+// A screen reader names each field as its label does and each picture as its command, and reads
+// the tool tip as the description (Qt's default, so that Text5's "Comune non in elenco" is heard
+// too); each label is its field's.
+void Form2::RendiAccessibile() {
+    const struct {
+        const char* controllo;
+        const char* etichetta;  // none for the pictures
+        const char* nome;
+    } voci[] = {
+        {"Text1", "Label1", "Codice fiscale"},
+        {"Text2", "Label2", "Cognome"},
+        {"Text3", "Label3", "Nome"},
+        {"Text5", "Label5", "Luogo di nascita"},
+        {"Text6", "Label6", "Provincia"},
+        {"Text7", "Label7", "Data di nascita"},
+        {"Cbosesso", "Label4", "Sesso"},
+        {"Image2", nullptr, "Anteprima di stampa"},
+        {"Image5", nullptr, "Cancella contenuto campi"},
+        {"Image1", nullptr, "Estrai dati dal codice fiscale"},
+        {"Image4", nullptr, "Calcola codice fiscale"},
+        {"Image3", nullptr, "Controlla codice fiscale"},
+    };
+    for (const auto& v : voci) {
+        auto* controllo = findChild<QWidget*>(v.controllo);
+        controllo->setAccessibleName(QString::fromUtf8(v.nome));
+        if (v.etichetta != nullptr) {
+            findChild<QLabel*>(v.etichetta)->setBuddy(controllo);
+        }
+    }
+    // The sex box has no tool tip of its own.
+    Cbosesso->setAccessibleDescription(QStringLiteral("Scegliere M (maschio) o F (femmina)"));
 }
 
 void Form2::CreaMenu() {

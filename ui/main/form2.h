@@ -118,6 +118,7 @@ protected:
 private:
     Form2();
     void CreaControlli();
+    void RendiAccessibile();
     void CreaMenu();
     void Form_Load();
     TextBox* Campo(NODREL1::Campo campo) const;

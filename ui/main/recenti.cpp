@@ -131,6 +131,8 @@ void Recenti::Ricorda() {
     const Form2& f = *finestra_;
     RicordaPersona({f.Text1->text(), f.Text2->text(), f.Text3->text(), f.Cbosesso->currentText(),
                     f.Text5->text(), f.Text6->text(), f.Text7->text(), f.Text8->text()});
+    // At once, for a screen reader that reads the menu without opening it.
+    Riempi();
 }
 
 void Recenti::Scegli(const PersonaRecente& p) {
