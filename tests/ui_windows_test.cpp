@@ -334,6 +334,8 @@ TEST(Disposizione, ControlsHaveTheirNamesAndPlaces) {
     Form2* f = prova::ApriPrincipale();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->centralWidget()->size(), QSize(628, 449));
+    // A fixed layout: nothing to maximise.
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     // Pixels are twips / 15, rounded: 4452 twips make 297 pixels.
     const struct {
         const char* nome;

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
@@ -61,8 +62,18 @@ Form2::Form2() {
     setFont(Carattere(Faccia::MsSansSerif, 8.25, true));
     CreaControlli();
     CreaMenu();
-    // The layout is fixed in twips and does not follow a change of size.
-    setFixedSize(sizeHint());
+    // The layout is fixed in twips and does not follow a change of size: nothing to maximise. On
+    // a screen too small for it (a high scale on a small screen) it scrolls.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    const QSize intera = sizeHint();
+    if (DentroLoSchermo(this, intera) != intera) {
+        auto* scorrimento = new QScrollArea;
+        scorrimento->setObjectName("Scorrimento");
+        scorrimento->setFrameShape(QFrame::NoFrame);
+        scorrimento->setWidget(takeCentralWidget());
+        setCentralWidget(scorrimento);
+    }
+    setFixedSize(DentroLoSchermo(this, intera));
 }
 
 Form2::~Form2() = default;

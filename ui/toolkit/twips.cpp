@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QWidget>
 #include <QWindow>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -71,13 +72,20 @@ private:
     std::function<void(QWindow*)> passo_;
 };
 
-// The frame a window manager usually gives, for a window not framed yet.
-constexpr QMargins kCorniceProbabile(8, 32, 8, 8);
+// The frame a window manager usually gives, for a window not framed yet: in the screen's own
+// pixels, which a scaled program's are a fraction of.
+constexpr QMargins kCorniceProbabile(4, 30, 4, 4);
 
 QMargins Cornice(const QWidget* finestra) {
     const QWindow* nativa = finestra->windowHandle();
     const QMargins cornice = nativa != nullptr ? nativa->frameMargins() : QMargins();
-    return cornice.isNull() ? kCorniceProbabile : cornice;
+    if (!cornice.isNull()) {
+        return cornice;
+    }
+    const QScreen* schermo = finestra->screen();
+    const qreal scala = schermo != nullptr ? schermo->devicePixelRatio() : 1;
+    return {qCeil(kCorniceProbabile.left() / scala), qCeil(kCorniceProbabile.top() / scala),
+            qCeil(kCorniceProbabile.right() / scala), qCeil(kCorniceProbabile.bottom() / scala)};
 }
 
 QRect Disponibile(const QWidget* finestra) {
@@ -121,8 +129,7 @@ QSize DentroLoSchermo(const QWidget* finestra, QSize voluta) {
         return voluta;
     }
     const QMargins cornice = Cornice(finestra);
-    return voluta.boundedTo(
-        disponibile.size().shrunkBy(cornice).expandedTo(finestra->minimumSizeHint()));
+    return voluta.boundedTo(disponibile.size().shrunkBy(cornice));
 }
 
 void TieniNelloSchermo(QWidget* finestra) {
