@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // Settings of the tests' own, gone with them: never the real user's recent people.
     const QTemporaryDir impostazioni;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, impostazioni.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, impostazioni.path());
     // Tests close every window many times over; the application must outlive them all.
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);

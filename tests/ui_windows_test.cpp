@@ -745,6 +745,7 @@ TEST(Comandi, RecentPeopleComeBackAsTheyWere) {
     f->Text2->setFocus();
     prova::Premi(Qt::Key_R, Qt::ControlModifier);
     EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->activeAction(), menu->actions().value(0));
     QStringList voci;
     for (QAction* a : menu->actions()) {
         voci << a->text();

@@ -96,8 +96,10 @@ Recenti::Recenti(Form2* finestra, QMenu* menu)
     apri->setObjectName("mnaprirecenti");
     apri->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     finestra_->addAction(apri);
-    connect(apri, &QAction::triggered, this,
-            [this] { finestra_->menuBar()->setActiveAction(menu_->menuAction()); });
+    connect(apri, &QAction::triggered, this, [this] {
+        finestra_->menuBar()->setActiveAction(menu_->menuAction());
+        menu_->setActiveAction(menu_->actions().value(0));
+    });
     // The menu bar shows a menu with entries only; they are made as it opens.
     Riempi();
 }

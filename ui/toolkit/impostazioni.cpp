@@ -19,7 +19,7 @@ constexpr char kDialogo[] = "dialoghi/dimensione";
 }  // namespace
 
 Impostazioni::Impostazioni()
-    : QSettings(QSettings::IniFormat, QSettings::UserScope, kTitoloApplicazione,
+    : QSettings(QSettings::NativeFormat, QSettings::UserScope, kTitoloApplicazione,
                 kTitoloApplicazione) {}
 
 Impostazioni::~Impostazioni() {
