@@ -72,11 +72,23 @@ std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci);
 inline constexpr std::string_view kStatiCessati = "stati_esteri_cessati.csv";
 inline constexpr std::string_view kNomiComuniStati = "stati_nomi_comuni.csv";
 
+// What a build takes besides the two lists of ANPR.
+struct OpzioniCostruzione {
+    // Where the ceased states and the common names are looked for; empty: beside the table of
+    // foreign states.
+    std::filesystem::path cartellaListe;
+    // The day the lists were published, YYYY-MM-DD (or YYYY-MM, the first of the month), kept in
+    // the register for DataRegistro (register/scelta.h); empty: the later of the days the two
+    // lists were last modified, which for files as downloaded is no earlier than their release.
+    std::string rilascio;
+};
+
 // Writes the register from the list files. The file appears only complete: it is built beside
 // the target under another name and renamed at the end, so a failed build leaves no file of
 // either name (an earlier register at `registro` stays as it was).
 void CostruisciRegistro(const std::filesystem::path& archivioComuni,
                         const std::filesystem::path& statiEsteri,
-                        const std::filesystem::path& registro);
+                        const std::filesystem::path& registro,
+                        const OpzioniCostruzione& opzioni = {});
 
 }  // namespace nodrel

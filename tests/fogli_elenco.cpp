@@ -7,8 +7,9 @@
 #include <QTemporaryDir>
 #include <utility>
 
-#include "engine/elenco.h"
 #include "fogli/fogli.h"
+#include "lists/esecuzione.h"
+#include "lists/scrittura.h"
 
 namespace {
 
@@ -25,22 +26,22 @@ void Scrivi(const QString& percorso,
     zip.close();
 }
 
+// The rows a sheet's list comes to, through the lists' one driver, as the command line runs it.
 std::string Verifica(const QString& percorso, const NODREL1::Registro& registro) {
-    NODREL1::ElencoCodici elenco(&registro);
+    nodrel::RegistroAtteso atteso(
+        std::shared_ptr<const NODREL1::Registro>(&registro, [](const auto*) {}));
     std::string out;
-    auto voce = [&out](const NODREL1::VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
-    QString errore;
-    if (!nodrel::LeggiFoglio(
-            percorso,
-            [&](std::uint64_t riga, const std::vector<std::string>& celle) {
-                elenco.LeggiRiga(riga, celle, voce);
-                return true;
-            },
-            errore)) {
-        return errore.toStdString();
+    nodrel::UscitaCsv csv(
+        nodrel::UscitaCsv::Compito::Verifica, [&out](std::string_view t) { out += t; }, &atteso);
+    nodrel::Esecuzione esecuzione({&atteso});
+    const nodrel::EsitoEsecuzione esito =
+        esecuzione.Esegui(nodrel::Sorgente::File(QFile::encodeName(percorso).toStdString()), csv);
+    if (esito.tipo == nodrel::EsitoEsecuzione::Tipo::Illeggibile) {
+        return esito.perche;
     }
-    elenco.Fine(voce);
-    return out + NODREL1::TestoRiepilogo(elenco.Totali());
+    csv.Svuota();
+    return out.substr(nodrel::kIntestazioneVerifica.size()) +
+           nodrel::TestoRiepilogo(esecuzione.Totali());
 }
 
 TEST(Fogli, TheFirstSheetOfAnXlsxOrAnOds) {

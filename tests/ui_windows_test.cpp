@@ -9,18 +9,26 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QWindow>
 #include <functional>
 #include <memory>
 #include <string_view>
 
+#include "ui/aiuto/form5.h"
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
@@ -415,15 +423,19 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
         {"mncontrolla", "C&ontrolla Codice Fiscale"},
         {"mnestraii", "&Estrai Dati dal Codice Fiscale"},
         {"mnelenco", "&Verifica elenco..."},
+        {"mnaggiorna", "&Aggiorna elenco comuni..."},
         {"mninfo", "&?"},
+        {"mnguida", "&Guida"},
         {"mninformazioni", "&Informazioni"},
     };
     for (const auto& t : testi) {
         if (auto* a = f->findChild<QAction*>(t.nome)) {
             EXPECT_EQ(a->text(), t.testo) << t.nome;
-            // The preview alone has a key of its own, the one people expect.
-            EXPECT_EQ(a->shortcut().toString(),
-                      std::string_view(t.nome) == "mnstampa" ? "Ctrl+P" : "")
+            // The preview and the guide alone have keys of their own, the ones people expect.
+            const std::string_view nome(t.nome);
+            EXPECT_EQ(a->shortcut().toString(), nome == "mnstampa"  ? "Ctrl+P"
+                                                : nome == "mnguida" ? "F1"
+                                                                    : "")
                 << t.nome;
             continue;
         }
@@ -442,6 +454,88 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
     EXPECT_EQ(info->Command1->text(), "OK");
     EXPECT_EQ(info->findChild<QLabel*>("Label1")->text(), "LORVENTA");
     EXPECT_EQ(info->findChild<QLabel*>("Label3")->text(), "Nodrel Versione 3.0");
+    EXPECT_EQ(info->Label4->text(),
+              "Elenco dei comuni: ANPR, ottobre 2023, CC BY 4.0 (installato con il programma)");
+}
+
+// F1 opens the guide, from the main window at its top and from the list window at the lists,
+// with its index beside it and the register in use named in it.
+TEST(Guida, F1OpensTheGuideAtTheSectionOfTheWindow) {
+    Form2* f = prova::ApriPrincipale();
+    prova::Premi(Qt::Key_F1);
+    auto* guida = f->findChild<nodrel::Form5*>();
+    ASSERT_NE(guida, nullptr);
+    EXPECT_TRUE(guida->isVisible());
+    QStringList indice;
+    for (int i = 0; i < guida->List1->count(); ++i) {
+        indice << guida->List1->item(i)->data(Qt::UserRole).toString();
+    }
+    EXPECT_EQ(indice, (QStringList{"comporre", "verificare", "decodificare", "elenchi", "stampa",
+                                   "riga-di-comando", "registro", "messaggi"}));
+    EXPECT_TRUE(guida->TextBrowser1->toPlainText().contains(
+        "Elenco dei comuni: ANPR, ottobre 2023, CC BY 4.0 (installato con il programma)"));
+    EXPECT_EQ(guida->TextBrowser1->verticalScrollBar()->value(), 0);
+
+    prova::Menu(f, "mnelenco");
+    f->Elenco()->activateWindow();
+    prova::Elabora();
+    f->Elenco()->Grid1->setFocus();
+    prova::Premi(Qt::Key_F1);
+    EXPECT_EQ(f->findChildren<nodrel::Form5*>().size(), 1);
+    EXPECT_EQ(guida->List1->currentItem()->data(Qt::UserRole), "elenchi");
+    EXPECT_GT(guida->TextBrowser1->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(prova::Messaggi(), QStringList());
+}
+
+// "Aggiorna elenco comuni...": the lists chosen in the file dialog, a broken one refused with
+// its line, a good one in use at once by the municipality field.
+TEST(Guida, TheRegisterIsUpdatedThroughTheMenu) {
+    QTemporaryDir cartella;
+    const QString archivio = cartella.filePath("ANPR_archivio_comuni.csv");
+    const QString stati = cartella.filePath("ANPR_tabella_stati_esteri.csv");
+    QFile::copy(NODREL_DATI "/ANPR_tabella_stati_esteri.csv", stati);
+    // The later tests want the register installed, whatever happens here.
+    const struct Rimuovi {
+        ~Rimuovi() { QFile::remove(nodrel::FileRegistro(nodrel::CartellaUtente())); }
+    } rimuovi;
+    Form2* f = prova::ApriPrincipale();
+    const struct {
+        const char* riga;  // the archive's second line
+        QString messaggio;
+    } casi[] = {
+        {"M99,VALNUOVA,,PD,2025-01-01,9999-12-31",
+         "ELENCO DEI COMUNI NON AGGIORNATO\n\n" + archivio +
+             ":2: il codice catastale M99 non è una lettera maiuscola seguita da tre cifre\n\n"
+             "Nulla è cambiato.\nElenco dei comuni: ANPR, ottobre 2023, CC BY 4.0 (installato "
+             "con il programma)"},
+        {"M999,VALNUOVA,,PD,2025-01-01,9999-12-31",
+         "ELENCO DEI COMUNI AGGIORNATO\n\nElenco dei comuni: ANPR, " +
+             nodrel::MeseRilascio(QDateTime::currentDateTimeUtc().date()) +
+             ", CC BY 4.0 (aggiornato dall'utente)"},
+    };
+    for (const auto& c : casi) {
+        QFile file(archivio);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("CODCATASTALE,DENOMTRASLITTERATA,ALTRADENOMTRASLITTERATA,"
+                              "SIGLAPROVINCIA,DATAISTITUZIONE,DATACESSAZIONE\n") +
+                   c.riga + "\n");
+        file.close();
+        QTimer::singleShot(0, [&] {
+            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialogo, nullptr);
+            dialogo->findChild<QLineEdit*>("fileNameEdit")
+                ->setText('"' + stati + "\" \"" + archivio + '"');
+            QMetaObject::invokeMethod(dialogo, "accept");
+        });
+        prova::Menu(f, "mnaggiorna");
+        EXPECT_EQ(prova::Messaggi(), QStringList{c.messaggio});
+    }
+    f->activateWindow();
+    f->Text5->setFocus();
+    prova::Elabora();
+    prova::Scrivi("VALNU");
+    EXPECT_EQ(f->Text5->text(), "VALNUOVA");
+    EXPECT_EQ(f->Text6->text(), "PD");
 }
 
 TEST(Disposizione, TabGoesRoundTheFieldsAndSkipsTheProvince) {

@@ -169,9 +169,16 @@ Form4* Form2::Elenco() const {
     return elenco_;
 }
 
+Form4* Form2::NuovoElenco() {
+    auto* elenco = new Form4(this);
+    elenco->ImpostaRegistro(modulo.registro);
+    connect(elenco, &Form4::PersonaScelta, this, &Form2::ApplicaPersona);
+    return elenco;
+}
+
 void Form2::mnelenco_Click() {
     if (!elenco_) {
-        elenco_ = new Form4(this);
+        elenco_ = NuovoElenco();
     }
     elenco_->show();
     elenco_->raise();
@@ -183,11 +190,45 @@ void Form2::VerificaElenchi(const QStringList& file) {
     // A window for each list, side by side as the window manager places them; the last one is
     // the one "Verifica elenco..." brings back.
     for (const QString& percorso : file) {
-        elenco_ = new Form4(this);
-        elenco_->ImpostaRegistro(modulo.registro);
+        elenco_ = NuovoElenco();
         elenco_->show();
         elenco_->VerificaFile(percorso);
     }
+}
+
+void Form2::ApplicaPersona(const PersonaElenco& persona) {
+    Text1->setText(persona.codice.trimmed().toUpper());
+    if (persona.persona) {
+        Text2->setText(persona.cognome.trimmed().toUpper());
+        Text3->setText(persona.nome.trimmed().toUpper());
+        Cbosesso->setCurrentIndex(
+            persona.sesso.trimmed().startsWith(u'F', Qt::CaseInsensitive) ? 1 : 0);
+        // A date as the field takes it, GG/MM/AAAA, from a list's AAAA-MM-GG too.
+        QString data = persona.data.trimmed();
+        if (data.size() == 10 && data[4] == u'-' && data[7] == u'-') {
+            data = data.mid(8, 2) + u'/' + data.mid(5, 2) + u'/' + data.left(4);
+        }
+        Text7->setText(data);
+        const QString luogo = persona.luogo.trimmed().toUpper();
+        const QString provincia = persona.provincia.trimmed().toUpper();
+        Text5->setText(luogo);
+        Text6->setText(provincia);
+        Text8->setText(QString());
+        completamento.scelto.reset();
+        completamento.digitato = luogo;
+        if (modulo.registro) {
+            const auto omonimi = modulo.registro->Omonimi(luogo.toStdU16String());
+            if (!omonimi.empty()) {
+                const NODREL1::Comune* comune = NODREL1::ScegliComune(
+                    *modulo.registro, luogo.toStdU16String(), provincia.toStdU16String(),
+                    data.toStdU16String(), &omonimi.front());
+                Text5->setText(QString::fromStdU16String(comune->nome));
+                MostraComune(*comune);
+            }
+        }
+    }
+    raise();
+    activateWindow();
 }
 
 void Form2::mninformazioni_Click() {

@@ -272,8 +272,13 @@ void Form2::CreaMenu() {
     voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click);
     voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click);
     voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click);
+    voce(mnstrumenti, "mnaggiorna", "&Aggiorna elenco comuni...", &Form2::mnaggiorna_Click);
     new Recenti(this, menu("mnrecenti", "&Recenti"));
     QMenu* mninfo = menu("mninfo", "&?");
+    QAction* guida = voce(mninfo, "mnguida", "&Guida", &Form2::mnguida_Click);
+    guida->setShortcut(QKeySequence::HelpContents);
+    // F1 in the list window too, which opens the guide at the lists.
+    guida->setShortcutContext(Qt::ApplicationShortcut);
     voce(mninfo, "mninformazioni", "&Informazioni", &Form2::mninformazioni_Click);
 }
 

@@ -18,6 +18,7 @@ class Immagine;
 class DialogoStampante;
 class Form3;
 class Form4;
+struct PersonaElenco;
 
 // The register writes an accented vowel as the vowel and an apostrophe (FORLI'), and so does
 // typing one into the municipality field: Ì gives I'.
@@ -84,6 +85,8 @@ public:
     void mncontrolla_Click();
     void mnestraii_Click();
     void mnelenco_Click();
+    void mnaggiorna_Click();
+    void mnguida_Click();
     void mninformazioni_Click();
     // The lists named on the command line, each checked in a list window of its own.
     void VerificaElenchi(const QStringList& file);
@@ -103,6 +106,9 @@ public:
     // Shows a record of the register as the municipality chosen: its province in Text6, its
     // code in Text8 (the name in Text5 stays as it is).
     void MostraComune(const NODREL1::Comune& comune);
+    // A list's row chosen in a list window: its code, and its person when the list has one,
+    // written into the fields as the user would type them.
+    void ApplicaPersona(const PersonaElenco& persona);
 
 signals:
     // "&Informazioni": the information window is wanted.
@@ -135,6 +141,9 @@ private:
     // The card as the preview, the print and the PDF show it.
     DatiTessera DatiDellaTessera() const;
     bool ConfermaTessera();
+
+    // A list window of this window's, its register handed over and its rows' persons taken.
+    Form4* NuovoElenco();
 
     QPointer<Form3> anteprima_;
     QPointer<Form4> elenco_;

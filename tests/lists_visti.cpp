@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/visti.h"
+#include "lists/visti.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST(CodiciVisti, EachCodeKeepsTheLineItCameOnFirst) {
     // A pipe: every right code recorded on its line, through every growth step of the table,
     // the lines crossing 2^32 and, at the end, 2^63.
     Codici codici;
-    NODREL1::CodiciVisti visti;
+    nodrel::CodiciVisti visti;
     Modello modello;
     std::uint64_t riga = 0;
     for (int i = 0; i < 500'000; ++i) {
@@ -62,7 +62,7 @@ TEST(CodiciVisti, EachCodeKeepsTheLineItCameOnFirst) {
 TEST(CodiciVisti, AFileReadTwiceAsksOnlyWhatTheFirstReadingRecorded) {
     // The first reading records codes with no line; the second gives each its first line.
     Codici codici;
-    NODREL1::CodiciVisti visti;
+    nodrel::CodiciVisti visti;
     visti.Riserva(10'000);
     Modello modello;
     for (int i = 0; i < 200'000; ++i) {

@@ -1,13 +1,10 @@
-#include "engine/visti.h"
+#include "lists/visti.h"
+
+#include "lists/bit.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <new>
-
-#if __has_include(<sys/mman.h>)
-#include <sys/mman.h>
-#endif
 
 // A pipe cannot be read twice, so it records every right code of its list: tens of millions for
 // a whole population. The table is built to keep that near ten bytes a code, growth included:
@@ -27,7 +24,7 @@
 //   Omocodes, rare in real lists, have a table of their own, so a plain code keeps no bits for
 //   which of its digits are letters.
 
-namespace NODREL1 {
+namespace nodrel {
 
 namespace {
 
@@ -83,72 +80,6 @@ std::uint64_t Districa(std::uint64_t h) {
     return h * Inverso(kA) & kBit61;
 }
 
-std::uint64_t Basso(std::uint64_t x, unsigned bit) {
-    return bit >= 64 ? x : x & ((std::uint64_t{1} << bit) - 1);
-}
-
-// `bit` (at most 64) bits from bit `p` on.
-std::uint64_t Leggi(const std::uint64_t* w, std::uint64_t p, unsigned bit) {
-    const std::uint64_t i = p >> 6;
-    const unsigned s = p & 63;
-    std::uint64_t v = w[i] >> s;
-    if (s + bit > 64) {
-        v |= w[i + 1] << (64 - s);
-    }
-    return Basso(v, bit);
-}
-
-void Scrivi(std::uint64_t* w, std::uint64_t p, unsigned bit, std::uint64_t v) {
-    const std::uint64_t i = p >> 6;
-    const unsigned s = p & 63;
-    const std::uint64_t m = Basso(~std::uint64_t{0}, bit);
-    v &= m;
-    w[i] = (w[i] & ~(m << s)) | (v << s);
-    if (s + bit > 64) {
-        w[i + 1] = (w[i + 1] & ~(m >> (64 - s))) | (v >> (64 - s));
-    }
-}
-
-void CopiaBit(std::uint64_t* a, std::uint64_t pa, const std::uint64_t* da, std::uint64_t pda,
-              std::uint64_t bit) {
-    for (std::uint64_t fatti = 0; fatti < bit; fatti += 64) {
-        const auto n = static_cast<unsigned>(std::min<std::uint64_t>(64, bit - fatti));
-        Scrivi(a, pa + fatti, n, Leggi(da, pda + fatti, n));
-    }
-}
-
-// `n` bytes moved up, from `da` to `a` not below it, the last first: they may overlap. A word at a
-// time, since a bucket is a few words and a call for each costs more than the copy.
-void InAlto(unsigned char* a, const unsigned char* da, std::size_t n) {
-    while (n >= 8) {
-        n -= 8;
-        std::uint64_t x;
-        std::memcpy(&x, da + n, 8);
-        std::memcpy(a + n, &x, 8);
-    }
-    while (n > 0) {
-        --n;
-        a[n] = da[n];
-    }
-}
-
-// Which of the `n` tags from bit `p` on are `t`, a bit each.
-std::uint64_t Etichette(const std::uint64_t* w, std::uint64_t p, unsigned n, std::uint64_t t) {
-    constexpr std::uint64_t kUno = 0x0101010101010101u;
-    constexpr std::uint64_t kAlto = 0x8080808080808080u;
-    std::uint64_t esito = 0;
-    for (unsigned k = 0; k < n; k += 8) {
-        const unsigned q = std::min(8u, n - k);
-        const std::uint64_t x = Leggi(w, p + 8 * k, 8 * q) ^ (t * kUno);
-        // Every byte of x that is nought, and maybe some above one: those are only looked at.
-        std::uint64_t z = Basso((x - kUno) & ~x & kAlto, 8 * q);
-        for (; z != 0; z &= z - 1) {
-            esito |= std::uint64_t{1} << (k + static_cast<unsigned>(std::countr_zero(z)) / 8);
-        }
-    }
-    return esito;
-}
-
 constexpr unsigned kBitEtichetta = 8;
 // A bucket's first byte: how many codes it holds, and whether one of its own is in the list.
 constexpr unsigned kBitQuanti = 4;
@@ -161,8 +92,6 @@ constexpr int kPostiMassimi = 15;
 constexpr int kBetaMassimo = 19;
 constexpr int kBitRigaMinimi = 24;
 constexpr int kBetaIniziale = 3;
-// Below a page a segment's words come from the heap, whose holes stay small.
-constexpr std::size_t kPagine = 4096 / sizeof(std::uint64_t);
 
 void Successivo(int& beta, int& posti) {
     if (posti < kPostiMassimi) {
@@ -198,40 +127,6 @@ std::uint64_t Altro(std::uint64_t impronta, int beta) {
 
 bool CodiciVisti::Prima(const Riposto& a, const Riposto& b) {
     return a.interno != b.interno ? a.interno < b.interno : a.segno < b.segno;
-}
-
-CodiciVisti::Parole::Parole(std::size_t n, std::size_t riserva) : n_(n) {
-#ifdef MAP_ANONYMOUS
-    if (n >= kPagine) {
-        void* p = mmap(nullptr, riserva * sizeof(std::uint64_t), PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (p == MAP_FAILED) {
-            throw std::bad_alloc();
-        }
-        p_ = static_cast<std::uint64_t*>(p);
-        n_ = riserva;
-        mappate_ = true;
-#ifdef MADV_POPULATE_WRITE
-        // The words asked for are written at once: their pages in one go cost far less than a
-        // fault for each. The room beyond stays unmapped until the segment grows into it.
-        madvise(p, n * sizeof(std::uint64_t), MADV_POPULATE_WRITE);
-#endif
-        return;
-    }
-#else
-    static_cast<void>(riserva);
-#endif
-    p_ = new std::uint64_t[n]();
-}
-
-CodiciVisti::Parole::~Parole() {
-#ifdef MAP_ANONYMOUS
-    if (mappate_) {
-        munmap(p_, n_ * sizeof(std::uint64_t));
-        return;
-    }
-#endif
-    delete[] p_;
 }
 
 struct CodiciVisti::Tavola::Forma {
@@ -701,4 +596,4 @@ void CodiciVisti::Chiudi() {
     }
 }
 
-}  // namespace NODREL1
+}  // namespace nodrel

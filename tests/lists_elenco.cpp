@@ -7,13 +7,23 @@
 #include <optional>
 #include <string>
 
-#include "engine/elenco.h"
+#include <future>
+#include <memory>
+
 #include "engine/testo.h"
+#include "lists/lettura.h"
+#include "lists/scrittura.h"
 
 namespace {
 
-using NODREL1::ElencoCodici;
-using NODREL1::VoceElenco;
+using nodrel::Lettura;
+using nodrel::VoceElenco;
+
+// A first reading hands no row.
+class Nessuna : public nodrel::Destinazione {
+public:
+    void Voce(const VoceElenco&) override { ADD_FAILURE() << "a row in the first reading"; }
+};
 
 // Whether the last list read twice asked for its register, which comes late, in its first reading.
 bool registroNellaPrima = false;
@@ -34,24 +44,25 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         {u"B001", u"BORGO", u"PD", u"1861-03-17", u"1928-01-01"},
         {u"B001", u"BORGO", u"PD", u"1947-01-02", u"9999-12-31"},
     });
-    ElencoCodici elenco(prima ? nullptr : &registro, std::chrono::year{2026} / 6 / 15);
+    // The register at hand for one reading; for two, it comes when it is asked for.
+    static const std::shared_ptr<const NODREL1::Registro> condiviso(&registro, [](const auto*) {});
     bool inPrima = prima.has_value();
     registroNellaPrima = false;
-    if (prima) {
-        elenco.RegistroInArrivo([&inPrima] {
-            registroNellaPrima = inPrima;
-            return &registro;
-        });
-    }
+    nodrel::RegistroAtteso atteso =
+        prima ? nodrel::RegistroAtteso(std::async(std::launch::deferred,
+                                                  [&inPrima] {
+                                                      registroNellaPrima = inPrima;
+                                                      return condiviso;
+                                                  }))
+              : nodrel::RegistroAtteso(condiviso);
+    Lettura elenco({&atteso, std::chrono::year{2026} / 6 / 15, false, parallelo, 2});
     std::string out;
-    auto voce = [&out](const VoceElenco& v) { NODREL1::ScriviVerifica(out, v); };
-    if (parallelo) {
-        elenco.ScriviInParallelo([&out](std::string_view testo) { out += testo; }, 2);
-    }
+    nodrel::UscitaCsv csv(nodrel::UscitaCsv::Compito::Verifica,
+                          [&out](std::string_view testo) { out += testo; });
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
-        auto niente = [&out](const VoceElenco&) { out += "?"; };
+        Nessuna niente;
         for (std::size_t i = 0; i < prima->size(); i += pezzo) {
             elenco.Leggi(prima->substr(i, pezzo), niente);
         }
@@ -60,11 +71,12 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         elenco.SecondaLettura();
     }
     for (std::size_t i = 0; i < testo.size(); i += pezzo) {
-        elenco.Leggi(testo.substr(i, pezzo), voce);
+        elenco.Leggi(testo.substr(i, pezzo), csv);
     }
-    elenco.Fine(voce);
-    return out + NODREL1::TestoRiepilogo(elenco.Totali()) +
-           (elenco.Cambiato() ? " (cambiato)" : "");
+    elenco.Fine(csv);
+    csv.Svuota();
+    return out.substr(nodrel::kIntestazioneVerifica.size()) +
+           nodrel::TestoRiepilogo(elenco.Totali()) + (elenco.Cambiato() ? " (cambiato)" : "");
 }
 
 TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
@@ -104,7 +116,7 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
         {"   ", ""},  // a blank line is skipped
     };
     std::string testo = "Codice fiscale\n";  // a header
-    std::string atteso(NODREL1::kIntestazioneVerifica);
+    std::string atteso(nodrel::kIntestazioneVerifica);
     int numero = 1;
     for (const auto& c : casi) {
         testo += c.riga + "\n";
@@ -115,9 +127,9 @@ TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
     }
     atteso += "23 codici: 12 corretti, 11 errati, 1 duplicato";
     // The same however the text comes in: whole, or a byte at a time.
-    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo), atteso);
-    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
-    EXPECT_EQ(std::string(NODREL1::kIntestazioneVerifica) + Verifica(testo, 7, testo), atteso);
+    EXPECT_EQ(std::string(nodrel::kIntestazioneVerifica) + Verifica(testo), atteso);
+    EXPECT_EQ(std::string(nodrel::kIntestazioneVerifica) + Verifica(testo, 1), atteso);
+    EXPECT_EQ(std::string(nodrel::kIntestazioneVerifica) + Verifica(testo, 7, testo), atteso);
 }
 
 // A file read twice: the first reading only marks its codes, and the second must notice a text
@@ -207,16 +219,20 @@ TEST(Elenco, FirstLineLastLineAndLongLines) {
 }
 
 TEST(Elenco, DecodingWritesWhatARightCodeCarries) {
-    std::string out;
-    ElencoCodici elenco;
-    auto voce = [&out](const VoceElenco& v) {
-        const auto dati = NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
-                                               std::chrono::year{2026} / std::chrono::June / 15);
-        NODREL1::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
-    };
-    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", voce);
-    elenco.Fine(voce);
-    EXPECT_EQ(out,
+    class Decodifica : public nodrel::Destinazione {
+    public:
+        void Voce(const VoceElenco& v) override {
+            const auto dati =
+                NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
+                                     std::chrono::year{2026} / std::chrono::June / 15);
+            nodrel::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
+        }
+        std::string out;
+    } decodifica;
+    Lettura elenco({});
+    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", decodifica);
+    elenco.Fine(decodifica);
+    EXPECT_EQ(decodifica.out,
               "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n"
               "2;BNCLRA05M41Z404E;BNC;LRA;F;01/08/2005;ROMA;RM;Z404\n"
               "3;J;;;;;;;\n");
@@ -255,6 +271,13 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
          "1 codice: 1 errato"},
         {"code not first", "Cognome;Nome;Cod. Fiscale\nROSSI;MARIO;" + codice + "\n",
          "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        // A bare "codice" is the code only when its values look like codes.
+        {"customer numbers", "Codice;Ditta;Cod. Fiscale\n000123;Acme;" + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        {"customer numbers, the code unnamed", "Codice;Note\n000123;" + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
+        {"a bare codice of codes", "Note;Codice\nx;" + codice + "\n",
+         "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
         {"quoted separator, no header", "\"ROSSI, MARIO\"," + codice + "\nBIANCHI,J\n",
          "1;" + codice + ";CORRETTO;\n2;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"blank rows and a title",
@@ -266,8 +289,10 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
          "1;" + codice + ";CORRETTO;\n2;" + codice +
              ";CORRETTO;duplicato della riga 1\n3;J;ERRATO;lunghezza errata\n"
              "3 codici: 2 corretti, 1 errato, 1 duplicato"},
-        {"line end within quotes", "cognome|c.f.\n\"ROSSI\r\nMARIO\"|" + codice + "\n\"A\"\"\"|J\n",
-         "2;" + codice + ";CORRETTO;\n4;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
+        // A line end within quotes is within its cell: the rows after it keep their numbers.
+        {"line end within quotes",
+         "cognome|c.f.\n\"part-time\r\ndal 1/4\"|" + codice + "\n\"A\"\"\"|J\n",
+         "2;" + codice + ";CORRETTO;\n3;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"the person beside the code",
          "Cognome,Nome,Sesso,Data di nascita,Luogo di nascita,CF\nRossi,Mario,M,01/01/1980,Roma," +
              codice + "\nRossi,Luigi,M,01/01/1980,Roma," + codice + "\n",
