@@ -11,6 +11,7 @@ NODREL_PACKAGES=(
     fonts-liberation fonts-dejavu-core qt6-translations-l10n
     poppler-utils
     xvfb xauth openbox xdotool x11-utils xclip
+    at-spi2-core python3-pyatspi dbus-daemon
 )
 
 nodrel_install_missing() {

@@ -32,6 +32,7 @@
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/main/recenti.h"
 #include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/programma.h"
@@ -341,6 +342,7 @@ TEST(Disposizione, ControlsHaveTheirNamesAndPlaces) {
     Form2* f = prova::ApriPrincipale();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->centralWidget()->size(), QSize(628, 449));
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));  // a fixed layout
     // Pixels are twips / 15, rounded: 4452 twips make 297 pixels.
     const struct {
         const char* nome;
@@ -593,14 +595,15 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         prova::Clicca(f->findChild<QWidget*>(c.immagine));
         EXPECT_EQ(Fotografa(f), dalMenu);
 
-        // A screen reader finds a button by its tool tip and presses it.
+        // A screen reader finds a button by its name, reads its tool tip and presses it.
         f = prova::ApriPrincipale();
         Riempi(f, c.codice);
         QWidget* immagine = f->findChild<QWidget*>(c.immagine);
         QAccessibleInterface* pulsante = QAccessible::queryAccessibleInterface(immagine);
         ASSERT_NE(pulsante, nullptr);
         EXPECT_EQ(pulsante->role(), QAccessible::Button);
-        EXPECT_EQ(pulsante->text(QAccessible::Name), immagine->toolTip());
+        EXPECT_FALSE(pulsante->text(QAccessible::Name).isEmpty());
+        EXPECT_EQ(pulsante->text(QAccessible::Description), immagine->toolTip());
         ASSERT_NE(pulsante->actionInterface(), nullptr);
         pulsante->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         prova::Elabora();
@@ -807,6 +810,41 @@ TEST(Comandi, ClearEmptiesTheFields) {
     EXPECT_EQ(f->Text8->text(), "H501");
     EXPECT_EQ(prova::NomeFuoco(), "Text2");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// The people composed and decoded come back from "Recenti" as they were, after a restart too:
+// the latest first, a code once, fifty at most, until "Cancella cronologia".
+TEST(Comandi, RecentPeopleComeBackAsTheyWere) {
+    nodrel::DimenticaPersone();
+    Form2* f = prova::ApriPrincipale();
+    f->Text1->setText("BNC NMR 80S45 F839 G");
+    prova::Menu(f, "mnestraii");
+    Riempi(f, " ");
+    f->Cbosesso->setCurrentIndex(0);
+    prova::Menu(f, "mncalcola");
+    f = prova::ApriPrincipale();
+    auto* menu = f->findChild<QMenu*>("mnrecenti");
+    prova::Premi(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->activeAction()->text(), "&1 ROSSI MARIO - RSS MRA 80A01 H501 U");
+    menu->close();
+    prova::Menu(f, "mnrecente2");
+    EXPECT_EQ(Fotografa(f).campi, (QStringList{"BNC NMR 80S45 F839 G", "BNC", "NMR", "NAPOLI", "NA",
+                                               "05/11/1980", "F839", "F"}));
+    // The municipality chosen again as it was: the same code, with no question.
+    prova::Menu(f, "mnrecente1");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    for (int i = 0; i < 60; ++i) {  // the last is the tenth again: it moves, not twice
+        nodrel::RicordaPersona({QString::number(i < 59 ? i : 50), {}, {}, {}, {}, {}, {}, {}});
+    }
+    const QList<nodrel::PersonaRecente> persone = nodrel::PersoneRecenti();
+    EXPECT_EQ(persone.size(), 50);
+    EXPECT_EQ(QStringList({persone[0].codice, persone[8].codice, persone[9].codice}),
+              QStringList({"50", "51", "49"}));
+    prova::Menu(f, "mncancellacronologia");
+    EXPECT_TRUE(nodrel::PersoneRecenti().isEmpty());
 }
 
 TEST(Comandi, AnUnexpectedErrorEndsTheCommandAndTheProgramGoesOn) {

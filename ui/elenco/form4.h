@@ -102,7 +102,8 @@ private:
     QString nome_;
     QString avviso_;  // why the municipalities went unchecked, if they did
     bool interrotto_ = false;
-    bool salvato_ = true;  // nothing to lose on closing
+    bool salvato_ = true;           // nothing to lose on closing
+    bool larghezzeScelte_ = false;  // the user resized a column of the results
     std::shared_ptr<const NODREL1::Registro> registro_;
 };
 

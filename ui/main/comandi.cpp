@@ -55,6 +55,7 @@ void Form2::mncalcola_Click() {
         return;
     }
     Text1->setText(QString::fromStdU16String(m.Codice));
+    emit PersonaMostrata();
     if (esito.nonInVigore) {
         nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInVigore));
     }
@@ -130,12 +131,14 @@ void Form2::mnestraii_Click() {
     Cbosesso->setCurrentIndex(dati.donna ? 1 : 0);
     Text7->setText(QString::fromStdU16String(dati.data));
     if (!esito.registro) {
+        emit PersonaMostrata();
         nodrel::MsgBox(
             this, QString::fromStdU16String(NODREL1::FasMsg(NODREL1::Errore(
                       NODREL1::kErrRegistroNonAperto, u"L'archivio dei comuni non è aperto"))));
         return;
     }
     if (esito.comune == nullptr) {
+        emit PersonaMostrata();
         nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
         return;
     }
@@ -144,6 +147,7 @@ void Form2::mnestraii_Click() {
     // The name is the register's own now; its colour stays as the last key left it.
     completamento.nonInElenco = false;
     Text5->setToolTip(QString::fromLatin1(kSuggerimentoComune));
+    emit PersonaMostrata();
 }
 
 void Form2::mncancella_Click() {

@@ -113,6 +113,8 @@ public:
 signals:
     // "&Informazioni": the information window is wanted.
     void InformazioniRichieste();
+    // A code was composed or decoded: the fields show a person.
+    void PersonaMostrata();
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -122,6 +124,7 @@ protected:
 private:
     Form2();
     void CreaControlli();
+    void RendiAccessibile();
     void CreaMenu();
     void Form_Load();
     TextBox* Campo(NODREL1::Campo campo) const;
