@@ -254,13 +254,15 @@ int Esegui(Compito compito, const char* nomeFile) {
 
     if (foglio) {
         QString errore;
-        const bool letto = LeggiFoglio(
-            QString::fromLocal8Bit(nomeFile),
-            [&](std::uint64_t riga, const std::vector<std::string>& celle) {
-                elenco.LeggiRiga(riga, celle, voce);
-                return true;
-            },
-            errore);
+        Cartella cartella;
+        const bool letto = cartella.Apri(QString::fromLocal8Bit(nomeFile), errore) &&
+                           cartella.Leggi(
+                               0,
+                               [&](std::uint64_t riga, std::span<const std::string_view> celle) {
+                                   elenco.LeggiRiga(riga, celle, voce);
+                                   return true;
+                               },
+                               errore);
         if (!letto) {
             std::fprintf(stderr, "nodrel: impossibile leggere %s: %s\n", nome,
                          errore.toLocal8Bit().constData());

@@ -128,7 +128,7 @@ public:
     static std::uint64_t ImprontaPezzo(std::string_view pezzo);
     // One row already split into cells (UTF-8), as a spreadsheet gives it; `riga` from 1.
     template <class F>
-    void LeggiRiga(std::uint64_t riga, std::span<const std::string> celle, F&& voce);
+    void LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle, F&& voce);
     // The text ends: judges a last row left without its line end.
     template <class F>
     void Fine(F&& voce);
@@ -443,7 +443,8 @@ void ElencoCodici::Fine(F&& voce) {
 }
 
 template <class F>
-void ElencoCodici::LeggiRiga(std::uint64_t riga, std::span<const std::string> celle, F&& voce) {
+void ElencoCodici::LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle,
+                             F&& voce) {
     // A spreadsheet's rows are read as text would be, the cells quoted and joined with a tab;
     // the rows it leaves out are blank lines.
     std::string testo;

@@ -730,14 +730,16 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
             }
         };
         if (!foglio.isEmpty()) {
-            fallito = !LeggiFoglio(
-                foglio,
-                [&](std::uint64_t riga, const std::vector<std::string>& cellule) {
-                    elenco.LeggiRiga(riga, cellule, voce);
-                    forse();
-                    return !*interrompi;
-                },
-                errore);
+            Cartella cartella;
+            fallito = !cartella.Apri(foglio, errore) ||
+                      !cartella.Leggi(
+                          0,
+                          [&](std::uint64_t riga, std::span<const std::string_view> cellule) {
+                              elenco.LeggiRiga(riga, cellule, voce);
+                              forse();
+                              return !*interrompi;
+                          },
+                          errore);
             if (!fallito && !*interrompi) {
                 elenco.Fine(voce);
             }
