@@ -251,13 +251,21 @@ bool Leggi(std::string_view file, Libro& libro) {
             }
         };
         Formula* testo = nullptr;  // a formula whose text comes in the next STRING
+        // A chart drawn on the sheet is a substream of its own within the sheet's: its records
+        // are not the sheet's, and its EOF is not the sheet's end.
+        int dentro = 0;
         for (std::size_t j = inizio; j + 4 <= w.size();) {
             const std::uint32_t tipo = Parola(w, j, 2);
             const std::size_t n = Parola(w, j + 2, 2);
             const std::string_view r = w.substr(j + 4, std::min(n, w.size() - j - 4));
             j += 4 + n;
-            if (tipo == 0x000A) {
+            if (tipo == 0x0809) {
+                ++dentro;
+            } else if (tipo == 0x000A && --dentro <= 0) {
                 break;
+            }
+            if (dentro != 1) {
+                continue;
             }
             const std::uint32_t riga = Parola(r, 0, 2), colonna = Parola(r, 2, 2);
             if (tipo == 0x0203 || tipo == 0x027E) {
