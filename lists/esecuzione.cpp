@@ -128,7 +128,13 @@ EsitoEsecuzione Esecuzione::Esegui(const Sorgente& sorgente, Destinazione& desti
             return {EsitoEsecuzione::Tipo::Fatto, {}, !testo.empty()};
         }
         case Sorgente::Tipo::File: {
-            if (Foglio(QString::fromLocal8Bit(sorgente.percorso.c_str()))) {
+            // The kind of file by its content, whatever its name: a workbook is read by its
+            // sheets; bytes that are no list (a PDF, a picture, a program) are refused.
+            const Tipo tipo = TipoDiFile(QString::fromLocal8Bit(sorgente.percorso.c_str()));
+            if (tipo.formato == Formato::NessunElenco) {
+                return Illeggibile(tipo.motivo.toStdString());
+            }
+            if (tipo.formato != Formato::Testo) {
                 return DaFoglio(sorgente.percorso, destinazione, fermo);
             }
             const std::unique_ptr<std::FILE, ChiudiFile> in(
@@ -228,10 +234,35 @@ EsitoEsecuzione Esecuzione::DaFoglio(const std::string& percorso, Destinazione& 
         impostazioni_.registro->Prendi();
     }
     QString errore;
+    Cartella cartella;
+    if (!cartella.Apri(QString::fromLocal8Bit(percorso.c_str()), errore)) {
+        return Illeggibile(errore.toStdString());
+    }
+    // The sheet with the list: the first whose first rows hold one (a cover sheet, a sheet of
+    // notes before it are passed over), else the first.
+    std::size_t scelto = 0;
+    const auto fogli = static_cast<std::size_t>(cartella.Fogli().size());
+    for (std::size_t k = 0; k < fogli && fogli > 1; ++k) {
+        std::vector<RigaDiCelle> prime;
+        const bool letto = cartella.Leggi(
+            k,
+            [&prime](std::uint64_t riga, std::span<const std::string_view> celle) {
+                prime.push_back({riga, std::vector<std::string>(celle.begin(), celle.end())});
+                return prime.size() < kRigheTesta;
+            },
+            errore);
+        if (letto && ContieneElenco(prime, impostazioni_.soloPersone)) {
+            scelto = k;
+            break;
+        }
+    }
+    if (fogli > 1) {
+        foglio_ = cartella.Fogli().at(static_cast<qsizetype>(scelto)).toStdString();
+    }
     bool letto = false;
-    const bool fatto = LeggiFoglio(
-        QString::fromLocal8Bit(percorso.c_str()),
-        [&](std::uint64_t riga, const std::vector<std::string>& celle) {
+    const bool fatto = cartella.Leggi(
+        scelto,
+        [&](std::uint64_t riga, std::span<const std::string_view> celle) {
             letto = true;
             lettura_->LeggiRiga(riga, celle, destinazione);
             return !fermo.stop_requested();

@@ -72,6 +72,8 @@ public:
 
     const Riepilogo& Totali() const { return lettura_->Totali(); }
     const FormaElenco& Forma() const { return lettura_->Forma(); }
+    // The sheet read, when the workbook has more than one; else empty. UTF-8.
+    const std::string& Foglio() const { return foglio_; }
 
 private:
     EsitoEsecuzione DaFlusso(std::FILE* in, Destinazione& destinazione, std::stop_token fermo,
@@ -81,6 +83,7 @@ private:
 
     Impostazioni impostazioni_;
     std::unique_ptr<Lettura> lettura_;
+    std::string foglio_;
 };
 
 }  // namespace nodrel

@@ -366,7 +366,7 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     return true;
 }
 
-void Lettura::LeggiRiga(std::uint64_t riga, std::span<const std::string> celle,
+void Lettura::LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle,
                         Destinazione& destinazione) {
     RigaDiCelle letta{riga, std::vector<std::string>(celle.begin(), celle.end())};
     if (!stato_.deciso) {

@@ -75,12 +75,14 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     salva(xlsx);
     QStringList righe;
     QString errore;
-    EXPECT_TRUE(nodrel::LeggiFoglio(
-        xlsx,
-        [&righe](std::uint64_t riga, const std::vector<std::string>& celle) {
+    nodrel::Cartella letta;
+    ASSERT_TRUE(letta.Apri(xlsx, errore)) << errore.toStdString();
+    EXPECT_TRUE(letta.Leggi(
+        0,
+        [&righe](std::uint64_t riga, std::span<const std::string_view> celle) {
             QStringList r{QString::number(riga)};
-            for (const std::string& c : celle) {
-                r << QString::fromStdString(c);
+            for (const std::string_view c : celle) {
+                r << QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size()));
             }
             righe << r.join(u'|');
             return true;

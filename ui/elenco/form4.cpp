@@ -408,6 +408,7 @@ void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
     modello_->Svuota();
     nome_ = nome;
     avviso_.clear();
+    foglio_.clear();
     interrotto_ = false;
     salvato_ = true;
     setWindowTitle(nome.isEmpty() ? QStringLiteral("Verifica elenco")
@@ -443,11 +444,13 @@ void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
             MostraRiepilogo();
         }
     });
-    connect(lavoro_, &LavoroElenco::Finito, this, [this, corsa](int esito, const QString& perche) {
-        if (corsa == corsa_) {
-            Finito(esito, perche);
-        }
-    });
+    connect(lavoro_, &LavoroElenco::Finito, this,
+            [this, corsa](int esito, const QString& perche, const QString& foglio) {
+                if (corsa == corsa_) {
+                    foglio_ = foglio;
+                    Finito(esito, perche);
+                }
+            });
     filo_->start();
     AggiornaPulsanti();
 }
@@ -466,6 +469,9 @@ void Form4::MostraRiepilogo() {
     QString riepilogo = QString::fromStdString(TestoRiepilogo(modello_->Totali()));
     if (interrotto_) {
         riepilogo = QStringLiteral("Verifica interrotta: ") + riepilogo;
+    }
+    if (!foglio_.isEmpty()) {
+        riepilogo += QStringLiteral(" (foglio %1)").arg(foglio_);
     }
     if (!avviso_.isEmpty()) {
         riepilogo += u'\n' + avviso_;
