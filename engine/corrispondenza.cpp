@@ -2,10 +2,8 @@
 
 #include <array>
 
-#include "engine/elenco.h"
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
-#include "engine/testo.h"
 
 namespace NODREL1 {
 
@@ -105,9 +103,7 @@ std::u16string MessaggioCorrispondenza(const Corrispondenza& c) {
 std::u16string MessaggioVerifica(const Esame& esame, bool comuneNonInElenco) {
     if (!esame.Corretto()) {
         // The reason as the lists give it, so that the window and a checked list agree.
-        VoceElenco voce;
-        voce.esame = esame;
-        return std::u16string(kMsgCodiceErrato) + u"\n" + Utf16(Motivo(voce));
+        return std::u16string(kMsgCodiceErrato) + u"\n" + Motivo(esame);
     }
     std::u16string testo = kMsgCodiceCorretto;
     if (esame.numerico) {

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "engine/esame.h"
 #include "engine/interno.h"
 #include "engine/nodrel1.h"
 #include "engine/testo.h"
@@ -80,8 +81,8 @@ unsigned PrimoSbagliato(const unsigned char* c, unsigned& omocodici) {
 // Inlined where it is called, and never an Esame: a list judges millions, and a structure
 // built and read back through memory costs more than the rules.
 template <class Carattere>
-[[gnu::always_inline]] inline std::uint32_t Giudizio(const Carattere* c,
-                                                     std::uint64_t* chiave = nullptr) {
+[[gnu::always_inline]] inline std::uint32_t Valuta(const Carattere* c,
+                                                   std::uint64_t* chiave = nullptr) {
     // Every position is looked at, without a branch, and the first wrong one is found after.
     unsigned sbagliate = 0;
     unsigned omocodici = 0;
@@ -101,7 +102,7 @@ template <class Carattere>
                static_cast<std::uint32_t>(std::countr_zero(sbagliate) + 1) << 24;
     }
     // From here every character is a capital or a digit.
-    const std::uint32_t omocodico = omocodici != 0 ? kGiudizioOmocodico : 0;
+    const std::uint32_t omocodico = omocodici != 0 ? Giudizio::kOmocodico : 0;
     const Tabella& t = kTabellaCodice;
     if (!t.mese[c[8]]) {
         return static_cast<std::uint32_t>(Difetto::Mese) | omocodico;
@@ -136,15 +137,7 @@ template <class Carattere>
 
 template <class Carattere>
 [[gnu::always_inline]] inline Esame Personale(const Carattere* c, std::uint64_t* chiave = nullptr) {
-    const std::uint32_t g = Giudizio(c, chiave);
-    Esame e;
-    e.difetto = static_cast<Difetto>(g & 0xFF);
-    e.posizione = static_cast<int>(g >> 24);
-    if (e.difetto == Difetto::Controllo) {
-        e.atteso = static_cast<char16_t>(g >> 8 & 0xFF);
-    }
-    e.omocodico = (g & kGiudizioOmocodico) != 0;
-    return e;
+    return Giudizio(Valuta(c, chiave)).InEsame();
 }
 
 // Eleven digits: the last is the check digit of the first ten (the Luhn rule).
@@ -229,14 +222,24 @@ Esame Esamina(const CodiceCompatto& k) {
     return e;
 }
 
-std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave) {
-    return Giudizio(codice, &chiave);
+Esame Giudizio::InEsame() const {
+    Esame e;
+    e.difetto = Tipo();
+    e.posizione = Posizione();
+    if (e.difetto == Difetto::Controllo) {
+        e.atteso = Atteso();
+    }
+    e.omocodico = Omocodico();
+    return e;
 }
 
-std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint32_t& comune,
-                               std::uint32_t& data) {
-    const std::uint32_t giudizio = Giudizio(codice);
-    if (static_cast<Difetto>(giudizio & 0xFF) == Difetto::Nessuno) {
+Giudizio GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave) {
+    return Giudizio(Valuta(codice, &chiave));
+}
+
+Giudizio GiudicaPersonale(const unsigned char* codice, std::uint32_t& comune, std::uint32_t& data) {
+    const Giudizio giudizio(Valuta(codice));
+    if (giudizio.Corretto()) {
         const Tabella& t = kTabellaCodice;
         auto cifra = [&](std::size_t i) { return static_cast<std::uint32_t>(t.cifra[codice[i]]); };
         comune = static_cast<std::uint32_t>(t.pari[codice[11]]) * 1000 + cifra(12) * 100 +
@@ -245,6 +248,36 @@ std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint32_t& comun
                static_cast<std::uint32_t>(t.pari[codice[8]]) * 100 + cifra(9) * 10 + cifra(10);
     }
     return giudizio;
+}
+
+namespace {
+
+template <class Carattere>
+std::uint8_t OmocodiaDi(const Carattere* c) {
+    constexpr std::size_t kCifre[] = {6, 7, 9, 10, 12, 13, 14};
+    std::uint8_t m = 0;
+    for (std::size_t i = 0; i < 7; ++i) {
+        const auto x = static_cast<std::uint32_t>(c[kCifre[i]]);
+        m = static_cast<std::uint8_t>(m | ((x < '0' || x > '9') ? 1u << i : 0u));
+    }
+    return m;
+}
+
+}  // namespace
+
+std::uint8_t Omocodia(const char16_t* sedici) {
+    return OmocodiaDi(sedici);
+}
+
+std::uint8_t Omocodia(const char* sedici) {
+    return OmocodiaDi(sedici);
+}
+
+std::array<char16_t, 4> CatastaleDi(std::uint32_t comune) {
+    return {static_cast<char16_t>(u'A' + comune / 1000),
+            static_cast<char16_t>(u'0' + comune / 100 % 10),
+            static_cast<char16_t>(u'0' + comune / 10 % 10),
+            static_cast<char16_t>(u'0' + comune % 10)};
 }
 
 std::uint64_t Chiave(const CodiceCompatto& k, bool numerico) {
@@ -314,6 +347,37 @@ std::u16string SenzaOmocodia(std::u16string codice) {
         }
     }
     return codice;
+}
+
+}  // namespace NODREL1
+
+namespace NODREL1 {
+
+std::u16string Motivo(const Esame& e) {
+    switch (e.difetto) {
+        case Difetto::Lunghezza:
+            return u"lunghezza errata";
+        case Difetto::Carattere: {
+            std::u16string testo = u"carattere non ammesso in posizione ";
+            for (char c : std::to_string(e.posizione)) {
+                testo += static_cast<char16_t>(c);
+            }
+            return testo;
+        }
+        case Difetto::Mese:
+            return u"mese non valido";
+        case Difetto::Giorno:
+            return u"giorno non valido";
+        case Difetto::Controllo:
+            if (e.numerico) {
+                return u"cifra di controllo errata";
+            }
+            return std::u16string(u"carattere di controllo errato (atteso ") +
+                   e.atteso.value_or(u'?') + u")";
+        case Difetto::Nessuno:
+            break;
+    }
+    return {};
 }
 
 }  // namespace NODREL1

@@ -9,14 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/esame.h"
+
 namespace NODREL1 {
 
-struct Esame;
-
-inline constexpr std::u16string_view kLettereMese = u"ABCDEHLMPRST";
-// The days of each month, February's 29 whenever a code's two digits of the year may allow it.
-inline constexpr std::array<unsigned char, 12> kGiorniMese = {31, 29, 31, 30, 31, 30,
-                                                              31, 31, 30, 31, 30, 31};
 // The letters that stand for 0 to 9 in an omocode.
 inline constexpr std::u16string_view kOmocodici = u"LMNPQRSTUV";
 
@@ -130,40 +126,5 @@ inline int CifraOmocodice(char16_t c) {
 inline char16_t MaiuscolaAscii(char16_t x) {
     return x >= u'a' && x <= u'z' ? static_cast<char16_t>(x - u'a' + u'A') : x;
 }
-
-inline constexpr std::size_t kLunghezzaPersonale = 16;
-inline constexpr std::size_t kLunghezzaNumerica = 11;
-
-// A typed code with blanks removed and letters upper-cased, as far as the rules need it: one
-// character more than the longest code, so that a longer text is known to be one without
-// being copied. `n` counts every character.
-struct CodiceCompatto {
-    std::array<char16_t, kLunghezzaPersonale + 1> c{};
-    std::size_t n = 0;
-    void Aggiungi(char16_t x);
-};
-CodiceCompatto Compatta(std::u16string_view codice);
-// The same from UTF-8 bytes as read from a file; text that is no UTF-8 counts as U+FFFD.
-CodiceCompatto Compatta(std::string_view utf8);
-Esame Esamina(const CodiceCompatto& codice);
-// EsaminaCodice(codice).Corretto(), for a caller that needs no more and so does not have the
-// whole outcome built.
-bool CodiceCorretto(std::u16string_view codice);
-// One number for each right code, the same for a code and its omocodes: the check character
-// follows from the rest and is left out. Never 0.
-std::uint64_t Chiave(const CodiceCompatto& codice, bool numerico);
-// Sixteen bytes judged as they stand, as most lines of a list can be: no copy needed. `chiave`
-// receives the key of a right code. The outcome comes in four bytes, not the whole Esame, which
-// a caller by the million would have built and copied through memory: the Difetto in the low
-// byte, the expected check character in the next, kGiudizioOmocodico for an omocode, the
-// position of a wrong character in the top byte. An outcome
-// of Difetto::Carattere says only that the bytes are not sixteen capitals and digits.
-std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave);
-inline constexpr std::uint32_t kGiudizioOmocodico = 1u << 16;
-// The same without the key, for a caller that needs only the places of the municipality and of
-// the date a right code's key would have: the key less one, modulo 26,000 and divided by it
-// (modulo 26 * 10^5, all the date).
-std::uint32_t GiudicaPersonale(const unsigned char* codice, std::uint32_t& comune,
-                               std::uint32_t& data);
 
 }  // namespace NODREL1

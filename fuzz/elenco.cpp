@@ -1,48 +1,80 @@
 // A list of codes from any bytes, handed over in two pieces cut where the first byte says: the
 // lines and outcomes do not depend on the cut, and each outcome is that of the code alone.
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/elenco.h"
+#include "engine/esame.h"
 #include "engine/testo.h"
 #include "ingresso.h"
+#include "lists/lettura.h"
+#include "lists/scrittura.h"
 
 namespace {
+
+// Every municipality known but those whose code ends in 9, each in force for ever.
+const NODREL1::Registro& Registro() {
+    static const NODREL1::Registro registro = [] {
+        std::vector<NODREL1::Comune> righe;
+        for (std::uint32_t i = 0; i < NODREL1::kComuni; ++i) {
+            const auto c = NODREL1::CatastaleDi(i);
+            if (c[3] != u'9') {
+                const std::u16string codice(c.begin(), c.end());
+                righe.push_back({codice, u"C" + codice, u"XX", u"0001-01-01", u"9999-12-31"});
+            }
+        }
+        return NODREL1::Registro(std::move(righe));
+    }();
+    return registro;
+}
+
+// The command line's CSV, each row's outcome checked against its code's alone.
+class Csv : public nodrel::UscitaCsv {
+public:
+    explicit Csv(std::string& out)
+        : UscitaCsv(Compito::Verifica, [&out](std::string_view testo) { out += testo; }) {}
+    void Voce(const nodrel::VoceElenco& v) override {
+        const NODREL1::Esame da_solo = NODREL1::EsaminaCodice(NODREL1::Utf16(v.codice));
+        fuzz::Esigi(v.esame.difetto == da_solo.difetto && v.esame.posizione == da_solo.posizione &&
+                        v.esame.atteso == da_solo.atteso && v.esame.omocodico == da_solo.omocodico,
+                    "a line's outcome is its code's");
+        UscitaCsv::Voce(v);
+    }
+};
+
+class Nessuna : public nodrel::Destinazione {
+public:
+    void Voce(const nodrel::VoceElenco&) override {
+        fuzz::Esigi(false, "the first reading hands no row");
+    }
+};
 
 // With `dueLetture`, read as a file is: a first reading that only marks the codes, then the
 // reading proper; with `parallelo` too, its plain lines written on two threads.
 std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture = false,
                      bool parallelo = false) {
-    NODREL1::ElencoCodici elenco([](std::u16string_view c) { return c[3] != u'9'; });
+    nodrel::RegistroAtteso registro(
+        std::shared_ptr<const NODREL1::Registro>(&Registro(), [](const auto*) {}));
+    nodrel::Lettura elenco({&registro, NODREL1::Oggi(), false, parallelo, 2});
     std::string out;
-    if (parallelo) {
-        elenco.ScriviInParallelo([&out](std::string_view testo) { out += testo; }, 2);
-    }
+    Csv csv(out);
     if (dueLetture) {
         elenco.PrimaLettura();
-        auto niente = [](const NODREL1::VoceElenco&) {
-            fuzz::Esigi(false, "the first reading hands no row");
-        };
+        Nessuna niente;
         elenco.Leggi(testo.substr(0, taglio), niente);
         elenco.Leggi(testo.substr(taglio), niente);
         elenco.Fine(niente);
         elenco.SecondaLettura();
     }
-    auto voce = [&out](const NODREL1::VoceElenco& v) {
-        const NODREL1::Esame da_solo = NODREL1::EsaminaCodice(NODREL1::Utf16(v.codice));
-        fuzz::Esigi(v.esame.difetto == da_solo.difetto && v.esame.posizione == da_solo.posizione &&
-                        v.esame.atteso == da_solo.atteso && v.esame.omocodico == da_solo.omocodico,
-                    "a line's outcome is its code's");
-        NODREL1::ScriviVerifica(out, v);
-    };
-    elenco.Leggi(testo.substr(0, taglio), voce);
-    elenco.Leggi(testo.substr(taglio), voce);
-    elenco.Fine(voce);
-    const NODREL1::Riepilogo& r = elenco.Totali();
+    elenco.Leggi(testo.substr(0, taglio), csv);
+    elenco.Leggi(testo.substr(taglio), csv);
+    elenco.Fine(csv);
+    const nodrel::Riepilogo& r = elenco.Totali();
     fuzz::Esigi(r.codici == r.corretti + r.errati + r.nonCorrispondenti &&
                     r.duplicati <= r.corretti + r.nonCorrispondenti,
                 "the counts add up");
+    csv.Svuota();
     return out;
 }
 

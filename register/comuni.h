@@ -22,10 +22,4 @@ namespace nodrel {
 // NODREL1::Errore here, so a broken register fails at start-up and not at the first lookup.
 std::shared_ptr<const NODREL1::Registro> ApriRegistro(const std::u16string& percorso);
 
-// The register file in the program's directory `cartella`, where the program and the build
-// tool's installation put it: the one place its name is given.
-inline std::u16string PercorsoRegistro(std::u16string cartella) {
-    return cartella + u"/Comuni.mdb";
-}
-
 }  // namespace nodrel

@@ -241,7 +241,36 @@ void ControllaPeriodo(long riga, const RigaComune& voce) {
                     (db != nullptr ? sqlite3_errmsg(db) : "memoria insufficiente"));
 }
 
-void ScriviRegistro(const std::vector<RigaComune>& comuni, const std::filesystem::path& file) {
+// The release day as the register keeps it, YYYYMMDD in the file header's user version, where
+// DataRegistro (register/scelta.h) reads it without opening the database.
+long NumeroRilascio(const std::string& rilascio) {
+    const std::string giorno = rilascio.size() == 7 ? rilascio + "-01" : rilascio;
+    bool forma = giorno.size() == 10;
+    for (std::size_t i = 0; forma && i < giorno.size(); ++i) {
+        forma = i == 4 || i == 7 ? giorno[i] == '-' : giorno[i] >= '0' && giorno[i] <= '9';
+    }
+    if (!forma || !std::chrono::year_month_day(std::chrono::year(std::stoi(giorno.substr(0, 4))),
+                                               std::chrono::month(std::stoul(giorno.substr(5, 2))),
+                                               std::chrono::day(std::stoul(giorno.substr(8, 2))))
+                       .ok()) {
+        Fallisci(0, "la data di pubblicazione " + rilascio + " non è una data AAAA-MM-GG");
+    }
+    return std::stol(giorno.substr(0, 4) + giorno.substr(5, 2) + giorno.substr(8, 2));
+}
+
+// The later of the days the lists were last modified, in UTC.
+long RilascioDeiFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    const auto ultima =
+        std::max(std::filesystem::last_write_time(a), std::filesystem::last_write_time(b));
+    const std::chrono::year_month_day giorno(
+        std::chrono::floor<std::chrono::days>(std::chrono::file_clock::to_sys(ultima)));
+    return static_cast<int>(giorno.year()) * 10000L +
+           static_cast<long>(static_cast<unsigned>(giorno.month())) * 100 +
+           static_cast<long>(static_cast<unsigned>(giorno.day()));
+}
+
+void ScriviRegistro(const std::vector<RigaComune>& comuni, long rilascio,
+                    const std::filesystem::path& file) {
     Db db;
     if (Apri(file.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, db) != SQLITE_OK) {
         FallisciSql(db.get(), file);
@@ -251,6 +280,7 @@ void ScriviRegistro(const std::vector<RigaComune>& comuni, const std::filesystem
     try {
         // The file is a scratch copy until it is renamed, so there is nothing to journal.
         Esegui(db.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN;", contesto);
+        Esegui(db.get(), ("PRAGMA user_version=" + std::to_string(rilascio)).c_str(), contesto);
         Esegui(db.get(),
                "CREATE TABLE Comuni (COMU_COD TEXT NOT NULL, COMU_DESCR TEXT NOT NULL,"
                " COMU_PROV TEXT NOT NULL, COMU_DAL TEXT NOT NULL, COMU_AL TEXT NOT NULL)",
@@ -394,7 +424,7 @@ std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv) {
 }
 
 std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<RigaComune>& stati,
-                                        const std::vector<RigaComune>& comuni) {
+                                        const std::vector<RigaComune>& comuni, bool soloNoti) {
     enum { kNome, kLuogo };
     Lista<2> lista(csv, {"NOME", "DENOMINAZIONE"});
     std::set<std::string> nomiStati;
@@ -444,7 +474,7 @@ std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<
                 voci.push_back(std::move(voce));
             }
         }
-        if (voci.size() == prima) {
+        if (voci.size() == prima && !soloNoti) {
             Fallisci(lista.Riga(), luogo +
                                        " non è né uno stato estero con un codice né un comune "
                                        "italiano");
@@ -491,17 +521,26 @@ std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci) {
 
 void CostruisciRegistro(const std::filesystem::path& archivioComuni,
                         const std::filesystem::path& statiEsteri,
-                        const std::filesystem::path& registro) {
+                        const std::filesystem::path& registro, const OpzioniCostruzione& opzioni) {
     std::vector<RigaComune> voci = Leggi(archivioComuni, LeggiArchivioComuni);
     std::vector<RigaComune> stati = Leggi(statiEsteri, LeggiStatiEsteri);
-    const std::filesystem::path cartella = statiEsteri.parent_path();
     std::error_code ec;
+    long rilascio = 0;
+    try {
+        rilascio = opzioni.rilascio.empty() ? RilascioDeiFile(archivioComuni, statiEsteri)
+                                            : NumeroRilascio(opzioni.rilascio);
+    } catch (const std::filesystem::filesystem_error& e) {
+        throw ErroreCostruzione(statiEsteri.string(), 0,
+                                std::string("impossibile leggere la data del file: ") + e.what());
+    }
+    const std::filesystem::path cartella =
+        opzioni.cartellaListe.empty() ? statiEsteri.parent_path() : opzioni.cartellaListe;
     if (const auto cessati = cartella / kStatiCessati; std::filesystem::exists(cessati, ec)) {
         Aggiungi(stati, Leggi(cessati, LeggiStati));
     }
     if (const auto nomi = cartella / kNomiComuniStati; std::filesystem::exists(nomi, ec)) {
         Aggiungi(stati, Leggi(nomi, [&](std::string_view csv) {
-                     return LeggiNomiComuni(csv, stati, voci);
+                     return LeggiNomiComuni(csv, stati, voci, opzioni.nomiSoloNoti);
                  }));
     }
     Aggiungi(voci, std::move(stati));
@@ -511,7 +550,7 @@ void CostruisciRegistro(const std::filesystem::path& archivioComuni,
     provvisorio += ".tmp";
     std::filesystem::remove(provvisorio, ec);
     try {
-        ScriviRegistro(righe, provvisorio);
+        ScriviRegistro(righe, rilascio, provvisorio);
         std::filesystem::rename(provvisorio, registro);
     } catch (const std::filesystem::filesystem_error& e) {
         std::filesystem::remove(provvisorio, ec);

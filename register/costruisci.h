@@ -61,7 +61,8 @@ std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv);
 // from every name in `stati` and in `comuni`, without regard to case, and appear once, and a
 // municipality's name must be of one code: otherwise one typed name would lead to two places.
 std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<RigaComune>& stati,
-                                        const std::vector<RigaComune>& comuni);
+                                        const std::vector<RigaComune>& comuni,
+                                        bool soloNoti = false);
 
 // The register's rows from the entries of the lists: one per code, name and span of time without
 // a gap (a municipality suppressed in 1928 and restored in 1947 has two), from the span's
@@ -75,11 +76,27 @@ std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci);
 inline constexpr std::string_view kStatiCessati = "stati_esteri_cessati.csv";
 inline constexpr std::string_view kNomiComuniStati = "stati_nomi_comuni.csv";
 
+// What a build takes besides the two lists of ANPR.
+struct OpzioniCostruzione {
+    // Where the ceased states and the common names are looked for; empty: beside the table of
+    // foreign states.
+    std::filesystem::path cartellaListe;
+    // The day the lists were published, YYYY-MM-DD (or YYYY-MM, the first of the month), kept in
+    // the register for DataRegistro (register/scelta.h); empty: the later of the days the two
+    // lists were last modified, which for files as downloaded is no earlier than their release.
+    std::string rilascio;
+    // A common name whose place the lists do not have is left out rather than an error: the
+    // lists of a later release may have renamed or merged it, and the update must not fail on
+    // the program's own short list.
+    bool nomiSoloNoti = false;
+};
+
 // Writes the register from the list files. The file appears only complete: it is built beside
 // the target under another name and renamed at the end, so a failed build leaves no file of
 // either name (an earlier register at `registro` stays as it was).
 void CostruisciRegistro(const std::filesystem::path& archivioComuni,
                         const std::filesystem::path& statiEsteri,
-                        const std::filesystem::path& registro);
+                        const std::filesystem::path& registro,
+                        const OpzioniCostruzione& opzioni = {});
 
 }  // namespace nodrel

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 
 namespace {
@@ -38,11 +40,32 @@ Esito Esegui(const std::string& argomenti, const std::string& ingresso = "",
     fs::create_directories(cartella);
     std::ofstream(cartella / "in.txt", std::ios::binary) << ingresso;
     const std::string comando = "cd '" + cartella.string() +
-                                "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" +
-                                eseguibile + "' " + argomenti + " < in.txt > out.txt 2> err.txt";
+                                "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb"
+                                " XDG_DATA_HOME='" +
+                                (cartella / "dati").string() + "' '" + eseguibile + "' " +
+                                argomenti + " < in.txt > out.txt 2> err.txt";
     const int stato = std::system(comando.c_str());
     return {WIFEXITED(stato) ? WEXITSTATUS(stato) : -1, Leggi(cartella / "out.txt"),
             Leggi(cartella / "err.txt")};
+}
+
+// A command line, what it reads on standard input, and what it must give.
+struct Caso {
+    std::string argomenti;
+    std::string ingresso;
+    int stato;
+    std::string out;
+    std::string err;
+};
+
+void Prova(std::span<const Caso> casi) {
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.argomenti);
+        const Esito e = Esegui(c.argomenti, c.ingresso);
+        EXPECT_EQ(e.stato, c.stato);
+        EXPECT_EQ(e.out, c.out);
+        EXPECT_EQ(e.err, c.err);
+    }
 }
 
 TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
@@ -54,14 +77,9 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
         "4;J;ERRATO;lunghezza errata\n";
     const std::string riepilogo = "3 codici: 2 corretti, 1 errato\n";
     const std::string uso =
-        "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n";
-    const struct {
-        std::string argomenti;
-        std::string ingresso;
-        int stato;
-        std::string out;
-        std::string err;
-    } casi[] = {
+        "Uso: nodrel [FILE...] | --verifica [FILE] | --decodifica [FILE] | --componi [FILE]\n"
+        "     nodrel --aggiorna-comuni ARCHIVIO STATI\n";
+    const Caso casi[] = {
         {"--verifica in.txt", elenco, 1, verifica, riepilogo},
         {"--verifica -", elenco, 1, verifica, riepilogo},
         {"--verifica", elenco, 1, verifica, riepilogo},
@@ -92,23 +110,57 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
         {"--version", "", 0, "nodrel " NODREL_VERSIONE "\n", ""},
         {"--bogus", "", 2, "", "nodrel: opzione sconosciuta: --bogus\n" + uso},
         {"--verifica a b", "", 2, "", "nodrel: un solo FILE alla volta: b è di troppo\n" + uso},
+        {"--aggiorna-comuni a b c", "", 2, "",
+         "nodrel: --aggiorna-comuni vuole i due file dell'ANPR, ARCHIVIO e STATI, o lo zip che li "
+         "contiene\n" +
+             uso},
         // The windows, which want a display, are refused with a word of their own.
         {"lista.csv", "", 2, "",
          "nodrel: nessuno schermo disponibile per le finestre; senza finestre: nodrel --verifica "
          "FILE (nodrel --help)\n"},
     };
-    for (const auto& c : casi) {
-        SCOPED_TRACE(c.argomenti);
-        const Esito e = Esegui(c.argomenti, c.ingresso);
-        EXPECT_EQ(e.stato, c.stato);
-        EXPECT_EQ(e.out, c.out);
-        EXPECT_EQ(e.err, c.err);
-    }
+    Prova(casi);
     const Esito aiuto = Esegui("--help");
     EXPECT_EQ(aiuto.stato, 0);
     EXPECT_NE(aiuto.out.find("--verifica [FILE]"), std::string::npos);
     EXPECT_NE(aiuto.out.find("--decodifica [FILE]"), std::string::npos);
     fs::remove_all(Cartella());
+}
+
+// The user's own register, made from lists of ANPR given on the command line, is the one the
+// lists are then checked against; lists refused change nothing.
+TEST(RigaDiComando, UpdatesTheRegisterOfMunicipalities) {
+    const fs::path cartella = Cartella();
+    fs::create_directories(cartella);
+    const std::string archivio =
+        "CODCATASTALE,DENOMTRASLITTERATA,ALTRADENOMTRASLITTERATA,SIGLAPROVINCIA,"
+        "DATAISTITUZIONE,DATACESSAZIONE\nH501,ROMA,,RM,1871-01-15,9999-12-31\n";
+    std::ofstream(cartella / "buono.csv")
+        << archivio << "M999,VALNUOVA,,PD,2025-01-01,9999-12-31\n";
+    fs::copy_file(NODREL_DATI "/ANPR_tabella_stati_esteri.csv", cartella / "stati.csv",
+                  fs::copy_options::overwrite_existing);
+    // The release is the day the lists were last modified, as downloaded.
+    const auto giorno = std::chrono::file_clock::from_sys(
+        std::chrono::sys_seconds(std::chrono::sys_days(std::chrono::year{2025} / 3 / 15)) +
+        std::chrono::hours(12));
+    for (const char* f : {"buono.csv", "stati.csv"}) {
+        fs::last_write_time(cartella / f, giorno);
+    }
+    const std::string registro = (cartella / "dati/Nodrel/Comuni.mdb").string();
+    const Caso casi[] = {
+        {"--aggiorna-comuni buono.csv", "", 1, "",
+         "nodrel: elenco dei comuni non aggiornato: Indicare i due file dell'ANPR, l'archivio dei "
+         "comuni (ANPR_archivio_comuni.csv) e la tabella degli stati esteri "
+         "(ANPR_tabella_stati_esteri.csv), o l'archivio zip che li contiene.\n"},
+        {"--aggiorna-comuni stati.csv buono.csv", "", 0,
+         "nodrel: elenco dei comuni aggiornato (ANPR, marzo 2025): " + registro + "\n", ""},
+        {"--componi", "ROSSI;MARIO;M;01/02/2025;VALNUOVA;PD\n", 0,
+         "riga;cognome;nome;sesso;data;comune;provincia;codice\n"
+         "1;ROSSI;MARIO;M;01/02/2025;VALNUOVA;PD;RSSMRA25B01M999B\n",
+         "1 codice: 1 corretto, 1 calcolato\n"},
+    };
+    Prova(casi);
+    fs::remove_all(cartella);
 }
 
 // The executable without the module beside it that holds all but the first window: what needs the

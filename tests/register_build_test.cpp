@@ -3,6 +3,7 @@
 #include "engine/testo.h"
 #include "register/comuni.h"
 #include "register/costruisci.h"
+#include "register/scelta.h"
 #include "register_support.h"
 
 namespace {
@@ -225,6 +226,36 @@ TEST_F(RegisterBuild, CommonNamesAndCeasedStatesJoinTheStates) {
                          "'REGGIO CALABRIA')"),
               "CINA Z210 9999-12-31,REGGIO CALABRIA H224 9999-12-31,URSS Z135 1991-12-25,"
               "USA Z404 9999-12-31");
+}
+
+// The day the lists were published goes into the file, where the program reads it without
+// SQLite: given, or else the later of the days the lists were last modified.
+TEST_F(RegisterBuild, TheReleaseDayIsKeptInTheRegister) {
+    const auto modificati = std::chrono::file_clock::from_sys(
+        std::chrono::sys_seconds(std::chrono::sys_days(std::chrono::year{2024} / 5 / 6)) +
+        std::chrono::hours(23));
+    for (const auto& [rilascio, atteso] : {std::pair{"", QDate(2024, 5, 6)},
+                                           {"2023-10", QDate(2023, 10, 1)},
+                                           {"2024-02-29", QDate(2024, 2, 29)},
+                                           {"2023-02-29", QDate()}}) {
+        SCOPED_TRACE(rilascio);
+        ScriviFile(archivio, kArchivio + Riga("H501", "ROMA"));
+        ScriviFile(stati, kStati + "Z404,USA,01/01/1900,31/12/9999\n");
+        fs::last_write_time(archivio, modificati);
+        fs::last_write_time(stati, modificati - std::chrono::days(40));
+        nodrel::OpzioniCostruzione opzioni;
+        opzioni.rilascio = rilascio;
+        if (atteso.isNull()) {
+            EXPECT_THROW(nodrel::CostruisciRegistro(archivio, stati, registro, opzioni),
+                         ErroreCostruzione);
+            continue;
+        }
+        nodrel::CostruisciRegistro(archivio, stati, registro, opzioni);
+        EXPECT_EQ(nodrel::DataRegistro(QString::fromStdString(registro.string())), atteso);
+    }
+    // The register of the lists of data/.
+    EXPECT_EQ(nodrel::DataRegistro(QString::fromStdString(RegistroVero().string())),
+              QDate(2023, 10, 1));
 }
 
 // Text crosses between UTF-16 and UTF-8 at the register's edge; broken text must not stop it.

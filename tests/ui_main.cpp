@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,10 +36,18 @@ int main(int argc, char* argv[]) {
         chmod(cartella.constData(), 0700);
         qputenv("XDG_RUNTIME_DIR", cartella);
     }
+    // The user's own register is the tests' own, never that of whoever runs them.
+    const QByteArray dati = "/tmp/nodrel-ui-dati-" + QByteArray::number(getpid());
+    qputenv("XDG_DATA_HOME", dati);
     qInstallMessageHandler(FiltraMessaggi);
     QApplication app(argc, argv);
+    // Settings of the tests' own, gone with them: never the real user's recent people.
+    const QTemporaryDir impostazioni;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, impostazioni.path());
     // Tests close every window many times over; the application must outlive them all.
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int esito = RUN_ALL_TESTS();
+    QDir(QString::fromLocal8Bit(dati)).removeRecursively();
+    return esito;
 }

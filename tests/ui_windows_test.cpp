@@ -10,21 +10,30 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QWindow>
 #include <functional>
 #include <memory>
 #include <string_view>
 
+#include "ui/aiuto/form5.h"
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/main/recenti.h"
 #include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/programma.h"
@@ -334,6 +343,7 @@ TEST(Disposizione, ControlsHaveTheirNamesAndPlaces) {
     Form2* f = prova::ApriPrincipale();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->centralWidget()->size(), QSize(628, 449));
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));  // a fixed layout
     // Pixels are twips / 15, rounded: 4452 twips make 297 pixels.
     const struct {
         const char* nome;
@@ -416,7 +426,9 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
         {"mncontrolla", "C&ontrolla Codice Fiscale", "F7"},
         {"mnestraii", "&Estrai Dati dal Codice Fiscale", "F8"},
         {"mnelenco", "&Verifica elenco...", "F9"},
+        {"mnaggiorna", "&Aggiorna elenco comuni..."},
         {"mninfo", "&?"},
+        {"mnguida", "&Guida", "F1"},
         {"mninformazioni", "&Informazioni"},
     };
     for (const auto& t : testi) {
@@ -440,6 +452,88 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
     EXPECT_EQ(info->Command1->text(), "OK");
     EXPECT_EQ(info->findChild<QLabel*>("Label1")->text(), "LORVENTA");
     EXPECT_EQ(info->findChild<QLabel*>("Label3")->text(), "Nodrel Versione 3.0");
+    EXPECT_EQ(info->Label4->text(),
+              "Elenco dei comuni: ANPR, ottobre 2023, CC BY 4.0 (installato con il programma)");
+}
+
+// F1 opens the guide, from the main window at its top and from the list window at the lists,
+// with its index beside it and the register in use named in it.
+TEST(Guida, F1OpensTheGuideAtTheSectionOfTheWindow) {
+    Form2* f = prova::ApriPrincipale();
+    prova::Premi(Qt::Key_F1);
+    auto* guida = f->findChild<nodrel::Form5*>();
+    ASSERT_NE(guida, nullptr);
+    EXPECT_TRUE(guida->isVisible());
+    QStringList indice;
+    for (int i = 0; i < guida->List1->count(); ++i) {
+        indice << guida->List1->item(i)->data(Qt::UserRole).toString();
+    }
+    EXPECT_EQ(indice, (QStringList{"comporre", "verificare", "decodificare", "elenchi", "stampa",
+                                   "riga-di-comando", "registro", "messaggi"}));
+    EXPECT_TRUE(guida->TextBrowser1->toPlainText().contains(
+        "Elenco dei comuni: ANPR, ottobre 2023, CC BY 4.0 (installato con il programma)"));
+    EXPECT_EQ(guida->TextBrowser1->verticalScrollBar()->value(), 0);
+
+    prova::Menu(f, "mnelenco");
+    f->Elenco()->activateWindow();
+    prova::Elabora();
+    f->Elenco()->Grid1->setFocus();
+    prova::Premi(Qt::Key_F1);
+    EXPECT_EQ(f->findChildren<nodrel::Form5*>().size(), 1);
+    EXPECT_EQ(guida->List1->currentItem()->data(Qt::UserRole), "elenchi");
+    EXPECT_GT(guida->TextBrowser1->verticalScrollBar()->value(), 0);
+    EXPECT_EQ(prova::Messaggi(), QStringList());
+}
+
+// "Aggiorna elenco comuni...": the lists chosen in the file dialog, a broken one refused with
+// its line, a good one in use at once by the municipality field.
+TEST(Guida, TheRegisterIsUpdatedThroughTheMenu) {
+    QTemporaryDir cartella;
+    const QString archivio = cartella.filePath("ANPR_archivio_comuni.csv");
+    const QString stati = cartella.filePath("ANPR_tabella_stati_esteri.csv");
+    QFile::copy(NODREL_DATI "/ANPR_tabella_stati_esteri.csv", stati);
+    // The later tests want the register installed, whatever happens here.
+    const struct Rimuovi {
+        ~Rimuovi() { QFile::remove(nodrel::FileRegistro(nodrel::CartellaUtente())); }
+    } rimuovi;
+    Form2* f = prova::ApriPrincipale();
+    const struct {
+        const char* riga;  // the archive's second line
+        QString messaggio;
+    } casi[] = {
+        {"M99,VALNUOVA,,PD,2025-01-01,9999-12-31",
+         "ELENCO DEI COMUNI NON AGGIORNATO\n\n" + archivio +
+             ":2: il codice catastale M99 non è una lettera maiuscola seguita da tre cifre\n\n"
+             "Nulla è cambiato.\nElenco dei comuni: ANPR, ottobre 2023, CC BY 4.0 (installato "
+             "con il programma)"},
+        {"M999,VALNUOVA,,PD,2025-01-01,9999-12-31",
+         "ELENCO DEI COMUNI AGGIORNATO\n\nElenco dei comuni: ANPR, " +
+             nodrel::MeseRilascio(QDateTime::currentDateTimeUtc().date()) +
+             ", CC BY 4.0 (aggiornato dall'utente)"},
+    };
+    for (const auto& c : casi) {
+        QFile file(archivio);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("CODCATASTALE,DENOMTRASLITTERATA,ALTRADENOMTRASLITTERATA,"
+                              "SIGLAPROVINCIA,DATAISTITUZIONE,DATACESSAZIONE\n") +
+                   c.riga + "\n");
+        file.close();
+        QTimer::singleShot(0, [&] {
+            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialogo, nullptr);
+            dialogo->findChild<QLineEdit*>("fileNameEdit")
+                ->setText('"' + stati + "\" \"" + archivio + '"');
+            QMetaObject::invokeMethod(dialogo, "accept");
+        });
+        prova::Menu(f, "mnaggiorna");
+        EXPECT_EQ(prova::Messaggi(), QStringList{c.messaggio});
+    }
+    f->activateWindow();
+    f->Text5->setFocus();
+    prova::Elabora();
+    prova::Scrivi("VALNU");
+    EXPECT_EQ(f->Text5->text(), "VALNUOVA");
+    EXPECT_EQ(f->Text6->text(), "PD");
 }
 
 TEST(Disposizione, TabGoesRoundTheFieldsAndSkipsTheProvince) {
@@ -500,14 +594,15 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         prova::Clicca(f->findChild<QWidget*>(c.immagine));
         EXPECT_EQ(Fotografa(f), dalMenu);
 
-        // A screen reader finds a button by its tool tip and presses it.
+        // A screen reader finds a button by its name, reads its tool tip and presses it.
         f = prova::ApriPrincipale();
         Riempi(f, c.codice);
         QWidget* immagine = f->findChild<QWidget*>(c.immagine);
         QAccessibleInterface* pulsante = QAccessible::queryAccessibleInterface(immagine);
         ASSERT_NE(pulsante, nullptr);
         EXPECT_EQ(pulsante->role(), QAccessible::Button);
-        EXPECT_EQ(pulsante->text(QAccessible::Name), immagine->toolTip());
+        EXPECT_FALSE(pulsante->text(QAccessible::Name).isEmpty());
+        EXPECT_EQ(pulsante->text(QAccessible::Description), immagine->toolTip());
         ASSERT_NE(pulsante->actionInterface(), nullptr);
         pulsante->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         prova::Elabora();
@@ -805,6 +900,41 @@ TEST(Comandi, ClearEmptiesTheFields) {
     EXPECT_FALSE(f->completamento.scelto);
     EXPECT_EQ(prova::NomeFuoco(), "Text2");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// The people composed and decoded come back from "Recenti" as they were, after a restart too:
+// the latest first, a code once, fifty at most, until "Cancella cronologia".
+TEST(Comandi, RecentPeopleComeBackAsTheyWere) {
+    nodrel::DimenticaPersone();
+    Form2* f = prova::ApriPrincipale();
+    f->Text1->setText("BNC NMR 80S45 F839 G");
+    prova::Menu(f, "mnestraii");
+    Riempi(f, " ");
+    f->Cbosesso->setCurrentIndex(0);
+    prova::Menu(f, "mncalcola");
+    f = prova::ApriPrincipale();
+    auto* menu = f->findChild<QMenu*>("mnrecenti");
+    prova::Premi(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->activeAction()->text(), "&1 ROSSI MARIO - RSS MRA 80A01 H501 U");
+    menu->close();
+    prova::Menu(f, "mnrecente2");
+    EXPECT_EQ(Fotografa(f).campi, (QStringList{"BNC NMR 80S45 F839 G", "BNC", "NMR", "NAPOLI", "NA",
+                                               "05/11/1980", "F839", "F"}));
+    // The municipality chosen again as it was: the same code, with no question.
+    prova::Menu(f, "mnrecente1");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    for (int i = 0; i < 60; ++i) {  // the last is the tenth again: it moves, not twice
+        nodrel::RicordaPersona({QString::number(i < 59 ? i : 50), {}, {}, {}, {}, {}, {}, {}});
+    }
+    const QList<nodrel::PersonaRecente> persone = nodrel::PersoneRecenti();
+    EXPECT_EQ(persone.size(), 50);
+    EXPECT_EQ(QStringList({persone[0].codice, persone[8].codice, persone[9].codice}),
+              QStringList({"50", "51", "49"}));
+    prova::Menu(f, "mncancellacronologia");
+    EXPECT_TRUE(nodrel::PersoneRecenti().isEmpty());
 }
 
 TEST(Comandi, AnUnexpectedErrorEndsTheCommandAndTheProgramGoesOn) {

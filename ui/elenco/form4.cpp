@@ -6,12 +6,10 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,357 +17,37 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <cstring>
+#include <cerrno>
 
-#include "engine/elenco.h"
-#include "engine/nodrel1.h"
-#include "fogli/fogli.h"
-#include "register/comuni.h"
-#include "ui/main/form2.h"
+#include "lists/foglio_risultati.h"
+#include "lists/scrittura.h"
+#include "lists/sistema.h"
+#include "ui/elenco/lavoro.h"
 #include "ui/toolkit/controlli.h"
+#include "ui/toolkit/impostazioni.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
+#include "ui/toolkit/twips.h"
 
 namespace nodrel {
 
 namespace {
 
-const char* const kColonne[] = {"Riga", "Codice", "Esito", "Motivo"};
-// Pieces small enough that a request to stop is seen within a few milliseconds.
-constexpr qint64 kPezzo = 1 << 18;
-// The bytes of rows read ahead of the table, at most.
-constexpr std::int64_t kInViaggio = 32 << 20;
 // Rows go to the table in lots of about this size, each a block of memory of its own (below).
 constexpr std::size_t kLotto = 1 << 20;
+// The window's size and its first four columns' widths in the user's settings.
+constexpr char kDimensione[] = "elenco/dimensione";
+constexpr char kColonneSalvate[] = "elenco/colonne";
 
 QString Testo(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-void AggiungiNumero(std::string& out, std::uint64_t n) {
-    do {
-        const auto sette = static_cast<char>(n & 0x7F);
-        n >>= 7;
-        out += static_cast<char>(sette | (n != 0 ? 0x80 : 0));
-    } while (n != 0);
-}
-
-void AggiungiTesto(std::string& out, std::string_view t) {
-    AggiungiNumero(out, t.size());
-    out += t;
-}
-
-// Reads back what Scrivi wrote.
-struct Lettura {
-    const char* p;
-    std::uint64_t Numero() {
-        std::uint64_t n = 0;
-        for (int spostamento = 0;; spostamento += 7) {
-            const auto b = static_cast<unsigned char>(*p++);
-            n |= std::uint64_t{b & 0x7Fu} << spostamento;
-            if ((b & 0x80) == 0) {
-                return n;
-            }
-        }
-    }
-    std::string_view Testo() {
-        const auto n = static_cast<std::size_t>(Numero());
-        const std::string_view t(p, n);
-        p += n;
-        return t;
-    }
-};
-
-std::string_view NomeEsito(ModelloElenco::Esito e) {
-    return e == ModelloElenco::Corretto ? "CORRETTO"
-           : e == ModelloElenco::Errato ? "ERRATO"
-                                        : "NON CORRISPONDE";
-}
-
-// A date as the main window's field takes it, GG/MM/AAAA, from a list's AAAA-MM-GG too.
-QString DataDelCampo(QString data) {
-    data = data.trimmed();
-    if (data.size() == 10 && data[4] == u'-' && data[7] == u'-') {
-        return data.mid(8, 2) + u'/' + data.mid(5, 2) + u'/' + data.left(4);
-    }
-    return data;
-}
-
 }  // namespace
-
-void ModelloElenco::Scrivi(std::string& righe, const NODREL1::VoceElenco& v) {
-    std::string riga;
-    AggiungiNumero(riga, v.riga);
-    const Esito esito = !v.Corretto() ? Errato : v.nonCorrisponde ? NonCorrisponde : Corretto;
-    riga += static_cast<char>(esito | (v.duplicatoDi != 0 ? 4 : 0) | (v.calcolato ? 8 : 0));
-    AggiungiTesto(riga, v.codice);
-    AggiungiTesto(riga, NODREL1::Motivo(v));
-    const std::size_t celle = v.celle.size() > 1 ? v.celle.size() : 0;
-    AggiungiNumero(riga, celle);
-    for (std::size_t i = 0; i < celle; ++i) {
-        AggiungiTesto(riga, v.celle[i]);
-    }
-    AggiungiTesto(righe, riga);
-}
-
-ModelloElenco::Riga ModelloElenco::Leggi(std::uint64_t posto) const {
-    Lettura l{Dati(posto)};
-    Riga r;
-    r.riga = l.Numero();
-    const auto segni = static_cast<unsigned char>(*l.p++);
-    r.esito = static_cast<Esito>(segni & 3);
-    r.duplicato = (segni & 4) != 0;
-    r.calcolato = (segni & 8) != 0;
-    r.codice = l.Testo();
-    r.motivo = l.Testo();
-    const auto celle = static_cast<std::size_t>(l.Numero());
-    r.celle.reserve(celle);
-    for (std::size_t i = 0; i < celle; ++i) {
-        r.celle.push_back(l.Testo());
-    }
-    return r;
-}
-
-bool ModelloElenco::Mostra(std::uint64_t posto) const {
-    if (!soloErrati_) {
-        return true;
-    }
-    Lettura l{Dati(posto)};
-    l.Numero();
-    return (static_cast<unsigned char>(*l.p) & 3) != Corretto;
-}
-
-ModelloElenco::Riga ModelloElenco::Mostrata(std::size_t i) const {
-    const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
-    return Leggi(vista ? vista_[i] : tutte_[i]);
-}
-
-std::size_t ModelloElenco::Mostrabili() const {
-    const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
-    return vista ? vista_.size() : tutte_.size();
-}
-
-int ModelloElenco::rowCount(const QModelIndex& genitore) const {
-    return genitore.isValid() ? 0 : static_cast<int>(esposte_);
-}
-
-bool ModelloElenco::canFetchMore(const QModelIndex& genitore) const {
-    return !genitore.isValid() && esposte_ < Mostrabili();
-}
-
-void ModelloElenco::fetchMore(const QModelIndex& genitore) {
-    if (!canFetchMore(genitore)) {
-        return;
-    }
-    const std::size_t quante = std::min(kPasso, Mostrabili() - esposte_);
-    beginInsertRows({}, static_cast<int>(esposte_), static_cast<int>(esposte_ + quante) - 1);
-    esposte_ += quante;
-    endInsertRows();
-}
-
-int ModelloElenco::columnCount(const QModelIndex& genitore) const {
-    return genitore.isValid() ? 0 : 4 + static_cast<int>(proprie_.size());
-}
-
-QVariant ModelloElenco::data(const QModelIndex& indice, int ruolo) const {
-    if (!indice.isValid() || indice.row() >= rowCount()) {
-        return {};
-    }
-    if (ruolo == Qt::TextAlignmentRole && indice.column() == 0) {
-        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    // A reason longer than its column is read whole in the cell's tool tip.
-    const bool suggerimento = ruolo == Qt::ToolTipRole && indice.column() == 3;
-    if (ruolo != Qt::DisplayRole && ruolo != Qt::ForegroundRole && !suggerimento) {
-        return {};
-    }
-    const Riga r = Mostrata(static_cast<std::size_t>(indice.row()));
-    if (ruolo == Qt::ForegroundRole) {
-        return indice.column() == 2 && r.esito != Corretto ? QVariant(ColoreRgb(kColoreRossoScuro))
-                                                           : QVariant();
-    }
-    switch (indice.column()) {
-        case 0:
-            return QVariant::fromValue(static_cast<qulonglong>(r.riga));
-        case 1:
-            return Testo(r.codice);
-        case 2:
-            return Testo(NomeEsito(r.esito));
-        case 3:
-            return Testo(r.motivo);
-        default: {
-            const auto j =
-                static_cast<std::size_t>(proprie_[static_cast<std::size_t>(indice.column() - 4)]);
-            return j < r.celle.size() ? Testo(r.celle[j]) : QString();
-        }
-    }
-}
-
-QVariant ModelloElenco::headerData(int sezione, Qt::Orientation verso, int ruolo) const {
-    if (verso == Qt::Horizontal && ruolo == Qt::DisplayRole && sezione >= 0 &&
-        sezione < columnCount()) {
-        if (sezione < 4) {
-            return QString::fromLatin1(kColonne[sezione]);
-        }
-        const auto j = static_cast<std::size_t>(proprie_[static_cast<std::size_t>(sezione - 4)]);
-        return j < forma_.colonne.size() && !forma_.colonne[j].empty()
-                   ? Testo(forma_.colonne[j])
-                   : QStringLiteral("Colonna %1").arg(j + 1);
-    }
-    return QAbstractTableModel::headerData(sezione, verso, ruolo);
-}
-
-void ModelloElenco::sort(int colonna, Qt::SortOrder ordine) {
-    if (colonna < 0) {
-        colonna = 0;
-    }
-    if (colonna == colonnaOrdine_ && ordine == ordine_) {
-        return;
-    }
-    colonnaOrdine_ = colonna;
-    ordine_ = ordine;
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    Rifai();
-    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
-}
-
-void ModelloElenco::Rifai() {
-    vista_.clear();
-    vista_.shrink_to_fit();
-    if (!soloErrati_ && colonnaOrdine_ == 0 && ordine_ == Qt::AscendingOrder) {
-        return;  // as the list came
-    }
-    for (std::uint64_t posto : tutte_) {
-        if (Mostra(posto)) {
-            vista_.push_back(posto);
-        }
-    }
-    if (colonnaOrdine_ == 0 && ordine_ == Qt::AscendingOrder) {
-        return;
-    }
-    const int colonna = colonnaOrdine_;
-    const int propria = colonna >= 4 ? proprie_[static_cast<std::size_t>(colonna - 4)] : -1;
-    auto chiave = [&](std::uint64_t posto) {
-        const Riga r = Leggi(posto);
-        std::string_view testo;
-        if (colonna == 1) {
-            testo = r.codice;
-        } else if (colonna == 3) {
-            testo = r.motivo;
-        } else if (propria >= 0 && static_cast<std::size_t>(propria) < r.celle.size()) {
-            testo = r.celle[static_cast<std::size_t>(propria)];
-        }
-        // The text where it lies: the blocks stay as they are while the table sorts.
-        return std::make_tuple(colonna == 2 ? -int{r.esito} : 0, testo, r.riga);
-    };
-    // The keys once each, not once a comparison.
-    std::vector<std::pair<decltype(chiave(0)), std::uint64_t>> chiavi;
-    chiavi.reserve(vista_.size());
-    for (std::uint64_t posto : vista_) {
-        chiavi.emplace_back(chiave(posto), posto);
-    }
-    std::sort(chiavi.begin(), chiavi.end(), [this](const auto& a, const auto& b) {
-        return ordine_ == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
-    });
-    for (std::size_t i = 0; i < chiavi.size(); ++i) {
-        vista_[i] = chiavi[i].second;
-    }
-}
-
-void ModelloElenco::SoloErrati(bool solo) {
-    if (solo == soloErrati_) {
-        return;
-    }
-    beginResetModel();
-    soloErrati_ = solo;
-    Rifai();
-    esposte_ = std::min(kPasso, Mostrabili());
-    endResetModel();
-}
-
-void ModelloElenco::Svuota() {
-    beginResetModel();
-    blocchi_.clear();
-    blocchi_.shrink_to_fit();
-    usato_ = kBlocco;
-    tutte_.clear();
-    tutte_.shrink_to_fit();
-    vista_.clear();
-    vista_.shrink_to_fit();
-    esposte_ = 0;
-    colonnaOrdine_ = 0;
-    ordine_ = Qt::AscendingOrder;
-    forma_ = {};
-    celle_ = 0;
-    proprie_.clear();
-    totali_ = {};
-    endResetModel();
-}
-
-void ModelloElenco::ImpostaForma(const NODREL1::FormaElenco& forma, int celle) {
-    if (celle <= celle_ && !forma_.colonne.empty() == !forma.colonne.empty()) {
-        return;
-    }
-    beginResetModel();
-    forma_ = forma;
-    celle_ = std::max(celle_, celle);
-    proprie_.clear();
-    for (int j = 0; j < celle_; ++j) {
-        if (j != forma_.codice) {
-            proprie_.push_back(j);
-        }
-    }
-    endResetModel();
-}
-
-void ModelloElenco::Aggiungi(const std::string& righe) {
-    const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
-    std::vector<std::uint64_t> nuove;
-    Lettura l{righe.data()};
-    const char* fine = righe.data() + righe.size();
-    while (l.p < fine) {
-        const std::string_view riga = l.Testo();
-        if (usato_ + riga.size() > kBlocco) {
-            blocchi_.push_back(std::make_unique_for_overwrite<char[]>(kBlocco));
-            usato_ = 0;
-        }
-        const std::uint64_t posto = (blocchi_.size() - 1) * kBlocco + usato_;
-        std::memcpy(blocchi_.back().get() + usato_, riga.data(), riga.size());
-        usato_ += riga.size();
-        nuove.push_back(posto);
-        const Riga r = Leggi(posto);
-        ++totali_.codici;
-        if (r.esito == Corretto) {
-            ++totali_.corretti;
-        } else if (r.esito == Errato) {
-            ++totali_.errati;
-        } else {
-            ++totali_.nonCorrispondenti;
-        }
-        totali_.duplicati += r.duplicato;
-        totali_.calcolati += r.calcolato && r.esito != Errato;
-    }
-    std::vector<std::uint64_t> mostrate;
-    for (std::uint64_t posto : nuove) {
-        if (vista && Mostra(posto)) {
-            mostrate.push_back(posto);
-        }
-    }
-    tutte_.insert(tutte_.end(), nuove.begin(), nuove.end());
-    vista_.insert(vista_.end(), mostrate.begin(), mostrate.end());
-    // The view gets the new rows at once while it has less than a step; the rest as it scrolls.
-    const std::size_t quante =
-        esposte_ < kPasso ? std::min(kPasso, Mostrabili()) - esposte_ : std::size_t{0};
-    if (quante > 0) {
-        beginInsertRows({}, static_cast<int>(esposte_), static_cast<int>(esposte_ + quante) - 1);
-        esposte_ += quante;
-        endInsertRows();
-    }
-}
 
 Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new ModelloElenco(this)) {
     // A lot of rows is made on the background thread and freed on this one; from the heap it
@@ -427,11 +105,41 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     Grid1->verticalHeader()->hide();
     // One line of text a row: a long list is read by scrolling.
     Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
-    Grid1->horizontalHeader()->setStretchLastSection(true);
-    Grid1->setColumnWidth(0, 80);
-    Grid1->setColumnWidth(1, 170);
-    Grid1->setColumnWidth(2, 100);
-    Grid1->setColumnWidth(3, 280);  // the reason is what the clerk reads
+    Grid1->setAccessibleName(QStringLiteral("Risultati della verifica"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Avanzamento della verifica"));
+    QHeaderView* intestazione = Grid1->horizontalHeader();
+    intestazione->setStretchLastSection(true);
+    // The columns as the user last set them; else each as wide as its text: a row number of
+    // millions, a code with its blanks, the widest outcome, a long reason.
+    const QVariantList salvate = Impostazioni().value(kColonneSalvate).toList();
+    const char* const campioni[] = {"0000000", "RSS MRA 80A01 H501 U", "NON CORRISPONDE",
+                                    "carattere di controllo errato (atteso U)"};
+    for (int c = 0; c < 4; ++c) {
+        const int testo = Grid1->fontMetrics().horizontalAdvance(QLatin1String(campioni[c])) + 12;
+        const int titolo =
+            intestazione->fontMetrics().horizontalAdvance(
+                modello_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            28;  // and the sort indicator
+        const int salvata = salvate.value(c).toInt();
+        Grid1->setColumnWidth(c, salvata > 0 ? salvata : std::max(testo, titolo));
+    }
+    // A column the user resizes is theirs, kept for the next window; until then the reason
+    // widens to the longest shown.
+    connect(intestazione, &QHeaderView::sectionResized, this, [this](int sezione) {
+        if (sezione < 4 && QGuiApplication::mouseButtons() != Qt::NoButton) {
+            larghezzeScelte_ = true;
+        }
+    });
+    connect(modello_, &QAbstractItemModel::rowsInserted, this, [this, fisse = !salvate.isEmpty()] {
+        if (fisse || larghezzeScelte_) {
+            return;
+        }
+        const int voluta = std::min(static_cast<QAbstractItemView*>(Grid1)->sizeHintForColumn(3),
+                                    std::max(Grid1->viewport()->width() * 2 / 3, 300));
+        if (voluta > Grid1->columnWidth(3)) {
+            Grid1->setColumnWidth(3, voluta);
+        }
+    });
     connect(Grid1, &QTableView::doubleClicked, this,
             [this](const QModelIndex& indice) { Grid1_DblClick(indice); });
 
@@ -442,12 +150,24 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     pulsanti->addWidget(Check1);
     pulsanti->addStretch();
     pulsanti->addWidget(Command5);
-    auto* colonna = new QVBoxLayout(this);
+    auto* contenuto = new QWidget;
+    auto* colonna = new QVBoxLayout(contenuto);
     colonna->addLayout(pulsanti);
     colonna->addWidget(Label1);
     colonna->addWidget(ProgressBar1);
     colonna->addWidget(Grid1);
-    resize(760, 520);
+    // On a screen too small for the buttons (a high scale on a small screen) the window still
+    // fits, and its content scrolls: "Chiudi" stays in reach.
+    auto* scorrimento = new QScrollArea(this);
+    scorrimento->setObjectName("Scorrimento");
+    scorrimento->setFrameShape(QFrame::NoFrame);
+    scorrimento->setWidgetResizable(true);
+    scorrimento->setWidget(contenuto);
+    auto* finestra = new QVBoxLayout(this);
+    finestra->setContentsMargins({});
+    finestra->addWidget(scorrimento);
+    RipristinaDimensione(this, kDimensione, QSize(760, 520));
+    TieniNelloSchermo(this);
     AggiornaPulsanti();
 }
 
@@ -468,7 +188,7 @@ void Form4::Command1_Click() {
     dialogo.setNameFilters(
         {QStringLiteral("Elenchi di testo, CSV o fogli di calcolo (*.txt *.csv *.xlsx *.ods)"),
          QStringLiteral("Tutti i file (*)")});
-    if (dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
+    if (EseguiDialogoFile(dialogo) == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
         VerificaFile(dialogo.selectedFiles().constFirst());
     }
 }
@@ -509,70 +229,139 @@ bool Form4::Salva() {
     dialogo.setObjectName("DialogoSalva");
     dialogo.setOption(QFileDialog::DontUseNativeDialog);
     dialogo.setAcceptMode(QFileDialog::AcceptSave);
-    dialogo.setDefaultSuffix(QStringLiteral("csv"));
-    dialogo.setNameFilter(QStringLiteral("File CSV (*.csv)"));
-    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
+    // A workbook by default, for the spreadsheet the list came from; the suffix follows the
+    // kind chosen.
+    const QStringList tipi = {QStringLiteral("Cartella di lavoro di Excel (*.xlsx)"),
+                              QStringLiteral("File CSV (*.csv)")};
+    dialogo.setNameFilters(tipi);
+    dialogo.setDefaultSuffix(QStringLiteral("xlsx"));
+    connect(&dialogo, &QFileDialog::filterSelected, &dialogo, [&](const QString& tipo) {
+        dialogo.setDefaultSuffix(tipo == tipi.at(0) ? QStringLiteral("xlsx")
+                                                    : QStringLiteral("csv"));
+    });
+    if (EseguiDialogoFile(dialogo) != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
         return false;
     }
     const QString percorso = dialogo.selectedFiles().constFirst();
-    // Written whole under another name and then renamed, so a failure leaves no half file.
-    QSaveFile file(percorso);
-    bool fatto = file.open(QIODevice::WriteOnly);
-    std::string testo(NODREL1::kIntestazioneVerifica);
-    const int colonne = modello_->columnCount();
-    if (colonne > 4) {
-        testo.pop_back();
-        for (int c = 4; c < colonne; ++c) {
-            testo += ';';
-            NODREL1::ScriviCampo(
-                testo,
-                modello_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
-        }
-        testo += '\n';
-    }
-    const std::size_t righe = tutte ? modello_->Tutte() : modello_->Mostrabili();
-    for (std::size_t i = 0; i < righe; ++i) {
-        const ModelloElenco::Riga r =
-            tutte && modello_->SoloErrati() ? modello_->DiTutte(i) : modello_->Mostrata(i);
-        NODREL1::ScriviVerifica(testo, r.riga, r.codice, NomeEsito(r.esito), r.motivo);
-        if (colonne > 4) {
-            testo.pop_back();
-            for (int j : modello_->Proprie()) {
-                testo += ';';
-                if (static_cast<std::size_t>(j) < r.celle.size()) {
-                    NODREL1::ScriviCampo(testo, r.celle[static_cast<std::size_t>(j)]);
-                }
-            }
-            testo += '\n';
-        }
-        if (testo.size() >= (1 << 20)) {
-            fatto = fatto && file.write(testo.data(), static_cast<qint64>(testo.size())) ==
-                                 static_cast<qint64>(testo.size());
-            testo.clear();
-        }
-    }
-    fatto = fatto &&
-            file.write(testo.data(), static_cast<qint64>(testo.size())) ==
-                static_cast<qint64>(testo.size()) &&
-            file.commit();
-    if (!fatto) {
-        MsgBox(this,
-               QStringLiteral("Impossibile salvare il file ") + QDir::toNativeSeparators(percorso));
+    const bool foglio = percorso.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ||
+                        (!percorso.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) &&
+                         dialogo.selectedNameFilter() == tipi.at(0));
+    const QString perche = foglio ? SalvaFoglio(percorso, tutte) : SalvaCsv(percorso, tutte);
+    if (!perche.isEmpty()) {
+        MsgBox(this, QStringLiteral("Impossibile salvare il file %1: %2")
+                         .arg(QDir::toNativeSeparators(percorso), perche));
         return false;
     }
     salvato_ = true;
     return true;
 }
 
+ModelloElenco::Riga Form4::DaSalvare(std::size_t i, bool tutte) const {
+    return tutte && modello_->SoloErrati() ? modello_->DiTutte(i) : modello_->Mostrata(i);
+}
+
+QString Form4::SalvaCsv(const QString& percorso, bool tutte) const {
+    // Written whole under another name and then renamed, so a failure leaves no half file. A
+    // byte-order mark first, so that the spreadsheet that opens it reads it as UTF-8 (NICOLÒ).
+    QSaveFile file(percorso);
+    errno = 0;
+    bool fatto = file.open(QIODevice::WriteOnly);
+    int errore = fatto ? 0 : errno;
+    std::string testo = "\xEF\xBB\xBF" + std::string(kIntestazioneVerifica);
+    const int colonne = modello_->columnCount();
+    if (colonne > 4) {
+        testo.pop_back();
+        for (int c = 4; c < colonne; ++c) {
+            testo += ';';
+            ScriviCampo(
+                testo,
+                modello_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString().toStdString());
+        }
+        testo += '\n';
+    }
+    const std::size_t righe = tutte ? modello_->Tutte() : modello_->Mostrabili();
+    auto scrivi = [&] {
+        fatto = fatto && file.write(testo.data(), static_cast<qint64>(testo.size())) ==
+                             static_cast<qint64>(testo.size());
+        errore = fatto || errore != 0 ? errore : errno;
+        testo.clear();
+    };
+    for (std::size_t i = 0; i < righe; ++i) {
+        const ModelloElenco::Riga r = DaSalvare(i, tutte);
+        ScriviVerifica(testo, r.riga, r.codice, ModelloElenco::NomeEsito(r.esito), r.motivo);
+        if (colonne > 4) {
+            testo.pop_back();
+            for (int j : modello_->Proprie()) {
+                testo += ';';
+                if (static_cast<std::size_t>(j) < r.celle.size()) {
+                    ScriviCampo(testo, r.celle[static_cast<std::size_t>(j)]);
+                }
+            }
+            testo += '\n';
+        }
+        if (testo.size() >= (1 << 20)) {
+            scrivi();
+        }
+    }
+    scrivi();
+    fatto = fatto && file.commit();
+    errore = fatto || errore != 0 ? errore : errno;
+    if (fatto) {
+        return {};
+    }
+    // The system's reason, as the command line gives it; Qt's own where there is none.
+    return errore != 0 ? QString::fromStdString(PercheSistema(errore)) : file.errorString();
+}
+
+QString Form4::SalvaFoglio(const QString& percorso, bool tutte) const {
+    // The list's own columns in their order, the code's showing each row's code (the one
+    // composed, where it was), then the outcome and the reason.
+    const FormaElenco& forma = modello_->Forma();
+    const int celle = std::max(modello_->Celle(), forma.codice + 1);
+    std::vector<std::string> colonne;
+    for (int j = 0; j < celle; ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        colonne.push_back(k < forma.colonne.size() && !forma.colonne[k].empty() ? forma.colonne[k]
+                          : j == forma.codice ? std::string("Codice fiscale")
+                                              : "Colonna " + std::to_string(j + 1));
+    }
+    if (forma.codice < 0) {
+        colonne.emplace_back("Codice fiscale");
+    }
+    colonne.emplace_back("Esito");
+    colonne.emplace_back("Motivo");
+    FoglioRisultati foglio(QFile::encodeName(percorso).toStdString(), colonne);
+    const std::size_t righe = tutte ? modello_->Tutte() : modello_->Mostrabili();
+    std::vector<std::string_view> valori;
+    for (std::size_t i = 0; i < righe; ++i) {
+        const ModelloElenco::Riga r = DaSalvare(i, tutte);
+        valori.clear();
+        for (int j = 0; j < celle; ++j) {
+            const auto k = static_cast<std::size_t>(j);
+            valori.push_back(j == forma.codice    ? r.codice
+                             : k < r.celle.size() ? r.celle[k]
+                                                  : std::string_view());
+        }
+        if (forma.codice < 0) {
+            valori.push_back(r.codice);
+        }
+        valori.push_back(ModelloElenco::NomeEsito(r.esito));
+        valori.push_back(r.motivo);
+        foglio.Riga(r.riga, valori);
+    }
+    std::string perche;
+    return foglio.Chiudi(perche) ? QString() : QString::fromStdString(perche);
+}
+
 void Form4::Command4_Click() {
-    if (!lavoro_) {
+    if (!filo_) {
         return;
     }
     // Stopped where the table stands: what the background had read past it is dropped.
     interrotto_ = true;
     Ferma();
     ++corsa_;
-    Finito(false, {});
+    Finito(static_cast<int>(EsitoEsecuzione::Tipo::Interrotto), {});
 }
 
 void Form4::Check1_Click() {
@@ -580,66 +369,46 @@ void Form4::Check1_Click() {
 }
 
 void Form4::Grid1_DblClick(const QModelIndex& indice) {
-    auto* principale = qobject_cast<Form2*>(parentWidget());
-    if (!indice.isValid() || principale == nullptr) {
+    if (!indice.isValid()) {
         return;
     }
     const ModelloElenco::Riga r = modello_->Mostrata(static_cast<std::size_t>(indice.row()));
-    const NODREL1::FormaElenco& forma = modello_->Forma();
-    auto cella = [&](int k) {
-        const int j = forma.persona[static_cast<std::size_t>(k)];
+    const FormaElenco& forma = modello_->Forma();
+    auto cella = [&](ColonnaPersona c) {
+        const int j = forma.Colonna(c);
         return j >= 0 && static_cast<std::size_t>(j) < r.celle.size()
-                   ? Testo(r.celle[static_cast<std::size_t>(j)]).trimmed()
+                   ? Testo(r.celle[static_cast<std::size_t>(j)])
                    : QString();
     };
-    principale->Text1->setText(Testo(r.codice).toUpper());
-    if (forma.Persone() && !r.celle.empty()) {
-        principale->Text2->setText(cella(0).toUpper());
-        principale->Text3->setText(cella(1).toUpper());
-        principale->Cbosesso->setCurrentIndex(cella(2).startsWith(u'F', Qt::CaseInsensitive) ? 1
-                                                                                             : 0);
-        const QString data = DataDelCampo(cella(3));
-        principale->Text7->setText(data);
-        principale->ImpostaLuogo(cella(4).toUpper(), cella(5).toUpper());
+    PersonaElenco persona;
+    persona.codice = Testo(r.codice);
+    persona.persona = forma.Persone() && !r.celle.empty();
+    if (persona.persona) {
+        persona.cognome = cella(ColonnaPersona::Cognome);
+        persona.nome = cella(ColonnaPersona::Nome);
+        persona.sesso = cella(ColonnaPersona::Sesso);
+        persona.data = cella(ColonnaPersona::Data);
+        persona.luogo = cella(ColonnaPersona::Comune);
+        persona.provincia = cella(ColonnaPersona::Provincia);
     }
-    principale->raise();
-    principale->activateWindow();
+    emit PersonaScelta(persona);
 }
 
 void Form4::VerificaFile(const QString& percorso) {
-    auto file = std::make_shared<QFile>(percorso);
-    Avvia(
-        [file](char* dati, qint64 quanto) -> qint64 {
-            if (!file->isOpen() && !file->open(QIODevice::ReadOnly)) {
-                return -1;
-            }
-            return file->read(dati, quanto);
-        },
-        Foglio(percorso) ? percorso : QString(), QFileInfo(percorso).size(),
-        QFileInfo(percorso).fileName(),
-        // A pipe or a device cannot be read again: it keeps the table of its codes.
-        QFileInfo(percorso).isFile() ? std::function<bool()>([file] { return file->seek(0); })
-                                     : std::function<bool()>());
+    Avvia(Sorgente::File(QFile::encodeName(percorso).toStdString()), QFileInfo(percorso).size(),
+          QFileInfo(percorso).fileName());
 }
 
 void Form4::VerificaTesto(const QByteArray& testo) {
-    auto posizione = std::make_shared<qint64>(0);
-    Avvia(
-        [testo, posizione](char* dati, qint64 quanto) -> qint64 {
-            const qint64 n = std::min(quanto, testo.size() - *posizione);
-            std::copy_n(testo.constData() + *posizione, n, dati);
-            *posizione += n;
-            return n;
-        },
-        QString(), testo.size(), QString());
+    Avvia(Sorgente::Memoria(testo.toStdString()), testo.size(), QString());
 }
 
-void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QString& nome,
-                  std::function<bool()> riavvolgi) {
+void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
     Ferma();
     modello_->Svuota();
-    totale_ = totale;
     nome_ = nome;
+    avviso_.clear();
+    foglio_.clear();
     interrotto_ = false;
     salvato_ = true;
     setWindowTitle(nome.isEmpty() ? QStringLiteral("Verifica elenco")
@@ -648,157 +417,72 @@ void Form4::Avvia(Lettore leggi, const QString& foglio, qint64 totale, const QSt
     Grid1->horizontalHeader()->setSortIndicatorShown(false);
     ProgressBar1->setValue(0);
     Label1->setText(QStringLiteral("Verifica in corso..."));
-    if (foglio.isEmpty()) {
-        modello_->Riserva(static_cast<std::size_t>(totale / 17));  // a code and its line end
-    }
-    interrompi_ = std::make_shared<std::atomic<bool>>(false);
-    const std::shared_ptr<std::atomic<bool>> interrompi = interrompi_;
-    const QString percorso = PercorsoRegistro();
+    modello_->Riserva(static_cast<std::size_t>(totale / 17));  // a code and its line end
     const int corsa = ++corsa_;
 
-    inViaggio_ = std::make_shared<std::atomic<std::int64_t>>(0);
-    lavoro_ = QThread::create([this, leggi = std::move(leggi), riavvolgi = std::move(riavvolgi),
-                               foglio, interrompi, percorso, corsa, registro = registro_,
-                               inViaggio = inViaggio_, totale]() mutable {
-        // Without a register the municipalities go unchecked.
-        if (!registro) {
-            try {
-                registro = ApriRegistro(percorso.toStdU16String());
-            } catch (const std::exception&) {
-            }
-        }
-        NODREL1::ElencoCodici elenco(registro.get());
-        // A file is read twice, as the command line reads it, so that no table of all its codes
-        // is kept beside the rows.
-        const bool dueLetture = foglio.isEmpty() && riavvolgi;
-        if (dueLetture) {
-            elenco.PrimaLettura();
-        }
-        if (foglio.isEmpty()) {
-            elenco.Prevedi(static_cast<std::uint64_t>(totale));
-        }
-        std::string righe;
-        int celle = 0;
-        auto voce = [&righe, &celle](const NODREL1::VoceElenco& v) {
-            ModelloElenco::Scrivi(righe, v);
-            celle = std::max(celle, static_cast<int>(v.celle.size()));
-        };
-        qint64 letti = 0;
-        auto consegna = [&] {
-            // The table takes the rows at its own pace: the background waits rather than pile
-            // up rows the table has not taken yet.
-            while (*inViaggio > kInViaggio && !*interrompi) {
-                QThread::msleep(5);
-            }
-            *inViaggio += static_cast<std::int64_t>(righe.size());
-            QMetaObject::invokeMethod(
-                this,
-                [this, corsa, righe = std::move(righe), forma = elenco.Forma(), celle,
-                 letti]() mutable {
-                    if (corsa == corsa_) {
-                        Ricevi(std::move(righe), forma, celle, letti);
-                    }
-                },
-                Qt::QueuedConnection);
-            righe = std::string();
-        };
-        bool fallito = false;
-        QString errore;
-        QElapsedTimer tempo;
-        tempo.start();
-        // A few times a second: the table grows and the bar moves as the user watches.
-        auto forse = [&] {
-            if (tempo.elapsed() >= 150 || righe.size() >= kLotto) {
-                consegna();
-                tempo.restart();
-            }
-        };
-        if (!foglio.isEmpty()) {
-            fallito = !LeggiFoglio(
-                foglio,
-                [&](std::uint64_t riga, const std::vector<std::string>& cellule) {
-                    elenco.LeggiRiga(riga, cellule, voce);
-                    forse();
-                    return !*interrompi;
-                },
-                errore);
-            if (!fallito && !*interrompi) {
-                elenco.Fine(voce);
-            }
-        } else {
-            std::vector<char> pezzo(kPezzo);
-            if (dueLetture) {
-                // The first reading hands no row, only marks the codes.
-                auto niente = [](const NODREL1::VoceElenco&) {};
-                qint64 n = 0;
-                while (!*interrompi && (n = leggi(pezzo.data(), kPezzo)) > 0) {
-                    elenco.Leggi(std::string_view(pezzo.data(), static_cast<std::size_t>(n)),
-                                 niente);
-                }
-                fallito = n < 0 || !riavvolgi();
-                if (!fallito) {
-                    elenco.Fine(niente);
-                    elenco.SecondaLettura();
-                }
-            }
-            while (!fallito && !*interrompi) {
-                const qint64 n = leggi(pezzo.data(), kPezzo);
-                if (n <= 0) {
-                    fallito = n < 0;
-                    if (n == 0) {
-                        elenco.Fine(voce);
-                    }
-                    break;
-                }
-                letti += n;
-                elenco.Leggi(std::string_view(pezzo.data(), static_cast<std::size_t>(n)), voce);
-                forse();
-            }
-            if (elenco.Cambiato()) {
-                // The rows read before the change stay; none after it is shown.
-                fallito = true;
-                errore = QStringLiteral("il file è cambiato durante la lettura");
-            }
-        }
-        consegna();
-        QMetaObject::invokeMethod(
-            this,
-            [this, corsa, fallito, errore] {
+    // Qt's way: the work is an object of its own that lives on the thread, which starts it; its
+    // signals come to this window queued, in the window's own thread.
+    filo_ = new QThread(this);
+    lavoro_ = new LavoroElenco(std::move(sorgente), registro_, PercorsoRegistro());
+    lavoro_->moveToThread(filo_);
+    connect(filo_, &QThread::started, lavoro_, &LavoroElenco::Esegui);
+    connect(lavoro_, &LavoroElenco::Finito, filo_, &QThread::quit);
+    connect(lavoro_, &LavoroElenco::Arrivate, this,
+            [this, corsa](const std::string& righe, const FormaElenco& forma, int celle) {
                 if (corsa == corsa_) {
-                    Finito(fallito, errore);
+                    Ricevi(righe, forma, celle);
                 }
-            },
-            Qt::QueuedConnection);
+            });
+    connect(lavoro_, &LavoroElenco::Avanza, this, [this, corsa](int millesimi) {
+        if (corsa == corsa_) {
+            ProgressBar1->setValue(millesimi);
+        }
     });
-    lavoro_->start();
+    connect(lavoro_, &LavoroElenco::Avvisa, this, [this, corsa](const QString& testo) {
+        if (corsa == corsa_) {
+            avviso_ = testo;
+            MostraRiepilogo();
+        }
+    });
+    connect(lavoro_, &LavoroElenco::Finito, this,
+            [this, corsa](int esito, const QString& perche, const QString& foglio) {
+                if (corsa == corsa_) {
+                    foglio_ = foglio;
+                    Finito(esito, perche);
+                }
+            });
+    filo_->start();
     AggiornaPulsanti();
 }
 
-void Form4::Ricevi(std::string righe, const NODREL1::FormaElenco& forma, int celle, qint64 letti) {
-    *inViaggio_ -= static_cast<std::int64_t>(righe.size());
-    if (!lavoro_) {
-        return;  // a list that was stopped; its last results are not wanted
+void Form4::Ricevi(const std::string& righe, const FormaElenco& forma, int celle) {
+    if (lavoro_) {
+        lavoro_->Prese(static_cast<qint64>(righe.size()));
     }
     modello_->ImpostaForma(forma, celle);
     modello_->Aggiungi(righe);
     salvato_ = modello_->Tutte() == 0;
-    ProgressBar1->setValue(
-        totale_ > 0 ? static_cast<int>(std::min<qint64>(letti, totale_) * 1000 / totale_) : 0);
     MostraRiepilogo();
 }
 
 void Form4::MostraRiepilogo() {
-    const QString riepilogo = QString::fromStdString(NODREL1::TestoRiepilogo(modello_->Totali()));
-    Label1->setText(interrotto_ ? QStringLiteral("Verifica interrotta: ") + riepilogo : riepilogo);
+    QString riepilogo = QString::fromStdString(TestoRiepilogo(modello_->Totali()));
+    if (interrotto_) {
+        riepilogo = QStringLiteral("Verifica interrotta: ") + riepilogo;
+    }
+    if (!foglio_.isEmpty()) {
+        riepilogo += QStringLiteral(" (foglio %1)").arg(foglio_);
+    }
+    if (!avviso_.isEmpty()) {
+        riepilogo += u'\n' + avviso_;
+    }
+    Label1->setText(riepilogo);
 }
 
-void Form4::Finito(bool fallito, const QString& errore) {
-    if (lavoro_) {
-        lavoro_->wait();
-        delete lavoro_;
-        lavoro_ = nullptr;
-    }
-    if (!interrotto_ && !fallito) {
+void Form4::Finito(int esito, const QString& perche) {
+    Ferma();
+    const auto tipo = static_cast<EsitoEsecuzione::Tipo>(esito);
+    if (tipo == EsitoEsecuzione::Tipo::Fatto) {
         ProgressBar1->setValue(1000);
     }
     // The pieces on their way and the table of codes seen are gone: their memory goes back too.
@@ -810,25 +494,30 @@ void Form4::Finito(bool fallito, const QString& errore) {
     Grid1->setSortingEnabled(true);
     Grid1->horizontalHeader()->setSortIndicatorShown(true);
     AggiornaPulsanti();
-    if (fallito) {
+    if (tipo == EsitoEsecuzione::Tipo::Illeggibile || tipo == EsitoEsecuzione::Tipo::Cambiato) {
+        // The rows read before stay.
         MsgBox(this, QStringLiteral("Impossibile leggere il file ") + nome_ +
-                         (errore.isEmpty() ? QString() : QStringLiteral(": ") + errore));
+                         (perche.isEmpty() ? QString() : QStringLiteral(": ") + perche));
     }
 }
 
 void Form4::Ferma() {
-    if (!lavoro_) {
+    if (!filo_) {
         return;
     }
-    *interrompi_ = true;
-    lavoro_->wait();
+    lavoro_->Ferma();
+    filo_->quit();
+    filo_->wait();
+    // Its thread is over: nothing of it runs any more.
     delete lavoro_;
     lavoro_ = nullptr;
+    delete filo_;
+    filo_ = nullptr;
     AggiornaPulsanti();
 }
 
 void Form4::AggiornaPulsanti() {
-    const bool libero = lavoro_ == nullptr;
+    const bool libero = filo_ == nullptr;
     Command1->setEnabled(libero);
     Command2->setEnabled(libero);
     Command3->setEnabled(libero && modello_->Tutte() > 0);
@@ -842,6 +531,13 @@ void Form4::reject() {
 void Form4::closeEvent(QCloseEvent* evento) {
     Command4_Click();
     if (!salvato_) {
+        // The question is about these results: they come into sight first, though the window
+        // was minimised or behind the main one that is closing.
+        if (isMinimized()) {
+            showNormal();
+        }
+        raise();
+        activateWindow();
         QMessageBox domanda(QMessageBox::NoIcon, QStringLiteral("Nodrel"),
                             QStringLiteral("I risultati non sono stati salvati. Salvarli prima "
                                            "di chiudere?"),
@@ -859,6 +555,14 @@ void Form4::closeEvent(QCloseEvent* evento) {
         }
     }
     Ferma();
+    SalvaDimensione(this, kDimensione);
+    if (larghezzeScelte_) {
+        QVariantList larghezze;
+        for (int c = 0; c < 4; ++c) {
+            larghezze << Grid1->columnWidth(c);
+        }
+        Impostazioni().setValue(kColonneSalvate, larghezze);
+    }
     evento->accept();
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLocale>
 
+#include "register/scelta.h"
 #include "ui/info/form1.h"
 #include "ui/toolkit/aspetto.h"
 #include "ui/toolkit/messaggi.h"
@@ -25,7 +26,8 @@ void LocaleDiSistemaItaliano() {
 }
 
 void PreparaApplicazione() {
-    QApplication::setApplicationName(kTitoloApplicazione);
+    // Also the name of the user's data directory, where the user's own register lies.
+    QApplication::setApplicationName(kNomeApplicazione);
     // Every window takes it from here, so its pictures are read once.
     QApplication::setWindowIcon(IconaProgramma());
     // Dates, month names and numbers in Italian whatever the system's.

@@ -6,6 +6,7 @@
 
 #include "ui/toolkit/aspetto.h"
 #include "ui/toolkit/messaggi.h"
+#include "ui/toolkit/programma.h"
 #include "ui/toolkit/stato.h"
 #include "ui/toolkit/twips.h"
 
@@ -36,6 +37,8 @@ Form1* Form1::Mostra() {
         Interfaccia().informazioni = finestra;
         finestra->Form_Load();
     }
+    // The register may have been updated since the window was loaded.
+    finestra->Label4->setText(DescrizioneRegistro(RegistroScelto()));
     finestra->show();
     finestra->raise();
     finestra->activateWindow();
@@ -65,6 +68,7 @@ Form1::Form1() {
     Image1->setObjectName("Image1");
     Image1->setPixmap(DisegnoPronto(":/nodrel/logo.png"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setAccessibleName(QStringLiteral("Logo di Lorventa"));
     Posiziona(Image1, 1680, 1560, 6000, 3675);
 
     auto* Label2 = Etichetta(this, "Label2", kInformazioni, font(), testo, kAzzurro);
@@ -73,6 +77,11 @@ Form1::Form1() {
     auto* Label3 = Etichetta(this, "Label3", "Nodrel Versione 3.0",
                              Carattere(Faccia::TempusSans, 14.25, true), testo, QColor());
     Posiziona(Label3, 720, 5640, 2895, 495);
+
+    // The data's source, release and licence, and which register is in use: the one installed
+    // or the user's own.
+    Label4 = Etichetta(this, "Label4", QString(), font(), testo, QColor());
+    Posiziona(Label4, 720, 6240, 8025, 375);
 
     Command1 = new QPushButton("OK", this);
     Command1->setObjectName("Command1");

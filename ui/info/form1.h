@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QPushButton;
 
 namespace nodrel {
@@ -18,6 +19,7 @@ public:
     static Form1* Mostra();
 
     QPushButton* Command1;
+    QLabel* Label4;  // the register of municipalities in use
     void Command1_Click();
 
 signals:

@@ -60,6 +60,7 @@ void Form2::mncalcola_Click() {
         return;
     }
     Text1->setText(QString::fromStdU16String(m.Codice));
+    emit PersonaMostrata();
     if (esito.nonInVigore) {
         nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInVigore));
     }
@@ -156,6 +157,7 @@ void Form2::mnestraii_Click() {
     if (esito.comune == nullptr) {
         Text5->setText(QString());
         NessunComune(QString());
+        emit PersonaMostrata();
         nodrel::MsgBox(this, QString::fromStdU16String(
                                  esito.registro ? std::u16string(NODREL1::kMsgComuneNonInElenco)
                                                 : NODREL1::FasMsg(NODREL1::Errore(
@@ -167,6 +169,7 @@ void Form2::mnestraii_Click() {
     completamento.digitato = Text5->text();
     // Composing again gives the code back: its municipality is kept as the user's choice.
     MostraComune(*esito.comune, true);
+    emit PersonaMostrata();
 }
 
 void Form2::mncancella_Click() {
@@ -192,9 +195,16 @@ Form4* Form2::Elenco() const {
     return elenco_;
 }
 
+Form4* Form2::NuovoElenco() {
+    auto* elenco = new Form4(this);
+    elenco->ImpostaRegistro(modulo.registro);
+    connect(elenco, &Form4::PersonaScelta, this, &Form2::ApplicaPersona);
+    return elenco;
+}
+
 void Form2::mnelenco_Click() {
     if (!elenco_) {
-        elenco_ = new Form4(this);
+        elenco_ = NuovoElenco();
     }
     elenco_->show();
     elenco_->raise();
@@ -206,11 +216,30 @@ void Form2::VerificaElenchi(const QStringList& file) {
     // A window for each list, side by side as the window manager places them; the last one is
     // the one "Verifica elenco..." brings back.
     for (const QString& percorso : file) {
-        elenco_ = new Form4(this);
-        elenco_->ImpostaRegistro(modulo.registro);
+        elenco_ = NuovoElenco();
         elenco_->show();
         elenco_->VerificaFile(percorso);
     }
+}
+
+void Form2::ApplicaPersona(const PersonaElenco& persona) {
+    Text1->setText(persona.codice.trimmed().toUpper());
+    if (persona.persona) {
+        Text2->setText(persona.cognome.trimmed().toUpper());
+        Text3->setText(persona.nome.trimmed().toUpper());
+        Cbosesso->setCurrentIndex(
+            persona.sesso.trimmed().startsWith(u'F', Qt::CaseInsensitive) ? 1 : 0);
+        // A date as the field takes it, GG/MM/AAAA, from 1/2/1990 or a list's AAAA-MM-GG too.
+        const QString data = persona.data.trimmed();
+        const NODREL1::DataLetta letta =
+            NODREL1::LeggiDataNascita(data.toStdU16String(), modulo.Oggi());
+        Text7->setText(letta.Valida() ? QString::fromStdU16String(std::u16string(letta.Testo()))
+                                      : data);
+        ImpostaLuogo(QString::fromStdU16String(NODREL1::NomeComune(persona.luogo.toStdU16String())),
+                     persona.provincia.trimmed().toUpper());
+    }
+    raise();
+    activateWindow();
 }
 
 void Form2::mninformazioni_Click() {

@@ -6,10 +6,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
 #include "ui/elenco/form4.h"
+#include "ui/main/recenti.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
@@ -59,8 +61,18 @@ Form2::Form2() {
     setFont(Carattere(Faccia::MsSansSerif, 8.25, true));
     CreaControlli();
     CreaMenu();
-    // The layout is fixed in twips and does not follow a change of size.
-    setFixedSize(sizeHint());
+    // The layout is fixed in twips and does not follow a change of size: nothing to maximise. On
+    // a screen too small for it (a high scale on a small screen) it scrolls.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    const QSize intera = sizeHint();
+    if (DentroLoSchermo(this, intera) != intera) {
+        auto* scorrimento = new QScrollArea;
+        scorrimento->setObjectName("Scorrimento");
+        scorrimento->setFrameShape(QFrame::NoFrame);
+        scorrimento->setWidget(takeCentralWidget());
+        setCentralWidget(scorrimento);
+    }
+    setFixedSize(DentroLoSchermo(this, intera));
 }
 
 Form2::~Form2() = default;
@@ -96,8 +108,11 @@ void Form2::CreaControlli() {
         auto* img = new Immagine(area, nome, risorsa);
         Posiziona(img, x, y, w, h);
         img->setToolTip(suggerimento);
-        img->setAccessibleName(suggerimento);
-        connect(img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); });
+        // Queued: a screen reader that presses the picture gets its answer at once, not when a
+        // message box the command opens is closed.
+        connect(
+            img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); },
+            Qt::QueuedConnection);
     };
     immagine("Image2", ":/nodrel/preview.svg", 120, 240, 360, 345,
              "Visualizza l'anteprima di stampa", &Form2::mnstampa_Click);
@@ -220,6 +235,40 @@ void Form2::CreaControlli() {
     });
     connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
     connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
+    RendiAccessibile();
+}
+
+// A screen reader names each field as its label does and each picture as its command, and reads
+// the tool tip as the description (Qt's default, so that Text5's "Comune non in elenco" is heard
+// too); each label is its field's.
+void Form2::RendiAccessibile() {
+    const struct {
+        const char* controllo;
+        const char* etichetta;  // none for the pictures
+        const char* nome;
+    } voci[] = {
+        {"Text1", "Label1", "Codice fiscale"},
+        {"Text2", "Label2", "Cognome"},
+        {"Text3", "Label3", "Nome"},
+        {"Text5", "Label5", "Luogo di nascita"},
+        {"Text6", "Label6", "Provincia"},
+        {"Text7", "Label7", "Data di nascita"},
+        {"Cbosesso", "Label4", "Sesso"},
+        {"Image2", nullptr, "Anteprima di stampa"},
+        {"Image5", nullptr, "Cancella contenuto campi"},
+        {"Image1", nullptr, "Estrai dati dal codice fiscale"},
+        {"Image4", nullptr, "Calcola codice fiscale"},
+        {"Image3", nullptr, "Controlla codice fiscale"},
+    };
+    for (const auto& v : voci) {
+        auto* controllo = findChild<QWidget*>(v.controllo);
+        controllo->setAccessibleName(QString::fromUtf8(v.nome));
+        if (v.etichetta != nullptr) {
+            findChild<QLabel*>(v.etichetta)->setBuddy(controllo);
+        }
+    }
+    // The sex box has no tool tip of its own.
+    Cbosesso->setAccessibleDescription(QStringLiteral("Scegliere M (maschio) o F (femmina)"));
 }
 
 void Form2::CreaMenu() {
@@ -263,7 +312,13 @@ void Form2::CreaMenu() {
         QKeySequence(Qt::Key_F8));
     tasto(voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click),
           QKeySequence(Qt::Key_F9));
+    voce(mnstrumenti, "mnaggiorna", "&Aggiorna elenco comuni...", &Form2::mnaggiorna_Click);
+    new Recenti(this, menu("mnrecenti", "&Recenti"));
     QMenu* mninfo = menu("mninfo", "&?");
+    QAction* guida = voce(mninfo, "mnguida", "&Guida", &Form2::mnguida_Click);
+    guida->setShortcut(QKeySequence::HelpContents);
+    // F1 in the list window too, which opens the guide at the lists.
+    guida->setShortcutContext(Qt::ApplicationShortcut);
     voce(mninfo, "mninformazioni", "&Informazioni", &Form2::mninformazioni_Click);
 }
 

@@ -18,6 +18,7 @@ class Immagine;
 class DialogoStampante;
 class Form3;
 class Form4;
+struct PersonaElenco;
 
 // Text5's tool tip; a name not in the register shows "Comune non in elenco" in its place.
 inline constexpr char kSuggerimentoComune[] =
@@ -89,6 +90,8 @@ public:
     void mncontrolla_Click();
     void mnestraii_Click();
     void mnelenco_Click();
+    void mnaggiorna_Click();
+    void mnguida_Click();
     void mninformazioni_Click();
     // The lists named on the command line, each checked in a list window of its own.
     void VerificaElenchi(const QStringList& file);
@@ -112,10 +115,15 @@ public:
     // A place as a list gives it: the name and the province, which counts as the user's, and
     // the municipality they name on the date in Text7.
     void ImpostaLuogo(const QString& luogo, const QString& provincia);
+    // A list's row chosen in a list window: its code, and its person when the list has one,
+    // written into the fields as the user would type them.
+    void ApplicaPersona(const PersonaElenco& persona);
 
 signals:
     // "&Informazioni": the information window is wanted.
     void InformazioniRichieste();
+    // A code was composed or decoded: the fields show a person.
+    void PersonaMostrata();
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -123,6 +131,7 @@ protected:
 private:
     Form2();
     void CreaControlli();
+    void RendiAccessibile();
     void CreaMenu();
     void Form_Load();
     TextBox* Campo(NODREL1::Campo campo) const;
@@ -149,6 +158,9 @@ private:
     // The card as the preview, the print and the PDF show it.
     DatiTessera DatiDellaTessera() const;
     bool ConfermaTessera();
+
+    // A list window of this window's, its register handed over and its rows' persons taken.
+    Form4* NuovoElenco();
 
     QPointer<Form3> anteprima_;
     QPointer<Form4> elenco_;

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 
-#include "register/comuni.h"
 #include "ui/toolkit/stato.h"
 
 namespace nodrel {
@@ -12,8 +11,12 @@ QString CartellaProgramma() {
     return cartella.isEmpty() ? QCoreApplication::applicationDirPath() : cartella;
 }
 
+RegistroInUso RegistroScelto() {
+    return SceltaRegistro(CartellaProgramma());
+}
+
 QString PercorsoRegistro() {
-    return QString::fromStdU16String(nodrel::PercorsoRegistro(CartellaProgramma().toStdU16String()));
+    return RegistroScelto().file;
 }
 
 void ImpostaCartellaProgramma(const QString& cartella) {

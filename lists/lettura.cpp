@@ -1,0 +1,408 @@
+#include "lists/lettura.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/esame.h"
+#include "lists/semplici.h"
+#include "lists/uscita.h"
+
+namespace nodrel {
+
+namespace {
+
+constexpr std::size_t n = NODREL1::kLunghezzaPersonale;
+
+// Whether the row at the front of `t` is sixteen bytes and its line end, which may be judged as
+// they stand. The last row of a piece is left to the full reading, which knows whether a line
+// feed follows its carriage return.
+bool UnCodice(std::string_view t) {
+    return t.size() > n + 1 && (t[n] == '\n' || (t[n] == '\r' && t[n + 1] == '\n'));
+}
+
+}  // namespace
+
+Lettura::Lettura(Impostazioni impostazioni)
+    : impostazioni_(impostazioni), giudice_(impostazioni.registro, impostazioni.oggi) {
+    impostazioni_.minimo = std::max<std::size_t>(impostazioni_.minimo, 2);
+}
+
+Lettura::~Lettura() = default;
+
+void Lettura::Prevedi(std::uint64_t byte) {
+    // A code takes seventeen bytes with its line end, at the least.
+    previsti_ = byte;
+    duplicati_.Prevedi(byte / (n + 1));
+}
+
+void Lettura::SecondaLettura() {
+    // Everything the reading learnt goes, but the codes the filter may have seen twice.
+    duplicati_.Seconda();
+    stato_ = Stato{};
+}
+
+Luoghi& Lettura::Comuni() {
+    if (!luoghi_) {
+        const NODREL1::Registro* registro =
+            impostazioni_.registro != nullptr ? impostazioni_.registro->Prendi() : nullptr;
+        luoghi_.emplace(registro, impostazioni_.oggi);
+    }
+    return *luoghi_;
+}
+
+Aiutante* Lettura::Aiuto() {
+    if (!aiutante_ && !senzaAiutante_) {
+        aiutante_ = Aiutante::Nuovo();
+        senzaAiutante_ = aiutante_ == nullptr;
+    }
+    return aiutante_.get();
+}
+
+void Lettura::Leggi(std::string_view pezzo, Destinazione& destinazione) {
+    Leggi(pezzo, destinazione,
+          duplicati_.Quale() == Duplicati::Passata::Unica ? 0 : ImprontaPezzo(pezzo));
+}
+
+void Lettura::Leggi(std::string_view pezzo, Destinazione& destinazione, std::uint64_t impronta) {
+    std::string_view testo;
+    if (Confronta(impronta, false) && stato_.codifica.Accogli(pezzo, testo, false) &&
+        Testa(testo, false)) {
+        Scorri(testo, destinazione);
+    }
+}
+
+void Lettura::Fine(Destinazione& destinazione) {
+    if (!Confronta(0, true)) {
+        return;
+    }
+    if (!stato_.deciso && !stato_.righeFoglio.empty()) {
+        // A spreadsheet shorter than the rows the layout is told from.
+        stato_.forma = TrovaForma(stato_.righeFoglio, '\t', impostazioni_.soloPersone);
+        stato_.deciso = true;
+        for (const RigaDiCelle& riga : std::exchange(stato_.righeFoglio, {})) {
+            GiudicaFoglio(riga, destinazione);
+        }
+        return;
+    }
+    std::string_view testo;
+    if (stato_.codifica.Accogli({}, testo, true) && Testa(testo, true)) {
+        Scorri(testo, destinazione);
+    }
+    RigaLetta riga;
+    if (stato_.lettore.Ultima(riga)) {
+        RigaGiudicata& r = stato_.lotto[0];
+        GiudicaRiga(riga, r);
+        if (duplicati_.Quale() == Duplicati::Passata::Prima) {
+            Segna(r);
+        } else if (Completa(r)) {
+            destinazione.Voce(r.voce);
+        }
+    }
+}
+
+bool Lettura::Confronta(std::uint64_t impronta, bool fine) {
+    switch (duplicati_.Quale()) {
+        case Duplicati::Passata::Unica:
+            return true;
+        case Duplicati::Passata::Prima:
+            if (!fine) {
+                impronte_.push_back(impronta);
+            }
+            return true;
+        case Duplicati::Passata::Seconda:
+            break;
+    }
+    if (cambiato_) {
+        return false;
+    }
+    if (fine ? confrontati_ == impronte_.size()
+             : confrontati_ < impronte_.size() && impronte_[confrontati_] == impronta) {
+        ++confrontati_;
+        return true;
+    }
+    if (stato_.totali.codici == 0) {
+        // No row handed yet: the text as it is now is read once, with the table of every code.
+        duplicati_.Ricomincia();
+        impronte_ = std::vector<std::uint64_t>();
+        return true;
+    }
+    cambiato_ = true;
+    return false;
+}
+
+bool Lettura::Testa(std::string_view& testo, bool fine) {
+    if (stato_.deciso) {
+        return true;
+    }
+    std::string& testa = stato_.testa;
+    testa.append(testo);
+    const auto righe = static_cast<std::size_t>(std::count(testa.begin(), testa.end(), '\n') +
+                                                std::count(testa.begin(), testa.end(), '\r'));
+    if (!fine && righe < 2 * kRigheTesta && testa.size() < Codifica::kCampione) {
+        return false;
+    }
+    // Only the first lines judge, however many the pieces held: the outcome cannot depend on
+    // how the text came.
+    std::size_t fino = 0;
+    for (std::size_t fini = 0;
+         fino < testa.size() && fino < Codifica::kCampione && fini < 2 * kRigheTesta; ++fino) {
+        fini += testa[fino] == '\n' || testa[fino] == '\r';
+    }
+    const std::string_view prime = std::string_view(testa).substr(0, fino);
+    const char separatore = LettoreRighe::TrovaSeparatore(prime);
+    stato_.forma = TrovaForma(
+        LettoreRighe::PrimeRighe(prime, separatore, fine && fino == testa.size(), kRigheTesta),
+        separatore, impostazioni_.soloPersone);
+    stato_.lettore.Separatore(separatore);
+    stato_.soloCodice = stato_.forma.SoloCodice();
+    stato_.deciso = true;
+    stato_.tenuto = std::move(testa);
+    testa = std::string();
+    testo = stato_.tenuto;
+    return true;
+}
+
+void Lettura::Scorri(std::string_view testo, Destinazione& destinazione) {
+    const Duplicati::Passata passata = duplicati_.Quale();
+    for (;;) {
+        const bool semplici = stato_.soloCodice && stato_.lettore.Libero() &&
+                              stato_.lettore.Numero() >= stato_.forma.intestazione;
+        if (semplici && passata == Duplicati::Passata::Prima) {
+            stato_.lettore.Prese(stato_.marcatura.Segna(testo, duplicati_,
+                                                        impostazioni_.parallelo ? Aiuto() : nullptr,
+                                                        impostazioni_.minimo, lungheDiverse_));
+        } else if (semplici && passata == Duplicati::Passata::Seconda && impostazioni_.parallelo &&
+                   destinazione.Code() != nullptr) {
+            ScriviSemplici(testo, destinazione);
+        }
+        const std::size_t quante = Prepara(testo);
+        if (passata == Duplicati::Passata::Prima) {
+            for (std::size_t i = 0; i < quante; ++i) {
+                Segna(stato_.lotto[i]);
+            }
+        } else {
+            for (std::size_t i = 0; i < quante; ++i) {
+                Completa(stato_.lotto[i]);
+            }
+            for (std::size_t i = 0; i < quante; ++i) {
+                if (stato_.lotto[i].codice) {
+                    destinazione.Voce(stato_.lotto[i].voce);
+                }
+            }
+        }
+        if (quante < kLotto) {
+            break;
+        }
+    }
+}
+
+std::size_t Lettura::Prepara(std::string_view& pezzo) {
+    LettoreRighe& lettore = stato_.lettore;
+    std::size_t quante = 0;
+    while (quante < kLotto) {
+        RigaGiudicata& r = stato_.lotto[quante];
+        // The common row, sixteen characters and its end, is judged as it stands; only one
+        // with a character no code may hold (a blank, a quote, a separator, lower case) needs
+        // the full reading.
+        if (stato_.soloCodice && lettore.Libero(pezzo) &&
+            lettore.Numero() >= stato_.forma.intestazione && UnCodice(pezzo) &&
+            giudice_.GiudicaSemplice(pezzo.data(), lettore.Numero() + 1, r)) {
+            lettore.Prese(1);
+            if (r.voce.esame.Corretto()) {
+                duplicati_.Anticipa(r.chiave);
+            }
+            pezzo.remove_prefix(n + 1 + (pezzo[n] == '\r'));
+            ++quante;
+            continue;
+        }
+        RigaLetta riga;
+        if (!lettore.Prossima(pezzo, riga)) {
+            break;
+        }
+        GiudicaRiga(riga, r);
+        if (r.codice && r.voce.esame.Corretto()) {
+            duplicati_.Anticipa(r.chiave);
+        }
+        ++quante;
+    }
+    return quante;
+}
+
+void Lettura::GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r) {
+    r.codice = false;
+    std::string_view testo = riga.testo;
+    if (riga.trattenuta) {
+        r.unito.assign(testo);
+        testo = r.unito;
+    }
+    if (riga.numero <= stato_.forma.intestazione) {
+        return;  // the header, and the titles above it
+    }
+    LettoreRighe::Celle(testo, stato_.forma.separatore, r.pulito, r.celle);
+    if (std::all_of(r.celle.begin(), r.celle.end(), [](auto c) { return c.empty(); })) {
+        return;
+    }
+    giudice_.Giudica(r, stato_.forma, riga.numero);
+}
+
+void Lettura::Segna(const RigaGiudicata& r) {
+    if (!r.codice || !r.voce.Corretto()) {
+        return;
+    }
+    // Marked by the code as a plain row would give it.
+    const NODREL1::CodiceCompatto k = NODREL1::Compatta(r.voce.codice);
+    char sedici[n] = {};
+    for (std::size_t i = 0; i < k.n && i < n; ++i) {
+        sedici[i] = static_cast<char>(k.c[i]);
+    }
+    const std::uint64_t impronta = ImprontaCodice(sedici);
+    if (duplicati_.Filtro().Segna(impronta)) {
+        duplicati_.Candidato(r.chiave, r.omocodia, impronta);
+    }
+}
+
+bool Lettura::Completa(RigaGiudicata& r) {
+    if (!r.codice) {
+        return false;
+    }
+    VoceElenco& v = r.voce;
+    Riepilogo& totali = stato_.totali;
+    v.duplicatoDi = 0;
+    if (!r.luogoGiudicato) {
+        v.luogo = Luogo::Noto;
+    }
+    ++totali.codici;
+    if (!v.Corretto()) {
+        ++totali.errati;
+        return true;
+    }
+    if (v.nonCorrisponde) {
+        ++totali.nonCorrispondenti;
+    } else {
+        ++totali.corretti;
+    }
+    totali.calcolati += v.calcolato;
+    v.duplicatoDi = duplicati_.Vedi(r.chiave, r.omocodia, v.riga);
+    totali.duplicati += v.duplicatoDi != 0;
+    if (!v.esame.numerico && !r.luogoGiudicato) {
+        Luoghi& luoghi = Comuni();
+        const std::uint32_t comune = NODREL1::ComuneDellaChiave(r.chiave);
+        luoghi.Chiedi(comune);
+        v.luogo = luoghi.Giudica(comune, NODREL1::DataDellaChiave(r.chiave));
+    }
+    return true;
+}
+
+void Lettura::ScriviSemplici(std::string_view& testo, Destinazione& destinazione) {
+    if (!stato_.parti) {
+        stato_.parti = std::make_unique<Parti>();
+    }
+    Parti& parti = *stato_.parti;
+    const Parti::Contesto contesto{duplicati_.Tenuti(), Comuni(), *destinazione.Code(),
+                                   impostazioni_.minimo, lungheDiverse_};
+    if (!parti.Scrivi(testo, stato_.lettore.Numero(), contesto, Aiuto())) {
+        return;
+    }
+    Consegna(parti.Meta(0), destinazione);
+    if (parti.Entrambe()) {
+        Consegna(parti.Meta(1), destinazione);
+    }
+    stato_.lettore.Prese(parti.Prese());
+    testo.remove_prefix(parti.Lette());
+}
+
+void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
+    std::size_t da = 0;
+    for (const Parte::Rinviata& r : p.rinviate) {
+        destinazione.Righe(p.uscita.substr(da, r.posizione - da));
+        da = r.posizione;
+        // Most of them need no full reading: a code the filter took for another, or the first
+        // of one seen again.
+        if (ScriviRinviata(r, destinazione)) {
+            continue;
+        }
+        RigaGiudicata& riga = stato_.lotto[0];
+        GiudicaRiga({std::string_view(r.riga, n), r.numero, false}, riga);
+        if (Completa(riga)) {
+            destinazione.Voce(riga.voce);
+        }
+    }
+    destinazione.Righe(p.uscita.substr(da));
+    stato_.totali.codici += p.totali.codici;
+    stato_.totali.corretti += p.totali.corretti;
+    stato_.totali.errati += p.totali.errati;
+}
+
+bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazione) {
+    std::uint64_t chiave = 0;
+    const NODREL1::Giudizio giudizio =
+        NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(r.riga), chiave);
+    if (giudizio.Tipo() == NODREL1::Difetto::Carattere) {
+        return false;
+    }
+    Luogo luogo = Luogo::Noto;
+    if (giudizio.Corretto()) {
+        // The table last, as nothing after it may send the row to the full reading: a code met
+        // for the first time is recorded on this row.
+        const std::uint8_t omocodia = giudizio.Omocodico() ? NODREL1::Omocodia(r.riga) : 0;
+        if (duplicati_.Vedi(chiave, omocodia, r.numero) != 0) {
+            return false;
+        }
+        ++stato_.totali.corretti;
+        Luoghi& luoghi = Comuni();
+        const std::uint32_t comune = NODREL1::ComuneDellaChiave(chiave);
+        luoghi.Chiedi(comune);
+        luogo = luoghi.Giudica(comune, NODREL1::DataDellaChiave(chiave));
+    } else {
+        ++stato_.totali.errati;
+    }
+    ++stato_.totali.codici;
+    Contatore numero;
+    numero.Da(r.numero);
+    std::string& riga = stato_.rinviata;
+    riga.resize(20 + CodeVerifica::kMassimo);
+    riga.resize(static_cast<std::size_t>(
+        destinazione.Code()->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) -
+        riga.data()));
+    destinazione.Righe(riga);
+    return true;
+}
+
+void Lettura::LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle,
+                        Destinazione& destinazione) {
+    RigaDiCelle letta{riga, std::vector<std::string>(celle.begin(), celle.end())};
+    if (!stato_.deciso) {
+        // The first rows are held until the layout is known.
+        if (std::any_of(celle.begin(), celle.end(), [](const auto& c) { return !c.empty(); })) {
+            stato_.righeFoglio.push_back(std::move(letta));
+        }
+        if (stato_.righeFoglio.size() < kRigheTesta) {
+            return;
+        }
+        stato_.forma = TrovaForma(stato_.righeFoglio, '\t', impostazioni_.soloPersone);
+        stato_.deciso = true;
+        for (const RigaDiCelle& tenuta : std::exchange(stato_.righeFoglio, {})) {
+            GiudicaFoglio(tenuta, destinazione);
+        }
+        return;
+    }
+    GiudicaFoglio(letta, destinazione);
+}
+
+void Lettura::GiudicaFoglio(const RigaDiCelle& riga, Destinazione& destinazione) {
+    RigaGiudicata& r = stato_.lotto[0];
+    r.codice = false;
+    if (riga.numero <= stato_.forma.intestazione) {
+        return;
+    }
+    r.celle.assign(riga.celle.begin(), riga.celle.end());
+    if (std::all_of(r.celle.begin(), r.celle.end(), [](auto c) { return c.empty(); })) {
+        return;
+    }
+    giudice_.Giudica(r, stato_.forma, riga.numero);
+    if (Completa(r)) {
+        destinazione.Voce(r.voce);
+    }
+}
+
+}  // namespace nodrel

@@ -1,0 +1,130 @@
+#pragma once
+
+// One reading of a list, as its text comes in pieces (or a spreadsheet's rows one at a time): the
+// text made UTF-8, its layout told from its first rows, each row taken off it, judged, checked
+// against the rows before it (duplicates, counts) and handed to its destination. Plain rows are
+// found, judged and written where they lie. A file can be read twice, so that a list of millions
+// needs no table of all its codes: the first reading only marks the codes, the second hands the
+// rows.
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lists/aiutante.h"
+#include "lists/codifica.h"
+#include "lists/duplicati.h"
+#include "lists/forma.h"
+#include "lists/giudice.h"
+#include "lists/luoghi.h"
+#include "lists/marcatura.h"
+#include "lists/parti.h"
+#include "lists/righe.h"
+#include "lists/voce.h"
+
+namespace nodrel {
+
+class Lettura {
+public:
+    struct Impostazioni {
+        RegistroAtteso* registro = nullptr;  // none: the municipalities go unchecked
+        std::chrono::year_month_day oggi = NODREL1::Oggi();
+        // Every row is a person whose code is composed, whatever code it holds.
+        bool soloPersone = false;
+        // The plain rows of a run of at least `minimo` are marked (in a first reading) and, for
+        // a destination that writes verification's lines, written (in a second) on two threads.
+        bool parallelo = false;
+        std::size_t minimo = std::size_t{1} << 12;
+    };
+
+    explicit Lettura(Impostazioni impostazioni);
+    ~Lettura();
+
+    // A text of `byte` bytes is coming (a file's size): room is made for its codes at once.
+    void Prevedi(std::uint64_t byte);
+    // The first of two readings: it hands no row and only marks the codes. SecondaLettura then
+    // starts again from the first byte, which must come in the same pieces. When the second
+    // reading's text is not the first's before any row was handed, the list is read as a single
+    // reading would; after, the reading stops there and Cambiato() tells.
+    void PrimaLettura() { duplicati_.Prima(); }
+    void SecondaLettura();
+    bool Cambiato() const { return cambiato_; }
+
+    // Judges the rows that `pezzo` completes and hands each that holds a code to `destinazione`.
+    void Leggi(std::string_view pezzo, Destinazione& destinazione);
+    // The same with the piece's print already made (ImprontaPezzo), as a reader ahead makes it.
+    void Leggi(std::string_view pezzo, Destinazione& destinazione, std::uint64_t impronta);
+    // One row of a spreadsheet, already in cells; `riga` from 1.
+    void LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle,
+                   Destinazione& destinazione);
+    // The text ends: a last row left without its line end is judged.
+    void Fine(Destinazione& destinazione);
+
+    const Riepilogo& Totali() const { return stato_.totali; }
+    // Known from the first row handed on.
+    const FormaElenco& Forma() const { return stato_.forma; }
+
+private:
+    // Rows are judged a batch at a time, so that the memory fetches the places of their codes
+    // in the table of those seen all at once rather than one after the other.
+    static constexpr std::size_t kLotto = 64;
+
+    // What one reading learns as it goes; a second reading starts it afresh.
+    struct Stato {
+        Codifica codifica;
+        LettoreRighe lettore;
+        FormaElenco forma;
+        bool deciso = false;  // the layout is known
+        bool soloCodice = false;
+        std::string testa;  // the text held until the layout is known
+        std::string tenuto;
+        std::vector<RigaDiCelle> righeFoglio;  // a spreadsheet's rows held likewise
+        Riepilogo totali;
+        std::array<RigaGiudicata, kLotto> lotto;
+        Marcatura marcatura;
+        std::unique_ptr<Parti> parti;
+        std::string rinviata;  // the line of a row left for this thread
+    };
+
+    bool Confronta(std::uint64_t impronta, bool fine);
+    bool Testa(std::string_view& testo, bool fine);
+    void Scorri(std::string_view testo, Destinazione& destinazione);
+    // Takes up to kLotto whole rows off the front of `testo` and judges them.
+    std::size_t Prepara(std::string_view& testo);
+    void GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r);
+    // The first reading: the code of a row marked.
+    void Segna(const RigaGiudicata& r);
+    // What only the rows before it can tell: duplicates, counts; false when it holds no code.
+    bool Completa(RigaGiudicata& r);
+    void ScriviSemplici(std::string_view& testo, Destinazione& destinazione);
+    void Consegna(const Parte& p, Destinazione& destinazione);
+    // A row left for this thread written as the halves write theirs; false when it needs the
+    // full reading (a duplicate among them).
+    bool ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazione);
+    void GiudicaFoglio(const RigaDiCelle& riga, Destinazione& destinazione);
+    // The municipalities, once the register has come.
+    Luoghi& Comuni();
+    Aiutante* Aiuto();
+
+    Impostazioni impostazioni_;
+    Giudice giudice_;
+    Duplicati duplicati_;
+    std::optional<Luoghi> luoghi_;
+    std::unique_ptr<Aiutante> aiutante_;
+    bool senzaAiutante_ = false;           // no thread to be had: this one does both halves
+    bool lungheDiverse_ = false;           // rows of both line ends were met
+    std::uint64_t previsti_ = 0;           // the bytes Prevedi announced
+    std::vector<std::uint64_t> impronte_;  // of each piece of the first reading
+    std::size_t confrontati_ = 0;          // the pieces of the second reading that matched
+    bool cambiato_ = false;
+    Stato stato_;
+};
+
+}  // namespace nodrel
