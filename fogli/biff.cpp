@@ -14,7 +14,7 @@ namespace nodrel::biff {
 namespace {
 
 std::uint32_t Parola(std::string_view b, std::size_t i, std::size_t byte) {
-    if (i + byte > b.size()) {
+    if (i > b.size() || byte > b.size() - i) {  // written so that no sum wraps
         return 0;
     }
     std::uint32_t n = 0;
@@ -61,6 +61,9 @@ public:
         std::uint32_t difat = Parola(f_, 0x44, 4);
         for (std::size_t giri = 0; difat < settori_ && giri < settori_; ++giri) {
             const std::string_view d = Settore(difat);
+            if (d.empty()) {
+                break;  // a sector past the file's end
+            }
             for (std::size_t i = 0; i + 8 <= d.size(); i += 4) {
                 const std::uint32_t s = Parola(d, i, 4);
                 if (s < kFineCatena) {

@@ -26,6 +26,8 @@ constexpr std::string_view kRelazioni =
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 constexpr std::string_view kRelazioniStrette =
     "http://purl.oclc.org/ooxml/officeDocument/relationships";
+// Beyond this a row number read as a double is no longer exact.
+constexpr double kRigheXlsx = 9007199254740992.0;
 
 // The names of a part's elements under the prefix its root gives the spreadsheet namespace.
 struct Nomi {
@@ -411,7 +413,9 @@ bool Xlsx::Leggi(std::size_t foglio, const RigaFoglio& consegna, QString& errore
                 }
             } else if (nome == n.row) {
                 double r = 0;
-                numero = celle::LeggiNumero(x.Attributo("r").value_or(""), r) && r >= 1
+                // A row's own number when it is one a sheet can have, else the next.
+                numero = celle::LeggiNumero(x.Attributo("r").value_or(""), r) && r >= 1 &&
+                                 r <= kRigheXlsx
                              ? static_cast<std::uint64_t>(r)
                              : numero + 1;
                 colonna = -1;
@@ -436,6 +440,7 @@ bool Xlsx::Leggi(std::size_t foglio, const RigaFoglio& consegna, QString& errore
                            std::string_view(testi_.data() + dove_[k], dove_[k + 1] - dove_[k]));
             }
         } else if (nome == n.row) {
+            numero = std::max<std::uint64_t>(numero, 1);  // a </row> that no <row> opened
             if (!riga.Consegna(numero, consegna)) {
                 return true;
             }
