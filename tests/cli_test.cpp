@@ -127,8 +127,6 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
     fs::remove_all(Cartella());
 }
 
-// The user's own register, made from lists of ANPR given on the command line, is the one the
-// lists are then checked against; lists refused change nothing.
 // Lists as LibreOffice Calc and Gnumeric wrote them, each beside what checking it must give,
 // row by row and row numbers included; and files that are no list, refused as unreadable ones.
 TEST(RigaDiComando, ListsAsOfficeSuitesWriteThem) {
@@ -155,6 +153,8 @@ TEST(RigaDiComando, ListsAsOfficeSuitesWriteThem) {
     }
 }
 
+// The user's own register, made from lists of ANPR given on the command line, is the one the
+// lists are then checked against; lists refused change nothing.
 TEST(RigaDiComando, UpdatesTheRegisterOfMunicipalities) {
     const fs::path cartella = Cartella();
     fs::create_directories(cartella);
