@@ -157,7 +157,7 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto) {
             }
             assert(o + kRiga <= inizio + p.capienza);
             o = code.Scrivi(numero.Scrivi(o), riga, giudizio,
-                              giudizio.Corretto() ? luoghi.Giudica(comune, data) : Luogo::Noto);
+                            giudizio.Corretto() ? luoghi.Giudica(comune, data) : Luogo::Noto);
         }
     }
     p.fine = da;

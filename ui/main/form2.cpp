@@ -4,7 +4,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScrollArea>
@@ -195,15 +194,45 @@ void Form2::CreaControlli() {
         tasti->SempreMaiuscole();
         return tasti;
     };
-    maiuscole(Text1);
-    Text1->installEventFilter(this);
+    connect(maiuscole(Text1), &GestoreTasti::KeyPress, this, &Form2::Text1_KeyPress);
     connect(maiuscole(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
     connect(maiuscole(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
     auto* comune = maiuscole(Text5);
     connect(comune, &GestoreTasti::KeyPress, this, &Form2::Text5_KeyPress);
     connect(comune, &GestoreTasti::KeyUp, this, &Form2::Text5_KeyUp);
-    comune->Trasforma(AccentiComeApostrofi);
+    comune->Trasforma([](const QString& testo) {
+        return QString::fromStdU16String(NODREL1::AccentiComeApostrofi(testo.toStdU16String()));
+    });
     maiuscole(Text6);
+    // What is pasted or dropped comes without the blanks copied around it, a place in the
+    // register's spelling; the whole code is copied in its sixteen characters.
+    const auto senzaSpazi = [](const QString& testo) {
+        return QString::fromStdU16String(NODREL1::SenzaSpaziEsterni(testo.toStdU16String()));
+    };
+    for (TextBox* t : {Text1, Text2, Text3, Text6, Text7}) {
+        t->ImpostaIncolla(senzaSpazi);
+    }
+    Text5->ImpostaIncolla([](const QString& testo) {
+        return QString::fromStdU16String(NODREL1::NomeComune(testo.toStdU16String()));
+    });
+    Text1->ImpostaCopia([this] { return CodiceDaCopiare(); });
+    // Only the user's edits count: the program's own texts are already the municipality's. An
+    // edit by a key is looked up as the key ends; one by the mouse (a paste, a drop) right after.
+    connect(Text5, &QLineEdit::textEdited, this, [this] {
+        completamento.modificato = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (completamento.modificato) {
+                    Text5_KeyUp(Qt::Key_unknown);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    connect(Text6, &QLineEdit::textEdited, this, [this](const QString& testo) {
+        completamento.provinciaIndicata = !testo.trimmed().isEmpty();
+        completamento.dellUtente = false;
+    });
     connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
     connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
     RendiAccessibile();
@@ -255,23 +284,34 @@ void Form2::CreaMenu() {
         connect(a, &QAction::triggered, this, [this, gestore] { Comando(gestore); });
         return a;
     };
+    // Each command has its keys, shown in its menu. The function keys, not Ctrl and a letter,
+    // for the tools: the fields take many Ctrl keys for their own editing.
+    const auto tasto = [](QAction* a, QKeySequence tasti) { a->setShortcut(tasti); };
     QMenu* mnfile = menu("mnfile", "&File");
     voce(mnfile, "mnimpstampa", "&Imposta Stampante", &Form2::mnimpstampa_Click);
-    voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    tasto(voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click),
+          QKeySequence(Qt::CTRL | Qt::Key_P));
     voce(mnfile, "mnesportapdf", "Esporta &PDF...", &Form2::mnesportapdf_Click);
-    voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click);
+    tasto(voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click),
+          QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* mnmodifica = menu("mnmodifica", "&Modifica");
-    voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click);
-    voce(mnmodifica, "mncopiacodice", "C&opia codice", &Form2::mncopiacodice_Click)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    tasto(voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click),
+          QKeySequence(Qt::CTRL | Qt::Key_N));
+    tasto(voce(mnmodifica, "mncopiacodice", "C&opia codice", &Form2::mncopiacodice_Click),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     QMenu* mnstrumenti = menu("mnstrumenti", "&Strumenti");
-    voce(mnstrumenti, "mncalcola", "&Calcola Codice Fiscale", &Form2::mncalcola_Click);
-    voce(mnstrumenti, "mncorrispondenza", "Verifica co&rrispondenza",
-         &Form2::mncorrispondenza_Click);
-    voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click);
-    voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click);
-    voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click);
+    tasto(voce(mnstrumenti, "mncalcola", "&Calcola Codice Fiscale", &Form2::mncalcola_Click),
+          QKeySequence(Qt::Key_F5));
+    tasto(voce(mnstrumenti, "mncorrispondenza", "Verifica co&rrispondenza",
+               &Form2::mncorrispondenza_Click),
+          QKeySequence(Qt::Key_F6));
+    tasto(voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click),
+          QKeySequence(Qt::Key_F7));
+    tasto(
+        voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click),
+        QKeySequence(Qt::Key_F8));
+    tasto(voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click),
+          QKeySequence(Qt::Key_F9));
     voce(mnstrumenti, "mnaggiorna", "&Aggiorna elenco comuni...", &Form2::mnaggiorna_Click);
     new Recenti(this, menu("mnrecenti", "&Recenti"));
     QMenu* mninfo = menu("mninfo", "&?");
@@ -309,17 +349,6 @@ void Form2::closeEvent(QCloseEvent* evento) {
         Interfaccia().principale = nullptr;
     }
     evento->accept();
-}
-
-bool Form2::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (oggetto == Text1 && evento->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(evento)->matches(QKeySequence::Copy) && Text1->hasSelectedText() &&
-        Text1->selectedText() == Text1->text()) {
-        // A web form of sixteen characters would cut the display form's blanks short.
-        Comando(&Form2::mncopiacodice_Click);
-        return true;
-    }
-    return QMainWindow::eventFilter(oggetto, evento);
 }
 
 TextBox* Form2::Campo(NODREL1::Campo campo) const {
