@@ -110,8 +110,23 @@ Decodificato Decodifica(std::u16string_view codice, const Registro* registro,
     Decodificato esito;
     esito.dati = LeggiCodice(codice, oggi);
     esito.registro = registro != nullptr;
-    if (esito.dati && registro != nullptr) {
-        esito.comune = registro->PerCodice(esito.dati->catastale);
+    if (!esito.dati || registro == nullptr) {
+        return esito;
+    }
+    DatiCodice& d = *esito.dati;
+    esito.comune = registro->PerCodice(d.catastale);
+    // A birth of this century where the code was no longer in force (or not yet) is one of the
+    // last, when the code was in force then and the day exists (29 February 1900 does not).
+    auto iso = [](const std::u16string& g) {
+        return std::u16string{g[6], g[7], g[8], g[9], u'-', g[3], g[4], u'-', g[0], g[1]};
+    };
+    std::u16string prima = d.data;
+    prima[7] = u'9';
+    prima[6] = u'1';
+    if (esito.comune != nullptr && d.data[6] == u'2' && d.data[7] == u'0' &&
+        !InVigore(*registro, d.catastale, iso(d.data)) &&
+        InVigore(*registro, d.catastale, iso(prima)) && LeggiDataNascita(prima, oggi).Valida()) {
+        d.data = prima;
     }
     return esito;
 }

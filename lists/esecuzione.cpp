@@ -197,11 +197,9 @@ EsitoEsecuzione DueLetture(std::FILE* in, off_t inizio, std::uint64_t byte, Lett
     return Consegna(fonte, true, lettura, destinazione, fermo, progressi, prima + 1);
 }
 
-// Whether a file opens as a zip does, as a spreadsheet is kept.
-bool Zip(int fd) {
-    char testa[4] = {};
-    return ::pread(fd, testa, sizeof testa, 0) == sizeof testa &&
-           std::memcmp(testa, "PK\3\4", sizeof testa) == 0;
+// The kind of an open file by its content, as a named file's is told.
+Tipo TipoDelFile(int fd) {
+    return TipoDiFile(QString::fromLatin1("/proc/self/fd/%1").arg(fd));
 }
 
 // A stream that is no file (a pipe, a terminal) copied into a file of its own, which no name
@@ -354,7 +352,13 @@ EsitoEsecuzione Esecuzione::Esegui(const Sorgente& sorgente, Destinazione& desti
             return {EsitoEsecuzione::Tipo::Fatto, {}, !testo.empty()};
         }
         case Sorgente::Tipo::File: {
-            if (Foglio(QString::fromLocal8Bit(sorgente.percorso.c_str()))) {
+            // The kind of file by its content, whatever its name: a workbook is read by its
+            // sheets; bytes that are no list (a PDF, a picture, a program) are refused.
+            const Tipo tipo = TipoDiFile(QString::fromLocal8Bit(sorgente.percorso.c_str()));
+            if (tipo.formato == Formato::NessunElenco) {
+                return Illeggibile(tipo.motivo.toStdString());
+            }
+            if (tipo.formato != Formato::Testo) {
                 return DaFoglio(sorgente.percorso, destinazione, fermo);
             }
             const std::unique_ptr<std::FILE, ChiudiFile> in(
@@ -380,8 +384,14 @@ EsitoEsecuzione Esecuzione::DaFlusso(std::FILE* in, Destinazione& destinazione,
     const off_t inizio = ftello(in);
     if (fstat(fileno(in), &info) == 0 && S_ISREG(info.st_mode) && inizio >= 0 &&
         inizio <= info.st_size) {
-        if (senzaNome && inizio == 0 && Zip(fileno(in))) {
-            return DaFoglio("/proc/self/fd/" + std::to_string(fileno(in)), destinazione, fermo);
+        if (senzaNome && inizio == 0) {
+            const Tipo tipo = TipoDelFile(fileno(in));
+            if (tipo.formato == Formato::NessunElenco) {
+                return Illeggibile(tipo.motivo.toStdString());
+            }
+            if (tipo.formato != Formato::Testo) {
+                return DaFoglio("/proc/self/fd/" + std::to_string(fileno(in)), destinazione, fermo);
+            }
         }
         Progressi progressi{osservatore, 2};
         return DueLetture(in, inizio, static_cast<std::uint64_t>(info.st_size - inizio), lettura,
@@ -425,8 +435,14 @@ EsitoEsecuzione Esecuzione::DaFlusso(std::FILE* in, Destinazione& destinazione,
         }
     }
     if (intera) {
-        if (senzaNome && Zip(copia.Fd())) {
-            return DaFoglio("/proc/self/fd/" + std::to_string(copia.Fd()), destinazione, fermo);
+        if (senzaNome) {
+            const Tipo tipo = TipoDelFile(copia.Fd());
+            if (tipo.formato == Formato::NessunElenco) {
+                return Illeggibile(tipo.motivo.toStdString());
+            }
+            if (tipo.formato != Formato::Testo) {
+                return DaFoglio("/proc/self/fd/" + std::to_string(copia.Fd()), destinazione, fermo);
+            }
         }
         const std::unique_ptr<std::FILE, ChiudiFile> copiato(copia.Flusso());
         if (copiato) {
@@ -451,10 +467,35 @@ EsitoEsecuzione Esecuzione::DaFoglio(const std::string& percorso, Destinazione& 
         impostazioni_.registro->Prendi();
     }
     QString errore;
+    Cartella cartella;
+    if (!cartella.Apri(QString::fromLocal8Bit(percorso.c_str()), errore)) {
+        return Illeggibile(errore.toStdString());
+    }
+    // The sheet with the list: the first whose first rows hold one (a cover sheet, a sheet of
+    // notes before it are passed over), else the first.
+    std::size_t scelto = 0;
+    const auto fogli = static_cast<std::size_t>(cartella.Fogli().size());
+    for (std::size_t k = 0; k < fogli && fogli > 1; ++k) {
+        std::vector<RigaDiCelle> prime;
+        const bool letto = cartella.Leggi(
+            k,
+            [&prime](std::uint64_t riga, std::span<const std::string_view> celle) {
+                prime.push_back({riga, std::vector<std::string>(celle.begin(), celle.end())});
+                return prime.size() < kRigheTesta;
+            },
+            errore);
+        if (letto && ContieneElenco(prime, impostazioni_.soloPersone)) {
+            scelto = k;
+            break;
+        }
+    }
+    if (fogli > 1) {
+        foglio_ = cartella.Fogli().at(static_cast<qsizetype>(scelto)).toStdString();
+    }
     bool letto = false;
-    const bool fatto = LeggiFoglio(
-        QString::fromLocal8Bit(percorso.c_str()),
-        [&](std::uint64_t riga, const std::vector<std::string>& celle) {
+    const bool fatto = cartella.Leggi(
+        scelto,
+        [&](std::uint64_t riga, std::span<const std::string_view> celle) {
             letto = true;
             lettura_->LeggiRiga(riga, celle, destinazione);
             return !fermo.stop_requested();

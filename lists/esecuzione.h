@@ -72,6 +72,8 @@ public:
 
     const Riepilogo& Totali() const { return lettura_->Totali(); }
     const FormaElenco& Forma() const { return lettura_->Forma(); }
+    // The sheet read, when the workbook has more than one; else empty. UTF-8.
+    const std::string& Foglio() const { return foglio_; }
 
 private:
     // `senzaNome`: a stream with no name (standard input), told a spreadsheet by its first bytes.
@@ -82,6 +84,7 @@ private:
 
     Impostazioni impostazioni_;
     std::unique_ptr<Lettura> lettura_;
+    std::string foglio_;
 };
 
 }  // namespace nodrel

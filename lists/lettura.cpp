@@ -268,7 +268,9 @@ bool Lettura::Completa(RigaGiudicata& r) {
     VoceElenco& v = r.voce;
     Riepilogo& totali = stato_.totali;
     v.duplicatoDi = 0;
-    v.luogo = Luogo::Noto;
+    if (!r.luogoGiudicato) {
+        v.luogo = Luogo::Noto;
+    }
     ++totali.codici;
     if (!v.Corretto()) {
         ++totali.errati;
@@ -282,7 +284,7 @@ bool Lettura::Completa(RigaGiudicata& r) {
     totali.calcolati += v.calcolato;
     v.duplicatoDi = duplicati_.Vedi(r.chiave, r.omocodia, v.riga);
     totali.duplicati += v.duplicatoDi != 0;
-    if (!v.esame.numerico) {
+    if (!v.esame.numerico && !r.luogoGiudicato) {
         Luoghi& luoghi = Comuni();
         const std::uint32_t comune = NODREL1::ComuneDellaChiave(r.chiave);
         luoghi.Chiedi(comune);
@@ -381,7 +383,7 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     return true;
 }
 
-void Lettura::LeggiRiga(std::uint64_t riga, std::span<const std::string> celle,
+void Lettura::LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle,
                         Destinazione& destinazione) {
     RigaDiCelle letta{riga, std::vector<std::string>(celle.begin(), celle.end())};
     if (!stato_.deciso) {

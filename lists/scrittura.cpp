@@ -153,6 +153,9 @@ void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
     if (v.luogo == Luogo::NonInVigore) {
         nota("comune non in vigore alla data di nascita");
     }
+    if (!v.note.empty()) {
+        nota(v.note);
+    }
 }
 
 // The line's number and code, and what follows them, in `riga` or already in `out`.
@@ -188,7 +191,7 @@ std::string_view Esito(const VoceElenco& voce) {
 void ScriviVerifica(std::string& out, const VoceElenco& voce) {
     // Most lines of a list: a plain code and a reason of the program's own, which fit.
     if (voce.codice.size() == NODREL1::kLunghezzaPersonale && voce.rifiuto.empty() &&
-        voce.differenze.empty() && Semplice(voce.codice)) {
+        voce.differenze.empty() && voce.note.empty() && Semplice(voce.codice)) {
         Diretta riga;
         riga.NumeroSeguente(voce.riga);
         riga += ';';

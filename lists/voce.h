@@ -38,6 +38,9 @@ struct VoceElenco {
     std::array<std::string_view, kColonnePersona> persona;
     bool nonCorrisponde = false;  // right, but not the code of the person beside it
     std::string_view differenze;  // then the groups that differ and what they should be
+    // What the person's cells leave untold: "sesso mancante", "comune omonimo: indicare la
+    // provincia", a cell that cannot be read; each a note beside a right code.
+    std::string_view note;
 
     std::string_view Persona(ColonnaPersona c) const {
         return persona[static_cast<std::size_t>(c)];

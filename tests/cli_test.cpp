@@ -153,6 +153,42 @@ TEST(RigaDiComando, APipeGivesWhatItsFileGives) {
     fs::remove_all(Cartella());
 }
 
+// Lists as LibreOffice Calc and Gnumeric wrote them, each beside what checking it must give,
+// row by row and row numbers included; and files that are no list, refused as unreadable ones.
+TEST(RigaDiComando, ListsAsOfficeSuitesWriteThem) {
+    int letti = 0;
+    for (const char* suite : {"calc", "gnumeric"}) {
+        for (const auto& voce : fs::directory_iterator(fs::path(NODREL_ELENCHI) / suite)) {
+            const fs::path risposta = voce.path().string() + ".verifica";
+            if (!fs::exists(risposta)) {
+                continue;
+            }
+            SCOPED_TRACE(voce.path().string());
+            const Esito e = Esegui("--verifica '" + voce.path().string() + "'");
+            EXPECT_EQ(e.out, Leggi(risposta)) << e.err;
+            // Through a pipe too, a workbook as well as a text.
+            EXPECT_EQ(Esegui("--verifica", "", NODREL_ESEGUIBILE,
+                             "cat '" + voce.path().string() + "' | %")
+                          .out,
+                      e.out);
+            ++letti;
+        }
+    }
+    EXPECT_GE(letti, 27);
+    for (const auto& voce : fs::directory_iterator(fs::path(NODREL_ELENCHI) / "non_elenchi")) {
+        SCOPED_TRACE(voce.path().string());
+        const std::string nome = "'" + voce.path().string() + "'";
+        for (const auto& [argomenti, come] :
+             {std::pair{"--verifica " + nome, std::string("%")},
+              std::pair{std::string("--verifica"), "cat " + nome + " | %"}}) {
+            const Esito e = Esegui(argomenti, "", NODREL_ESEGUIBILE, come);
+            EXPECT_EQ(e.stato, 2);
+            EXPECT_EQ(e.out, "");
+            EXPECT_NE(e.err.find("non è un elenco"), std::string::npos) << e.err;
+        }
+    }
+}
+
 // The user's own register, made from lists of ANPR given on the command line, is the one the
 // lists are then checked against; lists refused change nothing.
 TEST(RigaDiComando, UpdatesTheRegisterOfMunicipalities) {

@@ -302,7 +302,7 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
         {"quoted separator, no header", "\"ROSSI, MARIO\"," + codice + "\nBIANCHI,J\n",
          "1;" + codice + ";CORRETTO;\n2;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"blank rows and a title",
-         "Elenco dipendenti 2024\n;;\nnome;codice fiscale\n;;\nx;" + codice + "\n",
+         "Elenco dipendenti 2024\n;;\nreparto;codice fiscale\n;;\nx;" + codice + "\n",
          "5;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
         {"an omocode in letters first", "RSSMRAULALMHRLMD\n" + codice + "\n",
          "1;RSSMRAULALMHRLMD;CORRETTO;omocodico\n2;" + codice + ";CORRETTO;\n2 codici: 2 corretti"},
@@ -312,7 +312,7 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
              "3 codici: 2 corretti, 1 errato, 1 duplicato"},
         // A line end within quotes is within its cell: the rows after it keep their numbers.
         {"line end within quotes",
-         "cognome|c.f.\n\"part-time\r\ndal 1/4\"|" + codice + "\n\"A\"\"\"|J\n",
+         "note|c.f.\n\"part-time\r\ndal 1/4\"|" + codice + "\n\"A\"\"\"|J\n",
          "2;" + codice + ";CORRETTO;\n3;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"the person beside the code",
          "Cognome,Nome,Sesso,Data di nascita,Luogo di nascita,CF\nRossi,Mario,M,01/01/1980,Roma," +

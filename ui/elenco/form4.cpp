@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
@@ -26,8 +28,10 @@
 #include "lists/sistema.h"
 #include "ui/elenco/lavoro.h"
 #include "ui/toolkit/controlli.h"
+#include "ui/toolkit/impostazioni.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
+#include "ui/toolkit/twips.h"
 
 namespace nodrel {
 
@@ -35,6 +39,9 @@ namespace {
 
 // Rows go to the table in lots of about this size, each a block of memory of its own (below).
 constexpr std::size_t kLotto = 1 << 20;
+// The window's size and its first four columns' widths in the user's settings.
+constexpr char kDimensione[] = "elenco/dimensione";
+constexpr char kColonneSalvate[] = "elenco/colonne";
 
 QString Testo(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -98,11 +105,41 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     Grid1->verticalHeader()->hide();
     // One line of text a row: a long list is read by scrolling.
     Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
-    Grid1->horizontalHeader()->setStretchLastSection(true);
-    Grid1->setColumnWidth(0, 80);
-    Grid1->setColumnWidth(1, 170);
-    Grid1->setColumnWidth(2, 100);
-    Grid1->setColumnWidth(3, 280);  // the reason is what the clerk reads
+    Grid1->setAccessibleName(QStringLiteral("Risultati della verifica"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Avanzamento della verifica"));
+    QHeaderView* intestazione = Grid1->horizontalHeader();
+    intestazione->setStretchLastSection(true);
+    // The columns as the user last set them; else each as wide as its text: a row number of
+    // millions, a code with its blanks, the widest outcome, a long reason.
+    const QVariantList salvate = Impostazioni().value(kColonneSalvate).toList();
+    const char* const campioni[] = {"0000000", "RSS MRA 80A01 H501 U", "NON CORRISPONDE",
+                                    "carattere di controllo errato (atteso U)"};
+    for (int c = 0; c < 4; ++c) {
+        const int testo = Grid1->fontMetrics().horizontalAdvance(QLatin1String(campioni[c])) + 12;
+        const int titolo =
+            intestazione->fontMetrics().horizontalAdvance(
+                modello_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            28;  // and the sort indicator
+        const int salvata = salvate.value(c).toInt();
+        Grid1->setColumnWidth(c, salvata > 0 ? salvata : std::max(testo, titolo));
+    }
+    // A column the user resizes is theirs, kept for the next window; until then the reason
+    // widens to the longest shown.
+    connect(intestazione, &QHeaderView::sectionResized, this, [this](int sezione) {
+        if (sezione < 4 && QGuiApplication::mouseButtons() != Qt::NoButton) {
+            larghezzeScelte_ = true;
+        }
+    });
+    connect(modello_, &QAbstractItemModel::rowsInserted, this, [this, fisse = !salvate.isEmpty()] {
+        if (fisse || larghezzeScelte_) {
+            return;
+        }
+        const int voluta = std::min(static_cast<QAbstractItemView*>(Grid1)->sizeHintForColumn(3),
+                                    std::max(Grid1->viewport()->width() * 2 / 3, 300));
+        if (voluta > Grid1->columnWidth(3)) {
+            Grid1->setColumnWidth(3, voluta);
+        }
+    });
     connect(Grid1, &QTableView::doubleClicked, this,
             [this](const QModelIndex& indice) { Grid1_DblClick(indice); });
 
@@ -113,12 +150,24 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     pulsanti->addWidget(Check1);
     pulsanti->addStretch();
     pulsanti->addWidget(Command5);
-    auto* colonna = new QVBoxLayout(this);
+    auto* contenuto = new QWidget;
+    auto* colonna = new QVBoxLayout(contenuto);
     colonna->addLayout(pulsanti);
     colonna->addWidget(Label1);
     colonna->addWidget(ProgressBar1);
     colonna->addWidget(Grid1);
-    resize(760, 520);
+    // On a screen too small for the buttons (a high scale on a small screen) the window still
+    // fits, and its content scrolls: "Chiudi" stays in reach.
+    auto* scorrimento = new QScrollArea(this);
+    scorrimento->setObjectName("Scorrimento");
+    scorrimento->setFrameShape(QFrame::NoFrame);
+    scorrimento->setWidgetResizable(true);
+    scorrimento->setWidget(contenuto);
+    auto* finestra = new QVBoxLayout(this);
+    finestra->setContentsMargins({});
+    finestra->addWidget(scorrimento);
+    RipristinaDimensione(this, kDimensione, QSize(760, 520));
+    TieniNelloSchermo(this);
     AggiornaPulsanti();
 }
 
@@ -139,7 +188,7 @@ void Form4::Command1_Click() {
     dialogo.setNameFilters(
         {QStringLiteral("Elenchi di testo, CSV o fogli di calcolo (*.txt *.csv *.xlsx *.ods)"),
          QStringLiteral("Tutti i file (*)")});
-    if (dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
+    if (EseguiDialogoFile(dialogo) == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
         VerificaFile(dialogo.selectedFiles().constFirst());
     }
 }
@@ -190,7 +239,7 @@ bool Form4::Salva() {
         dialogo.setDefaultSuffix(tipo == tipi.at(0) ? QStringLiteral("xlsx")
                                                     : QStringLiteral("csv"));
     });
-    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
+    if (EseguiDialogoFile(dialogo) != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
         return false;
     }
     const QString percorso = dialogo.selectedFiles().constFirst();
@@ -359,6 +408,7 @@ void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
     modello_->Svuota();
     nome_ = nome;
     avviso_.clear();
+    foglio_.clear();
     interrotto_ = false;
     salvato_ = true;
     setWindowTitle(nome.isEmpty() ? QStringLiteral("Verifica elenco")
@@ -394,11 +444,13 @@ void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
             MostraRiepilogo();
         }
     });
-    connect(lavoro_, &LavoroElenco::Finito, this, [this, corsa](int esito, const QString& perche) {
-        if (corsa == corsa_) {
-            Finito(esito, perche);
-        }
-    });
+    connect(lavoro_, &LavoroElenco::Finito, this,
+            [this, corsa](int esito, const QString& perche, const QString& foglio) {
+                if (corsa == corsa_) {
+                    foglio_ = foglio;
+                    Finito(esito, perche);
+                }
+            });
     filo_->start();
     AggiornaPulsanti();
 }
@@ -417,6 +469,9 @@ void Form4::MostraRiepilogo() {
     QString riepilogo = QString::fromStdString(TestoRiepilogo(modello_->Totali()));
     if (interrotto_) {
         riepilogo = QStringLiteral("Verifica interrotta: ") + riepilogo;
+    }
+    if (!foglio_.isEmpty()) {
+        riepilogo += QStringLiteral(" (foglio %1)").arg(foglio_);
     }
     if (!avviso_.isEmpty()) {
         riepilogo += u'\n' + avviso_;
@@ -476,6 +531,13 @@ void Form4::reject() {
 void Form4::closeEvent(QCloseEvent* evento) {
     Command4_Click();
     if (!salvato_) {
+        // The question is about these results: they come into sight first, though the window
+        // was minimised or behind the main one that is closing.
+        if (isMinimized()) {
+            showNormal();
+        }
+        raise();
+        activateWindow();
         QMessageBox domanda(QMessageBox::NoIcon, QStringLiteral("Nodrel"),
                             QStringLiteral("I risultati non sono stati salvati. Salvarli prima "
                                            "di chiudere?"),
@@ -493,6 +555,14 @@ void Form4::closeEvent(QCloseEvent* evento) {
         }
     }
     Ferma();
+    SalvaDimensione(this, kDimensione);
+    if (larghezzeScelte_) {
+        QVariantList larghezze;
+        for (int c = 0; c < 4; ++c) {
+            larghezze << Grid1->columnWidth(c);
+        }
+        Impostazioni().setValue(kColonneSalvate, larghezze);
+    }
     evento->accept();
 }
 
