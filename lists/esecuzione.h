@@ -25,7 +25,7 @@ struct Sorgente {
     enum class Tipo { File, Flusso, Memoria };
     Tipo tipo = Tipo::Memoria;
     std::string percorso;         // File: its name as the system takes it
-    std::FILE* flusso = nullptr;  // Flusso: read from where it stands (a file there is read twice)
+    std::FILE* flusso = nullptr;  // Flusso: read from where it stands, twice (a pipe copied first)
     std::string testo;            // Memoria: the bytes
 
     static Sorgente File(std::string percorso) { return {Tipo::File, std::move(percorso), {}, {}}; }
@@ -76,8 +76,9 @@ public:
     const std::string& Foglio() const { return foglio_; }
 
 private:
+    // `senzaNome`: a stream with no name (standard input), told a spreadsheet by its first bytes.
     EsitoEsecuzione DaFlusso(std::FILE* in, Destinazione& destinazione, std::stop_token fermo,
-                             Osservatore* osservatore);
+                             Osservatore* osservatore, bool senzaNome);
     EsitoEsecuzione DaFoglio(const std::string& percorso, Destinazione& destinazione,
                              std::stop_token fermo);
 

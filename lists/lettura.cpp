@@ -172,7 +172,7 @@ void Lettura::Scorri(std::string_view testo, Destinazione& destinazione) {
                                                         impostazioni_.parallelo ? Aiuto() : nullptr,
                                                         impostazioni_.minimo, lungheDiverse_));
         } else if (semplici && passata == Duplicati::Passata::Seconda && impostazioni_.parallelo &&
-                   destinazione.Code() != nullptr) {
+                   (destinazione.Code() != nullptr || destinazione.Decodifiche() != nullptr)) {
             ScriviSemplici(testo, destinazione);
         }
         const std::size_t quante = Prepara(testo);
@@ -298,7 +298,8 @@ void Lettura::ScriviSemplici(std::string_view& testo, Destinazione& destinazione
         stato_.parti = std::make_unique<Parti>();
     }
     Parti& parti = *stato_.parti;
-    const Parti::Contesto contesto{duplicati_.Tenuti(), Comuni(), *destinazione.Code(),
+    const Parti::Contesto contesto{duplicati_.Tenuti(),  Comuni(),
+                                   destinazione.Code(),  destinazione.Decodifiche(),
                                    impostazioni_.minimo, lungheDiverse_};
     if (!parti.Scrivi(testo, stato_.lettore.Numero(), contesto, Aiuto())) {
         return;
@@ -340,6 +341,9 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     if (giudizio.Tipo() == NODREL1::Difetto::Carattere) {
         return false;
     }
+    const CodeVerifica* verifica = destinazione.Code();
+    const std::uint32_t comune = NODREL1::ComuneDellaChiave(chiave);
+    const std::uint32_t data = NODREL1::DataDellaChiave(chiave);
     Luogo luogo = Luogo::Noto;
     if (giudizio.Corretto()) {
         // The table last, as nothing after it may send the row to the full reading: a code met
@@ -349,10 +353,11 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
             return false;
         }
         ++stato_.totali.corretti;
-        Luoghi& luoghi = Comuni();
-        const std::uint32_t comune = NODREL1::ComuneDellaChiave(chiave);
-        luoghi.Chiedi(comune);
-        luogo = luoghi.Giudica(comune, NODREL1::DataDellaChiave(chiave));
+        if (verifica != nullptr) {
+            Luoghi& luoghi = Comuni();
+            luoghi.Chiedi(comune);
+            luogo = luoghi.Giudica(comune, data);
+        }
     } else {
         ++stato_.totali.errati;
     }
@@ -360,10 +365,20 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     Contatore numero;
     numero.Da(r.numero);
     std::string& riga = stato_.rinviata;
-    riga.resize(20 + CodeVerifica::kMassimo);
-    riga.resize(static_cast<std::size_t>(
-        destinazione.Code()->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) -
-        riga.data()));
+    if (verifica != nullptr) {
+        riga.resize(20 + CodeVerifica::kMassimo);
+        riga.resize(static_cast<std::size_t>(
+            verifica->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) - riga.data()));
+    } else {
+        CodeDecodifica& decodifica = *destinazione.Decodifiche();
+        if (giudizio.Corretto()) {
+            decodifica.Prepara(comune);
+        }
+        riga.resize(20 + decodifica.Massimo());
+        riga.resize(static_cast<std::size_t>(
+            decodifica.Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, comune, data) -
+            riga.data()));
+    }
     destinazione.Righe(riga);
     return true;
 }

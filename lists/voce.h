@@ -72,6 +72,7 @@ struct Riepilogo {
 namespace nodrel {
 
 class CodeVerifica;
+class CodeDecodifica;
 
 // Where the rows of a list go, in their order, as they are judged.
 class Destinazione {
@@ -82,6 +83,8 @@ public:
     // reading may then write runs of plain rows itself, as Voce would have, and hand the text of
     // each run to Righe in its place among the rows.
     virtual const CodeVerifica* Code() const { return nullptr; }
+    // The same for decoding's lines; asked on the reading's own thread.
+    virtual CodeDecodifica* Decodifiche() { return nullptr; }
     virtual void Righe(std::string_view) {}
 };
 

@@ -32,9 +32,10 @@ bool registroNellaPrima = false;
 // M261 was created in 1975, A001 changed its name in 1924, B001 was gone from 1928 to 1947. With
 // `prima`, the text is read twice, as a file is, and `prima` is what the first reading found there,
 // the register coming when it is asked for; with `parallelo`, its plain lines are also written on
-// two threads, two lines in a row being enough.
+// two threads, two lines in a row being enough. Decoding's lines with `compito`.
 std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
-                     std::optional<std::string_view> prima = std::nullopt, bool parallelo = false) {
+                     std::optional<std::string_view> prima = std::nullopt, bool parallelo = false,
+                     nodrel::UscitaCsv::Compito compito = nodrel::UscitaCsv::Compito::Verifica) {
     static const NODREL1::Registro registro({
         {u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"},
         {u"Z404", u"STATI UNITI D'AMERICA", u"EE", u"0001-01-01", u"9999-12-31"},
@@ -43,6 +44,7 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         {u"A001", u"ABANO TERME", u"PD", u"1924-11-14", u"9999-12-31"},
         {u"B001", u"BORGO", u"PD", u"1861-03-17", u"1928-01-01"},
         {u"B001", u"BORGO", u"PD", u"1947-01-02", u"9999-12-31"},
+        {u"C001", u"SANT\"ANNA; \u00C8", u"PD", u"1861-03-17", u"9999-12-31"},
     });
     // The register at hand for one reading; for two, it comes when it is asked for.
     static const std::shared_ptr<const NODREL1::Registro> condiviso(&registro, [](const auto*) {});
@@ -55,10 +57,11 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
                                                       return condiviso;
                                                   }))
               : nodrel::RegistroAtteso(condiviso);
-    Lettura elenco({&atteso, std::chrono::year{2026} / 6 / 15, false, parallelo, 2});
+    const auto oggi = std::chrono::year{2026} / 6 / 15;
+    Lettura elenco({&atteso, oggi, false, parallelo, 2});
     std::string out;
-    nodrel::UscitaCsv csv(nodrel::UscitaCsv::Compito::Verifica,
-                          [&out](std::string_view testo) { out += testo; });
+    nodrel::UscitaCsv csv(
+        compito, [&out](std::string_view testo) { out += testo; }, &atteso, oggi);
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
@@ -75,8 +78,8 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
     }
     elenco.Fine(csv);
     csv.Svuota();
-    return out.substr(nodrel::kIntestazioneVerifica.size()) +
-           nodrel::TestoRiepilogo(elenco.Totali()) + (elenco.Cambiato() ? " (cambiato)" : "");
+    return out.substr(out.find('\n') + 1) + nodrel::TestoRiepilogo(elenco.Totali()) +
+           (elenco.Cambiato() ? " (cambiato)" : "");
 }
 
 TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
@@ -167,7 +170,11 @@ TEST(Elenco, AFileReadTwice) {
         }
         misto += c + "\n";
     }
-    EXPECT_EQ(Verifica(misto, 4096, misto, true), Verifica(misto));
+    for (const auto compito :
+         {nodrel::UscitaCsv::Compito::Verifica, nodrel::UscitaCsv::Compito::Decodifica}) {
+        EXPECT_EQ(Verifica(misto, 4096, misto, true, compito),
+                  Verifica(misto, 1 << 20, std::nullopt, false, compito));
+    }
     // Runs broken by a line end of another length, or by a line the full reading must judge,
     // on either side of where two threads would cut them.
     std::string rotto;
@@ -219,23 +226,37 @@ TEST(Elenco, FirstLineLastLineAndLongLines) {
 }
 
 TEST(Elenco, DecodingWritesWhatARightCodeCarries) {
-    class Decodifica : public nodrel::Destinazione {
-    public:
-        void Voce(const VoceElenco& v) override {
-            const auto dati =
-                NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
-                                     std::chrono::year{2026} / std::chrono::June / 15);
-            nodrel::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
+    const struct {
+        std::string riga;    // with its check character, when it ends in '+'
+        std::string atteso;  // the CSV line after the code
+    } casi[] = {
+        {"RSSMRA80A01H50MM", "RSS;MRA;M;01/01/1980;ROMA;RM;H501"},
+        {"BNCLRA05M41Z404+", "BNC;LRA;F;01/08/2005;STATI UNITI D'AMERICA;EE;Z404"},
+        // A filler X is left out where it is one; the century puts the day latest, not ahead.
+        {"FOXLCU66C17F205Z", "FO;LCU;M;17/03/1966;;;F205"},
+        {"AXXAXX26H15C001+", "A;A;M;15/06/2026;\"SANT\"\"ANNA; \xC3\x88\";PD;C001"},
+        {"XXXXXX26H56A00M+", "X;X;F;16/06/1926;ABANO;PD;A001"},
+        {" \"rss mra 80a01 h501 u\" ", "RSS;MRA;M;01/01/1980;ROMA;RM;H501"},
+        {"01234567897", ";;;;;;"},
+        {"RSSMRA80A01H501V", ";;;;;;"},
+    };
+    std::string testo;
+    std::string atteso;
+    for (const auto& c : casi) {
+        std::string riga = c.riga;
+        if (riga.back() == '+') {
+            riga.pop_back();
+            riga += NODREL1::Utf8(NODREL1::CarattereControllo(NODREL1::Utf16(riga)));
         }
-        std::string out;
-    } decodifica;
-    Lettura elenco({});
-    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", decodifica);
-    elenco.Fine(decodifica);
-    EXPECT_EQ(decodifica.out,
-              "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n"
-              "2;BNCLRA05M41Z404E;BNC;LRA;F;01/08/2005;ROMA;RM;Z404\n"
-              "3;J;;;;;;;\n");
+        testo += riga + "\n";
+        const std::string codice = riga.starts_with(' ') ? "rss mra 80a01 h501 u" : riga;
+        atteso += std::to_string(&c - casi + 1) + ";" + codice + ";" + c.atteso + "\n";
+    }
+    atteso += "8 codici: 7 corretti, 1 errato";
+    using nodrel::UscitaCsv;
+    EXPECT_EQ(Verifica(testo, 1 << 20, std::nullopt, false, UscitaCsv::Compito::Decodifica),
+              atteso);
+    EXPECT_EQ(Verifica(testo, 1 << 20, testo, true, UscitaCsv::Compito::Decodifica), atteso);
 }
 
 std::string Utf16(std::u16string_view t, bool grande) {
