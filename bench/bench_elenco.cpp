@@ -1,8 +1,9 @@
 // The command line's --verifica on a file of ten million generated codes, beside two floors:
 // reading the same file (cat FILE > /dev/null), and a bare loop that only computes the check
 // characters of the codes already in memory; and the same --verifica on a tenth and five times
-// as many codes, from the file and through a pipe. The files are made in the temporary directory
-// and removed at the end.
+// as many codes, from the file and through a pipe (beside the pipe copied to a file by the shell
+// and the file verified); --decodifica beside --verifica. The files are made in the temporary
+// directory and removed at the end.
 //   bench_elenco [--benchmark_repetitions=3] [nodrel executable, by default the one built]
 
 #include <fcntl.h>
@@ -170,6 +171,34 @@ void VerificaPipe(benchmark::State& state) {
 }
 BENCHMARK(VerificaPipe)->Apply(TreElenchi);
 
+// The shell's stand-in for what a pipe costs the program: the same pipe copied to a file, then
+// the file verified. A pipe is never slower than this.
+void CopiaPoiVerifica(benchmark::State& state) {
+    const std::string copia =
+        (fs::temp_directory_path() / ("nodrel-bench-copia-" + std::to_string(getpid()) + ".txt"))
+            .string();
+    const std::string comando = "cat \"" + File(state.range(0)).string() + "\" | cat > \"" + copia +
+                                "\" && \"" + eseguibile + "\" --verifica \"" + copia +
+                                "\"; rm -f \"" + copia + "\"";
+    Esegui(state, {"sh", "-c", comando}, state.range(0));
+}
+BENCHMARK(CopiaPoiVerifica)
+    ->Arg(kCodici)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
+// Decoding writes every field of a right code, from its bytes and the register's record.
+void Decodifica(benchmark::State& state) {
+    Esegui(state, {eseguibile, "--decodifica", File(state.range(0)).string()}, state.range(0));
+}
+BENCHMARK(Decodifica)
+    ->Arg(kCodici / 10)
+    ->Arg(kCodici)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+
 void Cat(benchmark::State& state) {
     Esegui(state, {"cat", File().string()});
 }
@@ -212,6 +241,13 @@ int main(int argc, char** argv) {
          "Verifica/10000000/iterations:3/manual_time"},
         {"cat FILE | --verifica / --verifica FILE, 10 M codes",
          "VerificaPipe/10000000/iterations:3/manual_time",
+         "Verifica/10000000/iterations:3/manual_time"},
+        {"cat FILE | --verifica / cat | cat > F; --verifica F",
+         "VerificaPipe/10000000/iterations:3/manual_time",
+         "CopiaPoiVerifica/10000000/iterations:3/manual_time"},
+        {"--decodifica / --verifica, 1 M codes", "Decodifica/1000000/iterations:3/manual_time",
+         "Verifica/1000000/iterations:3/manual_time"},
+        {"--decodifica / --verifica, 10 M codes", "Decodifica/10000000/iterations:3/manual_time",
          "Verifica/10000000/iterations:3/manual_time"},
         {"cat FILE | --verifica 10 M / 1 M codes", "VerificaPipe/10000000/iterations:3/manual_time",
          "VerificaPipe/1000000/iterations:3/manual_time"},

@@ -118,7 +118,10 @@ int Esegui(UscitaCsv::Compito compito, const char* nomeFile) {
         return 2;
     }
     const Riepilogo& totali = esecuzione.Totali();
-    std::fprintf(stderr, "%s\n", TestoRiepilogo(totali).c_str());
+    // A workbook of several sheets: which one was read.
+    const std::string foglio =
+        esecuzione.Foglio().empty() ? std::string() : " (foglio " + esecuzione.Foglio() + ")";
+    std::fprintf(stderr, "%s%s\n", TestoRiepilogo(totali).c_str(), foglio.c_str());
     return totali.errati + totali.nonCorrispondenti > 0 ? 1 : 0;
 }
 

@@ -132,43 +132,12 @@ std::u16string CodiceDataSesso(const std::u16string& data, const std::u16string&
     return anno + lettera + giorno;
 }
 
-std::optional<std::chrono::year_month_day> LeggiData(std::u16string_view data) {
-    if (data.size() != 10) {
-        return std::nullopt;
-    }
-    constexpr std::u16string_view kSeparatori = u"/-.";
-    int cifre[8];
-    int n = 0;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        const char16_t c = data[i];
-        if (i == 2 || i == 5) {
-            if (kSeparatori.find(c) == std::u16string_view::npos) {
-                return std::nullopt;
-            }
-        } else if (c >= u'0' && c <= u'9') {
-            cifre[n++] = c - u'0';
-        } else {
-            return std::nullopt;
-        }
-    }
-    using namespace std::chrono;
-    const year_month_day giorno{year{cifre[4] * 1000 + cifre[5] * 100 + cifre[6] * 10 + cifre[7]},
-                                month{static_cast<unsigned>(cifre[2] * 10 + cifre[3])},
-                                day{static_cast<unsigned>(cifre[0] * 10 + cifre[1])}};
-    // ok() knows the length of every month, 29 February of leap years included.
-    if (!giorno.ok()) {
-        return std::nullopt;
-    }
-    return giorno;
-}
-
 bool ControllaData(const std::u16string& data) {
     return ControllaData(data, Oggi());
 }
 
 bool ControllaData(const std::u16string& data, std::chrono::year_month_day oggi) {
-    const auto giorno = LeggiData(data);
-    return giorno && *giorno <= oggi;
+    return LeggiDataNascita(data, oggi).Valida();
 }
 
 std::u16string CarattereControllo(const std::u16string& codice) {

@@ -78,7 +78,7 @@ Corrispondenza VerificaCorrispondenza(const Persona& persona, std::u16string_vie
 
 std::u16string MessaggioCorrispondenza(const Corrispondenza& c) {
     if (c.rifiuto) {
-        return std::u16string(c.rifiuto->messaggio);
+        return TestoRifiuto(*c.rifiuto);
     }
     if (!c.esame.Corretto()) {
         return MessaggioVerifica(c.esame);
@@ -100,7 +100,7 @@ std::u16string MessaggioCorrispondenza(const Corrispondenza& c) {
     return testo;
 }
 
-std::u16string MessaggioVerifica(const Esame& esame) {
+std::u16string MessaggioVerifica(const Esame& esame, bool comuneNonInElenco) {
     if (!esame.Corretto()) {
         // The reason as the lists give it, so that the window and a checked list agree.
         return std::u16string(kMsgCodiceErrato) + u"\n" + Motivo(esame);
@@ -110,6 +110,9 @@ std::u16string MessaggioVerifica(const Esame& esame) {
         testo += u"\ncodice numerico";
     } else if (esame.omocodico) {
         testo += u"\nomocodico";
+    }
+    if (comuneNonInElenco && !esame.numerico) {
+        testo += u"\ncomune non in elenco";
     }
     return testo;
 }

@@ -5,6 +5,7 @@
 // which a caller by the million would build and copy through memory.
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -108,6 +109,17 @@ Giudizio GiudicaPersonale(const unsigned char* codice, std::uint64_t& chiave);
 // The same with the key's municipality and date (ComuneDellaChiave, DataDellaChiave) in place of
 // the key, for a caller that needs only those.
 Giudizio GiudicaPersonale(const unsigned char* codice, std::uint32_t& comune, std::uint32_t& data);
+
+// Decoding from the same bytes, for a caller by the million that writes the fields itself
+// rather than have DatiCodice's strings built. How many of a right code's three surname or
+// given-name letters (Gruppo::Cognome, Gruppo::Nome) decoding shows: a trailing filler X is left
+// out wherever the letters without it give the same group again (FOX is the surname FO).
+std::size_t LettereDecodificate(Gruppo gruppo, const char* tre);
+// The century, 19 or 20, in which decoding reads the year of a right personal code with this
+// municipality and date (ComuneDellaChiave, DataDellaChiave): the one that puts the day latest
+// without passing `oggi`. Every decoding asks it, with the register it has (or null).
+unsigned SecoloDecodificato(std::uint32_t comune, std::uint32_t data, const Registro* registro,
+                            std::chrono::year_month_day oggi);
 
 // Why a code is wrong, as a short Italian phrase ("mese non valido", "carattere di controllo
 // errato (atteso U)"); empty for a right code. The one text of it, for verification's message

@@ -32,10 +32,6 @@ std::size_t GruppoLettere(std::u16string_view testo, bool nome, char16_t* gruppo
 // they start with no digit.
 int MeseDellaData(const std::u16string& data);
 
-// A date GG/MM/AAAA (separators "/", "-" or ".") that exists in the calendar; today is not
-// looked at.
-std::optional<std::chrono::year_month_day> LeggiData(std::u16string_view data);
-
 // What each character below 256 is worth to the rules of a code, looked up once per character
 // without a branch: lists of codes are checked by the million.
 struct Tabella {

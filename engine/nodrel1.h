@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/errore.h"
+#include "engine/persona.h"
 #include "engine/registro.h"
 
 namespace NODREL1 {
@@ -19,13 +20,11 @@ namespace NODREL1 {
 std::u16string CodiceCognome(const std::u16string& cognome);
 std::u16string CodiceNome(const std::u16string& nome);
 std::u16string CodiceDataSesso(const std::u16string& data, const std::u16string& sesso);
-// True for a date GG/MM/AAAA that exists and is not after today (the clock's, or `oggi`).
+// True for a date of birth as LeggiDataNascita accepts it, against today (the clock's, or `oggi`).
 bool ControllaData(const std::u16string& data);
 bool ControllaData(const std::u16string& data, std::chrono::year_month_day oggi);
 std::u16string CarattereControllo(const std::u16string& codice);
 std::u16string TogliSpazi(const std::u16string& testo);
-// The text without its leading and trailing blanks.
-std::u16string SenzaSpaziEsterni(std::u16string_view testo);
 // One capital letter and three digits, the shape of every cadastral code.
 bool CodiceCatastale(std::u16string_view codice);
 
@@ -77,26 +76,29 @@ std::u16string SenzaOmocodia(std::u16string codice);
 // The main window's fields, as an outcome names them.
 enum class Campo { Text1, Text2, Text3, Text5, Text6, Text7, Text8 };
 
-// A person as the main window's fields give it.
+// A person as the main window's fields (or a list's cells) give it, read by the functions of
+// engine/persona.h.
 struct Persona {
     std::u16string cognome;
     std::u16string nome;
     std::u16string sesso;      // "F" for a woman, anything else for a man
     std::u16string luogo;      // the municipality's name as it stands in its field
-    std::u16string provincia;  // as it stands in its field
-    std::u16string data;       // GG/MM/AAAA
-    // The record the completion (or a decoding) chose; nullptr when none was, or the name is
-    // not in the register.
+    std::u16string provincia;  // the province the user gave; empty when none (ScegliComune)
+    std::u16string data;       // the date of birth as typed (LeggiDataNascita)
+    // The record the user chose among the name's (Down and Up, a decoding); nullptr lets the
+    // name, the province and the date choose. A record of another name is not used.
     const Comune* comune = nullptr;
 };
 
-// Why a code cannot be composed: the message, the field to mend, and whether the municipality
-// and the province are emptied so that they are typed again.
+// Why a code cannot be composed: the message, the field to mend, and for a date the reason
+// ("giorno non valido: aprile ha 30 giorni"), shown on a line of its own.
 struct Rifiuto {
     std::u16string_view messaggio;
     Campo campo = Campo::Text2;
-    bool svuotaLuogo = false;
+    std::u16string motivo;
 };
+// The message with its reason, if any, on a second line.
+std::u16string TestoRifiuto(const Rifiuto& rifiuto);
 
 struct Composizione {
     std::u16string codice;           // display form: RSS MRA 80A01 H501 U
@@ -105,25 +107,17 @@ struct Composizione {
     // The code carried was not in force on the birth date: composed all the same, since the tax
     // office has issued such codes, but the user is told.
     bool nonInVigore = false;
+    // Two municipalities of the name were in force that day, and nothing told them apart.
+    bool omonimo = false;
 };
 
 // Composes a person's code. Each refusal names the first field to mend, in the order the fields
-// are filled in: a surname or name without a letter, no cadastral code, a date that does not
-// exist or lies ahead of `oggi`. The municipality is the record of the name shown that was in
-// force on the birth date (ScegliComune); `registro` may be null.
+// are filled in: a surname or name without a letter; an empty municipality
+// (kMsgLuogoErrato), or a name the register does not have (kMsgComuneNonInElenco; without a
+// register, kMsgLuogoErrato); a date LeggiDataNascita refuses, with its reason. The municipality
+// is ScegliComune's; `registro` may be null, and then only a record chosen of the name serves.
 Composizione Componi(const Persona& persona, const Registro* registro,
                      std::chrono::year_month_day oggi);
-
-// A municipality name can have several records: two towns of one name, or a town merged into a
-// new one of the same name under a new code. The one of a birth is the record in the province
-// shown (when one has it) that was in force on the day of birth; when none was, the record of
-// another province in force that day, when those in force all carry one code that has since
-// ceased (BELLIZZI of 1930 is A753 of AV, though SA shows); else the chosen one stands if it is
-// among the province's, else the province's first (today's). With no record of the name, the
-// chosen one.
-const Comune* ScegliComune(const Registro& registro, std::u16string_view luogo,
-                           std::u16string_view provincia, std::u16string_view data,
-                           const Comune* scelto);
 
 // Whether a cadastral code was in force on a day (YYYY-MM-DD) under any of its names.
 bool InVigore(const Registro& registro, std::u16string_view codice, std::u16string_view giorno);
@@ -162,10 +156,13 @@ Corrispondenza VerificaCorrispondenza(const Persona& persona, std::u16string_vie
 std::u16string MessaggioCorrispondenza(const Corrispondenza& c);
 
 // Verification's message with the reason on a second line: why a code is wrong, as the lists
-// say it, or "omocodico" or "codice numerico" for a right one that is such.
-std::u16string MessaggioVerifica(const Esame& esame);
+// say it, or "omocodico" or "codice numerico" for a right one that is such, and "comune non in
+// elenco" for a right personal code whose municipality the register does not have.
+std::u16string MessaggioVerifica(const Esame& esame, bool comuneNonInElenco = false);
 
-// A typed code decoded, with the record of its municipality.
+// A typed code decoded, with the record of its municipality. With a register, the century is the
+// one in which the municipality's code was in force on the date (20 with A744, BELLAGIO until
+// 2014, is 1920); where both were, or neither, the latest not ahead of today.
 struct Decodificato {
     std::optional<DatiCodice> dati;  // nullopt: not a right personal code
     const Comune* comune = nullptr;  // the code's name of today; nullptr when not in the register
@@ -193,9 +190,10 @@ public:
 
     std::chrono::year_month_day Oggi() const { return oggi ? *oggi : NODREL1::Oggi(); }
 
-    // Composes from the variables and the municipality chosen; on success the code in display
-    // form goes into Codice, on a refusal Codice keeps its value.
-    Composizione CalcolaCodice(const Comune* scelto);
+    // Composes from the variables and the record the user chose (Persona::comune); Provincia
+    // counts as the user's only when `provinciaIndicata`. On success the code in display form
+    // goes into Codice, on a refusal Codice keeps its value.
+    Composizione CalcolaCodice(const Comune* scelto, bool provinciaIndicata);
     // The message that tells whether a typed code is a right code (EsaminaCodice).
     std::u16string_view ControllaCodice(const std::u16string& codice) const;
     Decodificato EstraiDati(const std::u16string& codice) const;

@@ -21,7 +21,10 @@ const NODREL1::Registro& Registro() {
             const auto c = NODREL1::CatastaleDi(i);
             if (c[3] != u'9') {
                 const std::u16string codice(c.begin(), c.end());
-                righe.push_back({codice, u"C" + codice, u"XX", u"0001-01-01", u"9999-12-31"});
+                // Some names as a CSV field must quote.
+                righe.push_back({codice,
+                                 c[3] == u'8' ? u"C\"" + codice + u"; \u00C8" : u"C" + codice,
+                                 u"XX", u"0001-01-01", u"9999-12-31"});
             }
         }
         return NODREL1::Registro(std::move(righe));
@@ -29,18 +32,41 @@ const NODREL1::Registro& Registro() {
     return registro;
 }
 
-// The command line's CSV, each row's outcome checked against its code's alone.
+// Decoding's line as the engine's DatiCodice and the register's record give it.
+std::string Decodificata(const nodrel::VoceElenco& v) {
+    std::string riga = std::to_string(v.riga) + ";";
+    nodrel::ScriviCampo(riga, v.codice);
+    const auto dati =
+        v.esame.Corretto() ? NODREL1::LeggiCodice(NODREL1::Utf16(v.codice)) : std::nullopt;
+    if (!dati) {
+        return riga + ";;;;;;;\n";
+    }
+    const NODREL1::Comune* c = Registro().PerCodice(dati->catastale);
+    for (const std::u16string& campo :
+         {dati->cognome, dati->nome, std::u16string(dati->donna ? u"F" : u"M"), dati->data,
+          c != nullptr ? c->nome : u"", c != nullptr ? c->provincia : u"", dati->catastale}) {
+        riga += ';';
+        nodrel::ScriviCampo(riga, NODREL1::Utf8(campo));
+    }
+    return riga + "\n";
+}
+
+// The command line's CSV, each row's outcome checked against its code's alone; `atteso` gathers
+// the decoding lines each row should have.
 class Csv : public nodrel::UscitaCsv {
 public:
-    explicit Csv(std::string& out)
-        : UscitaCsv(Compito::Verifica, [&out](std::string_view testo) { out += testo; }) {}
+    Csv(Compito compito, std::string& out, nodrel::RegistroAtteso& registro)
+        : UscitaCsv(
+              compito, [&out](std::string_view testo) { out += testo; }, &registro) {}
     void Voce(const nodrel::VoceElenco& v) override {
         const NODREL1::Esame da_solo = NODREL1::EsaminaCodice(NODREL1::Utf16(v.codice));
         fuzz::Esigi(v.esame.difetto == da_solo.difetto && v.esame.posizione == da_solo.posizione &&
                         v.esame.atteso == da_solo.atteso && v.esame.omocodico == da_solo.omocodico,
                     "a line's outcome is its code's");
+        atteso += Decodificata(v);
         UscitaCsv::Voce(v);
     }
+    std::string atteso;
 };
 
 class Nessuna : public nodrel::Destinazione {
@@ -52,13 +78,14 @@ public:
 
 // With `dueLetture`, read as a file is: a first reading that only marks the codes, then the
 // reading proper; with `parallelo` too, its plain lines written on two threads.
+// With `decodifica`, decoding's lines, which a single reading checks against the engine's.
 std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture = false,
-                     bool parallelo = false) {
+                     bool parallelo = false, bool decodifica = false) {
     nodrel::RegistroAtteso registro(
         std::shared_ptr<const NODREL1::Registro>(&Registro(), [](const auto*) {}));
     nodrel::Lettura elenco({&registro, NODREL1::Oggi(), false, parallelo, 2});
     std::string out;
-    Csv csv(out);
+    Csv csv(decodifica ? Csv::Compito::Decodifica : Csv::Compito::Verifica, out, registro);
     if (dueLetture) {
         elenco.PrimaLettura();
         Nessuna niente;
@@ -75,6 +102,9 @@ std::string Verifica(std::string_view testo, std::size_t taglio, bool dueLetture
                     r.duplicati <= r.corretti + r.nonCorrispondenti,
                 "the counts add up");
     csv.Svuota();
+    fuzz::Esigi(!decodifica || dueLetture ||
+                    out == std::string(nodrel::kIntestazioneDecodifica) + csv.atteso,
+                "a decoded line is what the engine reads in the code");
     return out;
 }
 
@@ -90,5 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     fuzz::Esigi(Verifica(testo, taglio) == una, "the lines do not depend on how the text comes");
     fuzz::Esigi(Verifica(testo, taglio, true) == una, "reading twice finds the same duplicates");
     fuzz::Esigi(Verifica(testo, taglio, true, true) == una, "two threads write the same lines");
+    fuzz::Esigi(
+        Verifica(testo, taglio, true, true, true) == Verifica(testo, taglio, false, false, true),
+        "two threads decode as one");
     return 0;
 }

@@ -20,8 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     m.Sesso = fuzz::Prendi(resto);
     m.DataNascita = fuzz::Prendi(resto);
     const Comune scelto{fuzz::Prendi(resto), u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"};
+    m.Luogo = scelto.nome;
     m.Codice = kPrecedente;
-    const Composizione esito = m.CalcolaCodice(&scelto);
+    const Composizione esito = m.CalcolaCodice(&scelto, false);
     if (!esito.rifiuto) {
         fuzz::Esigi(esito.comune == &scelto, "without a register the code chosen is the one used");
         fuzz::Esigi(m.Codice.substr(14, 4) == scelto.codice, "the code carries the code chosen");

@@ -25,7 +25,7 @@ struct Sorgente {
     enum class Tipo { File, Flusso, Memoria };
     Tipo tipo = Tipo::Memoria;
     std::string percorso;         // File: its name as the system takes it
-    std::FILE* flusso = nullptr;  // Flusso: read from where it stands (a file there is read twice)
+    std::FILE* flusso = nullptr;  // Flusso: read from where it stands, twice (a pipe copied first)
     std::string testo;            // Memoria: the bytes
 
     static Sorgente File(std::string percorso) { return {Tipo::File, std::move(percorso), {}, {}}; }
@@ -73,15 +73,19 @@ public:
     const Riepilogo& Totali() const { return lettura_->Totali(); }
     const FormaElenco& Forma() const { return lettura_->Forma(); }
     Codifica::Tipo Conversione() const { return lettura_->Conversione(); }
+    // The sheet read, when the workbook has more than one; else empty. UTF-8.
+    const std::string& Foglio() const { return foglio_; }
 
 private:
+    // `senzaNome`: a stream with no name (standard input), told a spreadsheet by its first bytes.
     EsitoEsecuzione DaFlusso(std::FILE* in, Destinazione& destinazione, std::stop_token fermo,
-                             Osservatore* osservatore);
+                             Osservatore* osservatore, bool senzaNome);
     EsitoEsecuzione DaFoglio(const std::string& percorso, Destinazione& destinazione,
                              std::stop_token fermo);
 
     Impostazioni impostazioni_;
     std::unique_ptr<Lettura> lettura_;
+    std::string foglio_;
 };
 
 }  // namespace nodrel

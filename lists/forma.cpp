@@ -148,4 +148,22 @@ FormaElenco TrovaForma(const std::vector<RigaDiCelle>& righe, char separatore, b
     return forma;
 }
 
+bool ContieneElenco(const std::vector<RigaDiCelle>& righe, bool soloPersone) {
+    const FormaElenco forma = TrovaForma(righe, '\t', false);
+    if (forma.intestazione != 0 && forma.Persone()) {
+        return true;
+    }
+    if (soloPersone) {
+        return false;
+    }
+    // A code's column, by its name or by its values.
+    if (forma.codice < 0) {
+        return false;
+    }
+    const auto c = static_cast<std::size_t>(forma.codice);
+    const bool nominata =
+        forma.intestazione != 0 && c < forma.colonne.size() && Colonna(forma.colonne[c]) == kCodice;
+    return nominata || Somiglianze(righe, c, forma.intestazione) > 0;
+}
+
 }  // namespace nodrel

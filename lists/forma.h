@@ -41,4 +41,9 @@ inline constexpr std::size_t kRigheTesta = 20;
 // provincia.
 FormaElenco TrovaForma(const std::vector<RigaDiCelle>& righe, char separatore, bool soloPersone);
 
+// Whether the first rows of a workbook's sheet hold a list: a header that names the code's column
+// or the person's, or a column whose values look like codes; with `soloPersone`, a header that
+// names the person's. A cover sheet, a sheet of notes do not.
+bool ContieneElenco(const std::vector<RigaDiCelle>& righe, bool soloPersone);
+
 }  // namespace nodrel

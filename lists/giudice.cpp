@@ -9,15 +9,59 @@ namespace nodrel {
 
 namespace {
 
-// A date as spreadsheets also write it, AAAA-MM-GG, in the form the rules read.
-std::u16string Data(std::string_view cella) {
-    if (cella.size() >= 10 && cella[4] == '-' && cella[7] == '-') {
-        const std::string d = std::string(cella.substr(8, 2)) + "/" +
-                              std::string(cella.substr(5, 2)) + "/" +
-                              std::string(cella.substr(0, 4));
-        return NODREL1::Utf16(d);
+using NODREL1::Utf16;
+
+// A cell without the blanks of any kind around it (a no-break space copied after a code, a
+// byte-order mark): they are no part of what the clerk typed.
+std::string_view Rifilata(std::string_view cella) {
+    // The length of the blank that starts `t`, or 0.
+    auto bianco = [](std::string_view t) -> std::size_t {
+        const auto b = static_cast<unsigned char>(t[0]);
+        const std::size_t n = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+        if (n == 0 || n > t.size()) {
+            return 0;
+        }
+        char32_t c = n == 1 ? b : b & (0x7F >> n);
+        for (std::size_t i = 1; i < n; ++i) {
+            c = c << 6 | (static_cast<unsigned char>(t[i]) & 0x3F);
+        }
+        return c < 0x10000 && NODREL1::Spazio(static_cast<char16_t>(c)) ? n : 0;
+    };
+    while (!cella.empty()) {
+        const std::size_t n = bianco(cella);
+        if (n == 0) {
+            break;
+        }
+        cella.remove_prefix(n);
     }
-    return NODREL1::Utf16(cella);
+    while (!cella.empty()) {
+        // A character's first byte is the last one that is not a continuation byte.
+        std::size_t k = cella.size() - 1;
+        while (k > 0 && cella.size() - k < 4 &&
+               (static_cast<unsigned char>(cella[k]) & 0xC0) == 0x80) {
+            --k;
+        }
+        if (bianco(cella.substr(k)) != cella.size() - k) {
+            break;
+        }
+        cella.remove_suffix(cella.size() - k);
+    }
+    return cella;
+}
+
+// A sex as lists write it: M or F, or the word, in either case. Empty when it is none.
+std::u16string_view Sesso(std::string_view cella) {
+    std::string s;
+    for (char c : cella) {
+        s += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    if (s == "M" || s == "MASCHIO" || s == "MASCHILE" || s == "UOMO") {
+        return u"M";
+    }
+    if (s == "F" || s == "FEMMINA" || s == "FEMMINILE" || s == "DONNA") {
+        return u"F";
+    }
+    return {};
 }
 
 // Why a person cannot be composed; an empty cell (or no such column) is told as missing, not
@@ -38,49 +82,45 @@ std::string_view Rifiutato(const NODREL1::Rifiuto& r, const NODREL1::Persona& p)
     }
 }
 
+void Nota(std::string& note, std::string_view testo) {
+    if (!note.empty()) {
+        note += ", ";
+    }
+    note += testo;
+}
+
+constexpr std::string_view kOmonimo = "comune omonimo: indicare la provincia";
+
 }  // namespace
 
 void Giudice::Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t riga) {
     VoceElenco& v = r.voce;
     auto cella = [&r](int i) {
         return i >= 0 && static_cast<std::size_t>(i) < r.celle.size()
-                   ? r.celle[static_cast<std::size_t>(i)]
+                   ? Rifilata(r.celle[static_cast<std::size_t>(i)])
                    : std::string_view();
     };
     r.codice = true;
     r.omocodia = 0;
+    r.luogoGiudicato = false;
+    r.note.clear();
     v.riga = riga;
     v.celle = r.celle;
     v.calcolato = false;
     v.rifiuto = {};
-    for (std::size_t i = 0; i < 6; ++i) {
+    v.note = {};
+    v.nonCorrisponde = false;
+    v.differenze = {};
+    for (std::size_t i = 0; i < kColonnePersona; ++i) {
         v.persona[i] = cella(forma.persona[i]);
     }
     v.codice = cella(forma.codice);
     if (v.codice.empty() && forma.Persone()) {
-        // A person without a code: the code is composed as the main window would.
-        const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
-        const NODREL1::Persona persona = PersonaDi(v, registro);
-        const NODREL1::Composizione c = NODREL1::Componi(persona, registro, oggi_);
-        v.calcolato = true;
-        if (c.rifiuto) {
-            v.rifiuto = Rifiutato(*c.rifiuto, persona);
-            v.esame = NODREL1::Esame{};
-            v.esame.difetto = NODREL1::Difetto::Lunghezza;
-            return;
-        }
-        r.calcolato.clear();
-        for (char16_t x : c.codice) {
-            if (x != u' ') {
-                r.calcolato += static_cast<char>(x);
-            }
-        }
-        v.codice = r.calcolato;
+        Componi(r, forma);
+        return;
     }
     const NODREL1::CodiceCompatto k = NODREL1::Compatta(v.codice);
     v.esame = NODREL1::Esamina(k);
-    v.nonCorrisponde = false;
-    v.differenze = {};
     if (!v.esame.Corretto()) {
         return;
     }
@@ -88,49 +128,161 @@ void Giudice::Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t 
     if (v.esame.omocodico) {
         r.omocodia = NODREL1::Omocodia(k.c.data());
     }
-    // A code beside its person is also compared with the code the person's data give.
-    const bool confronto =
-        !v.calcolato &&
-        std::all_of(forma.persona.begin(), forma.persona.begin() + 5, [](int c) { return c >= 0; });
-    if (confronto && !v.persona[0].empty() && !v.persona[3].empty() && !v.persona[4].empty()) {
-        const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
-        const NODREL1::Corrispondenza c = NODREL1::VerificaCorrispondenza(
-            PersonaDi(v, registro), NODREL1::Utf16(v.codice), registro, oggi_);
-        if (!c.rifiuto && c.esame.Corretto() && !c.differenze.empty()) {
-            r.differenze.clear();
-            for (const NODREL1::Differenza& d : c.differenze) {
-                if (!r.differenze.empty()) {
-                    r.differenze += ", ";
-                }
-                r.differenze += NODREL1::Utf8(NODREL1::NomeGruppo(d.gruppo));
-                r.differenze += ": atteso ";
-                r.differenze += NODREL1::Utf8(d.atteso);
-            }
-            v.nonCorrisponde = true;
-            v.differenze = r.differenze;
-        }
+    if (forma.Persone() && !v.esame.numerico) {
+        Confronta(r, forma);
     }
 }
 
-NODREL1::Persona Giudice::PersonaDi(const VoceElenco& v, const NODREL1::Registro* registro) const {
-    using NODREL1::Utf16;
-    NODREL1::Persona p;
-    p.cognome = Utf16(v.persona[0]);
-    p.nome = Utf16(v.persona[1]);
-    p.sesso = Utf16(v.persona[2].substr(0, 1));
-    if (p.sesso == u"f") {
-        p.sesso[0] = u'F';  // in place, which GCC 12 does not take for an overlapping copy
+// A person without a code: the code is composed as the main window would, and a sex that is
+// not one, or a homonym the province does not tell apart, is a reason, never a guess.
+void Giudice::Componi(RigaGiudicata& r, const FormaElenco& forma) {
+    VoceElenco& v = r.voce;
+    const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
+    NODREL1::Persona p = PersonaDi(v);
+    const std::u16string_view sesso = Sesso(v.Persona(ColonnaPersona::Sesso));
+    p.sesso = sesso.empty() ? u"M" : sesso;  // so that the other fields are judged first
+    const NODREL1::Composizione c = NODREL1::Componi(p, registro, oggi_);
+    v.calcolato = true;
+    v.esame = NODREL1::Esame{};
+    v.esame.difetto = NODREL1::Difetto::Lunghezza;
+    const bool nomi = !c.rifiuto || c.rifiuto->campo == NODREL1::Campo::Text2 ||
+                      c.rifiuto->campo == NODREL1::Campo::Text3;
+    if (c.rifiuto && nomi) {
+        v.rifiuto = Rifiutato(*c.rifiuto, p);
+    } else if (sesso.empty()) {
+        v.rifiuto =
+            forma.Colonna(ColonnaPersona::Sesso) >= 0 && !v.Persona(ColonnaPersona::Sesso).empty()
+                ? "sesso non valido"
+                : "sesso mancante";
+    } else if (c.rifiuto) {
+        v.rifiuto = Rifiutato(*c.rifiuto, p);
+    } else if (c.omonimo) {
+        v.rifiuto = kOmonimo;
     }
-    p.data = Data(v.persona[3]);
-    p.luogo = Utf16(v.persona[4]);
-    p.provincia = Utf16(v.persona[5]);
-    if (registro != nullptr) {
-        // Any record of the name will do: the composition picks the one of the birth date.
-        const auto omonimi = registro->Omonimi(NODREL1::SenzaSpaziEsterni(p.luogo));
-        if (!omonimi.empty()) {
-            p.comune = &omonimi.front();
+    if (!v.rifiuto.empty()) {
+        return;
+    }
+    r.calcolato.clear();
+    for (char16_t x : c.codice) {
+        if (x != u' ') {
+            r.calcolato += static_cast<char>(x);
         }
     }
+    v.codice = r.calcolato;
+    const NODREL1::CodiceCompatto k = NODREL1::Compatta(v.codice);
+    v.esame = NODREL1::Esamina(k);
+    r.chiave = NODREL1::Chiave(k, false);
+    r.luogoGiudicato = true;
+    v.luogo = c.nonInVigore ? Luogo::NonInVigore : Luogo::Noto;
+}
+
+// A right code beside its person: compared with the code the person's data give, group by
+// group, for the groups whose columns the list has and fills. What a missing column would give
+// is taken from the code itself, so that it differs nowhere; a cell that cannot be read is
+// told in a note and its group left out.
+void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
+    VoceElenco& v = r.voce;
+    const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
+    const std::u16string codice = Utf16(v.codice);
+    const NODREL1::Decodificato letto = NODREL1::Decodifica(codice, registro, oggi_);
+    if (!letto.dati) {
+        return;
+    }
+    const NODREL1::DatiCodice& dati = *letto.dati;
+    auto presente = [&](ColonnaPersona c) { return forma.Colonna(c) >= 0; };
+    auto pieno = [&](ColonnaPersona c) { return !v.Persona(c).empty(); };
+    NODREL1::Persona p = PersonaDi(v);
+
+    const bool cognome = pieno(ColonnaPersona::Cognome);
+    const bool nome = pieno(ColonnaPersona::Nome);
+    if (!cognome) {
+        p.cognome = u"X";
+    }
+    if (!nome) {
+        p.nome = u"X";
+    }
+    std::u16string_view sesso = Sesso(v.Persona(ColonnaPersona::Sesso));
+    if (presente(ColonnaPersona::Sesso) && sesso.empty()) {
+        Nota(r.note, pieno(ColonnaPersona::Sesso) ? "sesso non valido" : "sesso mancante");
+    }
+    p.sesso = sesso.empty() ? (dati.donna ? u"F" : u"M") : sesso;
+    bool data = pieno(ColonnaPersona::Data);
+    if (data && !NODREL1::LeggiDataNascita(p.data, oggi_).Valida()) {
+        Nota(r.note, "data di nascita non valida");
+        data = false;
+    }
+    if (!data) {
+        p.data = dati.data;
+    }
+    // The place: the municipality the cells name on the date of birth; without it the code's
+    // own, judged with no register so that no name is looked up.
+    bool luogo = pieno(ColonnaPersona::Comune) && registro != nullptr;
+    NODREL1::SceltaComune scelta;
+    if (luogo) {
+        scelta = NODREL1::ScegliComune(*registro, p.luogo, p.provincia, p.data, nullptr, oggi_);
+        if (scelta.comune == nullptr) {
+            Nota(r.note, "comune di nascita non in elenco");
+            luogo = false;
+        } else if (scelta.omonimo) {
+            // The code's own municipality, when it is one of the homonyms, is the person's.
+            for (const NODREL1::Comune& c : registro->Omonimi(NODREL1::NomeComune(p.luogo))) {
+                if (c.codice == dati.catastale &&
+                    (p.provincia.empty() ||
+                     NODREL1::ConfrontaNomi(c.provincia, p.provincia) == 0)) {
+                    scelta.comune = &c;
+                    break;
+                }
+            }
+            Nota(r.note, kOmonimo);
+        }
+    }
+    NODREL1::Comune proprio;
+    if (luogo) {
+        p.comune = scelta.comune;
+    } else {
+        proprio.codice = dati.catastale;
+        proprio.nome = u"X";
+        p.luogo = proprio.nome;
+        p.comune = &proprio;
+    }
+    const NODREL1::Composizione c = NODREL1::Componi(p, luogo ? registro : nullptr, oggi_);
+    if (c.rifiuto) {
+        return;
+    }
+    if (luogo) {
+        r.luogoGiudicato = true;
+        v.luogo = c.nonInVigore ? Luogo::NonInVigore : Luogo::Noto;
+    }
+    const bool sessoNoto = !sesso.empty() && presente(ColonnaPersona::Sesso);
+    const bool confrontati[] = {cognome, nome, data || sessoNoto, luogo};
+    const bool tutti =
+        std::all_of(std::begin(confrontati), std::end(confrontati), [](bool b) { return b; });
+    r.differenze.clear();
+    for (const NODREL1::Differenza& d : NODREL1::ConfrontaCodici(c.codice, codice).differenze) {
+        const auto g = static_cast<std::size_t>(d.gruppo);
+        if (g < std::size(confrontati) ? !confrontati[g] : !tutti) {
+            continue;
+        }
+        if (!r.differenze.empty()) {
+            r.differenze += ", ";
+        }
+        r.differenze += NODREL1::Utf8(NODREL1::NomeGruppo(d.gruppo));
+        r.differenze += ": atteso ";
+        r.differenze += NODREL1::Utf8(d.atteso);
+    }
+    v.nonCorrisponde = !r.differenze.empty();
+    v.differenze = r.differenze;
+    v.note = r.note;
+}
+
+NODREL1::Persona Giudice::PersonaDi(const VoceElenco& v) const {
+    NODREL1::Persona p;
+    p.cognome = Utf16(v.Persona(ColonnaPersona::Cognome));
+    p.nome = Utf16(v.Persona(ColonnaPersona::Nome));
+    p.sesso = Sesso(v.Persona(ColonnaPersona::Sesso));
+    p.data = Utf16(v.Persona(ColonnaPersona::Data));
+    p.luogo = Utf16(v.Persona(ColonnaPersona::Comune));
+    p.provincia = Utf16(v.Persona(ColonnaPersona::Provincia));
     return p;
 }
 
@@ -148,8 +300,10 @@ bool Giudice::GiudicaSemplice(const char* sedici, std::uint64_t riga, RigaGiudic
     v.celle = {&v.codice, 1};
     v.calcolato = false;
     v.rifiuto = {};
+    v.note = {};
     v.nonCorrisponde = false;
     v.differenze = {};
+    r.luogoGiudicato = false;
     r.omocodia = v.esame.Corretto() && v.esame.omocodico ? NODREL1::Omocodia(sedici) : 0;
     return true;
 }

@@ -26,6 +26,8 @@ struct RigaGiudicata {
     std::string pulito;         // its quoted cells without their quotes
     std::string calcolato;
     std::string differenze;
+    std::string note;             // what the person's cells leave untold (VoceElenco::note)
+    bool luogoGiudicato = false;  // voce.luogo was judged on the person's date of birth
     std::vector<std::string_view> celle;
 };
 
@@ -43,7 +45,9 @@ public:
     bool GiudicaSemplice(const char* sedici, std::uint64_t riga, RigaGiudicata& r) const;
 
 private:
-    NODREL1::Persona PersonaDi(const VoceElenco& v, const NODREL1::Registro* registro) const;
+    void Componi(RigaGiudicata& r, const FormaElenco& forma);
+    void Confronta(RigaGiudicata& r, const FormaElenco& forma);
+    NODREL1::Persona PersonaDi(const VoceElenco& v) const;
 
     RegistroAtteso* registro_;
     std::chrono::year_month_day oggi_;

@@ -219,7 +219,7 @@ void Lettura::Scorri(Destinazione& destinazione) {
                                                         impostazioni_.parallelo ? Aiuto() : nullptr,
                                                         impostazioni_.minimo, lungheDiverse_));
         } else if (semplici && passata == Duplicati::Passata::Seconda && impostazioni_.parallelo &&
-                   destinazione.Code() != nullptr) {
+                   (destinazione.Code() != nullptr || destinazione.Decodifiche() != nullptr)) {
             ScriviSemplici(testo, destinazione);
         }
         const std::size_t quante = Prepara(testo);
@@ -317,7 +317,9 @@ bool Lettura::Completa(RigaGiudicata& r) {
     VoceElenco& v = r.voce;
     Riepilogo& totali = stato_.totali;
     v.duplicatoDi = 0;
-    v.luogo = Luogo::Noto;
+    if (!r.luogoGiudicato) {
+        v.luogo = Luogo::Noto;
+    }
     ++totali.codici;
     if (!v.Corretto()) {
         ++totali.errati;
@@ -331,7 +333,7 @@ bool Lettura::Completa(RigaGiudicata& r) {
     totali.calcolati += v.calcolato;
     v.duplicatoDi = duplicati_.Vedi(r.chiave, r.omocodia, v.riga);
     totali.duplicati += v.duplicatoDi != 0;
-    if (!v.esame.numerico) {
+    if (!v.esame.numerico && !r.luogoGiudicato) {
         Luoghi& luoghi = Comuni();
         const std::uint32_t comune = NODREL1::ComuneDellaChiave(r.chiave);
         luoghi.Chiedi(comune);
@@ -345,7 +347,8 @@ void Lettura::ScriviSemplici(std::string_view& testo, Destinazione& destinazione
         stato_.parti = std::make_unique<Parti>();
     }
     Parti& parti = *stato_.parti;
-    const Parti::Contesto contesto{duplicati_.Tenuti(), Comuni(), *destinazione.Code(),
+    const Parti::Contesto contesto{duplicati_.Tenuti(),  Comuni(),
+                                   destinazione.Code(),  destinazione.Decodifiche(),
                                    impostazioni_.minimo, lungheDiverse_};
     if (!parti.Scrivi(testo, stato_.lettore.Numero(), contesto, Aiuto())) {
         return;
@@ -408,6 +411,9 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     if (giudizio.Tipo() == NODREL1::Difetto::Carattere) {
         return false;
     }
+    const CodeVerifica* verifica = destinazione.Code();
+    const std::uint32_t comune = NODREL1::ComuneDellaChiave(chiave);
+    const std::uint32_t data = NODREL1::DataDellaChiave(chiave);
     Luogo luogo = Luogo::Noto;
     if (giudizio.Corretto()) {
         // The table last, as nothing after it may send the row to the full reading: a code met
@@ -417,10 +423,11 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
             return false;
         }
         ++stato_.totali.corretti;
-        Luoghi& luoghi = Comuni();
-        const std::uint32_t comune = NODREL1::ComuneDellaChiave(chiave);
-        luoghi.Chiedi(comune);
-        luogo = luoghi.Giudica(comune, NODREL1::DataDellaChiave(chiave));
+        if (verifica != nullptr) {
+            Luoghi& luoghi = Comuni();
+            luoghi.Chiedi(comune);
+            luogo = luoghi.Giudica(comune, data);
+        }
     } else {
         ++stato_.totali.errati;
     }
@@ -428,16 +435,26 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     Contatore numero;
     numero.Da(r.numero);
     std::string& riga = stato_.rinviata;
-    riga.resize(20 + CodeVerifica::kMassimo);
-    riga.resize(static_cast<std::size_t>(
-        destinazione.Code()->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) -
-        riga.data()));
+    if (verifica != nullptr) {
+        riga.resize(20 + CodeVerifica::kMassimo);
+        riga.resize(static_cast<std::size_t>(
+            verifica->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) - riga.data()));
+    } else {
+        CodeDecodifica& decodifica = *destinazione.Decodifiche();
+        if (giudizio.Corretto()) {
+            decodifica.Prepara(comune);
+        }
+        riga.resize(20 + decodifica.Massimo());
+        riga.resize(static_cast<std::size_t>(
+            decodifica.Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, comune, data) -
+            riga.data()));
+    }
     const std::uint64_t posto = destinazione.Posti() ? Byte(Qui(r.riga)) : 0;
     destinazione.Semplici(riga, r.numero, {&posto, 1});
     return true;
 }
 
-void Lettura::LeggiRiga(std::uint64_t riga, std::span<const std::string> celle,
+void Lettura::LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle,
                         Destinazione& destinazione) {
     RigaDiCelle letta{riga, std::vector<std::string>(celle.begin(), celle.end())};
     if (!stato_.deciso) {

@@ -71,7 +71,7 @@ public:
     // The same with the piece's print already made (ImprontaPezzo), as a reader ahead makes it.
     void Leggi(std::string_view pezzo, Destinazione& destinazione, std::uint64_t impronta);
     // One row of a spreadsheet, already in cells; `riga` from 1.
-    void LeggiRiga(std::uint64_t riga, std::span<const std::string> celle,
+    void LeggiRiga(std::uint64_t riga, std::span<const std::string_view> celle,
                    Destinazione& destinazione);
     // The text ends: a last row left without its line end is judged.
     void Fine(Destinazione& destinazione);

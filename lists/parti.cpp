@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <type_traits>
 
 #include "engine/esame.h"
 #include "lists/semplici.h"
@@ -23,7 +24,12 @@ bool Parti::Scrivi(std::string_view pezzo, std::uint64_t numero, const Contesto&
     std::size_t meta = 0;
     std::uint64_t primaMeta = 0;  // the rows of the first half, when known
     bool provato = false;         // the cut is a guess, which the first half proves
-    if ((c.luoghi.Registro() && avanti_) || c.lungheDiverse) {
+    // Verification asks the register whether a municipality was in force; decoding, its name.
+    auto chiesto = [&c](std::uint32_t comune) {
+        return c.verifica != nullptr ? c.luoghi.Chiesto(comune) : c.decodifica->Pronto(comune);
+    };
+    const bool chiedi = avanti_ && (c.verifica == nullptr || c.luoghi.Registro());
+    if (chiedi || c.lungheDiverse) {
         std::uint64_t righe = UINT64_MAX;
         const std::size_t fine = Semplici(pezzo, righe);
         if (righe < c.minimo) {
@@ -32,15 +38,19 @@ bool Parti::Scrivi(std::string_view pezzo, std::uint64_t numero, const Contesto&
         // The municipalities of a run are asked before it is cut, as long as runs bring new
         // ones: a row whose municipality was never asked waits for this thread.
         std::size_t nuovi = 0;
-        for (std::string_view t = pezzo.substr(0, c.luoghi.Registro() && avanti_ ? fine : 0);
-             !t.empty(); t.remove_prefix(n + 1 + (t[n] == '\r'))) {
+        for (std::string_view t = pezzo.substr(0, chiedi ? fine : 0); !t.empty();
+             t.remove_prefix(n + 1 + (t[n] == '\r'))) {
             std::uint32_t comune = 0;
             std::uint32_t data = 0;
             if (NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(t.data()), comune,
                                           data)
                     .Corretto() &&
-                !c.luoghi.Chiesto(comune)) {
-                c.luoghi.Chiedi(comune);
+                !chiesto(comune)) {
+                if (c.verifica != nullptr) {
+                    c.luoghi.Chiedi(comune);
+                } else {
+                    c.decodifica->Prepara(comune);
+                }
                 ++nuovi;
             }
         }
@@ -79,34 +89,48 @@ bool Parti::Scrivi(std::string_view pezzo, std::uint64_t numero, const Contesto&
         parti_[1].prima = numero + (primaMeta != 0 ? primaMeta
                                                    : static_cast<std::uint64_t>(std::count(
                                                          prima.begin(), prima.end(), '\n')));
-        ScriviParte(parti_[1], c);
+        Scrivi(parti_[1], c);
     };
     if (aiutante != nullptr) {
         aiutante->Insieme([&](std::size_t k) {
             if (k == 1) {
                 seconda();
             } else {
-                ScriviParte(parti_[0], c);
+                Scrivi(parti_[0], c);
             }
         });
     } else {
         seconda();
-        ScriviParte(parti_[0], c);
+        Scrivi(parti_[0], c);
     }
     entrambe_ = parti_[0].fine == meta && (!provato || parti_[0].righe == primaMeta) && meta > 0;
     c.lungheDiverse = c.lungheDiverse || (!entrambe_ && parti_[0].fine >= meta);
     return parti_[0].righe != 0;
 }
 
-void Parti::ScriviParte(Parte& p, const Contesto& contesto) {
+void Parti::Scrivi(Parte& p, const Contesto& c) {
+    if (c.verifica != nullptr) {
+        ScriviParte(p, c, *c.verifica);
+    } else {
+        ScriviParte(p, c, *c.decodifica);
+    }
+}
+
+template <class Code>
+void Parti::ScriviParte(Parte& p, const Contesto& contesto, const Code& code) {
     constexpr std::size_t n = NODREL1::kLunghezzaPersonale;
+    constexpr bool kVerifica = std::is_same_v<Code, CodeVerifica>;
     // Held here, where the bytes written cannot reach them, so that they stay in registers.
     const Candidati& tenuti = contesto.tenuti;
     const Luoghi& luoghi = contesto.luoghi;
-    const CodeVerifica& code = contesto.code;
     const std::string_view t = p.testo;
     // A line takes at most twenty digits and the rest, copied whole.
-    constexpr std::size_t kRiga = 20 + CodeVerifica::kMassimo;
+    std::size_t kRiga = 20;
+    if constexpr (kVerifica) {
+        kRiga += CodeVerifica::kMassimo;
+    } else {
+        kRiga += code.Massimo();
+    }
     const std::size_t serve = (std::min(t.size(), p.limite) / (n + 1) + 1) * kRiga;
     if (p.capienza < serve) {
         p.spazio = std::make_unique_for_overwrite<char[]>(serve);
@@ -145,8 +169,14 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto) {
                     ? NODREL1::Giudizio(static_cast<std::uint32_t>(NODREL1::Difetto::Carattere))
                     : NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga),
                                                 comune, data);
+            bool chiesto = true;
+            if constexpr (kVerifica) {
+                chiesto = luoghi.Chiesto(comune);
+            } else {
+                chiesto = code.Pronto(comune);
+            }
             if (giudizio.Tipo() == NODREL1::Difetto::Carattere ||
-                (giudizio.Corretto() && !luoghi.Chiesto(comune))) {
+                (giudizio.Corretto() && !chiesto)) {
                 p.rinviate.push_back({static_cast<std::size_t>(o - inizio), riga, numero.Valore()});
                 continue;
             }
@@ -156,8 +186,12 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto) {
                 ++p.totali.errati;
             }
             assert(o + kRiga <= inizio + p.capienza);
-            o = code.Scrivi(numero.Scrivi(o), riga, giudizio,
-                              giudizio.Corretto() ? luoghi.Giudica(comune, data) : Luogo::Noto);
+            if constexpr (kVerifica) {
+                o = code.Scrivi(numero.Scrivi(o), riga, giudizio,
+                                giudizio.Corretto() ? luoghi.Giudica(comune, data) : Luogo::Noto);
+            } else {
+                o = code.Scrivi(numero.Scrivi(o), riga, giudizio, comune, data);
+            }
         }
     }
     p.fine = da;

@@ -1,9 +1,9 @@
 #pragma once
 
-// The second reading of a file's plain rows, or a pipe's: a run of them is cut in two halves,
-// judged and written on two threads at once (CodeVerifica's lines, in place), and the halves
-// handed over in order. A row whose outcome hangs on the rows before it (a code that may have
-// come before, or a municipality not yet asked) is left for the reading's own thread, in its
+// The second reading of a file's plain rows: a run of them is cut in two halves, judged and
+// written on two threads at once (CodeVerifica's or CodeDecodifica's lines, in place), and the
+// halves handed over in order. A row whose outcome hangs on the rows before it (a code that may
+// have come before, or a municipality not yet asked) is left for the reading's own thread, in its
 // place.
 
 #include <array>
@@ -49,7 +49,10 @@ public:
     struct Contesto {
         const Candidati& tenuti;  // the codes the first reading kept
         Luoghi& luoghi;           // asked on this thread only, before the run is cut
-        const CodeVerifica& code;
+        // The lines written: verification's, or else decoding's, whose municipalities are
+        // prepared on this thread as those are asked.
+        const CodeVerifica* verifica;
+        CodeDecodifica* decodifica;
         std::size_t minimo;  // the shortest run worth two threads
         // Rows of both line ends (LF, CRLF) were met: a run is found before it is cut.
         bool& lungheDiverse;
@@ -66,7 +69,9 @@ public:
     std::size_t Lette() const { return parti_[0].fine + (entrambe_ ? parti_[1].fine : 0); }
 
 private:
-    static void ScriviParte(Parte& p, const Contesto& c);
+    static void Scrivi(Parte& p, const Contesto& c);
+    template <class Code>
+    static void ScriviParte(Parte& p, const Contesto& c, const Code& code);
 
     std::array<Parte, 2> parti_;
     bool entrambe_ = false;

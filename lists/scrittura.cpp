@@ -1,5 +1,6 @@
 #include "lists/scrittura.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -152,6 +153,9 @@ void AggiungiMotivo(Uscita& out, const VoceElenco& v) {
     if (v.luogo == Luogo::NonInVigore) {
         nota("comune non in vigore alla data di nascita");
     }
+    if (!v.note.empty()) {
+        nota(v.note);
+    }
 }
 
 // The line's number and code, and what follows them, in `riga` or already in `out`.
@@ -187,7 +191,7 @@ std::string_view Esito(const VoceElenco& voce) {
 void ScriviVerifica(std::string& out, const VoceElenco& voce) {
     // Most lines of a list: a plain code and a reason of the program's own, which fit.
     if (voce.codice.size() == NODREL1::kLunghezzaPersonale && voce.rifiuto.empty() &&
-        voce.differenze.empty() && Semplice(voce.codice)) {
+        voce.differenze.empty() && voce.note.empty() && Semplice(voce.codice)) {
         Diretta riga;
         riga.NumeroSeguente(voce.riga);
         riga += ';';
@@ -235,27 +239,30 @@ void ScriviComponi(std::string& out, const VoceElenco& voce) {
     out += '\n';
 }
 
-void ScriviDecodifica(std::string& out, const VoceElenco& voce, const NODREL1::DatiCodice* dati,
-                      std::u16string_view comune, std::u16string_view provincia) {
+void ScriviDecodifica(std::string& out, const VoceElenco& voce, CodeDecodifica& code) {
     Breve riga;
     AggiungiRiga(out, riga, voce.riga, voce.codice);
     out += riga.Vista();
-    if (dati != nullptr) {
-        AggiungiCampo(out, dati->cognome);
-        out += ';';
-        AggiungiCampo(out, dati->nome);
-        out += dati->donna ? ";F;" : ";M;";
-        AggiungiCampo(out, dati->data);
-        out += ';';
-        AggiungiCampo(out, comune);
-        out += ';';
-        AggiungiCampo(out, provincia);
-        out += ';';
-        AggiungiCampo(out, dati->catastale);
-    } else {
-        out += ";;;;;;";
+    if (voce.esame.Corretto() && !voce.esame.numerico) {
+        // The code as the rules read it: blanks gone, letters in upper case, sixteen bytes.
+        const NODREL1::CodiceCompatto k = NODREL1::Compatta(voce.codice);
+        char sedici[NODREL1::kLunghezzaPersonale];
+        for (std::size_t i = 0; i < sizeof sedici; ++i) {
+            sedici[i] = static_cast<char>(k.c[i]);
+        }
+        std::uint32_t comune = 0;
+        std::uint32_t data = 0;
+        if (NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(sedici), comune, data)
+                .Corretto()) {
+            code.Prepara(comune);
+            const std::size_t inizio = out.size();
+            out.resize(inizio + code.Massimo());
+            out.resize(static_cast<std::size_t>(
+                code.Campi(out.data() + inizio, sedici, comune, data) - out.data()));
+            return;
+        }
     }
-    out += '\n';
+    out += ";;;;;;\n";
 }
 
 std::string TestoRiepilogo(const Riepilogo& r) {
@@ -348,24 +355,131 @@ char* CodeVerifica::Scrivi(char* o, const char* codice, NODREL1::Giudizio giudiz
     return o + c.lunghezza;
 }
 
+namespace {
+
+char* DueCifre(char* o, std::uint32_t n) {
+    o[0] = static_cast<char>('0' + n / 10 % 10);
+    o[1] = static_cast<char>('0' + n % 10);
+    return o + 2;
+}
+
+}  // namespace
+
+CodeDecodifica::CodeDecodifica(const NODREL1::Registro* registro, std::chrono::year_month_day oggi)
+    : registro_(registro),
+      oggi_(oggi),
+      luoghi_(kScorta, '\0'),
+      inizio_(NODREL1::kComuni, 0),
+      lunghezza_(NODREL1::kComuni, 0) {
+    massimo_ = 1 + NODREL1::kLunghezzaPersonale + 1 + 3 + 1 + 3 + 1 + 1 + 1 + 10 + 1 + kScorta;
+    // Without a register every municipality is known to be empty at once.
+    for (std::uint32_t i = 0; registro == nullptr && i < NODREL1::kComuni; ++i) {
+        Aggiungi(i, nullptr);
+    }
+}
+
+void CodeDecodifica::Prepara(std::uint32_t comune) {
+    if (!Pronto(comune)) {
+        const std::array<char16_t, 4> catastale = NODREL1::CatastaleDi(comune);
+        // The code's name of today.
+        Aggiungi(comune,
+                 registro_->PerCodice(std::u16string_view(catastale.data(), catastale.size())));
+    }
+}
+
+void CodeDecodifica::Aggiungi(std::uint32_t i, const NODREL1::Comune* comune) {
+    std::string voce;
+    if (comune != nullptr) {
+        AggiungiCampo(voce, comune->nome);
+        voce += ';';
+        AggiungiCampo(voce, comune->provincia);
+    } else {
+        voce += ';';
+    }
+    voce += ';';
+    for (char16_t c : NODREL1::CatastaleDi(i)) {
+        voce += static_cast<char>(c);
+    }
+    voce += '\n';
+    // Before the spare bytes at the end, which let a short one be copied at a length known.
+    const std::size_t inizio = luoghi_.size() - kScorta;
+    luoghi_.insert(inizio, voce);
+    inizio_[i] = static_cast<std::uint32_t>(inizio);
+    lunghezza_[i] = static_cast<std::uint32_t>(voce.size());
+    massimo_ = std::max(massimo_, 1 + NODREL1::kLunghezzaPersonale + 1 + 3 + 1 + 3 + 1 + 1 + 1 +
+                                      10 + 1 + voce.size());
+}
+
+char* CodeDecodifica::Campi(char* o, const char* sedici, std::uint32_t comune,
+                            std::uint32_t data) const {
+    std::memcpy(o, sedici, 3);
+    o += NODREL1::LettereDecodificate(NODREL1::Gruppo::Cognome, sedici);
+    *o++ = ';';
+    std::memcpy(o, sedici + 3, 3);
+    o += NODREL1::LettereDecodificate(NODREL1::Gruppo::Nome, sedici + 3);
+    *o++ = ';';
+    // A woman's day is raised by 40.
+    *o++ = data % 100 > 40 ? 'F' : 'M';
+    *o++ = ';';
+    const NODREL1::GiornoDelCodice giorno = NODREL1::GiornoDi(data);
+    o = DueCifre(o, giorno.giorno);
+    *o++ = '/';
+    o = DueCifre(o, giorno.mese);
+    *o++ = '/';
+    o = DueCifre(o, NODREL1::SecoloDecodificato(comune, data, registro_, oggi_));
+    o = DueCifre(o, giorno.anno);
+    *o++ = ';';
+    // comune;provincia;H501 and the line end.
+    const char* luogo = luoghi_.data() + inizio_[comune];
+    const std::size_t n = lunghezza_[comune];
+    if (n <= kScorta) {
+        std::memcpy(o, luogo, kScorta);
+    } else {
+        std::memcpy(o, luogo, n);
+    }
+    return o + n;
+}
+
+char* CodeDecodifica::Scrivi(char* o, const char* codice, NODREL1::Giudizio giudizio,
+                             std::uint32_t comune, std::uint32_t data) const {
+    *o++ = ';';
+    std::memcpy(o, codice, NODREL1::kLunghezzaPersonale);
+    o += NODREL1::kLunghezzaPersonale;
+    *o++ = ';';
+    if (giudizio.Corretto()) {
+        return Campi(o, codice, comune, data);
+    }
+    constexpr std::string_view kVuoti = ";;;;;;\n";
+    std::memcpy(o, kVuoti.data(), kVuoti.size());
+    return o + kVuoti.size();
+}
+
 UscitaCsv::UscitaCsv(Compito compito, std::function<void(std::string_view)> scrivi,
-                     RegistroAtteso* registro)
+                     RegistroAtteso* registro, std::chrono::year_month_day oggi)
     : compito_(compito),
       scrivi_(std::move(scrivi)),
       registro_(registro),
+      oggi_(oggi),
       out_(compito == Compito::Decodifica ? kIntestazioneDecodifica
            : compito == Compito::Componi  ? kIntestazioneComponi
                                           : kIntestazioneVerifica) {
     if (compito == Compito::Verifica) {
         code_.emplace();
     }
-    if (compito == Compito::Decodifica) {
-        comuni_.resize(NODREL1::kComuni);
-    }
 }
 
 const CodeVerifica* UscitaCsv::Code() const {
     return code_ ? &*code_ : nullptr;
+}
+
+CodeDecodifica* UscitaCsv::Decodifiche() {
+    if (compito_ != Compito::Decodifica) {
+        return nullptr;
+    }
+    if (!decodifiche_) {
+        decodifiche_.emplace(registro_ != nullptr ? registro_->Prendi() : nullptr, oggi_);
+    }
+    return &*decodifiche_;
 }
 
 void UscitaCsv::Voce(const VoceElenco& v) {
@@ -376,32 +490,9 @@ void UscitaCsv::Voce(const VoceElenco& v) {
         case Compito::Componi:
             ScriviComponi(out_, v);
             break;
-        case Compito::Decodifica: {
-            const auto dati =
-                v.esame.Corretto() ? NODREL1::LeggiCodice(NODREL1::Utf16(v.codice)) : std::nullopt;
-            const NODREL1::Registro* registro =
-                registro_ != nullptr ? registro_->Prendi() : nullptr;
-            std::pair<std::u16string, std::u16string> comune;
-            if (dati && registro != nullptr) {
-                // Each municipality looked up once, however often it comes.
-                const std::u16string& c = dati->catastale;
-                const auto numero = static_cast<std::size_t>(c[0] - u'A') * 1000 +
-                                    static_cast<std::size_t>(c[1] - u'0') * 100 +
-                                    static_cast<std::size_t>(c[2] - u'0') * 10 +
-                                    static_cast<std::size_t>(c[3] - u'0');
-                auto& noto = comuni_[numero];
-                if (!noto) {
-                    noto.emplace();
-                    if (const NODREL1::Comune* trovato = registro->PerCodice(c)) {
-                        noto->first = trovato->nome;
-                        noto->second = trovato->provincia;
-                    }
-                }
-                comune = *noto;
-            }
-            ScriviDecodifica(out_, v, dati ? &*dati : nullptr, comune.first, comune.second);
+        case Compito::Decodifica:
+            ScriviDecodifica(out_, v, *Decodifiche());
             break;
-        }
     }
     if (out_.size() >= kBlocco) {
         Svuota();

@@ -5,6 +5,7 @@
 // written here, whichever path judged its row.
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -41,11 +42,10 @@ void ScriviVerifica(std::string& out, std::uint64_t riga, std::string_view codic
 // riga;cognome;nome;sesso;data;comune;provincia;codice, the reason in the code's place when none
 // could be composed.
 void ScriviComponi(std::string& out, const VoceElenco& voce);
-// riga;codice;cognome;nome;sesso;data;comune;provincia;codice_catastale: `dati` is null for a
-// code that carries nothing (a wrong one, or a numeric one); `comune` and `provincia` come from
-// the register, empty when it has nothing.
-void ScriviDecodifica(std::string& out, const VoceElenco& voce, const NODREL1::DatiCodice* dati,
-                      std::u16string_view comune, std::u16string_view provincia);
+class CodeDecodifica;
+// riga;codice;cognome;nome;sesso;data;comune;provincia;codice_catastale, the fields empty for a
+// code that carries nothing (a wrong one, or a numeric one).
+void ScriviDecodifica(std::string& out, const VoceElenco& voce, CodeDecodifica& code);
 
 // "N codici: C corretti, E errati, D duplicati", singular where a count is one, the counts with
 // the Italian thousands separator; the counts that are nought are left out ("1 codice: 1
@@ -81,17 +81,57 @@ private:
     std::array<Coda, kCode> code_{};
 };
 
+// What follows the code in decoding's line, written from the code's bytes and the register's
+// record without the strings of NODREL1::DatiCodice: the municipality's name and province are put
+// together once for each cadastral code, and the letters, sex and date are the engine's
+// (LettereDecodificate, SecoloDecodificato). ScriviDecodifica writes every decoding line with it,
+// and the threads that write runs of plain rows in place call it where they stand, for the
+// municipalities the reading's own thread prepared.
+class CodeDecodifica {
+public:
+    // `registro` may be null: the municipalities are then left empty.
+    CodeDecodifica(const NODREL1::Registro* registro, std::chrono::year_month_day oggi);
+    // A municipality (NODREL1::ComuneDellaChiave) looked up, before a line of it is written.
+    void Prepara(std::uint32_t comune);
+    bool Pronto(std::uint32_t comune) const { return lunghezza_[comune] != 0; }
+    // The most a plain row's ";code;fields\n" of a municipality prepared takes, with bytes to
+    // spare.
+    std::size_t Massimo() const { return massimo_; }
+    // Writes ";code;fields\n" of sixteen bytes judged as they stand at `o`, which has room for
+    // Massimo() bytes: `comune` and `data` as GiudicaPersonale gives them for a right code.
+    char* Scrivi(char* o, const char* codice, NODREL1::Giudizio giudizio, std::uint32_t comune,
+                 std::uint32_t data) const;
+    // The fields and the line end of a right personal code as sixteen capitals and digits.
+    char* Campi(char* o, const char* sedici, std::uint32_t comune, std::uint32_t data) const;
+
+private:
+    static constexpr std::size_t kScorta = 64;
+    void Aggiungi(std::uint32_t i, const NODREL1::Comune* comune);
+
+    const NODREL1::Registro* registro_;
+    std::chrono::year_month_day oggi_;
+    // "comune;provincia;H501\n" of each municipality prepared, back to back, the names quoted as
+    // a field needs (empty where the register lacks it), and kScorta bytes to spare; a length 0
+    // is one not prepared.
+    std::string luoghi_;
+    std::vector<std::uint32_t> inizio_;
+    std::vector<std::uint32_t> lunghezza_;
+    std::size_t massimo_ = 0;
+};
+
 // A whole list's results as CSV, header first, handed to `scrivi` a block at a time (Svuota
-// hands the rest). Decoding looks each municipality up once in the register, which it waits for
-// at its first right code.
+// hands the rest). Decoding waits for the register at its first row.
 class UscitaCsv : public Destinazione {
 public:
     enum class Compito { Verifica, Decodifica, Componi };
+    // Decoding reads a code's century against `oggi`.
     UscitaCsv(Compito compito, std::function<void(std::string_view)> scrivi,
-              RegistroAtteso* registro = nullptr);
+              RegistroAtteso* registro = nullptr,
+              std::chrono::year_month_day oggi = NODREL1::Oggi());
 
     void Voce(const VoceElenco& voce) override;
     const CodeVerifica* Code() const override;
+    CodeDecodifica* Decodifiche() override;
     void Righe(std::string_view testo) override;
     void Svuota();
 
@@ -100,10 +140,10 @@ private:
     Compito compito_;
     std::function<void(std::string_view)> scrivi_;
     RegistroAtteso* registro_;
+    std::chrono::year_month_day oggi_;
     std::string out_;
     std::optional<CodeVerifica> code_;
-    // Decoding: the name and province of each municipality asked, by its number.
-    std::vector<std::optional<std::pair<std::u16string, std::u16string>>> comuni_;
+    std::optional<CodeDecodifica> decodifiche_;  // made at the first row, the register there
 };
 
 }  // namespace nodrel

@@ -41,6 +41,9 @@ struct VoceElenco {
     // Where the row begins in the list's bytes as read (before any conversion to UTF-8), from the
     // first byte the reading was given; 0 for a spreadsheet's.
     std::uint64_t posto = 0;
+    // What the person's cells leave untold: "sesso mancante", "comune omonimo: indicare la
+    // provincia", a cell that cannot be read; each a note beside a right code.
+    std::string_view note;
 
     std::string_view Persona(ColonnaPersona c) const {
         return persona[static_cast<std::size_t>(c)];
@@ -72,6 +75,7 @@ struct Riepilogo {
 namespace nodrel {
 
 class CodeVerifica;
+class CodeDecodifica;
 
 // Where the rows of a list go, in their order, as they are judged.
 class Destinazione {
@@ -82,6 +86,8 @@ public:
     // reading may then write runs of plain rows itself, as Voce would have, and hand the text of
     // each run to Righe in its place among the rows.
     virtual const CodeVerifica* Code() const { return nullptr; }
+    // The same for decoding's lines; asked on the reading's own thread.
+    virtual CodeDecodifica* Decodifiche() { return nullptr; }
     virtual void Righe(std::string_view) {}
     // The same lines for a destination that keeps rows rather than text: they are of rows one
     // after the other from the one numbered `primo`, and, when it asks for them (Posti), each

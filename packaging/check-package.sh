@@ -32,6 +32,8 @@ grep -q "STATO DI USCITA" "$scratch/manuale.txt"
 export NODREL_BIN="$scratch/root/usr/bin/nodrel"
 # The installed register, not one the user running the check has updated.
 export XDG_DATA_HOME="$scratch/dati"
+# Settings of the check's own, not the user's.
+export XDG_CONFIG_HOME="$scratch/config"
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     "$NODREL_BIN" & pid=$!
     trap "kill $pid 2>/dev/null" EXIT

@@ -188,6 +188,7 @@ Aggiornamento AggiornaRegistro(const QStringList& file, const QString& cartellaP
         OpzioniCostruzione opzioni;
         opzioni.cartellaListe = Percorso(cartellaProgramma);
         opzioni.rilascio = data.toString(Qt::ISODate).toStdString();
+        opzioni.nomiSoloNoti = true;
         CostruisciRegistro(Percorso(archivio->file), Percorso(stati->file), Percorso(nuovo),
                            opzioni);
         esito.registro = ApriRegistro(nuovo.toStdU16String());

@@ -356,6 +356,30 @@ std::string Piegato(std::string nome) {
     return nome;
 }
 
+// The day after a date YYYY-MM-DD; the open end has none.
+std::string GiornoDopo(const std::string& data) {
+    if (data >= "9999-12-31") {
+        return data;
+    }
+    using namespace std::chrono;
+    const year_month_day giorno{
+        sys_days{year_month_day{year{std::stoi(data.substr(0, 4))},
+                                month{static_cast<unsigned>(std::stoi(data.substr(5, 2)))},
+                                day{static_cast<unsigned>(std::stoi(data.substr(8, 2)))}}} +
+        days{1}};
+    auto cifre = [](unsigned n, std::size_t quante) {
+        std::string t(quante, '0');
+        for (std::size_t i = quante; i-- > 0; n /= 10) {
+            t[i] = static_cast<char>('0' + n % 10);
+        }
+        return t;
+    };
+    const std::string testo = cifre(static_cast<unsigned>(static_cast<int>(giorno.year())), 4) +
+                              '-' + cifre(static_cast<unsigned>(giorno.month()), 2) + '-' +
+                              cifre(static_cast<unsigned>(giorno.day()), 2);
+    return testo;
+}
+
 void Aggiungi(std::vector<RigaComune>& a, std::vector<RigaComune> b) {
     a.insert(a.end(), std::make_move_iterator(b.begin()), std::make_move_iterator(b.end()));
 }
@@ -400,21 +424,22 @@ std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv) {
 }
 
 std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<RigaComune>& stati,
-                                        const std::vector<RigaComune>& comuni) {
-    enum { kNome, kStato };
+                                        const std::vector<RigaComune>& comuni, bool soloNoti) {
+    enum { kNome, kLuogo };
     Lista<2> lista(csv, {"NOME", "DENOMINAZIONE"});
-    std::set<std::string> nomiStati, nomiComuni;
+    std::set<std::string> nomiStati;
+    std::map<std::string, std::set<std::string>> codiciComuni;  // name -> the codes that bore it
     for (const RigaComune& s : stati) {
         nomiStati.insert(Piegato(s.nome));
     }
     for (const RigaComune& c : comuni) {
-        nomiComuni.insert(Piegato(c.nome));
+        codiciComuni[Piegato(c.nome)].insert(c.codice);
     }
     std::map<std::string, long> visti;  // name -> line
     std::vector<RigaComune> voci;
     while (lista.Avanti()) {
         const std::string& nome = lista.Testo(kNome);
-        const std::string stato = Piegato(lista.Testo(kStato));
+        const std::string& luogo = lista.Testo(kLuogo);
         const std::string chiave = Piegato(nome);
         if (const auto [dove, nuovo] = visti.try_emplace(chiave, lista.Riga()); !nuovo) {
             Fallisci(lista.Riga(),
@@ -423,46 +448,64 @@ std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<
         if (nomiStati.contains(chiave)) {
             Fallisci(lista.Riga(), nome + " è già il nome di uno stato estero");
         }
-        if (nomiComuni.contains(chiave)) {
+        if (codiciComuni.contains(chiave)) {
             Fallisci(lista.Riga(), nome + " è anche il nome di un comune italiano");
         }
+        const auto comune = codiciComuni.find(Piegato(luogo));
+        const bool stato = nomiStati.contains(Piegato(luogo));
+        if (stato && comune != codiciComuni.end()) {
+            Fallisci(lista.Riga(), luogo + " è sia uno stato estero sia un comune italiano");
+        }
+        if (comune != codiciComuni.end() && comune->second.size() > 1) {
+            Fallisci(lista.Riga(),
+                     luogo + " è il nome di più comuni: il nome comune non direbbe quale");
+        }
+        // A state's name brings its every code and period; a municipality's, every period of its
+        // code, under whatever name it had then.
         const std::size_t prima = voci.size();
-        for (const RigaComune& s : stati) {
-            if (Piegato(s.nome) == stato) {
-                RigaComune voce = s;
+        for (const RigaComune& r : stato ? stati : comuni) {
+            const bool suo =
+                stato ? Piegato(r.nome) == Piegato(luogo)
+                      : comune != codiciComuni.end() && r.codice == *comune->second.begin();
+            if (suo) {
+                RigaComune voce = r;
                 voce.nome = nome;
                 voce.altroNome = true;
                 voci.push_back(std::move(voce));
             }
         }
-        if (voci.size() == prima) {
-            Fallisci(lista.Riga(), "lo stato " + lista.Valore(kStato) +
-                                       " non è tra gli stati esteri con un codice");
+        if (voci.size() == prima && !soloNoti) {
+            Fallisci(lista.Riga(), luogo +
+                                       " non è né uno stato estero con un codice né un comune "
+                                       "italiano");
         }
     }
     return voci;
 }
 
 std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci) {
-    std::map<std::pair<std::string, std::string>, std::size_t> trovate;  // code, name -> row
+    // A name's periods in time order, so that a row is one span without a gap: a municipality
+    // merged into another in 1928 and restored in 1947 did not exist in between, and a birth of
+    // 1930 there carries the other's code.
+    std::stable_sort(voci.begin(), voci.end(), [](const RigaComune& a, const RigaComune& b) {
+        return std::tie(a.codice, a.nome, a.dal) < std::tie(b.codice, b.nome, b.dal);
+    });
     std::vector<RigaComune> righe;
-    std::vector<std::string> inizioUltimo;  // start of the latest period seen under each row
     for (RigaComune& voce : voci) {
-        const auto [dove, nuova] = trovate.try_emplace({voce.codice, voce.nome}, righe.size());
-        if (nuova) {
-            inizioUltimo.push_back(voce.dal);
-            righe.push_back(std::move(voce));
-            continue;
+        if (!righe.empty()) {
+            RigaComune& riga = righe.back();
+            if (riga.codice == voce.codice && riga.nome == voce.nome &&
+                voce.dal <= GiornoDopo(riga.al)) {
+                // The province of the latest period under the name.
+                if (voce.al >= riga.al) {
+                    riga.al = voce.al;
+                    riga.provincia = voce.provincia;
+                }
+                riga.altroNome = riga.altroNome && voce.altroNome;
+                continue;
+            }
         }
-        RigaComune& riga = righe[dove->second];
-        std::string& ultimo = inizioUltimo[dove->second];
-        if (std::tie(voce.al, voce.dal) > std::tie(riga.al, ultimo)) {
-            riga.al = voce.al;
-            riga.provincia = voce.provincia;
-            ultimo = voce.dal;
-        }
-        riga.dal = std::min(riga.dal, voce.dal);
-        riga.altroNome = riga.altroNome && voce.altroNome;
+        righe.push_back(std::move(voce));
     }
     // Dates are YYYY-MM-DD, so text order is time order. A code's rows all end no later than its
     // official name of today, which comes before the same code's other names of that end.
@@ -470,7 +513,8 @@ std::vector<RigaComune> RigheRegistro(std::vector<RigaComune> voci) {
         if (a.al != b.al) {
             return a.al > b.al;
         }
-        return std::tie(a.altroNome, a.codice, a.nome) < std::tie(b.altroNome, b.codice, b.nome);
+        return std::tie(a.altroNome, a.codice, a.nome, a.dal) <
+               std::tie(b.altroNome, b.codice, b.nome, b.dal);
     });
     return righe;
 }
@@ -496,7 +540,7 @@ void CostruisciRegistro(const std::filesystem::path& archivioComuni,
     }
     if (const auto nomi = cartella / kNomiComuniStati; std::filesystem::exists(nomi, ec)) {
         Aggiungi(stati, Leggi(nomi, [&](std::string_view csv) {
-                     return LeggiNomiComuni(csv, stati, voci);
+                     return LeggiNomiComuni(csv, stati, voci, opzioni.nomiSoloNoti);
                  }));
     }
     Aggiungi(voci, std::move(stati));

@@ -1,7 +1,7 @@
 #pragma once
 
 // Turns the official lists of municipalities and of foreign states (CSV, as ANPR publishes them),
-// with the ceased states and the common names of states kept beside them, into the register file
+// with the ceased states and the common names of places kept beside them, into the register file
 // that the program opens.
 
 #include <filesystem>
@@ -54,15 +54,19 @@ std::vector<RigaComune> LeggiArchivioComuni(std::string_view csv);
 // is read the same way, except that it may hold no state.
 std::vector<RigaComune> LeggiStatiEsteri(std::string_view csv);
 
-// The list of common names of foreign states (NOME, the name people use; DENOMINAZIONE, the
-// state's name in `stati`): each name becomes an entry under every code and period of that state.
-// A name must differ from every name in `stati` and in `comuni`, without regard to case, and
-// appear once: otherwise one typed name would lead to two places.
+// The list of common names (NOME, the name people use; DENOMINAZIONE, the official name of a
+// state in `stati` or of an Italian municipality in `comuni`): CINA for REPUBBLICA POPOLARE
+// CINESE, REGGIO EMILIA for REGGIO NELL'EMILIA. A state's name becomes an entry under every code
+// and period of that state, a municipality's under every period of its code. A name must differ
+// from every name in `stati` and in `comuni`, without regard to case, and appear once, and a
+// municipality's name must be of one code: otherwise one typed name would lead to two places.
 std::vector<RigaComune> LeggiNomiComuni(std::string_view csv, const std::vector<RigaComune>& stati,
-                                        const std::vector<RigaComune>& comuni);
+                                        const std::vector<RigaComune>& comuni,
+                                        bool soloNoti = false);
 
-// The register's rows from the entries of the lists: one per code and name, from the earliest
-// start to the latest end under that name, with the province of the latest period. They come in
+// The register's rows from the entries of the lists: one per code, name and span of time without
+// a gap (a municipality suppressed in 1928 and restored in 1947 has two), from the span's
+// earliest start to its latest end, with the province of its latest period. They come in
 // the order they are to be written: the latest end first, then official names before the others,
 // then by code. Seeks break ties by row number, so among equal names the one in force today is
 // found first, and a code is found under its official name of today.
@@ -81,6 +85,10 @@ struct OpzioniCostruzione {
     // the register for DataRegistro (register/scelta.h); empty: the later of the days the two
     // lists were last modified, which for files as downloaded is no earlier than their release.
     std::string rilascio;
+    // A common name whose place the lists do not have is left out rather than an error: the
+    // lists of a later release may have renamed or merged it, and the update must not fail on
+    // the program's own short list.
+    bool nomiSoloNoti = false;
 };
 
 // Writes the register from the list files. The file appears only complete: it is built beside

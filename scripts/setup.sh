@@ -7,10 +7,11 @@
 NODREL_PACKAGES=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
-    libsqlite3-dev libgtest-dev libbenchmark-dev libquazip1-qt6-dev
+    libsqlite3-dev libgtest-dev libbenchmark-dev libquazip1-qt6-dev libfreexl-dev
     fonts-liberation fonts-dejavu-core qt6-translations-l10n
     poppler-utils
     xvfb xauth openbox xdotool x11-utils xclip
+    at-spi2-core python3-pyatspi dbus-daemon
 )
 
 nodrel_install_missing() {

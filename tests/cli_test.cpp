@@ -33,17 +33,18 @@ fs::path Cartella() {
 }
 
 // Runs nodrel with `argomenti` under a shell, with no display to be had: a window, or anything
-// asking Qt for the screen, would make it fail.
+// asking Qt for the screen, would make it fail. `come` is how in.txt reaches it, the program
+// in the place of its %.
 Esito Esegui(const std::string& argomenti, const std::string& ingresso = "",
-             const std::string& eseguibile = NODREL_ESEGUIBILE) {
+             const std::string& eseguibile = NODREL_ESEGUIBILE, std::string come = "% < in.txt") {
     const fs::path cartella = Cartella();
     fs::create_directories(cartella);
     std::ofstream(cartella / "in.txt", std::ios::binary) << ingresso;
-    const std::string comando = "cd '" + cartella.string() +
-                                "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb"
-                                " XDG_DATA_HOME='" +
-                                (cartella / "dati").string() + "' '" + eseguibile + "' " +
-                                argomenti + " < in.txt > out.txt 2> err.txt";
+    come.replace(come.find('%'), 1,
+                 "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_DATA_HOME='" +
+                     (cartella / "dati").string() + "' '" + eseguibile + "' " + argomenti);
+    const std::string comando =
+        "cd '" + cartella.string() + "' && " + come + " > out.txt 2> err.txt";
     const int stato = std::system(comando.c_str());
     return {WIFEXITED(stato) ? WEXITSTATUS(stato) : -1, Leggi(cartella / "out.txt"),
             Leggi(cartella / "err.txt")};
@@ -125,6 +126,67 @@ TEST(RigaDiComando, ChecksAndDecodesListsWithoutADisplay) {
     EXPECT_NE(aiuto.out.find("--verifica [FILE]"), std::string::npos);
     EXPECT_NE(aiuto.out.find("--decodifica [FILE]"), std::string::npos);
     fs::remove_all(Cartella());
+}
+
+// A pipe gives what its file gives: copied to a file of its own and read twice, or read once
+// where no such file can be made or it fills up (a copy of 64 KiB here, a duplicate past it; the
+// output is kept below that).
+TEST(RigaDiComando, APipeGivesWhatItsFileGives) {
+    std::string elenco = "Codice fiscale\r\nRSSMRA80A01H501U\nrss mra 80a01 h50m m\nJ\r\n";
+    for (int i = 0; i < 50; ++i) {
+        elenco += "BNCLRA85M41Z404W\nRSSMRA80A01H501V\n";
+    }
+    elenco += std::string(100000, 'X') + "\nRSSMRA80A01H501U\n\"FOXLCU66C17F205Z\"\n";
+    for (const char* compito : {"--verifica", "--decodifica"}) {
+        const Esito file = Esegui(compito + std::string(" in.txt"), elenco);
+        for (const char* come : {"cat in.txt | %", "cat in.txt | TMPDIR=/manca %",
+                                 "cat in.txt | (trap '' XFSZ; ulimit -f 64; exec %)"}) {
+            SCOPED_TRACE(std::string(compito) + ", " + come);
+            const Esito e = Esegui(compito, elenco, NODREL_ESEGUIBILE, come);
+            EXPECT_EQ(e.stato, file.stato);
+            EXPECT_EQ(e.out, file.out);
+            EXPECT_EQ(e.err, file.err);
+        }
+    }
+    EXPECT_NE(Esegui("--verifica in.txt", elenco).out.find(";CORRETTO;duplicato della riga 2\n"),
+              std::string::npos);
+    fs::remove_all(Cartella());
+}
+
+// Lists as LibreOffice Calc and Gnumeric wrote them, each beside what checking it must give,
+// row by row and row numbers included; and files that are no list, refused as unreadable ones.
+TEST(RigaDiComando, ListsAsOfficeSuitesWriteThem) {
+    int letti = 0;
+    for (const char* suite : {"calc", "gnumeric"}) {
+        for (const auto& voce : fs::directory_iterator(fs::path(NODREL_ELENCHI) / suite)) {
+            const fs::path risposta = voce.path().string() + ".verifica";
+            if (!fs::exists(risposta)) {
+                continue;
+            }
+            SCOPED_TRACE(voce.path().string());
+            const Esito e = Esegui("--verifica '" + voce.path().string() + "'");
+            EXPECT_EQ(e.out, Leggi(risposta)) << e.err;
+            // Through a pipe too, a workbook as well as a text.
+            EXPECT_EQ(Esegui("--verifica", "", NODREL_ESEGUIBILE,
+                             "cat '" + voce.path().string() + "' | %")
+                          .out,
+                      e.out);
+            ++letti;
+        }
+    }
+    EXPECT_GE(letti, 27);
+    for (const auto& voce : fs::directory_iterator(fs::path(NODREL_ELENCHI) / "non_elenchi")) {
+        SCOPED_TRACE(voce.path().string());
+        const std::string nome = "'" + voce.path().string() + "'";
+        for (const auto& [argomenti, come] :
+             {std::pair{"--verifica " + nome, std::string("%")},
+              std::pair{std::string("--verifica"), "cat " + nome + " | %"}}) {
+            const Esito e = Esegui(argomenti, "", NODREL_ESEGUIBILE, come);
+            EXPECT_EQ(e.stato, 2);
+            EXPECT_EQ(e.out, "");
+            EXPECT_NE(e.err.find("non è un elenco"), std::string::npos) << e.err;
+        }
+    }
 }
 
 // The user's own register, made from lists of ANPR given on the command line, is the one the

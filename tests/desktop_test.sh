@@ -23,6 +23,9 @@ mappe=$(mktemp)
 # The register installed beside the program, whatever the user running the test has updated.
 XDG_DATA_HOME=$(mktemp -d)
 export XDG_DATA_HOME
+# The program remembers people and sizes: in settings of this run's own, not the user's.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
 fallito() { echo "FAILED: $*"; cat "$log"; exit 1; }
 attendi() { for _ in $(seq 100); do "$@" && return; sleep 0.1; done; return 1; }
 finestra() { xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -m 1 -vx "${2:-0}"; }
@@ -65,7 +68,7 @@ persona() {
 scrivi() { xdotool type --delay 33 "$1"; }
 
 openbox >>"$log" 2>&1 &
-trap 'kill $(jobs -p) 2>/dev/null; rm -f "$log" "$mappe"' EXIT
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$log" "$mappe" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"' EXIT
 attendi sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fallito "no openbox"
 "$1" 2>>"$log" &
 attendi finestra '^Nodrel$' >/dev/null && info=$(finestra '^Nodrel$') || fallito "no window"

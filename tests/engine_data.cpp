@@ -70,35 +70,51 @@ TEST(ControllaData, DayLimitOfEveryMonth) {
     }
 }
 
-TEST(ControllaData, OnlyADateThatExistsAndIsNotAhead) {
+// A date of birth as people type it: written GG/MM/AAAA, or refused with its reason.
+TEST(LeggiDataNascita, TheFormsPeopleTypeAndWhyADateIsRefused) {
     using namespace std::chrono;
     struct Caso {
         std::u16string data;
-        bool atteso;
+        std::u16string atteso;  // GG/MM/AAAA, or the reason of the refusal
         const char* perche;
     };
     const Caso casi[] = {
-        {u"29/02/2000", true, "2000 is a leap year"},
-        {u"29/02/2024", true, "so is 2024"},
-        {u"29/02/1900", false, "1900 is not"},
-        {u"29/02/1990", false, "nor is 1990"},
-        {u"00/01/1980", false, "no day 0"},
-        {u"01/00/1980", false, "no month 0"},
-        {u"01/13/1980", false, "no month 13"},
-        {u"01/01/19AB", false, "the year is four digits"},
-        {u"1A/01/1990", false, "the day is two digits"},
-        {u"01-01-1990", true, "hyphens separate too"},
-        {u"01.01.1990", true, "and dots"},
-        {u"01 01 1990", false, "a blank is no separator"},
-        {u"01/01/90", false, "two digits of year are not enough"},
-        {u"01/01/19900", false, "ten characters, no more"},
-        {u"15/06/2024", true, "today"},
-        {u"16/06/2024", false, "tomorrow"},
-        {u"", false, "empty"},
+        {u"29/02/2000", u"29/02/2000", "2000 is a leap year"},
+        {u"29/02/2024", u"29/02/2024", "so is 2024"},
+        {u"29/02/1900", u"giorno non valido: febbraio 1900 ha 28 giorni", "1900 is not"},
+        {u"30/02/1992", u"giorno non valido: febbraio 1992 ha 29 giorni", "nor is 30 February"},
+        {u"31/04/1990", u"giorno non valido: aprile ha 30 giorni", "April has 30 days"},
+        {u"00/01/1980", u"giorno non valido", "no day 0"},
+        {u"32/01/1980", u"giorno non valido", "nor 32"},
+        {u"01/00/1980", u"mese non valido", "no month 0"},
+        {u"01/13/1980", u"mese non valido", "no month 13"},
+        {u"01/01/19AB", u"formato non valido", "the year is digits"},
+        {u"1A/01/1990", u"formato non valido", "the day is digits"},
+        {u"01 01 1990", u"formato non valido", "a blank is no separator"},
+        {u"01/01/19900", u"formato non valido", "a year of five digits"},
+        {u"01/01/199", u"formato non valido", "or three"},
+        {u"01//1990", u"formato non valido", "a month missing"},
+        {u"01/01/1990/", u"formato non valido", "a fourth part"},
+        {u"01-01-1990", u"01/01/1990", "hyphens separate too"},
+        {u"01.01.1990", u"01/01/1990", "and dots"},
+        {u"1/2/1990", u"01/02/1990", "one digit for the day and the month"},
+        {u"01021990", u"01/02/1990", "eight digits"},
+        {u"1990-02-01", u"01/02/1990", "as spreadsheets write it"},
+        {u"  01/02/1990	", u"01/02/1990", "blanks of every kind around it"},
+        {u"15/03/80", u"15/03/1980", "two digits of the year: the century not ahead"},
+        {u"15/06/24", u"15/06/2024", "today"},
+        {u"16/06/24", u"16/06/1924", "tomorrow would be ahead"},
+        {u"150380", u"15/03/1980", "six digits"},
+        {u"15/06/2024", u"15/06/2024", "today itself"},
+        {u"16/06/2024", u"data successiva a oggi", "tomorrow"},
+        {u"", u"", "empty: no reason, the message says it is missing"},
+        {u"   ", u"", "blanks only"},
     };
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
-        EXPECT_EQ(ControllaData(c.data, year{2024} / June / 15), c.atteso);
+        const NODREL1::DataLetta d = NODREL1::LeggiDataNascita(c.data, year{2024} / June / 15);
+        EXPECT_EQ(d.Valida() ? std::u16string(d.Testo()) : d.motivo, c.atteso);
+        EXPECT_EQ(ControllaData(c.data, year{2024} / June / 15), d.Valida());
     }
 }
 

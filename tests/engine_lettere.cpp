@@ -74,3 +74,24 @@ TEST(CodiceNome, FourOrMoreConsonantsSkipTheSecond) {
 }
 
 }  // namespace
+
+// A municipality's name as typed, in the register's spelling; the blanks every field loses.
+TEST(NomeComune, AccentsApostrophesCapitalsAndOuterBlanks) {
+    const Caso casi[] = {
+        {u"FORL\u00CC", u"FORLI'", "a grave accent"},
+        {u"forl\u00ED", u"FORLI'", "an acute one, in lower case"},
+        {u"FORLI\u0300", u"FORLI'", "a combining accent"},
+        {u"CANT\u00D9 ", u"CANTU'", "a trailing blank"},
+        {u"\u00A0\u2009SANT\u2019ANGELO\uFEFF", u"SANT'ANGELO", "pasted from a web page"},
+        {u"SAN DON\u00C0 DI PIAVE", u"SAN DONA' DI PIAVE", "blanks inside stay"},
+        {u"PL\u00C2US", u"PL\u00C2US", "a circumflex is no Italian accent"},
+        {u"\t\r\n", u"", "blanks only"},
+    };
+    for (const Caso& c : casi) {
+        SCOPED_TRACE(c.perche);
+        EXPECT_EQ(NODREL1::NomeComune(c.testo), c.atteso);
+    }
+    // Key by key, nothing else changes.
+    EXPECT_EQ(NODREL1::AccentiComeApostrofi(u" \u00E8 x"), u" e' x");
+    EXPECT_EQ(NODREL1::SenzaSpaziEsterni(u"\u3000 DE ROSA\u202F"), u"DE ROSA");
+}

@@ -29,7 +29,7 @@ protected:
         m.Provincia = u"RM";
         m.DataNascita = data;
         scelto = Comune{codice, u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"};
-        return m.CalcolaCodice(codice.empty() ? nullptr : &scelto);
+        return m.CalcolaCodice(codice.empty() ? nullptr : &scelto, false);
     }
     std::u16string Variabili() const {
         return m.Cognome + u"|" + m.Nome + u"|" + m.Sesso + u"|" + m.Luogo + u"|" + m.Provincia +
@@ -116,13 +116,18 @@ TEST_F(Composizione, RefusesWhatCannotGiveARightCode) {
         ASSERT_TRUE(esito.rifiuto);
         EXPECT_EQ(esito.rifiuto->messaggio, c.messaggio);
         EXPECT_EQ(esito.rifiuto->campo, c.campo);
-        EXPECT_EQ(esito.rifiuto->svuotaLuogo, c.campo == Campo::Text5);
         EXPECT_TRUE(esito.codice.empty());
         EXPECT_EQ(Variabili(),
                   c.cognome + u"|" + c.nome + u"|F|ROMA|RM|" + c.data + u"|" + kCodicePrecedente);
     }
-    // Today itself is no day ahead.
+    // Today itself is no day ahead; a refused date says why on a line of its own.
     EXPECT_FALSE(Componi(u"ROSSI", u"MARIO", u"M", u"15/06/2026", u"H501").rifiuto);
+    EXPECT_EQ(TestoRifiuto(*Componi(u"ROSSI", u"MARIO", u"M", u"31/04/1990", u"H501").rifiuto),
+              u"DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA\n"
+              u"giorno non valido: aprile ha 30 giorni");
+    // A date as typed is read as the date field reads it.
+    EXPECT_EQ(Componi(u"ROSSI", u"MARIO", u"M", u" 1.1.80", u"H501").codice,
+              u"RSS MRA 80A01 H501 U");
 }
 
 TEST(Verifica, ControllaCodiceTellsWhetherTheCodeIsRightAndWhy) {
@@ -174,6 +179,8 @@ TEST(Verifica, ControllaCodiceTellsWhetherTheCodeIsRightAndWhy) {
         EXPECT_EQ(MessaggioVerifica(EsaminaCodice(c.codice)),
                   std::u16string(verdetto) + (c.motivo.empty() ? u"" : u"\n" + c.motivo));
     }
+    EXPECT_EQ(MessaggioVerifica(EsaminaCodice(u"RSSMRA80A01H50MM"), true),
+              u"CODICE FISCALE CORRETTO\nomocodico\ncomune non in elenco");
 }
 
 // A typed code set against the one composed for its person: the message names each group that

@@ -33,9 +33,10 @@ bool registroNellaPrima = false;
 // M261 was created in 1975, A001 changed its name in 1924, B001 was gone from 1928 to 1947. With
 // `prima`, the text is read twice, as a file is, and `prima` is what the first reading found there,
 // the register coming when it is asked for; with `parallelo`, its plain lines are also written on
-// two threads, two lines in a row being enough.
+// two threads, two lines in a row being enough. Decoding's lines with `compito`.
 std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
-                     std::optional<std::string_view> prima = std::nullopt, bool parallelo = false) {
+                     std::optional<std::string_view> prima = std::nullopt, bool parallelo = false,
+                     nodrel::UscitaCsv::Compito compito = nodrel::UscitaCsv::Compito::Verifica) {
     static const NODREL1::Registro registro({
         {u"H501", u"ROMA", u"RM", u"1871-01-01", u"9999-12-31"},
         {u"Z404", u"STATI UNITI D'AMERICA", u"EE", u"0001-01-01", u"9999-12-31"},
@@ -44,6 +45,7 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
         {u"A001", u"ABANO TERME", u"PD", u"1924-11-14", u"9999-12-31"},
         {u"B001", u"BORGO", u"PD", u"1861-03-17", u"1928-01-01"},
         {u"B001", u"BORGO", u"PD", u"1947-01-02", u"9999-12-31"},
+        {u"C001", u"SANT\"ANNA; \u00C8", u"PD", u"1861-03-17", u"9999-12-31"},
     });
     // The register at hand for one reading; for two, it comes when it is asked for.
     static const std::shared_ptr<const NODREL1::Registro> condiviso(&registro, [](const auto*) {});
@@ -56,13 +58,16 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
                                                       return condiviso;
                                                   }))
               : nodrel::RegistroAtteso(condiviso);
-    Lettura elenco({&atteso, std::chrono::year{2026} / 6 / 15, false, parallelo, 2});
+    const auto oggi = std::chrono::year{2026} / 6 / 15;
+    Lettura elenco({&atteso, oggi, false, parallelo, 2});
     std::string out;
     // Each row handed is found again where it says it begins, as the list window reads it.
     class Ritrovata : public nodrel::UscitaCsv {
     public:
-        Ritrovata(std::string& out, std::string_view testo, const Lettura& elenco)
-            : UscitaCsv(Compito::Verifica, [&out](std::string_view t) { out += t; }),
+        Ritrovata(Compito compito, std::string& out, nodrel::RegistroAtteso* atteso,
+                  std::chrono::year_month_day oggi, std::string_view testo, const Lettura& elenco)
+            : UscitaCsv(
+                  compito, [&out](std::string_view t) { out += t; }, atteso, oggi),
               testo_(testo),
               elenco_(elenco) {}
         void Voce(const VoceElenco& v) override {
@@ -93,7 +98,7 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
     private:
         std::string_view testo_;
         const Lettura& elenco_;
-    } csv(out, testo, elenco);
+    } csv(compito, out, &atteso, oggi, testo, elenco);
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
@@ -110,8 +115,8 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
     }
     elenco.Fine(csv);
     csv.Svuota();
-    return out.substr(nodrel::kIntestazioneVerifica.size()) +
-           nodrel::TestoRiepilogo(elenco.Totali()) + (elenco.Cambiato() ? " (cambiato)" : "");
+    return out.substr(out.find('\n') + 1) + nodrel::TestoRiepilogo(elenco.Totali()) +
+           (elenco.Cambiato() ? " (cambiato)" : "");
 }
 
 TEST(Elenco, EachLineGetsItsOutcomeAndReason) {
@@ -202,7 +207,11 @@ TEST(Elenco, AFileReadTwice) {
         }
         misto += c + "\n";
     }
-    EXPECT_EQ(Verifica(misto, 4096, misto, true), Verifica(misto));
+    for (const auto compito :
+         {nodrel::UscitaCsv::Compito::Verifica, nodrel::UscitaCsv::Compito::Decodifica}) {
+        EXPECT_EQ(Verifica(misto, 4096, misto, true, compito),
+                  Verifica(misto, 1 << 20, std::nullopt, false, compito));
+    }
     // Runs broken by a line end of another length, or by a line the full reading must judge,
     // on either side of where two threads would cut them.
     std::string rotto;
@@ -254,23 +263,37 @@ TEST(Elenco, FirstLineLastLineAndLongLines) {
 }
 
 TEST(Elenco, DecodingWritesWhatARightCodeCarries) {
-    class Decodifica : public nodrel::Destinazione {
-    public:
-        void Voce(const VoceElenco& v) override {
-            const auto dati =
-                NODREL1::LeggiCodice(std::u16string(v.codice.begin(), v.codice.end()),
-                                     std::chrono::year{2026} / std::chrono::June / 15);
-            nodrel::ScriviDecodifica(out, v, dati ? &*dati : nullptr, u"ROMA", u"RM");
+    const struct {
+        std::string riga;    // with its check character, when it ends in '+'
+        std::string atteso;  // the CSV line after the code
+    } casi[] = {
+        {"RSSMRA80A01H50MM", "RSS;MRA;M;01/01/1980;ROMA;RM;H501"},
+        {"BNCLRA05M41Z404+", "BNC;LRA;F;01/08/2005;STATI UNITI D'AMERICA;EE;Z404"},
+        // A filler X is left out where it is one; the century puts the day latest, not ahead.
+        {"FOXLCU66C17F205Z", "FO;LCU;M;17/03/1966;;;F205"},
+        {"AXXAXX26H15C001+", "A;A;M;15/06/2026;\"SANT\"\"ANNA; \xC3\x88\";PD;C001"},
+        {"XXXXXX26H56A00M+", "X;X;F;16/06/1926;ABANO;PD;A001"},
+        {" \"rss mra 80a01 h501 u\" ", "RSS;MRA;M;01/01/1980;ROMA;RM;H501"},
+        {"01234567897", ";;;;;;"},
+        {"RSSMRA80A01H501V", ";;;;;;"},
+    };
+    std::string testo;
+    std::string atteso;
+    for (const auto& c : casi) {
+        std::string riga = c.riga;
+        if (riga.back() == '+') {
+            riga.pop_back();
+            riga += NODREL1::Utf8(NODREL1::CarattereControllo(NODREL1::Utf16(riga)));
         }
-        std::string out;
-    } decodifica;
-    Lettura elenco({});
-    elenco.Leggi("RSSMRA80A01H50MM\nBNCLRA05M41Z404E\nJ\n", decodifica);
-    elenco.Fine(decodifica);
-    EXPECT_EQ(decodifica.out,
-              "1;RSSMRA80A01H50MM;RSS;MRA;M;01/01/1980;ROMA;RM;H501\n"
-              "2;BNCLRA05M41Z404E;BNC;LRA;F;01/08/2005;ROMA;RM;Z404\n"
-              "3;J;;;;;;;\n");
+        testo += riga + "\n";
+        const std::string codice = riga.starts_with(' ') ? "rss mra 80a01 h501 u" : riga;
+        atteso += std::to_string(&c - casi + 1) + ";" + codice + ";" + c.atteso + "\n";
+    }
+    atteso += "8 codici: 7 corretti, 1 errato";
+    using nodrel::UscitaCsv;
+    EXPECT_EQ(Verifica(testo, 1 << 20, std::nullopt, false, UscitaCsv::Compito::Decodifica),
+              atteso);
+    EXPECT_EQ(Verifica(testo, 1 << 20, testo, true, UscitaCsv::Compito::Decodifica), atteso);
 }
 
 std::string Utf16(std::u16string_view t, bool grande) {
@@ -318,7 +341,7 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
         {"quoted separator, no header", "\"ROSSI, MARIO\"," + codice + "\nBIANCHI,J\n",
          "1;" + codice + ";CORRETTO;\n2;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"blank rows and a title",
-         "Elenco dipendenti 2024\n;;\nnome;codice fiscale\n;;\nx;" + codice + "\n",
+         "Elenco dipendenti 2024\n;;\nreparto;codice fiscale\n;;\nx;" + codice + "\n",
          "5;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
         {"an omocode in letters first", "RSSMRAULALMHRLMD\n" + codice + "\n",
          "1;RSSMRAULALMHRLMD;CORRETTO;omocodico\n2;" + codice + ";CORRETTO;\n2 codici: 2 corretti"},
@@ -328,7 +351,7 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
              "3 codici: 2 corretti, 1 errato, 1 duplicato"},
         // A line end within quotes is within its cell: the rows after it keep their numbers.
         {"line end within quotes",
-         "cognome|c.f.\n\"part-time\r\ndal 1/4\"|" + codice + "\n\"A\"\"\"|J\n",
+         "note|c.f.\n\"part-time\r\ndal 1/4\"|" + codice + "\n\"A\"\"\"|J\n",
          "2;" + codice + ";CORRETTO;\n3;J;ERRATO;lunghezza errata\n2 codici: 1 corretto, 1 errato"},
         {"the person beside the code",
          "Cognome,Nome,Sesso,Data di nascita,Luogo di nascita,CF\nRossi,Mario,M,01/01/1980,Roma," +

@@ -177,13 +177,24 @@ TEST_F(RegisterBuild, FailedBuildNamesFileAndLineAndKeepsEarlierRegister) {
 }
 
 TEST_F(RegisterBuild, CommonNamesAndCeasedStatesJoinTheStates) {
-    const std::string comune = kArchivio + Riga("C701", "CINAGLIO");
+    // A town suppressed from 1928 to 1964 keeps the gap: two rows.
+    const std::string comune = kArchivio + Riga("C701", "CINAGLIO") +
+                               Riga("H223", "REGGIO NELL'EMILIA") + Riga("C337", "CASTRO") +
+                               Riga("M261", "CASTRO", "1975-05-28") +
+                               Riga("E491", "LA VALLE", "1920-10-16", "1927-01-11") +
+                               Riga("E491", "LA VALLE", "1927-01-12", "1928-06-15") +
+                               Riga("E491", "LA VALLE", "1964-06-10");
     const std::string stato = kStati + "Z210,REPUBBLICA POPOLARE CINESE,01/01/1900,31/12/9999\n";
     ScriviFile(cartella / "stati_esteri_cessati.csv",
                kStati + "Z118,IUGOSLAVIA,01/01/1900,03/02/2003\nZ135,URSS,01/01/1900,25/12/1991\n");
     ScriviFile(nomi,
-               "NOME,DENOMINAZIONE\nCINA,REPUBBLICA POPOLARE CINESE\nUNIONE SOVIETICA,urss\n");
+               "NOME,DENOMINAZIONE\nCINA,REPUBBLICA POPOLARE CINESE\nUNIONE SOVIETICA,urss\n"
+               "REGGIO EMILIA,REGGIO NELL'EMILIA\n");
     Costruisci(comune, stato);
+    EXPECT_EQ(Sql("SELECT COMU_COD || ' ' || COMU_DAL || ' ' || COMU_AL AS x FROM Comuni WHERE "
+                  "COMU_DESCR IN ('LA VALLE', 'REGGIO EMILIA')"),
+              "E491 1964-06-10 9999-12-31,H223 1861-03-17 9999-12-31,"
+              "E491 1920-10-16 1928-06-15");
     // The indexes as the program seeks them: by name from a typed prefix, and a code's first row.
     const std::string riga =
         "SELECT COMU_DESCR || ' ' || COMU_COD || ' ' || COMU_AL AS x FROM Comuni";
@@ -194,9 +205,11 @@ TEST_F(RegisterBuild, CommonNamesAndCeasedStatesJoinTheStates) {
               "IUGOSLAVIA Z118 2003-02-03,URSS Z135 1991-12-25,UNIONE SOVIETICA Z135 1991-12-25,"
               "REPUBBLICA POPOLARE CINESE Z210 9999-12-31,CINA Z210 9999-12-31");
 
-    // A state the table does not hold, a municipality's name, a state's own name.
-    for (const char* linea : {"PECHINO,CINA POPOLARE", "Cinaglio,REPUBBLICA POPOLARE CINESE",
-                              "REPUBBLICA POPOLARE CINESE,REPUBBLICA POPOLARE CINESE"}) {
+    // A place the lists do not hold, a municipality's name, a state's own name, a name of two
+    // municipalities.
+    for (const char* linea :
+         {"PECHINO,CINA POPOLARE", "Cinaglio,REPUBBLICA POPOLARE CINESE",
+          "REPUBBLICA POPOLARE CINESE,REPUBBLICA POPOLARE CINESE", "CASTRO DI LECCE,CASTRO"}) {
         ScriviFile(nomi, "NOME,DENOMINAZIONE\nCINA,REPUBBLICA POPOLARE CINESE\n" +
                              std::string(linea) + "\n");
         try {
@@ -209,8 +222,10 @@ TEST_F(RegisterBuild, CommonNamesAndCeasedStatesJoinTheStates) {
 
     // The register built from the lists of data/.
     registro = RegistroVero();
-    EXPECT_EQ(Sql(riga + " INDEXED BY COMU_DESCR WHERE COMU_DESCR IN ('USA', 'URSS', 'CINA')"),
-              "CINA Z210 9999-12-31,URSS Z135 1991-12-25,USA Z404 9999-12-31");
+    EXPECT_EQ(Sql(riga + " INDEXED BY COMU_DESCR WHERE COMU_DESCR IN ('USA', 'URSS', 'CINA', "
+                         "'REGGIO CALABRIA')"),
+              "CINA Z210 9999-12-31,REGGIO CALABRIA H224 9999-12-31,URSS Z135 1991-12-25,"
+              "USA Z404 9999-12-31");
 }
 
 // The day the lists were published goes into the file, where the program reads it without

@@ -49,7 +49,9 @@ TEST_F(RegisterDecode, RightCodesGiveTheirDataAndMunicipality) {
         {u"RSSMRA80A01H50MM", roma},  // omocodes give the data of their all-digit form
         {u"RSSMRAULALMHRLMD", roma},
         {u"BNCLRA85M41Z404W", usa},
-        {u"VRDGPP13A01M206Q", u"VRD GPP M 01/01/2013 M206 ZURI CA"},  // no longer exists
+        // Ceased in 1927: the century in which the code was in force.
+        {u"VRDGPP13A01M206Q", u"VRD GPP M 01/01/1913 M206 ZURI CA"},
+        {u"RSSMRA20A01A744Q", u"RSS MRA M 01/01/1920 A744 BELLAGIO CO"},
         {u"RSSMRA80A01H499" + NODREL1::CarattereControllo(u"RSSMRA80A01H499"),
          u"RSS MRA M 01/01/1980 H499 non in elenco"},
     };
@@ -110,30 +112,41 @@ TEST_F(RegisterDecode, LettersComposeBackToTheirGroup) {
     }
 }
 
-// The municipality a code is composed with is the one of its name in force on the birth date,
-// in the province shown when one of its records has it; a code not in force that day is used
-// with a warning.
+// The municipality a code is composed with is the one of the name shown in force on the birth
+// date, in the province given when one of its records has it; a record the user chose stands; a
+// code not in force that day is used with a warning.
 TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
     const struct {
-        std::u16string comune, provincia, data, completato, atteso;
+        std::u16string comune, provincia, data, scelto, atteso;
         bool avviso = false;
         std::u16string provinciaUsata = u"";
+        bool omonimo = false;
     } casi[] = {
-        {u"BELLIZZI", u"SA", u"01/01/1930", u"M294", u"A753", false, u"AV"},  // the only one then
-        {u"CASTRO", u"LE", u"01/01/1970", u"M261", u"M261", true, u"LE"},
-        {u"CIVENNA", u"CO", u"01/01/2020", u"C754", u"C754", true, u"CO"},  // merged in 2014
-        {u"MILANO", u"LE", u"01/01/1980", u"F205", u"F205", false, u"MI"},
-        {u"BELLAGIO", u"CO", u"01/01/1950", u"M335", u"A744"},  // merged in 2014: a new code
-        {u"BELLAGIO", u"CO", u"01/01/2015", u"M335", u"M335"},
-        {u"LONGARONE", u"BL", u"01/01/1960", u"M342", u"E672"},
-        {u"montalcino ", u"SI", u"01/01/1980", u"M378", u"F402"},
-        {u"CASTRO", u"LE", u"01/01/1980", u"C337", u"M261"},        // two towns of one name
-        {u"CASTRO", u"LE", u"01/01/1950", u"C337", u"M261", true},  // none yet: not Bergamo's
-        {u"CASTRO", u"BG", u"01/01/1980", u"C337", u"C337"},
-        {u"SAN TEODORO", u"SS", u"01/01/1980", u"I328", u"I329"},
-        {u"SAN TEODORO", u"SS", u"01/01/1950", u"I329", u"I329", true},  // the completion's
-        {u"RO", u"RM", u"01/01/1980", u"H501", u"H360"},  // the name shown, not the one chosen
-        {u"ROMA", u"RM", u"01/01/1980", u"", u""},        // not in the register: refused
+        {u"BELLIZZI", u"SA", u"01/01/1930", u"", u"A753", false, u"AV"},  // the only one then
+        {u"BELLIZZI", u"", u"1/1/30", u"", u"A753", false, u"AV"},
+        {u"CASTRO", u"LE", u"01/01/1970", u"", u"M261", true, u"LE"},
+        {u"CIVENNA", u"CO", u"01/01/2020", u"", u"C754", true, u"CO"},  // merged in 2014
+        {u"MILANO", u"LE", u"01/01/1980", u"", u"F205", false, u"MI"},
+        {u"BELLAGIO", u"", u"01/01/1950", u"", u"A744"},  // merged in 2014: a new code
+        {u"BELLAGIO", u"CO", u"2015-01-01", u"", u"M335"},
+        {u"BELLAGIO", u"", u"01/01/2015", u"A744", u"A744", true},  // the user's choice stands
+        {u"LONGARONE", u"BL", u"01.01.1960", u"", u"E672"},
+        {u" montalcino ", u"si", u"01/01/1980", u"", u"F402"},
+        {u"CASTRO", u"LE", u"01/01/1980", u"", u"M261"},  // two towns of one name
+        {u"CASTRO", u"", u"01/01/1980", u"", u"C337", false, u"BG", true},
+        {u"CASTRO", u"", u"01/01/1980", u"M261", u"M261"},
+        {u"CASTRO", u"LE", u"01/01/1950", u"", u"M261", true},  // none yet: not Bergamo's
+        {u"SAN TEODORO", u"SS", u"01/01/1980", u"", u"I329"},
+        {u"SAN TEODORO", u"", u"01/01/1935", u"", u"I328", true, u"ME"},  // suppressed 1929-40
+        // Suppressed from 1928 to 1964: the only LA VALLE of 1930 is today's LA VALLE AGORDINA.
+        {u"LA VALLE", u"", u"27/07/1930", u"", u"E490", false, u"BL"},
+        {u"LA VALLE", u"", u"27/07/1970", u"", u"E491", false, u"BZ"},
+        {u"LA VALLE", u"", u"27/07/1930", u"E491", u"E491", true},
+        {u"forlì", u"", u"01/01/1980", u"", u"D704"},
+        {u"REGGIO EMILIA", u"", u"01/01/1980", u"", u"H223"},  // the name people use
+        {u"RO", u"RM", u"01/01/1980", u"H501", u"H360"},       // the name shown, not the one chosen
+        {u"SAN", u"", u"01/01/1980", u"", u""},  // only the beginning of names: refused
+        {u"", u"RM", u"01/01/1980", u"H501", u""},
     };
     for (const auto& c : casi) {
         SCOPED_TRACE(NODREL1::Utf8(c.comune + u" " + c.data));
@@ -143,14 +156,19 @@ TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
                                  c.comune,
                                  c.provincia,
                                  c.data,
-                                 registro->PerCodice(c.completato)};
+                                 c.scelto.empty() ? nullptr : registro->PerCodice(c.scelto)};
         const NODREL1::Composizione esito = NODREL1::Componi(p, registro.get(), kOggi);
         EXPECT_EQ(esito.rifiuto.has_value(), c.atteso.empty());
         EXPECT_EQ(esito.comune != nullptr ? esito.comune->codice : u"", c.atteso);
         EXPECT_EQ(esito.codice.substr(std::min<std::size_t>(esito.codice.size(), 14), 4), c.atteso);
         EXPECT_EQ(esito.nonInVigore, c.avviso);
+        EXPECT_EQ(esito.omonimo, c.omonimo);
         if (!c.provinciaUsata.empty()) {
             EXPECT_EQ(esito.comune->provincia, c.provinciaUsata);
+        }
+        if (esito.rifiuto) {
+            EXPECT_EQ(esito.rifiuto->messaggio,
+                      c.comune.empty() ? NODREL1::kMsgLuogoErrato : NODREL1::kMsgComuneNonInElenco);
         }
     }
 }

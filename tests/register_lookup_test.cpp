@@ -38,10 +38,10 @@ TEST_F(RegisterLookup, NameSearchStandsOnFirstNameNotBeforeText) {
         {u"ROMA", {u"H501", u"ROMA", u"RM"}},
         {u"roma", {u"H501", u"ROMA", u"RM"}},
         {u"RoMa", {u"H501", u"ROMA", u"RM"}},
-        {u"ROMAX", {u"H516", u"ROMBIOLO", u"VV"}},  // a prefix of no name: the next name
+        {u"ROMAX", {u"H516", u"ROMBIOLO", u"VV"}},           // a prefix of no name: the next name
         {u"stati uniti", {u"Z404", u"STATI UNITI", u"EE"}},  // the name people use
-        {u"ZUR", {u"M206", u"ZURI", u"CA"}},  // no longer exists
-        {u"", {u"A001", u"ABANO", u"PD"}},    // the name of A001 until 1924
+        {u"ZUR", {u"M206", u"ZURI", u"CA"}},                 // no longer exists
+        {u"", {u"A001", u"ABANO", u"PD"}},                   // the name of A001 until 1924
         // Equal names: the one in force today, even where its code is the higher one.
         {u"bellagio", {u"M335", u"BELLAGIO", u"CO"}},
         {u"VIGNOLA", {u"L885", u"VIGNOLA", u"MO"}},
@@ -92,7 +92,10 @@ TEST_F(RegisterLookup, CodeSearchIsExactAndNeverFallsBack) {
 TEST_F(RegisterLookup, HomonymsWithTheirValidityInNameOrder) {
     const std::pair<std::u16string, std::u16string> casi[] = {
         {u"castro", u"C337 BG 1861-03-17 9999-12-31, M261 LE 1975-05-28 9999-12-31, "},
-        {u"SAN TEODORO", u"I328 ME 1861-03-17 9999-12-31, I329 SS 1959-05-03 9999-12-31, "},
+        // Suppressed from 1929 to 1940: a record for each span.
+        {u"SAN TEODORO",
+         u"I328 ME 1940-08-29 9999-12-31, I329 SS 1959-05-03 9999-12-31, "
+         u"I328 ME 1861-03-17 1929-01-23, "},
         {u"BELLAGIO", u"M335 CO 2014-02-04 9999-12-31, A744 CO 1861-03-17 2014-02-03, "},
         {u"LONGARONE", u"M342 BL 2014-02-22 9999-12-31, E672 BL 1866-11-19 2014-02-21, "},
         {u"MONTALCINO", u"M378 SI 2017-01-01 9999-12-31, F402 SI 1861-03-17 2016-12-31, "},

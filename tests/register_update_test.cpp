@@ -98,7 +98,7 @@ TEST_F(RegisterUpdate, ListsThatFailChangeNothingAndGoodOnesTakeOver) {
             file << Q(f);
         }
         const nodrel::Aggiornamento esito = nodrel::AggiornaRegistro(file, Q(programma));
-        EXPECT_EQ(esito.fatto, c.perche.isEmpty());
+        EXPECT_EQ(esito.fatto, c.perche.isEmpty()) << esito.perche.toStdString();
         EXPECT_EQ(esito.perche.left(c.perche.size()), c.perche) << esito.perche.toStdString();
         EXPECT_EQ(esito.inUso.utente, esito.fatto || !prima.empty());
         // The register alone, no file of a build left beside it.

@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,12 +78,14 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     salva(xlsx);
     QStringList righe;
     QString errore;
-    EXPECT_TRUE(nodrel::LeggiFoglio(
-        xlsx,
-        [&righe](std::uint64_t riga, const std::vector<std::string>& celle) {
+    nodrel::Cartella letta;
+    ASSERT_TRUE(letta.Apri(xlsx, errore)) << errore.toStdString();
+    EXPECT_TRUE(letta.Leggi(
+        0,
+        [&righe](std::uint64_t riga, std::span<const std::string_view> celle) {
             QStringList r{QString::number(riga)};
-            for (const std::string& c : celle) {
-                r << QString::fromStdString(c);
+            for (const std::string_view c : celle) {
+                r << QString::fromUtf8(c.data(), static_cast<qsizetype>(c.size()));
             }
             righe << r.join(u'|');
             return true;
@@ -90,6 +94,14 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     EXPECT_EQ(righe, (QStringList{"1|Riga|Codice fiscale|Esito|Motivo",
                                   "2|2|J|ERRATO|lunghezza errata", "3|1|RSSMRA80A01H501U|CORRETTO",
                                   "4|3|RSSMRA80A01H50MM|CORRETTO|omocodico"}));
+    QString inizio;  // the next file dialog starts in that folder
+    QTimer::singleShot(0, [&inizio] {
+        auto* dialogo = static_cast<QFileDialog*>(QApplication::activeModalWidget());
+        inizio = dialogo->directory().absolutePath();
+        dialogo->reject();
+    });
+    f->Command1->click();
+    EXPECT_EQ(inizio, QDir(cartella.path()).absolutePath());
 
     // A long list goes on in the background, and stops on request: at once, the rows taken
     // kept, and the next list starts.
@@ -119,6 +131,28 @@ TEST(Elenco, TheWindowChecksAListStopsAndSavesIt) {
     EXPECT_EQ(m->rowCount(), 150000);
     EXPECT_EQ(m->index(149999, 0).data().toString(), "150000");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
+
+    // The size and the columns the user set are the next window's; never past the screen.
+    f->resize(700, 450);
+    QWidget* intestazione = f->Grid1->horizontalHeader()->viewport();
+    const QPoint bordo(f->Grid1->columnViewportPosition(1) + f->Grid1->columnWidth(1) - 1, 5);
+    const int codice = f->Grid1->columnWidth(1) + 40;
+    QTest::mousePress(intestazione, Qt::LeftButton, {}, bordo);
+    QTest::mouseMove(intestazione, bordo + QPoint(40, 0));
+    QTest::mouseRelease(intestazione, Qt::LeftButton, {}, bordo + QPoint(40, 0));
+    ASSERT_EQ(f->Grid1->columnWidth(1), codice);
+    f->close();
+    prova::Elabora();
+    prova::Menu(principale, "mnelenco");
+    f = principale->Elenco();
+    EXPECT_EQ(f->size(), QSize(700, 450));
+    EXPECT_EQ(f->Grid1->columnWidth(1), codice);
+    f->resize(5000, 5000);
+    f->close();
+    prova::Elabora();
+    prova::Menu(principale, "mnelenco");
+    f = principale->Elenco();
+    EXPECT_TRUE(f->screen()->availableGeometry().contains(f->geometry()));
 }
 
 // A list kept as offices keep it: its columns shown, the wrong rows alone, a person copied into
@@ -141,6 +175,8 @@ TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
     QAbstractItemModel* m = f->Grid1->model();
     ASSERT_EQ(m->columnCount(), 6);
     EXPECT_EQ(m->headerData(4, Qt::Horizontal).toString(), "Cognome");
+    // The outcome reads whole, the list's own columns beside.
+    EXPECT_GT(f->Grid1->columnWidth(2), f->fontMetrics().horizontalAdvance("NON CORRISPONDE"));
     ASSERT_EQ(m->rowCount(), 3);
     // Read twice, as a file is: the duplicate is still found.
     EXPECT_EQ(m->index(2, 3).data().toString(), "duplicato della riga 3");
@@ -184,7 +220,7 @@ TEST(Elenco, TheRowsAreReadAgainFromTheFileAsItWasChecked) {
     auto scrivi = [](const QString& percorso, char nome) {
         QFile f(percorso);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QByteArray testo = "Cognome;Nome;CF\r\n\"Verdi\";\"Anna\r\n\"\"Tina\"\"\";J\r\n";
+        QByteArray testo = "Matricola;Reparto;CF\r\n\"Verdi\";\"Anna\r\n\"\"Tina\"\"\";J\r\n";
         for (int i = 1; i < kRighe; ++i) {
             testo += "R" + QByteArray::number(kRighe - i).rightJustified(5, '0') + ';' + nome +
                      ";RSSMRA80A01H501U\r\n";
@@ -226,11 +262,11 @@ TEST(Elenco, TheRowsAreReadAgainFromTheFileAsItWasChecked) {
     EXPECT_EQ(riga(0), "60001|RSSMRA80A01H501U|CORRETTO|duplicato della riga 3|R00001|M");
     EXPECT_EQ(riga(kRighe - 1), "2|J|ERRATO|lunghezza errata|Verdi|Anna\r\n\"Tina\"");
     f->Grid1_DblClick(m->index(1, 0));
-    EXPECT_EQ(principale->Text2->text(), "R00002");
+    EXPECT_EQ(principale->Text1->text(), "RSSMRA80A01H501U");
     f->Grid1->sortByColumn(0, Qt::AscendingOrder);
     const QByteArray atteso = salva(cartella.filePath("risultati.csv"));
     EXPECT_TRUE(atteso.startsWith(
-        "\xEF\xBB\xBFriga;codice;esito;motivo;Cognome;Nome\n"
+        "\xEF\xBB\xBFriga;codice;esito;motivo;Matricola;Reparto\n"
         "2;J;ERRATO;lunghezza errata;Verdi;\"Anna\xEF\xBF\xBD\xEF\xBF\xBD\"\"Tina\"\"\"\n"
         "3;RSSMRA80A01H501U;CORRETTO;;R59999;M\n"));
     EXPECT_TRUE(prova::Messaggi().isEmpty());

@@ -197,7 +197,7 @@ void Menu(nodrel::Form2* finestra, const char* voce) {
 }
 
 void ScegliComune(nodrel::Form2* finestra, const char16_t* codice) {
-    finestra->MostraComune(*finestra->modulo.registro->PerCodice(codice));
+    finestra->MostraComune(*finestra->modulo.registro->PerCodice(codice), true);
 }
 
 }  // namespace prova

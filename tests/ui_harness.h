@@ -52,8 +52,8 @@ QStringList Messaggi();
 // icon and with an OK button only; each as its text and what was wrong with it.
 QStringList MessaggiIrregolari();
 
-// Chooses the municipality of a cadastral code as a completion does: Text6, Text8 and the
-// completion's state.
+// Chooses the municipality of a cadastral code as Down and Up do: Text6, Text8 and the
+// completion's state, the record the user's choice. Text5 is the caller's.
 void ScegliComune(nodrel::Form2* finestra, const char16_t* codice);
 
 // Clicks a widget (a toolbar picture, a button) in its middle.

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,6 +41,9 @@ int main(int argc, char* argv[]) {
     qputenv("XDG_DATA_HOME", dati);
     qInstallMessageHandler(FiltraMessaggi);
     QApplication app(argc, argv);
+    // Settings of the tests' own, gone with them: never the real user's recent people.
+    const QTemporaryDir impostazioni;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, impostazioni.path());
     // Tests close every window many times over; the application must outlive them all.
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);

@@ -19,6 +19,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
@@ -412,6 +413,18 @@ private:
             // Typed, pasted or composed: no lower-case letter in the fields before the date.
             if (const QString testi = campi.mid(0, 5).join('|'); testi != testi.toUpper()) {
                 return "a lower-case letter in " + testi;
+            }
+            // Text8 names a municipality only while Text5 shows its name: no record is left
+            // behind a change of the text (a paste or a drop is looked up as the events run).
+            if (const QString codice = f->Text8->text();
+                registro_ && !codice.isEmpty() && codice != "?") {
+                const std::u16string luogo = NODREL1::NomeComune(f->Text5->text().toStdU16String());
+                const auto record = f->modulo.registro->TuttiPerCodice(codice.toStdU16String());
+                if (std::none_of(record.begin(), record.end(), [&luogo](const NODREL1::Comune* c) {
+                        return NODREL1::ConfrontaNomi(c->nome, luogo) == 0;
+                    })) {
+                    return "Text8 holds " + codice + " beside the place " + f->Text5->text();
+                }
             }
             // A key held down on the information window's OK goes on into the new window.
             if (f != prima && !trattenuto_ &&

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -32,6 +33,7 @@
 #include "ui/elenco/form4.h"
 #include "ui/info/form1.h"
 #include "ui/main/form2.h"
+#include "ui/main/recenti.h"
 #include "ui/print/form3.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/programma.h"
@@ -341,6 +343,7 @@ TEST(Disposizione, ControlsHaveTheirNamesAndPlaces) {
     Form2* f = prova::ApriPrincipale();
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(f->centralWidget()->size(), QSize(628, 449));
+    EXPECT_FALSE(f->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));  // a fixed layout
     // Pixels are twips / 15, rounded: 4452 twips make 297 pixels.
     const struct {
         const char* nome;
@@ -386,6 +389,7 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
     const struct {
         const char* nome;
         const char* testo;
+        const char* tasti = "";  // a menu item's keys
     } testi[] = {
         {"Text1",
          "Inserire il codice fiscale solo si si vuole fare un controllo o si vogliono estrarre i "
@@ -411,30 +415,26 @@ TEST(Disposizione, CaptionsAndToolTipsAreLiteral) {
         {"Label7", "DATA DI NASCITA"},
         {"mnfile", "&File"},
         {"mnimpstampa", "&Imposta Stampante"},
-        {"mnstampa", "Anteprima di &Stampa"},
+        {"mnstampa", "Anteprima di &Stampa", "Ctrl+P"},
         {"mnesportapdf", "Esporta &PDF..."},
-        {"mnesci", "&Esci"},
+        {"mnesci", "&Esci", "Ctrl+Q"},
         {"mnmodifica", "&Modifica"},
-        {"mncancella", "&Cancella contenuto campi"},
+        {"mncancella", "&Cancella contenuto campi", "Ctrl+N"},
         {"mnstrumenti", "&Strumenti"},
-        {"mncalcola", "&Calcola Codice Fiscale"},
-        {"mncontrolla", "C&ontrolla Codice Fiscale"},
-        {"mnestraii", "&Estrai Dati dal Codice Fiscale"},
-        {"mnelenco", "&Verifica elenco..."},
+        {"mncalcola", "&Calcola Codice Fiscale", "F5"},
+        {"mncorrispondenza", "Verifica co&rrispondenza", "F6"},
+        {"mncontrolla", "C&ontrolla Codice Fiscale", "F7"},
+        {"mnestraii", "&Estrai Dati dal Codice Fiscale", "F8"},
+        {"mnelenco", "&Verifica elenco...", "F9"},
         {"mnaggiorna", "&Aggiorna elenco comuni..."},
         {"mninfo", "&?"},
-        {"mnguida", "&Guida"},
+        {"mnguida", "&Guida", "F1"},
         {"mninformazioni", "&Informazioni"},
     };
     for (const auto& t : testi) {
         if (auto* a = f->findChild<QAction*>(t.nome)) {
             EXPECT_EQ(a->text(), t.testo) << t.nome;
-            // The preview and the guide alone have keys of their own, the ones people expect.
-            const std::string_view nome(t.nome);
-            EXPECT_EQ(a->shortcut().toString(), nome == "mnstampa"  ? "Ctrl+P"
-                                                : nome == "mnguida" ? "F1"
-                                                                    : "")
-                << t.nome;
+            EXPECT_EQ(a->shortcut().toString(), t.tasti) << t.nome;
             continue;
         }
         auto* w = f->findChild<QWidget*>(t.nome);
@@ -555,26 +555,27 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
     const struct {
         const char* immagine;
         const char* voce;
+        QKeyCombination tasto;
         const char* codice;  // Text1 before the command
         std::function<void(const Stato&)> verifica;
     } comandi[] = {
-        {"Image4", "mncalcola", " ",
+        {"Image4", "mncalcola", Qt::Key_F5, " ",
          [](const Stato& s) { EXPECT_EQ(s.campi[0], "RSS MRA 80A01 H501 U"); }},
-        {"Image3", "mncontrolla", "RSS MRA 80A01 H501 U",
+        {"Image3", "mncontrolla", Qt::Key_F7, "RSS MRA 80A01 H501 U",
          [](const Stato& s) { EXPECT_EQ(s.messaggi, QStringList{"CODICE FISCALE CORRETTO"}); }},
         // Anna Maria Bianchi, born in Naples on 5 November 1980 (worked out in the keyboard
         // sessions): decoding rewrites every field but the code.
-        {"Image1", "mnestraii", "BNC NMR 80S45 F839 G",
+        {"Image1", "mnestraii", Qt::Key_F8, "BNC NMR 80S45 F839 G",
          [](const Stato& s) {
              EXPECT_EQ(s.campi, (QStringList{"BNC NMR 80S45 F839 G", "BNC", "NMR", "NAPOLI", "NA",
                                              "05/11/1980", "F839", "F"}));
          }},
-        {"Image5", "mncancella", "RSS MRA 80A01 H501 U",
+        {"Image5", "mncancella", Qt::CTRL | Qt::Key_N, "RSS MRA 80A01 H501 U",
          [](const Stato& s) {
-             EXPECT_EQ(s.campi, (QStringList{"", "", "", "", "", "", "H501", "M"}));
+             EXPECT_EQ(s.campi, (QStringList{"", "", "", "", "", "", "", "M"}));
              EXPECT_EQ(s.fuoco, "Text2");
          }},
-        {"Image2", "mnstampa", "RSS MRA 80A01 H501 U",
+        {"Image2", "mnstampa", Qt::CTRL | Qt::Key_P, "RSS MRA 80A01 H501 U",
          [](const Stato& s) {
              EXPECT_EQ(s.finestre, (QStringList{"Form2", "Form3"}));
              EXPECT_FALSE(s.abilitata);
@@ -593,17 +594,24 @@ TEST(Comandi, EachPictureGivesExactlyWhatItsMenuItemGives) {
         prova::Clicca(f->findChild<QWidget*>(c.immagine));
         EXPECT_EQ(Fotografa(f), dalMenu);
 
-        // A screen reader finds a button by its tool tip and presses it.
+        // A screen reader finds a button by its name, reads its tool tip and presses it.
         f = prova::ApriPrincipale();
         Riempi(f, c.codice);
         QWidget* immagine = f->findChild<QWidget*>(c.immagine);
         QAccessibleInterface* pulsante = QAccessible::queryAccessibleInterface(immagine);
         ASSERT_NE(pulsante, nullptr);
         EXPECT_EQ(pulsante->role(), QAccessible::Button);
-        EXPECT_EQ(pulsante->text(QAccessible::Name), immagine->toolTip());
+        EXPECT_FALSE(pulsante->text(QAccessible::Name).isEmpty());
+        EXPECT_EQ(pulsante->text(QAccessible::Description), immagine->toolTip());
         ASSERT_NE(pulsante->actionInterface(), nullptr);
         pulsante->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         prova::Elabora();
+        EXPECT_EQ(Fotografa(f), dalMenu);
+
+        // And the menu item's keys, from a field.
+        f = prova::ApriPrincipale();
+        Riempi(f, c.codice);
+        prova::Premi(c.tasto.key(), c.tasto.keyboardModifiers());
         EXPECT_EQ(Fotografa(f), dalMenu);
     }
 }
@@ -616,39 +624,38 @@ TEST(Comandi, ComposeCutsTheDateAndARefusalEmptiesTheCodeField) {
     EXPECT_EQ(f->Text7->text(), "01/01/1980");
     ASSERT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
 
-    f->completamento.scelto.reset();  // a name not in the register
-    prova::Menu(f, "mncalcola");
-    EXPECT_EQ(prova::Messaggi(),
-              QStringList{"ERRORE : Inserire nuovamente luogo di nascita e provincia"});
-    EXPECT_EQ(f->Text5->text(), "");
-    EXPECT_EQ(f->Text6->text(), "");
-    EXPECT_EQ(prova::NomeFuoco(), "Text5");
-    EXPECT_EQ(f->Text1->text(), "");
+    // A name not in the register is said once, and stays, selected, to be mended; an empty one
+    // is asked for again. Neither leaves a municipality behind.
+    const struct {
+        const char *luogo, *messaggio, *segno;
+    } luoghi[] = {{"ROMAX", "Comune non in elenco", "?"},
+                  {"", "ERRORE : Inserire nuovamente luogo di nascita e provincia", ""}};
+    for (const auto& l : luoghi) {
+        Riempi(f, "RSS MRA 80A01 H501 U");
+        f->Text5->setText(l.luogo);
+        prova::Menu(f, "mncalcola");
+        EXPECT_EQ(prova::Messaggi(), QStringList{l.messaggio});
+        EXPECT_EQ(f->Text5->text(), l.luogo);
+        EXPECT_EQ(f->Text5->selectedText(), l.luogo);
+        EXPECT_EQ(f->Text6->text() + f->Text8->text(), QString(l.segno) + l.segno);
+        EXPECT_EQ(prova::NomeFuoco(), "Text5");
+        EXPECT_EQ(f->Text1->text(), "");
+    }
 
-    // A date that does not exist is refused the same way, confirmed or not.
+    // A date that does not exist is refused the same way, confirmed or not, and says why; one
+    // typed as people type it is written as the field writes a date.
     Riempi(f, "RSS MRA 80A01 H501 U");
     f->Text7->setText("29/02/1990");
     prova::Menu(f, "mncalcola");
-    EXPECT_EQ(prova::Messaggi(),
-              QStringList{"DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA"});
+    EXPECT_EQ(prova::Messaggi(), QStringList{"DEVE ESSERE INSERITA LA DATA DI NASCITA  GG/MM/AAAA\n"
+                                             "giorno non valido: febbraio 1990 ha 28 giorni"});
     EXPECT_EQ(prova::NomeFuoco(), "Text7");
     EXPECT_EQ(f->Text7->text(), "29/02/1990");
     EXPECT_EQ(f->Text1->text(), "");
-}
-
-TEST(Comandi, ComposeAfterClearStillUsesTheLastCadastralCode) {
-    Form2* f = prova::ApriPrincipale();
-    Riempi(f, " ");
-    prova::Clicca(f->findChild<QWidget*>("Image5"));
-    f->Text2->setText("VERDI");
-    f->Text3->setText("LUCA");
-    f->Text7->setText("02/02/1990");
-    prova::Clicca(f->findChild<QWidget*>("Image4"));
-    // VERDI: V R D; LUCA: L C + U; 02/02/1990 male: 90B02. Odd positions
-    // V10 D7 C5 9:21 B0 2:5 5:13 1:0, even R17 L11 U20 0:0 0:0 H7 0:0: 116 = 4*26 + 12, M.
-    EXPECT_EQ(f->Text1->text(), "VRD LCU 90B02 H501 M");
-    EXPECT_EQ(f->Text5->text(), "");
-    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    f->Text7->setText("1.1.80");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text7->text(), "01/01/1980");
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
 }
 
 TEST(Comandi, VerifyTellsARightCodeFromAWrongOne) {
@@ -666,6 +673,8 @@ TEST(Comandi, VerifyTellsARightCodeFromAWrongOne) {
         {"", "CODICE FISCALE ERRATO\nlunghezza errata"},
         {"RSSMRA80A01H50MM", "CODICE FISCALE CORRETTO\nomocodico"},
         {"12345678903", "CODICE FISCALE CORRETTO\ncodice numerico"},
+        // Z999 names no state: a right code, whose municipality the register lacks.
+        {"RSSMRA80A01Z999Y", "CODICE FISCALE CORRETTO\ncomune non in elenco"},
     };
     Form2* f = prova::ApriPrincipale();
     for (const auto& c : casi) {
@@ -707,19 +716,34 @@ TEST(Comandi, DecodeAWrongOrEmptyCodeField) {
     EXPECT_EQ(Fotografa(f).campi, prima.campi);
 }
 
-TEST(Comandi, DecodeLeavesTheCompletionStateOfTheMunicipality) {
+// Decoding writes the code's municipality, or none: never an earlier person's town beside the
+// new data. Composing right after gives the code back.
+TEST(Comandi, DecodeWritesTheCodesMunicipalityOrNone) {
     Form2* f = prova::ApriPrincipale();
     f->Text5->setFocus();
-    prova::Scrivi("x");  // no name begins with X: dark red, previous text "X"
+    prova::Scrivi("x");  // no name begins with X: dark red
     ASSERT_EQ(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
-    f->Text1->setText("RSS MRA 80A01 H501 U");
-    prova::Menu(f, "mnestraii");
-    EXPECT_EQ(f->Text5->text(), "ROMA");
-    EXPECT_EQ(f->Text6->text(), "RM");
-    EXPECT_EQ(f->Text8->text(), "H501");
-    EXPECT_EQ(f->Text7->text(), "01/01/1980");
-    EXPECT_EQ(f->Text5->ForeColor(), nodrel::kColoreRossoScuro);
-    EXPECT_EQ(f->completamento.digitato, "X");
+    const struct {
+        const char *codice, *campi;
+        QStringList messaggi;
+    } casi[] = {
+        {"RSS MRA 80A01 H501 U", "RSS|MRA|ROMA|RM|01/01/1980|H501", {}},
+        {"RSSMRA80A01Z999Y", "RSS|MRA|||01/01/1980|", {"Comune non in elenco"}},
+        // A744 ceased in 2014: the year 20 is 1920.
+        {"RSSMRA20A01A744Q", "RSS|MRA|BELLAGIO|CO|01/01/1920|A744", {}},
+    };
+    for (const auto& c : casi) {
+        f->Text1->setText(c.codice);
+        prova::Menu(f, "mnestraii");
+        EXPECT_EQ((QStringList{f->Text2->text(), f->Text3->text(), f->Text5->text(),
+                               f->Text6->text(), f->Text7->text(), f->Text8->text()})
+                      .join('|'),
+                  c.campi);
+        EXPECT_EQ(prova::Messaggi(), c.messaggi);
+        EXPECT_EQ(f->Text5->ForeColor(), nodrel::kColoreNero);
+    }
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 20A01 A744 Q");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
@@ -746,29 +770,42 @@ TEST(Comandi, CorrespondenceOfTheCodeWithTheFields) {
     EXPECT_EQ(prova::NomeFuoco(), "Text3");
 }
 
-// The province shown is the one of the municipality used, and a code not in force on the birth
-// date is told once.
+// The municipality used is the one of the name typed in force on the birth date, in the province
+// typed when one of its records has it; one the user chose with Down stands. Text6 then shows its
+// province, and a code not in force on the birth date is told once.
 TEST(Comandi, ComposeShowsTheMunicipalityOfTheBirthDate) {
+    const QString kNonEsisteva = "ATTENZIONE: IL COMUNE NON ESISTEVA ALLA DATA DI NASCITA";
     const struct {
-        const char16_t* scelto;
+        const char* luogo;   // typed
+        const char* frecce;  // then Down (v) and Up (^)
         const char *provincia, *data, *codice, *usata;
         QStringList messaggi;
     } casi[] = {
-        {u"F205", "LE", "01/01/1980", "RSS MRA 80A01 F205 X", "MI", {}},
-        {u"M294", "SA", "01/01/1930", "RSS MRA 30A01 A753 R", "AV", {}},
-        {u"M261",
-         "LE",
-         "01/01/1970",
-         "RSS MRA 70A01 M261 V",
-         "LE",
-         {"ATTENZIONE: IL COMUNE NON ESISTEVA ALLA DATA DI NASCITA"}},
+        {"milano", "", "LE", "01/01/1980", "RSS MRA 80A01 F205 X", "MI", {}},
+        {"bellizzi", "", "", "01/01/1930", "RSS MRA 30A01 A753 R", "AV", {}},
+        {"castro", "", "LE", "01/01/1970", "RSS MRA 70A01 M261 V", "LE", {kNonEsisteva}},
+        {"castro", "v", "", "01/01/1970", "RSS MRA 70A01 M261 V", "LE", {kNonEsisteva}},
+        {"castro", "", "", "01/01/1980", "RSS MRA 80A01 C337 D", "BG", {}},
+        // The completion offers LA VALLE of BZ, which did not exist from 1928 to 1964.
+        {"la valle", "", "", "27/07/1930", "RSS MRA 30L27 E490 H", "BL", {}},
+        {"la valle", "v^", "", "27/07/1930", "RSS MRA 30L27 E491 G", "BZ", {kNonEsisteva}},
+        {"reggio emilia", "", "", "01/01/1980", "RSS MRA 80A01 H223 V", "RE", {}},
     };
     for (const auto& c : casi) {
+        SCOPED_TRACE(std::string(c.luogo) + " " + c.data);
         Form2* f = prova::ApriPrincipale();
         Riempi(f, " ");
-        prova::ScegliComune(f, c.scelto);
-        f->Text5->setText(QString::fromStdU16String(f->modulo.registro->PerCodice(c.scelto)->nome));
-        f->Text6->setText(c.provincia);
+        f->Text5->setFocus();
+        f->Text5->selectAll();
+        prova::Scrivi(c.luogo);
+        for (const char* freccia = c.frecce; *freccia != '\0'; ++freccia) {
+            prova::Premi(*freccia == 'v' ? Qt::Key_Down : Qt::Key_Up);
+        }
+        if (*c.provincia != '\0') {
+            prova::Clicca(f->Text6);
+            f->Text6->selectAll();
+            prova::Scrivi(c.provincia);
+        }
         f->Text7->setText(c.data);
         prova::Menu(f, "mncalcola");
         EXPECT_EQ(f->Text1->text(), c.codice);
@@ -777,21 +814,76 @@ TEST(Comandi, ComposeShowsTheMunicipalityOfTheBirthDate) {
     }
 }
 
-// The code goes to the clipboard without the display form's blanks; a part copies as it is.
-TEST(Comandi, CopyTheCode) {
+// Chooses an item of a field's own context menu, known by its keys.
+void DalMenuDelCampo(QLineEdit* campo, QKeySequence::StandardKey tasto) {
+    QContextMenuEvent evento(QContextMenuEvent::Mouse, QPoint(5, 5),
+                             campo->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(campo, &evento);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    const QString scorciatoia = QKeySequence(tasto).toString(QKeySequence::NativeText);
+    for (QAction* a : menu->actions()) {
+        if (a->text().endsWith(scorciatoia)) {
+            a->trigger();
+        }
+    }
+    menu->close();
+    // The window is active again once the menu is gone, as on a desktop.
+    campo->activateWindow();
+    campo->setFocus();
+    prova::Elabora();
+}
+
+// Every way of copying the whole code gives its sixteen characters; a part copies as it is. What
+// is pasted loses the blanks copied around it, and a place pasted finds its province at once.
+TEST(Comandi, CopyTheCodeAndPasteNames) {
+    const struct {
+        const char* come;
+        int inizio, lunghezza;  // the selection
+        std::function<void(Form2*)> copia;
+        const char* copiato;
+    } copie[] = {
+        {"menu", 0, 0, [](Form2* f) { prova::Menu(f, "mncopiacodice"); }, "RSSMRA80A01H501U"},
+        {"Ctrl+Shift+C", 0, 0,
+         [](Form2*) { prova::Premi(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier); },
+         "RSSMRA80A01H501U"},
+        {"Ctrl+C", 0, 20, [](Form2*) { prova::Premi(Qt::Key_C, Qt::ControlModifier); },
+         "RSSMRA80A01H501U"},
+        {"context menu", 0, 20, [](Form2* f) { DalMenuDelCampo(f->Text1, QKeySequence::Copy); },
+         "RSSMRA80A01H501U"},
+        {"part, Ctrl+C", 0, 7, [](Form2*) { prova::Premi(Qt::Key_C, Qt::ControlModifier); },
+         "RSS MRA"},
+        {"part, context menu", 0, 7,
+         [](Form2* f) { DalMenuDelCampo(f->Text1, QKeySequence::Copy); }, "RSS MRA"},
+    };
     Form2* f = prova::ApriPrincipale();
     Riempi(f, "RSS MRA 80A01 H501 U");
-    QGuiApplication::clipboard()->clear();
-    f->Text1->setFocus();
-    prova::Premi(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "RSSMRA80A01H501U");
-    QGuiApplication::clipboard()->clear();
-    f->Text1->selectAll();
-    prova::Premi(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "RSSMRA80A01H501U");
-    f->Text1->setSelection(0, 7);
-    prova::Premi(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), "RSS MRA");
+    for (const auto& c : copie) {
+        QGuiApplication::clipboard()->clear();
+        f->Text1->setFocus();
+        f->Text1->setSelection(c.inizio, c.lunghezza);
+        c.copia(f);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), c.copiato) << c.come;
+    }
+
+    for (const bool menu : {false, true}) {
+        f = prova::ApriPrincipale();
+        for (auto [campo, testo] :
+             {std::pair{f->Text2, " rossi\u00A0"}, {f->Text5, "\tForl\u00EC "}}) {
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(testo));
+            campo->setFocus();
+            campo->selectAll();
+            if (menu) {
+                DalMenuDelCampo(campo, QKeySequence::Paste);
+            } else {
+                prova::Premi(Qt::Key_V, Qt::ControlModifier);
+            }
+        }
+        EXPECT_EQ(f->Text2->text() + " " + f->Text5->text() + " " + f->Text6->text(),
+                  "ROSSI FORLI' FC")
+            << menu;
+    }
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
 TEST(Comandi, ClearEmptiesTheFields) {
@@ -804,9 +896,45 @@ TEST(Comandi, ClearEmptiesTheFields) {
         EXPECT_EQ(t->text(), "") << t->objectName().toStdString();
     }
     EXPECT_EQ(f->Cbosesso->currentText(), "M");
-    EXPECT_EQ(f->Text8->text(), "H501");
+    EXPECT_EQ(f->Text8->text(), "");
+    EXPECT_FALSE(f->completamento.scelto);
     EXPECT_EQ(prova::NomeFuoco(), "Text2");
     EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// The people composed and decoded come back from "Recenti" as they were, after a restart too:
+// the latest first, a code once, fifty at most, until "Cancella cronologia".
+TEST(Comandi, RecentPeopleComeBackAsTheyWere) {
+    nodrel::DimenticaPersone();
+    Form2* f = prova::ApriPrincipale();
+    f->Text1->setText("BNC NMR 80S45 F839 G");
+    prova::Menu(f, "mnestraii");
+    Riempi(f, " ");
+    f->Cbosesso->setCurrentIndex(0);
+    prova::Menu(f, "mncalcola");
+    f = prova::ApriPrincipale();
+    auto* menu = f->findChild<QMenu*>("mnrecenti");
+    prova::Premi(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->activeAction()->text(), "&1 ROSSI MARIO - RSS MRA 80A01 H501 U");
+    menu->close();
+    prova::Menu(f, "mnrecente2");
+    EXPECT_EQ(Fotografa(f).campi, (QStringList{"BNC NMR 80S45 F839 G", "BNC", "NMR", "NAPOLI", "NA",
+                                               "05/11/1980", "F839", "F"}));
+    // The municipality chosen again as it was: the same code, with no question.
+    prova::Menu(f, "mnrecente1");
+    prova::Menu(f, "mncalcola");
+    EXPECT_EQ(f->Text1->text(), "RSS MRA 80A01 H501 U");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    for (int i = 0; i < 60; ++i) {  // the last is the tenth again: it moves, not twice
+        nodrel::RicordaPersona({QString::number(i < 59 ? i : 50), {}, {}, {}, {}, {}, {}, {}});
+    }
+    const QList<nodrel::PersonaRecente> persone = nodrel::PersoneRecenti();
+    EXPECT_EQ(persone.size(), 50);
+    EXPECT_EQ(QStringList({persone[0].codice, persone[8].codice, persone[9].codice}),
+              QStringList({"50", "51", "49"}));
+    prova::Menu(f, "mncancellacronologia");
+    EXPECT_TRUE(nodrel::PersoneRecenti().isEmpty());
 }
 
 TEST(Comandi, AnUnexpectedErrorEndsTheCommandAndTheProgramGoesOn) {
@@ -819,7 +947,7 @@ TEST(Comandi, AnUnexpectedErrorEndsTheCommandAndTheProgramGoesOn) {
     const QStringList messaggi = prova::Messaggi();
     ASSERT_EQ(messaggi.size(), 1);
     EXPECT_TRUE(kFasMsg.match(messaggi[0]).hasMatch()) << messaggi[0].toStdString();
-    EXPECT_EQ(f->Text5->text(), " ");
+    EXPECT_EQ(f->Text5->text(), "");
     EXPECT_TRUE(f->isEnabled());
 
     prova::Clicca(f->findChild<QWidget*>("Image3"));

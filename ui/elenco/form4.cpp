@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QTableView>
 #include <QThread>
 #include <QVBoxLayout>
@@ -30,8 +32,10 @@
 #include "lists/sistema.h"
 #include "ui/elenco/lavoro.h"
 #include "ui/toolkit/controlli.h"
+#include "ui/toolkit/impostazioni.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
+#include "ui/toolkit/twips.h"
 
 namespace nodrel {
 
@@ -39,6 +43,9 @@ namespace {
 
 // Rows come to the table in lots of about this size, each a block of memory of its own (below).
 constexpr std::size_t kLotto = 1 << 20;
+// The window's size and its first four columns' widths in the user's settings.
+constexpr char kDimensione[] = "elenco/dimensione";
+constexpr char kColonneSalvate[] = "elenco/colonne";
 
 QString Testo(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
@@ -102,11 +109,41 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     Grid1->verticalHeader()->hide();
     // One line of text a row: a long list is read by scrolling.
     Grid1->verticalHeader()->setDefaultSectionSize(Grid1->fontMetrics().height() + 6);
-    Grid1->horizontalHeader()->setStretchLastSection(true);
-    Grid1->setColumnWidth(0, 80);
-    Grid1->setColumnWidth(1, 170);
-    Grid1->setColumnWidth(2, 100);
-    Grid1->setColumnWidth(3, 280);  // the reason is what the clerk reads
+    Grid1->setAccessibleName(QStringLiteral("Risultati della verifica"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Avanzamento della verifica"));
+    QHeaderView* intestazione = Grid1->horizontalHeader();
+    intestazione->setStretchLastSection(true);
+    // The columns as the user last set them; else each as wide as its text: a row number of
+    // millions, a code with its blanks, the widest outcome, a long reason.
+    const QVariantList salvate = Impostazioni().value(kColonneSalvate).toList();
+    const char* const campioni[] = {"0000000", "RSS MRA 80A01 H501 U", "NON CORRISPONDE",
+                                    "carattere di controllo errato (atteso U)"};
+    for (int c = 0; c < 4; ++c) {
+        const int testo = Grid1->fontMetrics().horizontalAdvance(QLatin1String(campioni[c])) + 12;
+        const int titolo =
+            intestazione->fontMetrics().horizontalAdvance(
+                modello_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            28;  // and the sort indicator
+        const int salvata = salvate.value(c).toInt();
+        Grid1->setColumnWidth(c, salvata > 0 ? salvata : std::max(testo, titolo));
+    }
+    // A column the user resizes is theirs, kept for the next window; until then the reason
+    // widens to the longest shown.
+    connect(intestazione, &QHeaderView::sectionResized, this, [this](int sezione) {
+        if (sezione < 4 && QGuiApplication::mouseButtons() != Qt::NoButton) {
+            larghezzeScelte_ = true;
+        }
+    });
+    connect(modello_, &QAbstractItemModel::rowsInserted, this, [this, fisse = !salvate.isEmpty()] {
+        if (fisse || larghezzeScelte_) {
+            return;
+        }
+        const int voluta = std::min(static_cast<QAbstractItemView*>(Grid1)->sizeHintForColumn(3),
+                                    std::max(Grid1->viewport()->width() * 2 / 3, 300));
+        if (voluta > Grid1->columnWidth(3)) {
+            Grid1->setColumnWidth(3, voluta);
+        }
+    });
     connect(Grid1, &QTableView::doubleClicked, this,
             [this](const QModelIndex& indice) { Grid1_DblClick(indice); });
 
@@ -117,12 +154,24 @@ Form4::Form4(QWidget* proprietario) : QDialog(proprietario), modello_(new Modell
     pulsanti->addWidget(Check1);
     pulsanti->addStretch();
     pulsanti->addWidget(Command5);
-    auto* colonna = new QVBoxLayout(this);
+    auto* contenuto = new QWidget;
+    auto* colonna = new QVBoxLayout(contenuto);
     colonna->addLayout(pulsanti);
     colonna->addWidget(Label1);
     colonna->addWidget(ProgressBar1);
     colonna->addWidget(Grid1);
-    resize(760, 520);
+    // On a screen too small for the buttons (a high scale on a small screen) the window still
+    // fits, and its content scrolls: "Chiudi" stays in reach.
+    auto* scorrimento = new QScrollArea(this);
+    scorrimento->setObjectName("Scorrimento");
+    scorrimento->setFrameShape(QFrame::NoFrame);
+    scorrimento->setWidgetResizable(true);
+    scorrimento->setWidget(contenuto);
+    auto* finestra = new QVBoxLayout(this);
+    finestra->setContentsMargins({});
+    finestra->addWidget(scorrimento);
+    RipristinaDimensione(this, kDimensione, QSize(760, 520));
+    TieniNelloSchermo(this);
     AggiornaPulsanti();
 }
 
@@ -143,7 +192,7 @@ void Form4::Command1_Click() {
     dialogo.setNameFilters(
         {QStringLiteral("Elenchi di testo, CSV o fogli di calcolo (*.txt *.csv *.xlsx *.ods)"),
          QStringLiteral("Tutti i file (*)")});
-    if (dialogo.exec() == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
+    if (EseguiDialogoFile(dialogo) == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
         VerificaFile(dialogo.selectedFiles().constFirst());
     }
 }
@@ -194,7 +243,7 @@ bool Form4::Salva() {
         dialogo.setDefaultSuffix(tipo == tipi.at(0) ? QStringLiteral("xlsx")
                                                     : QStringLiteral("csv"));
     });
-    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
+    if (EseguiDialogoFile(dialogo) != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
         return false;
     }
     const QString percorso = dialogo.selectedFiles().constFirst();
@@ -382,21 +431,16 @@ void Form4::VerificaFile(const QString& percorso) {
     const QFileInfo info(percorso);
     const std::string nome = QFile::encodeName(percorso).toStdString();
     Prepara(info.fileName());
-    if (Foglio(percorso)) {
+    // A pipe chosen as a file is opened and read by the run, once, its rows bringing their
+    // cells as a spreadsheet's do: the window neither waits for its writer nor takes its bytes.
+    struct stat stato {};
+    if ((::stat(nome.c_str(), &stato) == 0 && !S_ISREG(stato.st_mode)) || Foglio(percorso)) {
         Avvia(Sorgente::File(nome), true);
         return;
     }
     // Read through a hold of the window's own, which it keeps to read the rows shown again: a
-    // file replaced by another while the window is open keeps the rows that were checked. Opened
-    // without waiting, so that a pipe chosen as a file does not hold the window up: that one
-    // is opened and read by the run, once, its rows bringing their cells as a spreadsheet's do.
-    const int file = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat stato {};
-    if (file >= 0 && (fstat(file, &stato) != 0 || !S_ISREG(stato.st_mode))) {
-        ::close(file);
-        Avvia(Sorgente::File(nome), true);
-        return;
-    }
+    // file replaced by another while the window is open keeps the rows that were checked.
+    const int file = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC);
     const int copia = file >= 0 ? fcntl(file, F_DUPFD_CLOEXEC, 0) : -1;
     std::FILE* flusso = copia >= 0 ? fdopen(copia, "rb") : nullptr;
     if (flusso == nullptr) {
@@ -426,6 +470,7 @@ void Form4::Prepara(const QString& nome) {
     modello_->Svuota();
     nome_ = nome;
     avviso_.clear();
+    foglio_.clear();
     interrotto_ = false;
     salvato_ = true;
     setWindowTitle(nome.isEmpty() ? QStringLiteral("Verifica elenco")
@@ -471,11 +516,13 @@ void Form4::Avvia(Sorgente sorgente, bool foglio) {
             MostraRiepilogo();
         }
     });
-    connect(lavoro_, &LavoroElenco::Finito, this, [this, corsa](int esito, const QString& perche) {
-        if (corsa == corsa_) {
-            Finito(esito, perche);
-        }
-    });
+    connect(lavoro_, &LavoroElenco::Finito, this,
+            [this, corsa](int esito, const QString& perche, const QString& foglio) {
+                if (corsa == corsa_) {
+                    foglio_ = foglio;
+                    Finito(esito, perche);
+                }
+            });
     filo_->start();
     AggiornaPulsanti();
 }
@@ -493,6 +540,9 @@ void Form4::MostraRiepilogo() {
     QString riepilogo = QString::fromStdString(TestoRiepilogo(modello_->Totali()));
     if (interrotto_) {
         riepilogo = QStringLiteral("Verifica interrotta: ") + riepilogo;
+    }
+    if (!foglio_.isEmpty()) {
+        riepilogo += QStringLiteral(" (foglio %1)").arg(foglio_);
     }
     if (!avviso_.isEmpty()) {
         riepilogo += u'\n' + avviso_;
@@ -552,6 +602,13 @@ void Form4::reject() {
 void Form4::closeEvent(QCloseEvent* evento) {
     Command4_Click();
     if (!salvato_) {
+        // The question is about these results: they come into sight first, though the window
+        // was minimised or behind the main one that is closing.
+        if (isMinimized()) {
+            showNormal();
+        }
+        raise();
+        activateWindow();
         QMessageBox domanda(QMessageBox::NoIcon, QStringLiteral("Nodrel"),
                             QStringLiteral("I risultati non sono stati salvati. Salvarli prima "
                                            "di chiudere?"),
@@ -569,6 +626,14 @@ void Form4::closeEvent(QCloseEvent* evento) {
         }
     }
     Ferma();
+    SalvaDimensione(this, kDimensione);
+    if (larghezzeScelte_) {
+        QVariantList larghezze;
+        for (int c = 0; c < 4; ++c) {
+            larghezze << Grid1->columnWidth(c);
+        }
+        Impostazioni().setValue(kColonneSalvate, larghezze);
+    }
     evento->accept();
 }
 

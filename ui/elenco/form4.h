@@ -106,8 +106,10 @@ private:
     int corsa_ = 0;  // the list being checked; results of an earlier one are dropped
     QString nome_;
     QString avviso_;  // why the municipalities went unchecked, if they did
+    QString foglio_;  // the sheet read, of a workbook of several
     bool interrotto_ = false;
-    bool salvato_ = true;  // nothing to lose on closing
+    bool salvato_ = true;           // nothing to lose on closing
+    bool larghezzeScelte_ = false;  // the user resized a column of the results
     std::shared_ptr<const NODREL1::Registro> registro_;
 };
 

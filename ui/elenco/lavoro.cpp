@@ -38,7 +38,8 @@ void LavoroElenco::Esegui() {
     tempo_.start();
     const EsitoEsecuzione esito = esecuzione_->Esegui(sorgente_, *this, fermo_.get_token(), this);
     Consegna();
-    emit Finito(static_cast<int>(esito.tipo), QString::fromStdString(esito.perche));
+    emit Finito(static_cast<int>(esito.tipo), QString::fromStdString(esito.perche),
+                QString::fromStdString(esecuzione_->Foglio()));
 }
 
 void LavoroElenco::Ferma() {

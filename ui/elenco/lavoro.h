@@ -47,7 +47,8 @@ signals:
     void Avanza(int millesimi);
     // A failure that does not stop the run, in Italian.
     void Avvisa(const QString& testo);
-    void Finito(int esito, const QString& perche);
+    // The run is over; `foglio` is the sheet read when the workbook had more than one.
+    void Finito(int esito, const QString& perche, const QString& foglio);
 
 private:
     void Voce(const VoceElenco& voce) override;

@@ -171,8 +171,8 @@ std::uint32_t ModelloElenco::Raccolta::NumeroMotivo(const VoceElenco& v) {
     // person's, the groups that differ) are looked up by their text.
     const NODREL1::Esame& e = v.esame;
     std::uint32_t chiave = 0;
-    if (v.rifiuto.empty() && v.differenze.empty() && e.posizione >= 0 && e.posizione < 256 &&
-        (!e.atteso || *e.atteso < 256)) {
+    if (v.rifiuto.empty() && v.differenze.empty() && v.note.empty() && e.posizione >= 0 &&
+        e.posizione < 256 && (!e.atteso || *e.atteso < 256)) {
         chiave = 1u << 31 | static_cast<std::uint32_t>(e.difetto) |
                  static_cast<std::uint32_t>(e.posizione) << 8 |
                  static_cast<std::uint32_t>(e.atteso.value_or(0)) << 16 |

@@ -68,6 +68,7 @@ Form1::Form1() {
     Image1->setObjectName("Image1");
     Image1->setPixmap(DisegnoPronto(":/nodrel/logo.png"));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setAccessibleName(QStringLiteral("Logo di Lorventa"));
     Posiziona(Image1, 1680, 1560, 6000, 3675);
 
     auto* Label2 = Etichetta(this, "Label2", kInformazioni, font(), testo, kAzzurro);

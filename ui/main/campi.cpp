@@ -2,7 +2,6 @@
 // completion of the municipality from the register as the user types.
 
 #include <QComboBox>
-#include <QRegularExpression>
 #include <cassert>
 
 #include "engine/nodrel1.h"
@@ -22,17 +21,8 @@ std::u16string_view Vista(const QString& testo) {
             static_cast<std::size_t>(testo.size())};
 }
 
-// Blanks only, as the engine trims them (QString::trimmed takes every white space).
-QString SenzaSpaziEsterni(const QString& testo) {
-    qsizetype inizio = 0;
-    qsizetype fine = testo.size();
-    while (inizio < fine && testo.at(inizio) == u' ') {
-        ++inizio;
-    }
-    while (fine > inizio && testo.at(fine - 1) == u' ') {
-        --fine;
-    }
-    return testo.sliced(inizio, fine - inizio);
+QString Testo(std::u16string_view testo) {
+    return QString::fromUtf16(testo.data(), static_cast<qsizetype>(testo.size()));
 }
 
 // The province and the cadastral code of a completion are mostly those already shown while the
@@ -50,43 +40,25 @@ QString Digitato(const QLineEdit& campo) {
     if (campo.selectionStart() > 0 && campo.selectionEnd() == testo.size()) {
         testo.truncate(campo.selectionStart());
     }
-    return SenzaSpaziEsterni(testo);
+    return Testo(NODREL1::SenzaSpaziEsterni(Vista(testo)));
 }
 
-// A date confirmed as D/M/AAAA (one digit for the day or the month) or as the eight digits
-// GGMMAAAA, written as GG/MM/AAAA; any other text as it is, for the check to judge.
-QString DataConBarre(const QString& testo) {
-    static const QRegularExpression conBarre(
-        QStringLiteral("^([0-9]{1,2})/([0-9]{1,2})/([0-9]{4})$"));
-    static const QRegularExpression cifre(QStringLiteral("^([0-9]{2})([0-9]{2})([0-9]{4})$"));
-    QRegularExpressionMatch m = conBarre.match(testo);
-    if (!m.hasMatch()) {
-        m = cifre.match(testo);
+// The first record of a name and a code among the name's records: the user meets the place
+// once, though the register keeps one record for each span of time it bore the name.
+bool PrimoDelCodice(const NODREL1::Registro& registro, NODREL1::Registro::Posizione p) {
+    const NODREL1::Comune& comune = registro[p];
+    for (const NODREL1::Comune& c : registro.Omonimi(comune.nome)) {
+        if (&c == &comune) {
+            return true;
+        }
+        if (c.codice == comune.codice) {
+            return false;
+        }
     }
-    if (!m.hasMatch()) {
-        return testo;
-    }
-    return m.captured(1).rightJustified(2, u'0') + u'/' + m.captured(2).rightJustified(2, u'0') +
-           u'/' + m.captured(3);
-}
-
-QString Testo(const std::u16string& testo) {
-    return QString::fromStdU16String(testo);
+    return true;
 }
 
 }  // namespace
-
-QString AccentiComeApostrofi(const QString& testo) {
-    QString risultato;
-    for (const QChar c : testo) {
-        const QString parti = c.decomposition();
-        const bool accentata = c.decompositionTag() == QChar::Canonical && parti.size() == 2 &&
-                               QStringLiteral("AEIOUaeiou").contains(parti.at(0)) &&
-                               (parti.at(1) == QChar(0x300) || parti.at(1) == QChar(0x301));
-        risultato += accentata ? parti.at(0) + QStringLiteral("'") : QString(c);
-    }
-    return risultato;
-}
 
 void Form2::Text2_KeyPress(QChar carattere) {
     if (carattere != kInvio) {
@@ -111,8 +83,9 @@ void Form2::Text3_KeyPress(QChar carattere) {
 }
 
 // Editing keys only edit. Enter, or a character that would make a full date longer, checks it:
-// a date that passes hands that character to the sex box, so 15/03/2005F is typed in one go;
-// one that fails stays, selected, to be typed over or mended.
+// a date that passes is written GG/MM/AAAA and hands that character to the sex box, so
+// 15/03/2005F is typed in one go; one that fails stays, selected, to be typed over or mended,
+// and the message says why.
 void Form2::Text7_KeyPress(QChar carattere) {
     const bool invio = carattere == kInvio;
     const bool oltre =
@@ -121,20 +94,17 @@ void Form2::Text7_KeyPress(QChar carattere) {
         return;
     }
     auto* tasti = qobject_cast<GestoreTasti*>(sender());
-    const QString data = invio ? DataConBarre(Text7->text()) : Text7->text();
-    const bool valida = NODREL1::ControllaData(data.toStdU16String(), modulo.Oggi());
-    const bool completa = data.size() >= 10;
-    if (!valida || !completa) {
-        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgDataMancante));
+    const NODREL1::DataLetta data = NODREL1::LeggiDataNascita(Vista(Text7->text()), modulo.Oggi());
+    if (!data.Valida()) {
+        nodrel::MsgBox(this, Testo(NODREL1::TestoRifiuto(
+                                 {NODREL1::kMsgDataMancante, NODREL1::Campo::Text7, data.motivo})));
         Text7->selectAll();
         if (tasti != nullptr) {
             tasti->Scarta();
         }
         return;
     }
-    if (data != Text7->text()) {
-        Text7->setText(data);
-    }
+    Cambia(Text7, Testo(data.Testo()));
     Cbosesso->setFocus();
     if (oltre && tasti != nullptr) {
         tasti->Devia(Cbosesso);
@@ -152,49 +122,111 @@ void Form2::Cbosesso_KeyPress(QChar carattere) {
     // Any other character finds no entry in the box and changes nothing.
 }
 
-// Enter moves on as it is pressed, so that the keys typed after it land in the date; on a name
-// not in the register it first says so, and the field stays to be mended.
-void Form2::Text5_KeyPress(QChar carattere) {
-    if (carattere != kInvio || SenzaSpaziEsterni(Text5->text()).isEmpty()) {
+// Enter with a whole code decodes it, as a reader of the health card's bar code types it; the
+// code is left selected, so that the next one read takes its place.
+void Form2::Text1_KeyPress(QChar carattere) {
+    if (carattere != kInvio || NODREL1::CodiceNormale(Vista(Text1->text())).size() != 16) {
         return;
     }
-    if (completamento.nonInElenco && !completamento.segnalato) {
+    Comando(&Form2::mnestraii_Click);
+    Text1->setFocus();
+    Text1->selectAll();
+}
+
+bool Form2::NomeNelRegistro() const {
+    return modulo.registro &&
+           !modulo.registro->Omonimi(NODREL1::NomeComune(Vista(Text5->text()))).empty();
+}
+
+// Enter moves on as it is pressed, so that the keys typed after it land in the date; on a text
+// that names no municipality (the beginning of a name is none) it first says so, once, and the
+// text stays, selected, to be mended.
+void Form2::Text5_KeyPress(QChar carattere) {
+    if (carattere != kInvio || Digitato(*Text5).isEmpty()) {
+        return;
+    }
+    if (modulo.registro && !completamento.segnalato && !NomeNelRegistro()) {
         SegnalaNonInElenco();
         Text5->setFocus();
+        Text5->selectAll();
         return;
     }
     Text7->setFocus();
 }
 
-// Runs right after each key has acted on the field (Enter that moved on excepted).
+// Runs right after each key has acted on the field (Enter that moved on excepted), and after a
+// paste or a drop.
 void Form2::Text5_KeyUp(Qt::Key tasto) {
     // Without a register the field is a plain one: the failure was reported at start-up.
     if (!modulo.registro) {
         return;
     }
     ConTrappola(this, [this, tasto] {
+        if (tasto == Qt::Key_Down || tasto == Qt::Key_Up) {
+            completamento.modificato = false;
+            if (!Digitato(*Text5).isEmpty()) {
+                Scorri(tasto == Qt::Key_Down);
+            }
+            return;
+        }
+        // A key that moved the caret, selected or copied leaves the municipality as it was.
+        if (!completamento.modificato) {
+            return;
+        }
+        completamento.modificato = false;
+        completamento.provinciaIndicata = false;
         const QString digitato = Digitato(*Text5);
         if (digitato.isEmpty()) {
             completamento.digitato.clear();
-            return;
-        }
-        if (tasto == Qt::Key_Return || tasto == Qt::Key_Enter) {
-            return;
-        }
-        if (tasto == Qt::Key_Down || tasto == Qt::Key_Up) {
-            Scorri(tasto == Qt::Key_Down);
+            completamento.segnalato = false;
+            NessunComune(QString());
+            SegnaNonInElenco(false);
             return;
         }
         Completa(digitato);
     });
 }
 
-void Form2::MostraComune(const NODREL1::Comune& comune) {
+void Form2::MostraComune(const NODREL1::Comune& comune, bool dellUtente) {
     assert(modulo.registro);
     Cambia(Text6, Testo(comune.provincia));
     Cambia(Text8, Testo(comune.codice));
     completamento.scelto = modulo.registro->PosizioneDi(comune);
+    completamento.dellUtente = dellUtente;
     assert(*completamento.scelto < modulo.registro->Righe());
+}
+
+void Form2::NessunComune(const QString& segno) {
+    Cambia(Text6, segno);
+    Cambia(Text8, segno);
+    completamento.scelto.reset();
+    completamento.dellUtente = false;
+}
+
+const NODREL1::Comune* Form2::SceltoDallUtente() const {
+    return completamento.scelto && completamento.dellUtente
+               ? &(*modulo.registro)[*completamento.scelto]
+               : nullptr;
+}
+
+void Form2::ImpostaLuogo(const QString& luogo, const QString& provincia) {
+    Text5->setText(luogo);
+    Text6->setText(provincia);
+    Text8->setText(QString());
+    completamento = {};
+    completamento.digitato = Digitato(*Text5);
+    completamento.provinciaIndicata = !provincia.trimmed().isEmpty();
+    SegnaNonInElenco(false);
+    if (!modulo.registro) {
+        return;
+    }
+    const NODREL1::SceltaComune luogoScelto =
+        NODREL1::ScegliComune(*modulo.registro, Vista(luogo), Vista(provincia),
+                              Vista(Text7->text()), nullptr, modulo.Oggi());
+    if (luogoScelto.comune != nullptr) {
+        Text5->setText(Testo(luogoScelto.comune->nome));
+        MostraComune(*luogoScelto.comune, false);
+    }
 }
 
 // Dark red, and a tool tip that says why; no message box while the user types.
@@ -219,43 +251,52 @@ void Form2::SegnalaNonInElenco() {
 }
 
 // One lookup of what the user typed: completes the name, or marks a name not in the register.
+// Text6 and Text8 show a municipality only when the field shows its whole name.
 void Form2::Completa(const QString& digitato) {
     const NODREL1::Registro& registro = *modulo.registro;
     // A new text is a new name, which is told about again.
     if (digitato != completamento.digitato) {
         completamento.segnalato = false;
     }
-    bool nonInElenco = false;
+    bool nonInElenco = true;
     if (const auto p = registro.PrimoDa(Vista(digitato))) {
         const NODREL1::Comune& comune = registro[*p];
         const QString nome = Testo(comune.nome);
         if (nome.startsWith(digitato, Qt::CaseInsensitive)) {
+            nonInElenco = false;
             // Only when characters were added: after a deletion the field keeps what the
             // user left, so Backspace can take back a completed tail.
             if (digitato.size() > completamento.digitato.size()) {
                 Text5->setText(nome);
                 Text5->setSelection(digitato.size(), Text5->text().size() - digitato.size());
-                MostraComune(comune);
+                MostraComune(comune, false);
+            } else if (const auto omonimi = registro.Omonimi(Vista(digitato)); !omonimi.empty()) {
+                MostraComune(omonimi.front(), false);
+            } else {
+                NessunComune(QString());
             }
-        } else {
-            nonInElenco = true;
-            Cambia(Text6, QStringLiteral("?"));
-            Cambia(Text8, QStringLiteral("?"));
-            completamento.scelto.reset();
-            Text5->setFocus();
         }
+    }
+    if (nonInElenco) {
+        NessunComune(QStringLiteral("?"));
+        Text5->setFocus();
     }
     SegnaNonInElenco(nonInElenco);
     completamento.digitato = digitato;
 }
 
-// Down and Up go to the next and the previous name in order from the record chosen, so that
-// the towns of one name (CASTRO of Bergamo, then of Lecce) are a key apart.
+// Down and Up go to the next and the previous place in name order from the record shown, so
+// that the towns of one name (CASTRO of Bergamo, then of Lecce) are a key apart. The place is
+// the user's choice from then on.
 void Form2::Scorri(bool avanti) {
     const NODREL1::Registro& registro = *modulo.registro;
-    const std::u16string mostrato = SenzaSpaziEsterni(Text5->text()).toStdU16String();
+    const std::u16string mostrato = NODREL1::SenzaSpaziEsterni(Vista(Text5->text()));
     auto muovi = [&registro, avanti](NODREL1::Registro::Posizione da) {
-        return avanti ? registro.Successivo(da) : registro.Precedente(da);
+        std::optional<NODREL1::Registro::Posizione> p = da;
+        do {
+            p = avanti ? registro.Successivo(*p) : registro.Precedente(*p);
+        } while (p && !PrimoDelCodice(registro, *p));
+        return p;
     };
     std::optional<NODREL1::Registro::Posizione> p;
     if (completamento.scelto &&
@@ -278,7 +319,8 @@ void Form2::Scorri(bool avanti) {
         Text5->setSelection(static_cast<int>(digitato.size()),
                             static_cast<int>(nome.size() - digitato.size()));
     }
-    MostraComune(comune);
+    completamento.provinciaIndicata = false;
+    MostraComune(comune, true);
     SegnaNonInElenco(false);
 }
 

@@ -31,23 +31,28 @@ void Form2::mncalcola_Click() {
     if (Text7->text().size() > 10) {
         Text7->setText(Text7->text().left(10));
     }
-    // A name not in the register that the user was not told about yet, before the refusal.
-    if (completamento.nonInElenco && !completamento.segnalato &&
-        !NODREL1::SenzaSpaziEsterni(U16(Text5->text())).empty()) {
-        SegnalaNonInElenco();
+    // The date as composition reads it, written as the field shows a date.
+    const NODREL1::DataLetta data = NODREL1::LeggiDataNascita(U16(Text7->text()), modulo.Oggi());
+    if (data.Valida() && Text7->text() != QString::fromStdU16String(std::u16string(data.Testo()))) {
+        Text7->setText(QString::fromStdU16String(std::u16string(data.Testo())));
     }
     NODREL1::Modulo& m = modulo;
-    const NODREL1::Composizione esito = m.CalcolaCodice(CopiaNelModulo());
+    const NODREL1::Comune* scelto = CopiaNelModulo();
+    const NODREL1::Composizione esito = m.CalcolaCodice(scelto, completamento.provinciaIndicata);
     // Text6 and Text8 show the municipality used, the one of the birth date, whatever province
     // was typed.
     if (esito.comune != nullptr) {
-        MostraComune(*esito.comune);
+        MostraComune(*esito.comune, esito.comune == scelto);
     }
     if (esito.rifiuto) {
-        nodrel::MsgBox(this, QString::fromStdU16String(std::u16string(esito.rifiuto->messaggio)));
-        if (esito.rifiuto->svuotaLuogo) {
-            Text5->setText(QString());
-            Text6->setText(QString());
+        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::TestoRifiuto(*esito.rifiuto)));
+        if (esito.rifiuto->campo == NODREL1::Campo::Text5) {
+            // The name stays, selected, to be mended; it names no municipality.
+            const bool vuoto = NODREL1::SenzaSpaziEsterni(U16(Text5->text())).empty();
+            NessunComune(vuoto || !m.registro ? QString() : QStringLiteral("?"));
+            SegnaNonInElenco(!vuoto && m.registro);
+            completamento.segnalato = !vuoto;
+            Text5->selectAll();
         }
         Campo(esito.rifiuto->campo)->setFocus();
         // No code at all rather than one of earlier data.
@@ -55,6 +60,7 @@ void Form2::mncalcola_Click() {
         return;
     }
     Text1->setText(QString::fromStdU16String(m.Codice));
+    emit PersonaMostrata();
     if (esito.nonInVigore) {
         nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInVigore));
     }
@@ -69,14 +75,19 @@ const NODREL1::Comune* Form2::CopiaNelModulo() {
     m.Provincia = U16(Text6->text());
     // The date as composition takes it, the field left as it is.
     m.DataNascita = U16(Text7->text().left(10));
-    return completamento.scelto ? &(*m.registro)[*completamento.scelto] : nullptr;
+    return SceltoDallUtente();
 }
 
 NODREL1::Corrispondenza Form2::ConfrontaConICampi() {
     const NODREL1::Comune* scelto = CopiaNelModulo();
     const NODREL1::Modulo& m = modulo;
-    const NODREL1::Persona p{m.Cognome,   m.Nome,        m.Sesso, m.Luogo,
-                             m.Provincia, m.DataNascita, scelto};
+    const NODREL1::Persona p{m.Cognome,
+                             m.Nome,
+                             m.Sesso,
+                             m.Luogo,
+                             completamento.provinciaIndicata ? m.Provincia : std::u16string(),
+                             m.DataNascita,
+                             scelto};
     return NODREL1::VerificaCorrispondenza(p, U16(Text1->text()), m.registro.get(), m.Oggi());
 }
 
@@ -90,8 +101,19 @@ void Form2::mncorrispondenza_Click() {
 
 void Form2::mncontrolla_Click() {
     modulo.Codice = U16(Text1->text());
-    nodrel::MsgBox(this, QString::fromStdU16String(
-                             NODREL1::MessaggioVerifica(NODREL1::EsaminaCodice(modulo.Codice))));
+    // A right code whose municipality the register lacks is named as the lists name it.
+    const NODREL1::Decodificato letto = modulo.EstraiDati(modulo.Codice);
+    const bool sconosciuto = letto.dati && letto.registro && letto.comune == nullptr;
+    nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::MessaggioVerifica(
+                             NODREL1::EsaminaCodice(modulo.Codice), sconosciuto)));
+}
+
+QString Form2::CodiceDaCopiare() const {
+    if (Text1->hasSelectedText() && Text1->selectedText() != Text1->text()) {
+        return Text1->selectedText();
+    }
+    // A web form of sixteen characters would cut the display form's blanks short.
+    return QString::fromStdU16String(NODREL1::TogliSpazi(U16(Text1->text())));
 }
 
 void Form2::mncopiacodice_Click() {
@@ -129,21 +151,25 @@ void Form2::mnestraii_Click() {
     Text3->setText(QString::fromStdU16String(dati.nome));
     Cbosesso->setCurrentIndex(dati.donna ? 1 : 0);
     Text7->setText(QString::fromStdU16String(dati.data));
-    if (!esito.registro) {
-        nodrel::MsgBox(
-            this, QString::fromStdU16String(NODREL1::FasMsg(NODREL1::Errore(
-                      NODREL1::kErrRegistroNonAperto, u"L'archivio dei comuni non è aperto"))));
-        return;
-    }
+    // The place is the code's, or none: an earlier person's town never stays beside these data.
+    completamento = {};
+    SegnaNonInElenco(false);
     if (esito.comune == nullptr) {
-        nodrel::MsgBox(this, QString::fromStdU16String(NODREL1::kMsgComuneNonInElenco));
+        Text5->setText(QString());
+        NessunComune(QString());
+        emit PersonaMostrata();
+        nodrel::MsgBox(this, QString::fromStdU16String(
+                                 esito.registro ? std::u16string(NODREL1::kMsgComuneNonInElenco)
+                                                : NODREL1::FasMsg(NODREL1::Errore(
+                                                      NODREL1::kErrRegistroNonAperto,
+                                                      u"L'archivio dei comuni non è aperto"))));
         return;
     }
     Text5->setText(QString::fromStdU16String(esito.comune->nome));
-    MostraComune(*esito.comune);
-    // The name is the register's own now; its colour stays as the last key left it.
-    completamento.nonInElenco = false;
-    Text5->setToolTip(QString::fromLatin1(kSuggerimentoComune));
+    completamento.digitato = Text5->text();
+    // Composing again gives the code back: its municipality is kept as the user's choice.
+    MostraComune(*esito.comune, true);
+    emit PersonaMostrata();
 }
 
 void Form2::mncancella_Click() {
@@ -154,6 +180,10 @@ void Form2::mncancella_Click() {
     Text5->setText(QString());
     Text6->setText(QString());
     Text7->setText(QString());
+    // Nothing of the last person's municipality is left to be composed with.
+    Text8->setText(QString());
+    completamento = {};
+    SegnaNonInElenco(false);
     Text2->setFocus();
 }
 
@@ -199,29 +229,14 @@ void Form2::ApplicaPersona(const PersonaElenco& persona) {
         Text3->setText(persona.nome.trimmed().toUpper());
         Cbosesso->setCurrentIndex(
             persona.sesso.trimmed().startsWith(u'F', Qt::CaseInsensitive) ? 1 : 0);
-        // A date as the field takes it, GG/MM/AAAA, from a list's AAAA-MM-GG too.
-        QString data = persona.data.trimmed();
-        if (data.size() == 10 && data[4] == u'-' && data[7] == u'-') {
-            data = data.mid(8, 2) + u'/' + data.mid(5, 2) + u'/' + data.left(4);
-        }
-        Text7->setText(data);
-        const QString luogo = persona.luogo.trimmed().toUpper();
-        const QString provincia = persona.provincia.trimmed().toUpper();
-        Text5->setText(luogo);
-        Text6->setText(provincia);
-        Text8->setText(QString());
-        completamento.scelto.reset();
-        completamento.digitato = luogo;
-        if (modulo.registro) {
-            const auto omonimi = modulo.registro->Omonimi(luogo.toStdU16String());
-            if (!omonimi.empty()) {
-                const NODREL1::Comune* comune = NODREL1::ScegliComune(
-                    *modulo.registro, luogo.toStdU16String(), provincia.toStdU16String(),
-                    data.toStdU16String(), &omonimi.front());
-                Text5->setText(QString::fromStdU16String(comune->nome));
-                MostraComune(*comune);
-            }
-        }
+        // A date as the field takes it, GG/MM/AAAA, from 1/2/1990 or a list's AAAA-MM-GG too.
+        const QString data = persona.data.trimmed();
+        const NODREL1::DataLetta letta =
+            NODREL1::LeggiDataNascita(data.toStdU16String(), modulo.Oggi());
+        Text7->setText(letta.Valida() ? QString::fromStdU16String(std::u16string(letta.Testo()))
+                                      : data);
+        ImpostaLuogo(QString::fromStdU16String(NODREL1::NomeComune(persona.luogo.toStdU16String())),
+                     persona.provincia.trimmed().toUpper());
     }
     raise();
     activateWindow();

@@ -7,6 +7,7 @@
 #include "ui/print/form3.h"
 #include "ui/print/tessera.h"
 #include "ui/toolkit/controlli.h"
+#include "ui/toolkit/impostazioni.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/stampante.h"
 
@@ -78,7 +79,7 @@ void Form2::mnesportapdf_Click() {
     dialogo.setDefaultSuffix(QStringLiteral("pdf"));
     dialogo.setNameFilter(QStringLiteral("Documenti PDF (*.pdf)"));
     dialogo.selectFile(NomeFile(dati.codice));
-    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
+    if (EseguiDialogoFile(dialogo) != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) {
         return;
     }
     const QString errore = EsportaPdf(dialogo.selectedFiles().constFirst(), dati);

@@ -4,13 +4,14 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScrollArea>
 
 #include "engine/nodrel1.h"
 #include "register/comuni.h"
 #include "ui/elenco/form4.h"
+#include "ui/main/recenti.h"
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/messaggi.h"
 #include "ui/toolkit/programma.h"
@@ -60,8 +61,18 @@ Form2::Form2() {
     setFont(Carattere(Faccia::MsSansSerif, 8.25, true));
     CreaControlli();
     CreaMenu();
-    // The layout is fixed in twips and does not follow a change of size.
-    setFixedSize(sizeHint());
+    // The layout is fixed in twips and does not follow a change of size: nothing to maximise. On
+    // a screen too small for it (a high scale on a small screen) it scrolls.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    const QSize intera = sizeHint();
+    if (DentroLoSchermo(this, intera) != intera) {
+        auto* scorrimento = new QScrollArea;
+        scorrimento->setObjectName("Scorrimento");
+        scorrimento->setFrameShape(QFrame::NoFrame);
+        scorrimento->setWidget(takeCentralWidget());
+        setCentralWidget(scorrimento);
+    }
+    setFixedSize(DentroLoSchermo(this, intera));
 }
 
 Form2::~Form2() = default;
@@ -97,8 +108,11 @@ void Form2::CreaControlli() {
         auto* img = new Immagine(area, nome, risorsa);
         Posiziona(img, x, y, w, h);
         img->setToolTip(suggerimento);
-        img->setAccessibleName(suggerimento);
-        connect(img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); });
+        // Queued: a screen reader that presses the picture gets its answer at once, not when a
+        // message box the command opens is closed.
+        connect(
+            img, &Immagine::clicked, this, [this, gestore] { Comando(gestore); },
+            Qt::QueuedConnection);
     };
     immagine("Image2", ":/nodrel/preview.svg", 120, 240, 360, 345,
              "Visualizza l'anteprima di stampa", &Form2::mnstampa_Click);
@@ -180,17 +194,81 @@ void Form2::CreaControlli() {
         tasti->SempreMaiuscole();
         return tasti;
     };
-    maiuscole(Text1);
-    Text1->installEventFilter(this);
+    connect(maiuscole(Text1), &GestoreTasti::KeyPress, this, &Form2::Text1_KeyPress);
     connect(maiuscole(Text2), &GestoreTasti::KeyPress, this, &Form2::Text2_KeyPress);
     connect(maiuscole(Text3), &GestoreTasti::KeyPress, this, &Form2::Text3_KeyPress);
     auto* comune = maiuscole(Text5);
     connect(comune, &GestoreTasti::KeyPress, this, &Form2::Text5_KeyPress);
     connect(comune, &GestoreTasti::KeyUp, this, &Form2::Text5_KeyUp);
-    comune->Trasforma(AccentiComeApostrofi);
+    comune->Trasforma([](const QString& testo) {
+        return QString::fromStdU16String(NODREL1::AccentiComeApostrofi(testo.toStdU16String()));
+    });
     maiuscole(Text6);
+    // What is pasted or dropped comes without the blanks copied around it, a place in the
+    // register's spelling; the whole code is copied in its sixteen characters.
+    const auto senzaSpazi = [](const QString& testo) {
+        return QString::fromStdU16String(NODREL1::SenzaSpaziEsterni(testo.toStdU16String()));
+    };
+    for (TextBox* t : {Text1, Text2, Text3, Text6, Text7}) {
+        t->ImpostaIncolla(senzaSpazi);
+    }
+    Text5->ImpostaIncolla([](const QString& testo) {
+        return QString::fromStdU16String(NODREL1::NomeComune(testo.toStdU16String()));
+    });
+    Text1->ImpostaCopia([this] { return CodiceDaCopiare(); });
+    // Only the user's edits count: the program's own texts are already the municipality's. An
+    // edit by a key is looked up as the key ends; one by the mouse (a paste, a drop) right after.
+    connect(Text5, &QLineEdit::textEdited, this, [this] {
+        completamento.modificato = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (completamento.modificato) {
+                    Text5_KeyUp(Qt::Key_unknown);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    connect(Text6, &QLineEdit::textEdited, this, [this](const QString& testo) {
+        completamento.provinciaIndicata = !testo.trimmed().isEmpty();
+        completamento.dellUtente = false;
+    });
     connect(new GestoreTasti(Text7), &GestoreTasti::KeyPress, this, &Form2::Text7_KeyPress);
     connect(new GestoreTasti(Cbosesso), &GestoreTasti::KeyPress, this, &Form2::Cbosesso_KeyPress);
+    RendiAccessibile();
+}
+
+// A screen reader names each field as its label does and each picture as its command, and reads
+// the tool tip as the description (Qt's default, so that Text5's "Comune non in elenco" is heard
+// too); each label is its field's.
+void Form2::RendiAccessibile() {
+    const struct {
+        const char* controllo;
+        const char* etichetta;  // none for the pictures
+        const char* nome;
+    } voci[] = {
+        {"Text1", "Label1", "Codice fiscale"},
+        {"Text2", "Label2", "Cognome"},
+        {"Text3", "Label3", "Nome"},
+        {"Text5", "Label5", "Luogo di nascita"},
+        {"Text6", "Label6", "Provincia"},
+        {"Text7", "Label7", "Data di nascita"},
+        {"Cbosesso", "Label4", "Sesso"},
+        {"Image2", nullptr, "Anteprima di stampa"},
+        {"Image5", nullptr, "Cancella contenuto campi"},
+        {"Image1", nullptr, "Estrai dati dal codice fiscale"},
+        {"Image4", nullptr, "Calcola codice fiscale"},
+        {"Image3", nullptr, "Controlla codice fiscale"},
+    };
+    for (const auto& v : voci) {
+        auto* controllo = findChild<QWidget*>(v.controllo);
+        controllo->setAccessibleName(QString::fromUtf8(v.nome));
+        if (v.etichetta != nullptr) {
+            findChild<QLabel*>(v.etichetta)->setBuddy(controllo);
+        }
+    }
+    // The sex box has no tool tip of its own.
+    Cbosesso->setAccessibleDescription(QStringLiteral("Scegliere M (maschio) o F (femmina)"));
 }
 
 void Form2::CreaMenu() {
@@ -206,24 +284,36 @@ void Form2::CreaMenu() {
         connect(a, &QAction::triggered, this, [this, gestore] { Comando(gestore); });
         return a;
     };
+    // Each command has its keys, shown in its menu. The function keys, not Ctrl and a letter,
+    // for the tools: the fields take many Ctrl keys for their own editing.
+    const auto tasto = [](QAction* a, QKeySequence tasti) { a->setShortcut(tasti); };
     QMenu* mnfile = menu("mnfile", "&File");
     voce(mnfile, "mnimpstampa", "&Imposta Stampante", &Form2::mnimpstampa_Click);
-    voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    tasto(voce(mnfile, "mnstampa", "Anteprima di &Stampa", &Form2::mnstampa_Click),
+          QKeySequence(Qt::CTRL | Qt::Key_P));
     voce(mnfile, "mnesportapdf", "Esporta &PDF...", &Form2::mnesportapdf_Click);
-    voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click);
+    tasto(voce(mnfile, "mnesci", "&Esci", &Form2::mnesci_Click),
+          QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* mnmodifica = menu("mnmodifica", "&Modifica");
-    voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click);
-    voce(mnmodifica, "mncopiacodice", "C&opia codice", &Form2::mncopiacodice_Click)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    tasto(voce(mnmodifica, "mncancella", "&Cancella contenuto campi", &Form2::mncancella_Click),
+          QKeySequence(Qt::CTRL | Qt::Key_N));
+    tasto(voce(mnmodifica, "mncopiacodice", "C&opia codice", &Form2::mncopiacodice_Click),
+          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     QMenu* mnstrumenti = menu("mnstrumenti", "&Strumenti");
-    voce(mnstrumenti, "mncalcola", "&Calcola Codice Fiscale", &Form2::mncalcola_Click);
-    voce(mnstrumenti, "mncorrispondenza", "Verifica co&rrispondenza",
-         &Form2::mncorrispondenza_Click);
-    voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click);
-    voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click);
-    voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click);
+    tasto(voce(mnstrumenti, "mncalcola", "&Calcola Codice Fiscale", &Form2::mncalcola_Click),
+          QKeySequence(Qt::Key_F5));
+    tasto(voce(mnstrumenti, "mncorrispondenza", "Verifica co&rrispondenza",
+               &Form2::mncorrispondenza_Click),
+          QKeySequence(Qt::Key_F6));
+    tasto(voce(mnstrumenti, "mncontrolla", "C&ontrolla Codice Fiscale", &Form2::mncontrolla_Click),
+          QKeySequence(Qt::Key_F7));
+    tasto(
+        voce(mnstrumenti, "mnestraii", "&Estrai Dati dal Codice Fiscale", &Form2::mnestraii_Click),
+        QKeySequence(Qt::Key_F8));
+    tasto(voce(mnstrumenti, "mnelenco", "&Verifica elenco...", &Form2::mnelenco_Click),
+          QKeySequence(Qt::Key_F9));
     voce(mnstrumenti, "mnaggiorna", "&Aggiorna elenco comuni...", &Form2::mnaggiorna_Click);
+    new Recenti(this, menu("mnrecenti", "&Recenti"));
     QMenu* mninfo = menu("mninfo", "&?");
     QAction* guida = voce(mninfo, "mnguida", "&Guida", &Form2::mnguida_Click);
     guida->setShortcut(QKeySequence::HelpContents);
@@ -259,17 +349,6 @@ void Form2::closeEvent(QCloseEvent* evento) {
         Interfaccia().principale = nullptr;
     }
     evento->accept();
-}
-
-bool Form2::eventFilter(QObject* oggetto, QEvent* evento) {
-    if (oggetto == Text1 && evento->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(evento)->matches(QKeySequence::Copy) && Text1->hasSelectedText() &&
-        Text1->selectedText() == Text1->text()) {
-        // A web form of sixteen characters would cut the display form's blanks short.
-        Comando(&Form2::mncopiacodice_Click);
-        return true;
-    }
-    return QMainWindow::eventFilter(oggetto, evento);
 }
 
 TextBox* Form2::Campo(NODREL1::Campo campo) const {

@@ -31,7 +31,7 @@ void Tessera::Riempi(const DatiTessera& dati) {
 
 void Tessera::paintEvent(QPaintEvent*) {
     QPainter pittore(this);
-    DisegnaTessera(pittore, dati_);
+    DisegnaTessera(pittore, rect(), dati_);
 }
 
 Form3::Form3(QWidget* principale, DialogoStampante* dialogo)

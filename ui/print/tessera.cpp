@@ -4,11 +4,13 @@
 #include <QColor>
 #include <QDir>
 #include <QFont>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QSvgRenderer>
+#include <algorithm>
 
 #include "ui/toolkit/controlli.h"
 #include "ui/toolkit/stampante.h"
@@ -18,10 +20,12 @@ namespace nodrel {
 
 namespace {
 
-// A place on the card in twips, as the layout gives it, in 1/96 inch without rounding.
+// A place on the card in twips, as the window's layout gives it, in the drawing's units: the
+// layout's picture was 3345 twips high, the card's proportions make it a little lower.
 QRectF Twips(int sinistra, int alto, int larghezza, int altezza) {
-    const double t = kTwipsPerPixel;
-    return {sinistra / t, alto / t, larghezza / t, altezza / t};
+    const double x = 1.0 / kTwipsPerPixel;
+    const double y = kAltezzaDisegno / 3345.0;
+    return {sinistra * x, alto * y, larghezza * x, altezza * y};
 }
 
 // A value as a frameless text field shows it: two pixels in, centred in its height, one line
@@ -35,14 +39,20 @@ void Campo(QPainter& pittore, const QRectF& posto, const QFont& font, const QStr
     pittore.restore();
 }
 
-// One page on a printer or a PDF writer, at 96 units to the inch.
+// One page on a printer or a PDF writer. The painter starts at the top left of the printable
+// area; the card goes as much further in as it takes to lie kMargineMm from the paper's edges.
 QString Pagina(QPagedPaintDevice& pagina, const DatiTessera& dati) {
     QPainter pittore;
     if (!pittore.begin(&pagina)) {
         return QStringLiteral("Impossibile avviare la stampa");
     }
-    pittore.scale(pagina.logicalDpiX() / 96.0, pagina.logicalDpiY() / 96.0);
-    DisegnaTessera(pittore, dati);
+    const QMarginsF margini = pagina.pageLayout().margins(QPageLayout::Millimeter);
+    const double x = pagina.logicalDpiX() / 25.4;  // device pixels in a millimetre
+    const double y = pagina.logicalDpiY() / 25.4;
+    const QRectF posto(std::max(0.0, kMargineMm - margini.left()) * x,
+                       std::max(0.0, kMargineMm - margini.top()) * y, kLarghezzaTesseraMm * x,
+                       kAltezzaTesseraMm * y);
+    DisegnaTessera(pittore, posto, dati);
     if (!pittore.end()) {
         return QStringLiteral("Errore durante la stampa");
     }
@@ -51,11 +61,13 @@ QString Pagina(QPagedPaintDevice& pagina, const DatiTessera& dati) {
 
 }  // namespace
 
-void DisegnaTessera(QPainter& pittore, const DatiTessera& dati) {
+void DisegnaTessera(QPainter& pittore, const QRectF& posto, const DatiTessera& dati) {
     pittore.save();
+    pittore.translate(posto.topLeft());
+    pittore.scale(posto.width() / kLarghezzaDisegno, posto.height() / kAltezzaDisegno);
     pittore.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     QSvgRenderer(QStringLiteral(":/nodrel/card.svg"))
-        .render(&pittore, QRectF(0, 0, kLarghezzaTessera, kAltezzaTessera));
+        .render(&pittore, QRectF(0, 0, kLarghezzaDisegno, kAltezzaDisegno));
 
     // Back to front. The year lies on an opaque white label over the one in the picture.
     const QRectF anno = Twips(120, 2880, 855, 375);
@@ -107,8 +119,13 @@ QString EsportaPdf(const QString& percorso, const DatiTessera& dati) {
         QPdfWriter scrittore(&pdf);
         scrittore.setCreator(QStringLiteral("Nodrel"));
         scrittore.setTitle(QStringLiteral("Codice fiscale ") + dati.codice.trimmed());
-        // The page the printer would take, so that the file is what the print would give.
-        scrittore.setPageLayout(StampanteCorrente().pageLayout());
+        // The paper the printer would take, so that the file is what the print would give, with
+        // margins of its own: a PDF has no printer's edge to keep away from.
+        QPageLayout pagina = StampanteCorrente().pageLayout();
+        pagina.setUnits(QPageLayout::Millimeter);
+        pagina.setMinimumMargins({});
+        pagina.setMargins({kMargineMm, kMargineMm, kMargineMm, kMargineMm});
+        scrittore.setPageLayout(pagina);
         if (!Pagina(scrittore, dati).isEmpty()) {
             return fallito;
         }

@@ -4,6 +4,7 @@
 
 class QPagedPaintDevice;
 class QPainter;
+class QRectF;
 class QPrinter;
 
 namespace nodrel {
@@ -19,17 +20,28 @@ struct DatiTessera {
     QString data;
 };
 
-// The card's size in pixels at 96 dots per inch, 5145 x 3345 twips.
+// The plastic card's size, ID-1 of ISO/IEC 7810; the paper and the PDF carry it at this size.
+inline constexpr double kLarghezzaTesseraMm = 85.6;
+inline constexpr double kAltezzaTesseraMm = 54.0;
+// The drawing, in units of 1/96 inch at the preview's scale: the width of the window's picture
+// (5145 twips), the height the card's proportions give it.
+inline constexpr double kLarghezzaDisegno = 343;
+inline constexpr double kAltezzaDisegno =
+    kLarghezzaDisegno * kAltezzaTesseraMm / kLarghezzaTesseraMm;
+// The preview's picture in pixels.
 inline constexpr int kLarghezzaTessera = 343;
-inline constexpr int kAltezzaTessera = 223;
+inline constexpr int kAltezzaTessera = 216;
+// The least distance of the card from the paper's edges.
+inline constexpr double kMargineMm = 10;
 
-// Draws the card, its picture, the seven values, "FAC-SIMILE" and "2000", at the painter's origin
-// in units of 1/96 inch; the painter's transform gives the scale. Everything is drawn as vectors
-// and text, so that it stays sharp at any resolution and its text can be searched on paper.
-void DisegnaTessera(QPainter& pittore, const DatiTessera& dati);
+// Draws the card, its picture, the seven values, "FAC-SIMILE" and "2000", filling `posto`, a
+// rectangle of the card's proportions. Everything is drawn as vectors and text, so that it stays
+// sharp at any resolution and its text can be searched on paper.
+void DisegnaTessera(QPainter& pittore, const QRectF& posto, const DatiTessera& dati);
 
-// The card as one page at its natural size (96 units to the inch) at the top left of the page's
-// printable area. Returns what went wrong, in the words the user reads, or an empty text.
+// The card as one page at its real size, inside the page's printable area and at least
+// kMargineMm from the paper's edges; the PDF has margins of kMargineMm. Returns what went wrong,
+// in the words the user reads, or an empty text.
 QString StampaTessera(QPrinter& stampante, const DatiTessera& dati);
 QString EsportaPdf(const QString& percorso, const DatiTessera& dati);
 

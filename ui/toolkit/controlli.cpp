@@ -1,7 +1,14 @@
 #include "ui/toolkit/controlli.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QFont>
+#include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QPalette>
 #include <QStyle>
@@ -29,6 +36,75 @@ void TextBox::SetForeColor(int valore) {
     QPalette p = palette();
     p.setColor(QPalette::Text, ColoreRgb(valore));
     setPalette(p);
+}
+
+void TextBox::Copia() {
+    if (hasSelectedText() && echoMode() == QLineEdit::Normal) {
+        QGuiApplication::clipboard()->setText(copia_ ? copia_() : selectedText());
+    }
+}
+
+void TextBox::Incolla() {
+    QString testo = QGuiApplication::clipboard()->text();
+    if (pulisci_) {
+        testo = pulisci_(testo);
+    }
+    // As QLineEdit pastes: an empty clipboard still takes the selection away.
+    if (!isReadOnly() && (!testo.isEmpty() || hasSelectedText())) {
+        insert(testo);
+    }
+}
+
+void TextBox::keyPressEvent(QKeyEvent* evento) {
+    if (copia_ && evento->matches(QKeySequence::Copy)) {
+        Copia();
+    } else if (pulisci_ && evento->matches(QKeySequence::Paste)) {
+        Incolla();
+    } else {
+        QLineEdit::keyPressEvent(evento);
+        return;
+    }
+    evento->accept();
+}
+
+// The field's own menu, with its copy and paste doing what the keys do. Its items carry no names;
+// each is known by the shortcut written after its text.
+void TextBox::contextMenuEvent(QContextMenuEvent* evento) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto voce = [menu](QKeySequence::StandardKey tasto) -> QAction* {
+        const QString scorciatoia = u'\t' + QKeySequence(tasto).toString(QKeySequence::NativeText);
+        for (QAction* a : menu->actions()) {
+            if (!scorciatoia.isEmpty() && a->text().endsWith(scorciatoia)) {
+                return a;
+            }
+        }
+        return nullptr;
+    };
+    const std::pair<QKeySequence::StandardKey, void (TextBox::*)()> proprie[] = {
+        {QKeySequence::Copy, copia_ ? &TextBox::Copia : nullptr},
+        {QKeySequence::Paste, pulisci_ ? &TextBox::Incolla : nullptr}};
+    for (const auto& [tasto, azione] : proprie) {
+        if (QAction* a = azione != nullptr ? voce(tasto) : nullptr) {
+            QObject::disconnect(a, &QAction::triggered, this, nullptr);
+            connect(a, &QAction::triggered, this, azione);
+        }
+    }
+    menu->popup(evento->globalPos());
+}
+
+void TextBox::dropEvent(QDropEvent* evento) {
+    if (!pulisci_ || !evento->mimeData()->hasText()) {
+        QLineEdit::dropEvent(evento);
+        return;
+    }
+    QMimeData pulito;
+    pulito.setText(pulisci_(evento->mimeData()->text()));
+    QDropEvent copia(evento->position(), evento->possibleActions(), &pulito, evento->buttons(),
+                     evento->modifiers(), evento->type());
+    QLineEdit::dropEvent(&copia);
+    evento->setDropAction(copia.dropAction());
+    evento->setAccepted(copia.isAccepted());
 }
 
 QPixmap Disegno(const QString& risorsa, QSize dimensione) {

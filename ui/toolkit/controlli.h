@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QString>
 #include <QToolButton>
+#include <functional>
 
 #include "ui/toolkit/aspetto.h"
 
@@ -29,8 +30,26 @@ public:
     int ForeColor() const { return foreColor_; }
     void SetForeColor(int valore);
 
+    // What a copy of the selection puts on the clipboard, by the keys or the context menu; the
+    // selected text while unset.
+    void ImpostaCopia(std::function<QString()> copia) { copia_ = std::move(copia); }
+    // Text pasted, by the keys or the context menu, or dropped, goes through `pulisci` first.
+    void ImpostaIncolla(std::function<QString(const QString&)> pulisci) {
+        pulisci_ = std::move(pulisci);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* evento) override;
+    void contextMenuEvent(QContextMenuEvent* evento) override;
+    void dropEvent(QDropEvent* evento) override;
+
 private:
+    void Copia();
+    void Incolla();
+
     int foreColor_ = kColoreTestoFinestra;
+    std::function<QString()> copia_;
+    std::function<QString(const QString&)> pulisci_;
 };
 
 // A picture that acts as a button: a drawing shown at its natural size, as the toolbar band

@@ -3,12 +3,15 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMargins>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
 #include <QWindow>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace nodrel {
 
@@ -34,14 +37,15 @@ void Centra(QWidget* finestra) {
 }
 
 // An X11 window manager frames a window only after it is mapped, and tells the frame's size later
-// still; until then the window knows only its client area. This centres the window again the
-// first time it learns of a frame. The native window is asked, since the widget's own idea of
-// its frame lags behind the events that bring it.
+// still; until then the window knows only its client area. This runs a step the first time the
+// window learns of a frame. The native window is asked, since the widget's own idea of its frame
+// lags behind the events that bring it.
 class AttesaCornice : public QObject {
     Q_OBJECT
 
 public:
-    explicit AttesaCornice(QWindow* finestra) : QObject(finestra) {
+    AttesaCornice(QWindow* finestra, std::function<void(QWindow*)> passo)
+        : QObject(finestra), passo_(std::move(passo)) {
         finestra->installEventFilter(this);
     }
 
@@ -60,14 +64,34 @@ protected:
         }
         finestra->removeEventFilter(this);
         deleteLater();
-        if (QScreen* schermo = finestra->screen()) {
-            finestra->setFramePosition(PosizioneCentrata(schermo->geometry(),
-                                                         schermo->availableGeometry(),
-                                                         finestra->frameGeometry().size()));
-        }
+        passo_(finestra);
         return false;
     }
+
+private:
+    std::function<void(QWindow*)> passo_;
 };
+
+// The frame a window manager usually gives, for a window not framed yet: in the screen's own
+// pixels, which a scaled program's are a fraction of.
+constexpr QMargins kCorniceProbabile(4, 30, 4, 4);
+
+QMargins Cornice(const QWidget* finestra) {
+    const QWindow* nativa = finestra->windowHandle();
+    const QMargins cornice = nativa != nullptr ? nativa->frameMargins() : QMargins();
+    if (!cornice.isNull()) {
+        return cornice;
+    }
+    const QScreen* schermo = finestra->screen();
+    const qreal scala = schermo != nullptr ? schermo->devicePixelRatio() : 1;
+    return {qCeil(kCorniceProbabile.left() / scala), qCeil(kCorniceProbabile.top() / scala),
+            qCeil(kCorniceProbabile.right() / scala), qCeil(kCorniceProbabile.bottom() / scala)};
+}
+
+QRect Disponibile(const QWidget* finestra) {
+    QScreen* schermo = finestra->screen() ? finestra->screen() : QGuiApplication::primaryScreen();
+    return schermo != nullptr ? schermo->availableGeometry() : QRect();
+}
 
 }  // namespace
 
@@ -89,8 +113,48 @@ void CentraFinestra(QWidget* finestra) {
     finestra->winId();
     Centra(finestra);
     if (finestra->windowHandle()->frameMargins().isNull()) {
-        new AttesaCornice(finestra->windowHandle());
+        new AttesaCornice(finestra->windowHandle(), [](QWindow* nativa) {
+            if (QScreen* schermo = nativa->screen()) {
+                nativa->setFramePosition(PosizioneCentrata(schermo->geometry(),
+                                                           schermo->availableGeometry(),
+                                                           nativa->frameGeometry().size()));
+            }
+        });
     }
+}
+
+QSize DentroLoSchermo(const QWidget* finestra, QSize voluta) {
+    const QRect disponibile = Disponibile(finestra);
+    if (disponibile.isEmpty()) {
+        return voluta;
+    }
+    const QMargins cornice = Cornice(finestra);
+    return voluta.boundedTo(disponibile.size().shrunkBy(cornice));
+}
+
+void TieniNelloSchermo(QWidget* finestra) {
+    finestra->resize(DentroLoSchermo(finestra, finestra->size()));
+    finestra->winId();
+    if (!finestra->windowHandle()->frameMargins().isNull()) {
+        return;
+    }
+    // Once framed: smaller if the real frame is larger than the one supposed, then moved as
+    // little as it takes to lie on the available area.
+    QPointer<QWidget> widget(finestra);
+    new AttesaCornice(finestra->windowHandle(), [widget](QWindow* nativa) {
+        if (!widget) {
+            return;
+        }
+        widget->resize(DentroLoSchermo(widget, widget->size()));
+        const QRect disponibile = Disponibile(widget);
+        const QSize esterno = nativa->frameGeometry().size();
+        const QPoint da = nativa->framePosition();
+        const QPoint a(Dentro(da.x(), esterno.width(), disponibile.left(), disponibile.width()),
+                       Dentro(da.y(), esterno.height(), disponibile.top(), disponibile.height()));
+        if (a != da) {
+            nativa->setFramePosition(a);
+        }
+    });
 }
 
 }  // namespace nodrel

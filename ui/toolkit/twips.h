@@ -20,5 +20,10 @@ QPoint PosizioneCentrata(const QRect& schermo, const QRect& disponibile, QSize e
 // Places a window, by its outer frame, in the middle of its screen; and once more when the
 // window manager has framed it, if that changed the frame.
 void CentraFinestra(QWidget* finestra);
+// The largest of `voluta` that lets the window, frame included, lie on its screen's available
+// area; a window not framed yet is supposed to get the frame window managers usually give.
+QSize DentroLoSchermo(const QWidget* finestra, QSize voluta);
+// A window that may be resized, no larger than that area, and moved onto it when it is framed.
+void TieniNelloSchermo(QWidget* finestra);
 
 }  // namespace nodrel
