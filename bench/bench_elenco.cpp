@@ -23,6 +23,7 @@
 #include <random>
 #include <string>
 
+#include "codici.h"
 #include "misura.h"
 
 extern char** environ;
@@ -34,23 +35,7 @@ namespace fs = std::filesystem;
 constexpr std::int64_t kCodici = 10'000'000;
 std::string eseguibile = NODREL_ESEGUIBILE;
 
-// Values of A..Z then 0..9 at odd positions; at even ones a letter is its place, a digit itself.
-constexpr std::array<int, 36> kDispari = {1,  0,  5,  7, 9, 13, 15, 17, 19, 21, 2,  4,
-                                          18, 20, 11, 3, 6, 8,  12, 14, 16, 10, 22, 25,
-                                          24, 23, 1,  0, 5, 7,  9,  13, 15, 17, 19, 21};
-
-int Indice(char c) {
-    return c >= 'A' ? c - 'A' : 26 + (c - '0');
-}
-
-char Controllo(const char* c) {
-    int totale = 0;
-    for (int i = 0; i < 15; ++i) {
-        totale += i % 2 == 0 ? kDispari[static_cast<std::size_t>(Indice(c[i]))]
-                             : (c[i] >= 'A' ? c[i] - 'A' : c[i] - '0');
-    }
-    return static_cast<char>('A' + totale % 26);
-}
+using misura::Controllo;
 
 // Eight right codes in ten, one an omocode, one with a wrong check letter; none repeated.
 // Made once a run, in the temporary directory, and removed at its end.

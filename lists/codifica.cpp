@@ -42,19 +42,20 @@ bool Codifica::Accogli(std::string_view pezzo, std::string_view& testo, bool fin
         std::string_view t = campione_;
         if (t.starts_with("\xEF\xBB\xBF")) {
             tipo_ = Tipo::Utf8;
-            t.remove_prefix(3);
+            marca_ = 3;
         } else if (t.starts_with("\xFF\xFE")) {
             tipo_ = Tipo::Utf16LE;
-            t.remove_prefix(2);
+            marca_ = 2;
         } else if (t.starts_with("\xFE\xFF")) {
             tipo_ = Tipo::Utf16BE;
-            t.remove_prefix(2);
+            marca_ = 2;
         } else {
             // Text that is not UTF-8 from its start is taken as Windows writes it.
             tipo_ = InizioUtf8(t.substr(0, kCampione), fine && t.size() <= kCampione)
                         ? Tipo::Utf8
                         : Tipo::Cp1252;
         }
+        t.remove_prefix(marca_);
         if (tipo_ == Tipo::Utf8) {
             convertito_.assign(t);
         } else {
@@ -71,6 +72,22 @@ bool Codifica::Accogli(std::string_view pezzo, std::string_view& testo, bool fin
     Converti(pezzo, convertito_);
     testo = convertito_;
     return true;
+}
+
+std::uint64_t Codifica::Byte(std::string_view testo) const {
+    if (tipo_ != Tipo::Cp1252 && tipo_ != Tipo::Utf16LE && tipo_ != Tipo::Utf16BE) {
+        return testo.size();
+    }
+    // A byte of Windows-1252 is one character; a unit of UTF-16 two bytes, and a character past
+    // the first 65536 (four bytes in UTF-8) two units.
+    std::uint64_t caratteri = 0;
+    std::uint64_t lunghi = 0;
+    for (const char c : testo) {
+        const auto b = static_cast<unsigned char>(c);
+        caratteri += (b & 0xC0) != 0x80;
+        lunghi += b >= 0xF0;
+    }
+    return tipo_ == Tipo::Cp1252 ? caratteri : 2 * (caratteri + lunghi);
 }
 
 void Codifica::Converti(std::string_view byte, std::string& out) {

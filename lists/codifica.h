@@ -4,6 +4,7 @@
 // UTF-16 LE or BE with one, or Windows-1252 when its start is not UTF-8.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,11 +24,17 @@ public:
     // The piece's text as UTF-8 in `testo`, valid until the next call; false while the encoding
     // is still being told (the bytes are held meanwhile). `fine`: no more bytes come.
     bool Accogli(std::string_view pezzo, std::string_view& testo, bool fine);
+    // The bytes of the byte-order mark the text began with, once the encoding is known.
+    std::size_t Marca() const { return marca_; }
+    // The bytes of the list that `testo`, a part of what Accogli gave that begins and ends where
+    // characters do, came from.
+    std::uint64_t Byte(std::string_view testo) const;
 
 private:
     void Converti(std::string_view byte, std::string& out);
 
     Tipo tipo_ = Tipo::Ignota;
+    std::size_t marca_ = 0;
     std::string campione_;    // bytes held until the encoding is known
     std::string convertito_;  // a piece in UTF-8
     int dispari_ = -1;        // UTF-16: a byte left over from the last piece

@@ -352,6 +352,18 @@ EsitoEsecuzione Esecuzione::Esegui(const Sorgente& sorgente, Destinazione& desti
             return {EsitoEsecuzione::Tipo::Fatto, {}, !testo.empty()};
         }
         case Sorgente::Tipo::File: {
+            // A name that leads to no file to read again (a pipe, a device) is read once, as
+            // standard input is: looking at its first bytes would take them from the reading.
+            struct stat info {};
+            if (::stat(sorgente.percorso.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+                !S_ISDIR(info.st_mode)) {
+                const std::unique_ptr<std::FILE, ChiudiFile> in(
+                    std::fopen(sorgente.percorso.c_str(), "rb"));
+                if (!in) {
+                    return Illeggibile(PercheSistema(errno));
+                }
+                return DaFlusso(in.get(), destinazione, fermo, osservatore, true);
+            }
             // The kind of file by its content, whatever its name: a workbook is read by its
             // sheets; bytes that are no list (a PDF, a picture, a program) are refused.
             const Tipo tipo = TipoDiFile(QString::fromLocal8Bit(sorgente.percorso.c_str()));

@@ -72,6 +72,7 @@ public:
 
     const Riepilogo& Totali() const { return lettura_->Totali(); }
     const FormaElenco& Forma() const { return lettura_->Forma(); }
+    Codifica::Tipo Conversione() const { return lettura_->Conversione(); }
     // The sheet read, when the workbook has more than one; else empty. UTF-8.
     const std::string& Foglio() const { return foglio_; }
 

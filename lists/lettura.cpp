@@ -1,6 +1,7 @@
 #include "lists/lettura.h"
 
 #include <algorithm>
+#include <cassert>
 #include <utility>
 
 #include "engine/esame.h"
@@ -28,6 +29,22 @@ Lettura::Lettura(Impostazioni impostazioni)
 }
 
 Lettura::~Lettura() = default;
+
+void Lettura::RigaDa(std::string_view byte, Codifica::Tipo tipo, char separatore,
+                     std::string& testo) {
+    Codifica codifica;
+    codifica.Imposta(tipo);
+    std::string_view t;
+    codifica.Accogli(byte, t, false);
+    LettoreRighe lettore;
+    lettore.Separatore(separatore);
+    lettore.Posto(t.data(), 0);
+    RigaLetta riga;
+    if (!lettore.Prossima(t, riga)) {
+        lettore.Ultima(riga);
+    }
+    testo.assign(riga.testo);
+}
 
 void Lettura::Prevedi(std::uint64_t byte) {
     // A code takes seventeen bytes with its line end, at the least.
@@ -92,6 +109,7 @@ void Lettura::Fine(Destinazione& destinazione) {
     if (stato_.lettore.Ultima(riga)) {
         RigaGiudicata& r = stato_.lotto[0];
         GiudicaRiga(riga, r);
+        r.voce.posto = Byte(riga.posto);
         if (duplicati_.Quale() == Duplicati::Passata::Prima) {
             Segna(r);
         } else if (Completa(r)) {
@@ -162,7 +180,36 @@ bool Lettura::Testa(std::string_view& testo, bool fine) {
     return true;
 }
 
+std::uint64_t Lettura::Byte(std::uint64_t posto) {
+    Stato& s = stato_;
+    if (s.codifica.Quale() == Codifica::Tipo::Utf8) {
+        return s.codifica.Marca() + posto;
+    }
+    if (posto < s.contato) {
+        assert(posto == s.trattenuta.first);
+        return s.trattenuta.second;
+    }
+    s.byte += s.codifica.Byte(s.testo.substr(s.contato - s.letto, posto - s.contato));
+    s.contato = posto;
+    return s.codifica.Marca() + s.byte;
+}
+
 void Lettura::Scorri(std::string_view testo, Destinazione& destinazione) {
+    stato_.testo = testo;
+    stato_.lettore.Posto(testo.data(), stato_.letto);
+    Scorri(destinazione);
+    // Counted to the text's end, the start of a row it leaves held first.
+    const std::uint64_t fine = stato_.letto + testo.size();
+    if (const std::uint64_t inizio = stato_.lettore.Inizio();
+        inizio >= stato_.contato && inizio < fine) {
+        stato_.trattenuta = {inizio, Byte(inizio)};
+    }
+    Byte(fine);
+    stato_.letto = fine;
+}
+
+void Lettura::Scorri(Destinazione& destinazione) {
+    std::string_view testo = stato_.testo;
     const Duplicati::Passata passata = duplicati_.Quale();
     for (;;) {
         const bool semplici = stato_.soloCodice && stato_.lettore.Libero() &&
@@ -208,6 +255,7 @@ std::size_t Lettura::Prepara(std::string_view& pezzo) {
             lettore.Numero() >= stato_.forma.intestazione && UnCodice(pezzo) &&
             giudice_.GiudicaSemplice(pezzo.data(), lettore.Numero() + 1, r)) {
             lettore.Prese(1);
+            r.voce.posto = Byte(Qui(pezzo.data()));
             if (r.voce.esame.Corretto()) {
                 duplicati_.Anticipa(r.chiave);
             }
@@ -220,6 +268,7 @@ std::size_t Lettura::Prepara(std::string_view& pezzo) {
             break;
         }
         GiudicaRiga(riga, r);
+        r.voce.posto = Byte(riga.posto);
         if (r.codice && r.voce.esame.Corretto()) {
             duplicati_.Anticipa(r.chiave);
         }
@@ -313,9 +362,28 @@ void Lettura::ScriviSemplici(std::string_view& testo, Destinazione& destinazione
 }
 
 void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
+    // The places of the rows before `limite`, each with its line, for a destination that wants
+    // them; the halves' rows are plain, one after the other, and numbered so.
+    const bool posti = destinazione.Posti();
+    std::vector<std::uint64_t>& dove = stato_.posti;
+    dove.clear();
+    std::size_t prossima = 0;
+    std::uint64_t numero = p.prima + 1;  // of the first row of the lines to hand
+    auto fino = [&](const char* limite) {
+        for (; posti && prossima < p.fine && p.testo.data() + prossima < limite;
+             prossima = DopoRiga(p.testo, prossima)) {
+            dove.push_back(Byte(Qui(p.testo.data() + prossima)));
+        }
+    };
     std::size_t da = 0;
     for (const Parte::Rinviata& r : p.rinviate) {
-        destinazione.Righe(p.uscita.substr(da, r.posizione - da));
+        fino(r.riga);
+        destinazione.Semplici(p.uscita.substr(da, r.posizione - da), numero, dove);
+        dove.clear();
+        if (posti) {
+            prossima = DopoRiga(p.testo, prossima);  // the row left for this thread
+        }
+        numero = r.numero + 1;
         da = r.posizione;
         // Most of them need no full reading: a code the filter took for another, or the first
         // of one seen again.
@@ -324,11 +392,13 @@ void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
         }
         RigaGiudicata& riga = stato_.lotto[0];
         GiudicaRiga({std::string_view(r.riga, n), r.numero, false}, riga);
+        riga.voce.posto = Byte(Qui(r.riga));
         if (Completa(riga)) {
             destinazione.Voce(riga.voce);
         }
     }
-    destinazione.Righe(p.uscita.substr(da));
+    fino(p.testo.data() + p.fine);
+    destinazione.Semplici(p.uscita.substr(da), numero, dove);
     stato_.totali.codici += p.totali.codici;
     stato_.totali.corretti += p.totali.corretti;
     stato_.totali.errati += p.totali.errati;
@@ -379,7 +449,8 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
             decodifica.Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, comune, data) -
             riga.data()));
     }
-    destinazione.Righe(riga);
+    const std::uint64_t posto = destinazione.Posti() ? Byte(Qui(r.riga)) : 0;
+    destinazione.Semplici(riga, r.numero, {&posto, 1});
     return true;
 }
 
@@ -410,6 +481,7 @@ void Lettura::GiudicaFoglio(const RigaDiCelle& riga, Destinazione& destinazione)
     if (riga.numero <= stato_.forma.intestazione) {
         return;
     }
+    r.voce.posto = 0;  // a spreadsheet's rows are not read again from the file
     r.celle.assign(riga.celle.begin(), riga.celle.end());
     if (std::all_of(r.celle.begin(), r.celle.end(), [](auto c) { return c.empty(); })) {
         return;

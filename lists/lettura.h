@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "lists/aiutante.h"
@@ -47,6 +48,14 @@ public:
     explicit Lettura(Impostazioni impostazioni);
     ~Lettura();
 
+    // The bytes from a row's VoceElenco::posto on that hold all of it that a reading takes.
+    static constexpr std::size_t kByteRiga = 2 * (LettoreRighe::kRigaMassima + 2);
+    // The row at the front of `byte`, a list's bytes from a row's place on (kByteRiga of them,
+    // or all up to the list's end), as a reading of the list in `tipo` with `separatore` took
+    // it; in UTF-8, into `testo`.
+    static void RigaDa(std::string_view byte, Codifica::Tipo tipo, char separatore,
+                       std::string& testo);
+
     // A text of `byte` bytes is coming (a file's size): room is made for its codes at once.
     void Prevedi(std::uint64_t byte);
     // The first of two readings: it hands no row and only marks the codes. SecondaLettura then
@@ -70,6 +79,9 @@ public:
     const Riepilogo& Totali() const { return stato_.totali; }
     // Known from the first row handed on.
     const FormaElenco& Forma() const { return stato_.forma; }
+    // The text's encoding, known with the layout: a row read again from VoceElenco::posto is
+    // converted as this reading converted it.
+    Codifica::Tipo Conversione() const { return stato_.codifica.Quale(); }
 
 private:
     // Rows are judged a batch at a time, so that the memory fetches the places of their codes
@@ -91,11 +103,26 @@ private:
         Marcatura marcatura;
         std::unique_ptr<Parti> parti;
         std::string rinviata;  // the line of a row left for this thread
+        // The text being taken rows off, the bytes (UTF-8) of the text before it, and how far
+        // the places of rows in the list's own bytes have been counted (Byte).
+        std::string_view testo;
+        std::uint64_t letto = 0;
+        std::uint64_t contato = 0;
+        std::uint64_t byte = 0;
+        std::pair<std::uint64_t, std::uint64_t> trattenuta;  // the held row's start, both ways
+        std::vector<std::uint64_t> posti;  // of the plain rows whose lines go to the destination
     };
 
     bool Confronta(std::uint64_t impronta, bool fine);
+    // Where byte `posto` of the text as UTF-8, in the text at hand or the start of the row held
+    // from before it, lies in the list as read; asked in order.
+    std::uint64_t Byte(std::uint64_t posto);
+    std::uint64_t Qui(const char* p) const {
+        return stato_.letto + static_cast<std::uint64_t>(p - stato_.testo.data());
+    }
     bool Testa(std::string_view& testo, bool fine);
     void Scorri(std::string_view testo, Destinazione& destinazione);
+    void Scorri(Destinazione& destinazione);
     // Takes up to kLotto whole rows off the front of `testo` and judges them.
     std::size_t Prepara(std::string_view& testo);
     void GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r);

@@ -192,6 +192,7 @@ bool LettoreRighe::Prossima(std::string_view& pezzo, RigaLetta& riga) {
     if (fine == std::string_view::npos) {
         if (!pezzo.empty()) {
             inCorso_ = true;
+            inizio_ = Qui(pezzo.data());
             lungo_ = pezzo.size();
             stato_ = stato;
             Trattieni(pezzo);
@@ -199,7 +200,7 @@ bool LettoreRighe::Prossima(std::string_view& pezzo, RigaLetta& riga) {
         }
         return false;
     }
-    riga = {pezzo.substr(0, std::min(fine, kRigaMassima)), ++numero_, false};
+    riga = {pezzo.substr(0, std::min(fine, kRigaMassima)), ++numero_, false, Qui(pezzo.data())};
     chiudi(fine);
     return true;
 }
@@ -220,7 +221,7 @@ RigaLetta LettoreRighe::Trattenuta() {
     // Its text stays until the next row is taken.
     inCorso_ = false;
     svuota_ = true;
-    return {resto_, ++numero_, true};
+    return {resto_, ++numero_, true, inizio_};
 }
 
 std::vector<RigaDiCelle> LettoreRighe::PrimeRighe(std::string_view testa, char separatore,

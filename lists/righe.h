@@ -14,11 +14,12 @@
 namespace nodrel {
 
 // A row taken off the text: its bytes without the line end (its first kRigaMassima, which judge
-// it), valid until the next row is taken, and its number.
+// it), valid until the next row is taken, its number, and where it begins.
 struct RigaLetta {
     std::string_view testo;
     std::uint64_t numero = 0;
     bool trattenuta = false;  // held from an earlier piece: `testo` is the reader's own
+    std::uint64_t posto = 0;  // its first byte, counted in the text as LettoreRighe::Posto says
 };
 
 // A row split into its cells, with its number: what the layout is told from.
@@ -51,6 +52,14 @@ public:
     // The same for the text at hand, a line feed that belongs to the last piece skipped.
     bool Libero(std::string_view& testo);
     void Prese(std::uint64_t righe) { numero_ += righe; }
+    // The pieces that follow are the text from `testo` on, which is byte `posto` of the whole:
+    // each row taken is told where it begins, so that it can be read again from there.
+    void Posto(const char* testo, std::uint64_t posto) {
+        base_ = testo;
+        posto_ = posto;
+    }
+    // Where the row held for the next piece begins.
+    std::uint64_t Inizio() const { return inizio_; }
     // The number of the last row taken, 0 before the first.
     std::uint64_t Numero() const { return numero_; }
 
@@ -67,6 +76,10 @@ public:
 
 private:
     void Trattieni(std::string_view parte);
+    std::uint64_t Qui(const char* p) const {
+        return posto_ +
+               (reinterpret_cast<std::uintptr_t>(p) - reinterpret_cast<std::uintptr_t>(base_));
+    }
     // The row held in resto_, now whole.
     RigaLetta Trattenuta();
 
@@ -78,6 +91,9 @@ private:
     bool saltaLF_ = false;         // a CR ended the last piece: an LF that follows belongs to it
     std::size_t lungo_ = 0;        // the bytes of the row in resto_, kept or not
     std::uint64_t numero_ = 0;
+    const char* base_ = nullptr;  // byte posto_ of the text
+    std::uint64_t posto_ = 0;
+    std::uint64_t inizio_ = 0;  // of the row in resto_
 };
 
 }  // namespace nodrel

@@ -38,6 +38,9 @@ struct VoceElenco {
     std::array<std::string_view, kColonnePersona> persona;
     bool nonCorrisponde = false;  // right, but not the code of the person beside it
     std::string_view differenze;  // then the groups that differ and what they should be
+    // Where the row begins in the list's bytes as read (before any conversion to UTF-8), from the
+    // first byte the reading was given; 0 for a spreadsheet's.
+    std::uint64_t posto = 0;
     // What the person's cells leave untold: "sesso mancante", "comune omonimo: indicare la
     // provincia", a cell that cannot be read; each a note beside a right code.
     std::string_view note;
@@ -86,6 +89,14 @@ public:
     // The same for decoding's lines; asked on the reading's own thread.
     virtual CodeDecodifica* Decodifiche() { return nullptr; }
     virtual void Righe(std::string_view) {}
+    // The same lines for a destination that keeps rows rather than text: they are of rows one
+    // after the other from the one numbered `primo`, and, when it asks for them (Posti), each
+    // row's place (as VoceElenco::posto).
+    virtual bool Posti() const { return false; }
+    virtual void Semplici(std::string_view testo, std::uint64_t /*primo*/,
+                          std::span<const std::uint64_t> /*posti*/) {
+        Righe(testo);
+    }
 };
 
 }  // namespace nodrel

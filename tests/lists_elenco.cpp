@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -60,8 +61,44 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
     const auto oggi = std::chrono::year{2026} / 6 / 15;
     Lettura elenco({&atteso, oggi, false, parallelo, 2});
     std::string out;
-    nodrel::UscitaCsv csv(
-        compito, [&out](std::string_view testo) { out += testo; }, &atteso, oggi);
+    // Each row handed is found again where it says it begins, as the list window reads it.
+    class Ritrovata : public nodrel::UscitaCsv {
+    public:
+        Ritrovata(Compito compito, std::string& out, nodrel::RegistroAtteso* atteso,
+                  std::chrono::year_month_day oggi, std::string_view testo, const Lettura& elenco)
+            : UscitaCsv(
+                  compito, [&out](std::string_view t) { out += t; }, atteso, oggi),
+              testo_(testo),
+              elenco_(elenco) {}
+        void Voce(const VoceElenco& v) override {
+            std::string riga, pulito;
+            std::vector<std::string_view> celle;
+            Lettura::RigaDa(
+                testo_.substr(std::min<std::size_t>(v.posto, testo_.size()), Lettura::kByteRiga),
+                elenco_.Conversione(), elenco_.Forma().separatore, riga);
+            nodrel::LettoreRighe::Celle(riga, elenco_.Forma().separatore, pulito, celle);
+            EXPECT_TRUE(std::equal(celle.begin(), celle.end(), v.celle.begin(), v.celle.end()))
+                << "row " << v.riga << " at " << v.posto << ": " << riga;
+            UscitaCsv::Voce(v);
+        }
+        // The lines of plain rows, each of the row at its place, numbered on from `primo`.
+        bool Posti() const override { return true; }
+        void Semplici(std::string_view righe, std::uint64_t primo,
+                      std::span<const std::uint64_t> posti) override {
+            for (std::size_t k = 0, da = 0; k < posti.size(); ++k, da = righe.find('\n', da) + 1) {
+                std::string riga;
+                Lettura::RigaDa(testo_.substr(posti[k], Lettura::kByteRiga), elenco_.Conversione(),
+                                elenco_.Forma().separatore, riga);
+                EXPECT_EQ(righe.substr(da, righe.find(';', da + 1) + 17 - da),
+                          std::to_string(primo + k) + ";" + riga);
+            }
+            UscitaCsv::Semplici(righe, primo, posti);
+        }
+
+    private:
+        std::string_view testo_;
+        const Lettura& elenco_;
+    } csv(compito, out, &atteso, oggi, testo, elenco);
     if (prima) {
         elenco.PrimaLettura();
         elenco.Prevedi(prima->size());
@@ -278,18 +315,20 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
         std::string file;
         std::string atteso;  // the CSV lines and the summary
     } casi[] = {
-        {"UTF-16 LE", Utf16(u"codice\r\nRSSMRA80A01H501U\r\nBNCLR\u00C0\r\n", false),
+        {"UTF-16 LE",
+         Utf16(u"codice\r\nRSSMRA80A01H501U\r\nBNCLR\u00C0\r\n\U0001F600J\r\nJ\r\n", false),
          "2;RSSMRA80A01H501U;CORRETTO;\n3;BNCLR\xC3\x80;ERRATO;lunghezza errata\n"
-         "2 codici: 1 corretto, 1 errato"},
+         "4;\xF0\x9F\x98\x80J;ERRATO;lunghezza errata\n5;J;ERRATO;lunghezza errata\n"
+         "4 codici: 1 corretto, 3 errati"},
         {"UTF-16 BE", Utf16(u"RSSMRA80A01H501U\nJ", true),
          "1;RSSMRA80A01H501U;CORRETTO;\n2;J;ERRATO;lunghezza errata\n"
          "2 codici: 1 corretto, 1 errato"},
         {"Windows-1252",
          "Cognome;CF\nNICOL\xD2;RSSMRA80A01H5\xC0"
-         "1U\n",
+         "1U\n\x80\x80;J\n",
          "2;RSSMRA80A01H5\xC3\x80"
-         "1U;ERRATO;carattere non ammesso in posizione 14\n"
-         "1 codice: 1 errato"},
+         "1U;ERRATO;carattere non ammesso in posizione 14\n3;J;ERRATO;lunghezza errata\n"
+         "2 codici: 2 errati"},
         {"code not first", "Cognome;Nome;Cod. Fiscale\nROSSI;MARIO;" + codice + "\n",
          "2;" + codice + ";CORRETTO;\n1 codice: 1 corretto"},
         // A bare "codice" is the code only when its values look like codes.

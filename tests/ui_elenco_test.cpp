@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <thread>
+
+#include <sys/stat.h>
 
 #include "fogli/fogli.h"
 #include "ui/elenco/form4.h"
@@ -205,6 +208,118 @@ TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(m->rowCount(), 1);
     EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
+// The texts of the rows are read again from the file as it was checked: a row far down, a row
+// with a line end in its quotes, a sort by a column of the list, the save; a file replaced
+// keeps them, one written over is told and neither shown nor saved.
+TEST(Elenco, TheRowsAreReadAgainFromTheFileAsItWasChecked) {
+    QTemporaryDir cartella;
+    const QString file = cartella.filePath("lungo.csv");
+    constexpr int kRighe = 60000;
+    auto scrivi = [](const QString& percorso, char nome) {
+        QFile f(percorso);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray testo = "Matricola;Reparto;CF\r\n\"Verdi\";\"Anna\r\n\"\"Tina\"\"\";J\r\n";
+        for (int i = 1; i < kRighe; ++i) {
+            testo += "R" + QByteArray::number(kRighe - i).rightJustified(5, '0') + ';' + nome +
+                     ";RSSMRA80A01H501U\r\n";
+        }
+        f.write(testo);
+    };
+    scrivi(file, 'M');
+    nodrel::Form2* principale = prova::ApriPrincipale();
+    prova::Menu(principale, "mnelenco");
+    Form4* f = principale->Elenco();
+    QAbstractItemModel* m = f->Grid1->model();
+    const auto riga = [m](int r) {
+        QStringList celle;
+        for (int c = 0; c < m->columnCount(); ++c) {
+            celle << m->index(r, c).data().toString();
+        }
+        return celle.join(u'|');
+    };
+    const auto salva = [f](const QString& percorso) {
+        QTimer::singleShot(0, [&percorso] {
+            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialogo, nullptr);
+            dialogo->selectFile(percorso);
+            QMetaObject::invokeMethod(dialogo, "accept");
+        });
+        f->Command3->click();
+        QFile salvato(percorso);
+        return salvato.open(QIODevice::ReadOnly) ? salvato.readAll() : QByteArray();
+    };
+    f->VerificaFile(file);
+    Attendi(f);
+    EXPECT_EQ(riga(0), "2|J|ERRATO|lunghezza errata|Verdi|Anna\r\n\"Tina\"");
+    while (m->canFetchMore({})) {
+        m->fetchMore({});
+    }
+    ASSERT_EQ(m->rowCount(), kRighe);
+    EXPECT_EQ(riga(kRighe - 1), "60001|RSSMRA80A01H501U|CORRETTO|duplicato della riga 3|R00001|M");
+    f->Grid1->sortByColumn(4, Qt::AscendingOrder);
+    EXPECT_EQ(riga(0), "60001|RSSMRA80A01H501U|CORRETTO|duplicato della riga 3|R00001|M");
+    EXPECT_EQ(riga(kRighe - 1), "2|J|ERRATO|lunghezza errata|Verdi|Anna\r\n\"Tina\"");
+    f->Grid1_DblClick(m->index(1, 0));
+    EXPECT_EQ(principale->Text1->text(), "RSSMRA80A01H501U");
+    f->Grid1->sortByColumn(0, Qt::AscendingOrder);
+    const QByteArray atteso = salva(cartella.filePath("risultati.csv"));
+    EXPECT_TRUE(atteso.startsWith(
+        "\xEF\xBB\xBFriga;codice;esito;motivo;Matricola;Reparto\n"
+        "2;J;ERRATO;lunghezza errata;Verdi;\"Anna\xEF\xBF\xBD\xEF\xBF\xBD\"\"Tina\"\"\"\n"
+        "3;RSSMRA80A01H501U;CORRETTO;;R59999;M\n"));
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+
+    const struct {
+        const char* come;
+        bool sopra;  // written over where it is, rather than replaced by another file
+    } casi[] = {{"replaced", false}, {"written over", true}};
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.come);
+        scrivi(file, 'M');
+        f->VerificaFile(file);
+        Attendi(f);
+        if (c.sopra) {
+            scrivi(file, 'F');
+        } else {
+            scrivi(file + ".nuovo", 'F');
+            ASSERT_TRUE(QFile::remove(file) && QFile::rename(file + ".nuovo", file));
+        }
+        while (m->canFetchMore({})) {
+            m->fetchMore({});
+        }
+        EXPECT_EQ(riga(kRighe - 1), c.sopra ? "60001||CORRETTO|duplicato della riga 3||"
+                                            : "60001|RSSMRA80A01H501U|CORRETTO|duplicato della "
+                                              "riga 3|R00001|M");
+        prova::Elabora();
+        const QString salvato = cartella.filePath(c.come + QStringLiteral(".csv"));
+        EXPECT_EQ(salva(salvato), c.sopra ? QByteArray() : atteso);
+        const QStringList messaggi =
+            c.sopra ? QStringList{"Impossibile leggere il file lungo.csv: il file è cambiato "
+                                  "dopo la verifica",
+                                  "Impossibile salvare il file " +
+                                      QDir::toNativeSeparators(salvato) +
+                                      ": il file dell'elenco è cambiato dopo la verifica"}
+                    : QStringList();
+        EXPECT_EQ(prova::Messaggi(), messaggi);
+    }
+    // A pipe chosen as a file cannot be read again: its rows bring their cells.
+    const QString tubo = cartella.filePath("tubo.csv");
+    ASSERT_EQ(mkfifo(QFile::encodeName(tubo).constData(), 0600), 0);
+    std::thread scrittore([&tubo] {
+        QFile t(tubo);
+        if (t.open(QIODevice::WriteOnly)) {
+            t.write("Cognome;CF\nRossi;RSSMRA80A01H501U\nBianchi;J\n");
+        }
+    });
+    f->VerificaFile(tubo);
+    Attendi(f);
+    scrittore.join();
+    ASSERT_EQ(m->rowCount(), 2);
+    EXPECT_EQ(riga(1), "3|J|ERRATO|lunghezza errata|Bianchi");
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+    f->close();
 }
 
 // "nodrel a.csv b.csv": straight to the main window, a list window checking each file.

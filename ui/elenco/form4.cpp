@@ -1,6 +1,9 @@
 #include "ui/elenco/form4.h"
 
+#include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +26,7 @@
 #include <QVBoxLayout>
 #include <cerrno>
 
+#include "fogli/fogli.h"
 #include "lists/foglio_risultati.h"
 #include "lists/scrittura.h"
 #include "lists/sistema.h"
@@ -37,7 +41,7 @@ namespace nodrel {
 
 namespace {
 
-// Rows go to the table in lots of about this size, each a block of memory of its own (below).
+// Rows come to the table in lots of about this size, each a block of memory of its own (below).
 constexpr std::size_t kLotto = 1 << 20;
 // The window's size and its first four columns' widths in the user's settings.
 constexpr char kDimensione[] = "elenco/dimensione";
@@ -256,8 +260,23 @@ bool Form4::Salva() {
     return true;
 }
 
-ModelloElenco::Riga Form4::DaSalvare(std::size_t i, bool tutte) const {
-    return tutte && modello_->SoloErrati() ? modello_->DiTutte(i) : modello_->Mostrata(i);
+void Form4::DaSalvare(std::size_t i, bool tutte, ModelloElenco::Riga& r) const {
+    if (tutte && modello_->SoloErrati()) {
+        modello_->DiTutte(i, r);
+    } else {
+        modello_->Mostrata(i, r);
+    }
+}
+
+QString Form4::PercheIlleggibile(bool salvando) const {
+    const int errore = modello_->ErroreLettura();
+    if (salvando) {
+        return errore != 0 ? QStringLiteral("impossibile rileggere l'elenco (%1)")
+                                 .arg(QString::fromStdString(PercheSistema(errore)))
+                           : QStringLiteral("il file dell'elenco è cambiato dopo la verifica");
+    }
+    return errore != 0 ? QString::fromStdString(PercheSistema(errore))
+                       : QStringLiteral("il file è cambiato dopo la verifica");
 }
 
 QString Form4::SalvaCsv(const QString& percorso, bool tutte) const {
@@ -286,8 +305,14 @@ QString Form4::SalvaCsv(const QString& percorso, bool tutte) const {
         errore = fatto || errore != 0 ? errore : errno;
         testo.clear();
     };
+    // A row whose text can no longer be read as it was checked would be saved without it: no
+    // file then, rather than one that is not the list.
+    ModelloElenco::Riga r;
     for (std::size_t i = 0; i < righe; ++i) {
-        const ModelloElenco::Riga r = DaSalvare(i, tutte);
+        DaSalvare(i, tutte, r);
+        if (!r.letta) {
+            return PercheIlleggibile(true);
+        }
         ScriviVerifica(testo, r.riga, r.codice, ModelloElenco::NomeEsito(r.esito), r.motivo);
         if (colonne > 4) {
             testo.pop_back();
@@ -333,8 +358,12 @@ QString Form4::SalvaFoglio(const QString& percorso, bool tutte) const {
     FoglioRisultati foglio(QFile::encodeName(percorso).toStdString(), colonne);
     const std::size_t righe = tutte ? modello_->Tutte() : modello_->Mostrabili();
     std::vector<std::string_view> valori;
+    ModelloElenco::Riga r;
     for (std::size_t i = 0; i < righe; ++i) {
-        const ModelloElenco::Riga r = DaSalvare(i, tutte);
+        DaSalvare(i, tutte, r);
+        if (!r.letta) {
+            return PercheIlleggibile(true);
+        }
         valori.clear();
         for (int j = 0; j < celle; ++j) {
             const auto k = static_cast<std::size_t>(j);
@@ -372,7 +401,11 @@ void Form4::Grid1_DblClick(const QModelIndex& indice) {
     if (!indice.isValid()) {
         return;
     }
-    const ModelloElenco::Riga r = modello_->Mostrata(static_cast<std::size_t>(indice.row()));
+    ModelloElenco::Riga r;
+    modello_->Mostrata(static_cast<std::size_t>(indice.row()), r);
+    if (!r.letta) {
+        return;  // its person is no longer the one checked; the user has been told
+    }
     const FormaElenco& forma = modello_->Forma();
     auto cella = [&](ColonnaPersona c) {
         const int j = forma.Colonna(c);
@@ -395,16 +428,45 @@ void Form4::Grid1_DblClick(const QModelIndex& indice) {
 }
 
 void Form4::VerificaFile(const QString& percorso) {
-    Avvia(Sorgente::File(QFile::encodeName(percorso).toStdString()), QFileInfo(percorso).size(),
-          QFileInfo(percorso).fileName());
+    const QFileInfo info(percorso);
+    const std::string nome = QFile::encodeName(percorso).toStdString();
+    Prepara(info.fileName());
+    // A pipe chosen as a file is opened and read by the run, once, its rows bringing their
+    // cells as a spreadsheet's do: the window neither waits for its writer nor takes its bytes.
+    struct stat stato {};
+    if ((::stat(nome.c_str(), &stato) == 0 && !S_ISREG(stato.st_mode)) || Foglio(percorso)) {
+        Avvia(Sorgente::File(nome), true);
+        return;
+    }
+    // Read through a hold of the window's own, which it keeps to read the rows shown again: a
+    // file replaced by another while the window is open keeps the rows that were checked.
+    const int file = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC);
+    const int copia = file >= 0 ? fcntl(file, F_DUPFD_CLOEXEC, 0) : -1;
+    std::FILE* flusso = copia >= 0 ? fdopen(copia, "rb") : nullptr;
+    if (flusso == nullptr) {
+        const int errore = errno;
+        for (int f : {file, copia}) {
+            if (f >= 0) {
+                ::close(f);
+            }
+        }
+        Finito(static_cast<int>(EsitoEsecuzione::Tipo::Illeggibile),
+               QString::fromStdString(PercheSistema(errore)));
+        return;
+    }
+    modello_->Leggibile(file);
+    Avvia(Sorgente::Flusso(flusso), false);
 }
 
 void Form4::VerificaTesto(const QByteArray& testo) {
-    Avvia(Sorgente::Memoria(testo.toStdString()), testo.size(), QString());
+    Prepara(QString());
+    modello_->Leggibile(testo.toStdString());
+    Avvia(Sorgente::Memoria(testo.toStdString()), false);
 }
 
-void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
+void Form4::Prepara(const QString& nome) {
     Ferma();
+    connect(modello_, &ModelloElenco::Cambia, this, &Form4::Illeggibile, Qt::UniqueConnection);
     modello_->Svuota();
     nome_ = nome;
     avviso_.clear();
@@ -417,20 +479,30 @@ void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
     Grid1->horizontalHeader()->setSortIndicatorShown(false);
     ProgressBar1->setValue(0);
     Label1->setText(QStringLiteral("Verifica in corso..."));
-    modello_->Riserva(static_cast<std::size_t>(totale / 17));  // a code and its line end
+}
+
+void Form4::Illeggibile() {
+    MsgBox(this, QStringLiteral("Impossibile leggere il file ") + nome_ + QStringLiteral(": ") +
+                     PercheIlleggibile(false));
+}
+
+void Form4::Avvia(Sorgente sorgente, bool foglio) {
     const int corsa = ++corsa_;
 
     // Qt's way: the work is an object of its own that lives on the thread, which starts it; its
     // signals come to this window queued, in the window's own thread.
     filo_ = new QThread(this);
-    lavoro_ = new LavoroElenco(std::move(sorgente), registro_, PercorsoRegistro());
+    lavoro_ = new LavoroElenco(std::move(sorgente), foglio, registro_, PercorsoRegistro());
     lavoro_->moveToThread(filo_);
     connect(filo_, &QThread::started, lavoro_, &LavoroElenco::Esegui);
     connect(lavoro_, &LavoroElenco::Finito, filo_, &QThread::quit);
     connect(lavoro_, &LavoroElenco::Arrivate, this,
-            [this, corsa](const std::string& righe, const FormaElenco& forma, int celle) {
+            [this, corsa](const std::shared_ptr<ModelloElenco::Lotto>& lotto) {
                 if (corsa == corsa_) {
-                    Ricevi(righe, forma, celle);
+                    Ricevi(*lotto);
+                    if (lavoro_) {
+                        lavoro_->Restituisci(lotto);
+                    }
                 }
             });
     connect(lavoro_, &LavoroElenco::Avanza, this, [this, corsa](int millesimi) {
@@ -455,12 +527,11 @@ void Form4::Avvia(Sorgente sorgente, qint64 totale, const QString& nome) {
     AggiornaPulsanti();
 }
 
-void Form4::Ricevi(const std::string& righe, const FormaElenco& forma, int celle) {
+void Form4::Ricevi(const ModelloElenco::Lotto& lotto) {
     if (lavoro_) {
-        lavoro_->Prese(static_cast<qint64>(righe.size()));
+        lavoro_->Prese(lotto.Byte());
     }
-    modello_->ImpostaForma(forma, celle);
-    modello_->Aggiungi(righe);
+    modello_->Aggiungi(lotto);
     salvato_ = modello_->Tutte() == 0;
     MostraRiepilogo();
 }

@@ -82,15 +82,20 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
 
 private:
-    void Avvia(Sorgente sorgente, qint64 totale, const QString& nome);
+    // The window made ready for a new list, the rows of the last one gone; then its run started.
+    void Prepara(const QString& nome);
+    void Avvia(Sorgente sorgente, bool foglio);
     void Ferma();
-    void Ricevi(const std::string& righe, const FormaElenco& forma, int celle);
+    void Ricevi(const ModelloElenco::Lotto& lotto);
+    // The list's rows can no longer be read as they were checked: the user is told.
+    void Illeggibile();
+    QString PercheIlleggibile(bool salvando) const;
     void Finito(int esito, const QString& perche);
     void AggiornaPulsanti();
     void MostraRiepilogo();
     bool Salva();
     // The rows to save, all of them or those shown; the reason a save failed, or nothing.
-    ModelloElenco::Riga DaSalvare(std::size_t i, bool tutte) const;
+    void DaSalvare(std::size_t i, bool tutte, ModelloElenco::Riga& r) const;
     QString SalvaCsv(const QString& percorso, bool tutte) const;
     QString SalvaFoglio(const QString& percorso, bool tutte) const;
 

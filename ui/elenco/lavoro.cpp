@@ -2,26 +2,36 @@
 
 #include <algorithm>
 
-#include "ui/elenco/modello.h"
-
 namespace nodrel {
 
 namespace {
 
-// The bytes of rows sent to the window and not yet taken, at most.
-constexpr int kInViaggio = 32 << 20;
-// Rows go to the window in lots of about this size, or a few times a second.
+// The bytes of rows sent to the window and not yet taken, at most; the lots given back kept.
+constexpr int kInViaggio = 16 << 20;
+constexpr std::size_t kLiberi = 4;
+// Rows go to the window in lots of about this size, or a few times a second; the clock is
+// looked at every kOgni rows.
 constexpr std::size_t kLotto = 1 << 20;
 constexpr int kIntervallo = 150;
+constexpr std::size_t kOgni = 4096;
 
 }  // namespace
 
-LavoroElenco::LavoroElenco(Sorgente sorgente, std::shared_ptr<const NODREL1::Registro> registro,
+LavoroElenco::LavoroElenco(Sorgente sorgente, bool foglio,
+                           std::shared_ptr<const NODREL1::Registro> registro,
                            QString percorsoRegistro)
     : sorgente_(std::move(sorgente)),
       registro_(registro ? RegistroAtteso(std::move(registro))
                          : RegistroAtteso(percorsoRegistro.toStdU16String())),
-      inViaggio_(kInViaggio) {}
+      inViaggio_(kInViaggio),
+      foglio_(foglio),
+      raccolta_(foglio) {}
+
+LavoroElenco::~LavoroElenco() {
+    if (sorgente_.flusso != nullptr) {
+        std::fclose(sorgente_.flusso);
+    }
+}
 
 void LavoroElenco::Esegui() {
     esecuzione_ = std::make_unique<Esecuzione>(Esecuzione::Impostazioni{&registro_});
@@ -38,26 +48,60 @@ void LavoroElenco::Ferma() {
     inViaggio_.release(kInViaggio);
 }
 
+void LavoroElenco::Prese(std::size_t byte) {
+    inViaggio_.release(static_cast<int>(std::min<std::size_t>(byte, kInViaggio)));
+}
+
+void LavoroElenco::Restituisci(std::shared_ptr<ModelloElenco::Lotto> lotto) {
+    const QMutexLocker chiuso(&mutex_);
+    if (liberi_.size() < kLiberi) {
+        liberi_.push_back(std::move(lotto));
+    }
+}
+
 void LavoroElenco::Voce(const VoceElenco& voce) {
-    ModelloElenco::Scrivi(righe_, voce);
-    celle_ = std::max(celle_, static_cast<int>(voce.celle.size()));
-    if (righe_.size() >= kLotto || tempo_.elapsed() >= kIntervallo) {
+    raccolta_.Aggiungi(voce);
+    if (raccolta_.Attuale().righe.size() % kOgni == 0) {
+        Dopo();
+    }
+}
+
+void LavoroElenco::Semplici(std::string_view righe, std::uint64_t primo,
+                            std::span<const std::uint64_t> posti) {
+    raccolta_.Righe(righe, primo, posti);
+    Dopo();
+}
+
+void LavoroElenco::Dopo() {
+    if (raccolta_.Attuale().Byte() >= kLotto || tempo_.elapsed() >= kIntervallo) {
         Consegna();
     }
 }
 
 void LavoroElenco::Consegna() {
-    if (righe_.empty()) {
+    if (raccolta_.Attuale().righe.empty()) {
         return;
     }
+    std::shared_ptr<ModelloElenco::Lotto> lotto;
+    {
+        const QMutexLocker chiuso(&mutex_);
+        if (!liberi_.empty()) {
+            lotto = std::move(liberi_.back());
+            liberi_.pop_back();
+        }
+    }
+    if (!lotto) {
+        lotto = std::make_shared<ModelloElenco::Lotto>();
+    }
+    raccolta_.Prendi(*lotto);
     if (fermo_.stop_requested()) {
-        righe_.clear();  // a stopped run's rows are not wanted
-        return;
+        return;  // a stopped run's rows are not wanted
     }
+    lotto->forma = esecuzione_->Forma();
+    lotto->conversione = esecuzione_->Conversione();
     // Ferma lets a run waiting here go after asking it to stop.
-    inViaggio_.acquire(static_cast<int>(std::min<std::size_t>(righe_.size(), kInViaggio)));
-    emit Arrivate(righe_, esecuzione_->Forma(), celle_);
-    righe_ = std::string();
+    inViaggio_.acquire(static_cast<int>(std::min<std::size_t>(lotto->Byte(), kInViaggio)));
+    emit Arrivate(std::move(lotto));
     tempo_.restart();
 }
 

@@ -1,10 +1,15 @@
 #include "ui/elenco/modello.h"
 
+#include <unistd.h>
+
 #include <QString>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <tuple>
 
+#include "engine/nodrel1.h"
+#include "engine/testo.h"
+#include "lists/lettura.h"
 #include "lists/scrittura.h"
 #include "ui/toolkit/controlli.h"
 
@@ -18,6 +23,112 @@ QString Testo(std::string_view utf8) {
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+// A row in eight bytes: its place in the list (up to a terabyte), its outcome, the rows skipped
+// before it (blank ones, titles) and its reason's number. What does not fit is kept aside, the
+// skip then kEccezione.
+constexpr std::uint64_t kPostoMassimo = (std::uint64_t{1} << 40) - 1;
+constexpr std::uint64_t kSaltoMassimo = 14;
+constexpr std::uint64_t kEccezione = 15;
+// A reason's number is one of the run's (Raccolta) or, bit 31 on, one of the table's own for
+// plain rows' lines; a row keeps it in 16 bits, the table's with bit 15 on.
+constexpr std::uint32_t kMotivoMassimo = 0x7FFF;
+constexpr std::uint32_t kSemplici = 1u << 31;
+constexpr std::uint64_t kDaLeggere = 3;  // the outcome of a row whose line the table reads
+
+std::uint64_t Posto(std::uint64_t r) {
+    return r & kPostoMassimo;
+}
+ModelloElenco::Esito EsitoDi(std::uint64_t r) {
+    return static_cast<ModelloElenco::Esito>(r >> 40 & 3);
+}
+bool Duplicato(std::uint64_t r) {
+    return (r >> 42 & 1) != 0;
+}
+bool Calcolato(std::uint64_t r) {
+    return (r >> 43 & 1) != 0;
+}
+std::uint64_t Salto(std::uint64_t r) {
+    return r >> 44 & 15;
+}
+std::uint32_t NumeroMotivo(std::uint64_t r) {
+    const auto n = static_cast<std::uint32_t>(r >> 48);
+    return (n & 0x8000) != 0 ? kSemplici | (n & 0x7FFF) : n;
+}
+std::uint64_t CampoMotivo(std::uint32_t n) {
+    return (n & kSemplici) != 0 ? 0x8000 | (n & 0x7FFF) : n;
+}
+
+// A few bits of a row's cells, which its text read again must give: another row in its place
+// (the file written over) is told by them, whatever its size and times say.
+std::uint16_t Impronta(std::span<const std::string_view> celle) {
+    std::uint64_t h = 0x9E3779B97F4A7C15u * (celle.size() + 1);
+    for (std::string_view c : celle) {
+        std::size_t i = 0;
+        for (; i + 8 <= c.size(); i += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, c.data() + i, 8);
+            h = (h ^ w) * 0xFF51AFD7ED558CCDu;
+            h ^= h >> 32;
+        }
+        std::uint64_t w = 0;
+        for (; i < c.size(); ++i) {
+            w = w << 8 | static_cast<unsigned char>(c[i]);
+        }
+        h = (h ^ w ^ (std::uint64_t{c.size()} << 56)) * 0xC4CEB9FE1A85EC53u;
+        h ^= h >> 29;
+    }
+    return static_cast<std::uint16_t>(h >> 48);
+}
+
+// A composed code in eight bytes: its eight letters and seven digits in their places, the check
+// letter left out (it is computed again); false for text of another shape.
+constexpr std::array<int, 8> kLettere = {0, 1, 2, 3, 4, 5, 8, 11};
+constexpr std::array<int, 7> kCifre = {6, 7, 9, 10, 12, 13, 14};
+constexpr std::uint64_t kNessunCodice = ~std::uint64_t{0};
+
+std::u16string Controllo(std::string_view quindici) {
+    return NODREL1::CarattereControllo(NODREL1::Utf16(quindici));
+}
+
+bool Impacca(std::string_view c, std::uint64_t& k) {
+    if (c.size() != NODREL1::kLunghezzaPersonale) {
+        return false;
+    }
+    std::uint64_t lettere = 0;
+    std::uint64_t cifre = 0;
+    for (int i : kLettere) {
+        const char x = c[static_cast<std::size_t>(i)];
+        if (x < 'A' || x > 'Z') {
+            return false;
+        }
+        lettere = lettere * 26 + static_cast<std::uint64_t>(x - 'A');
+    }
+    for (int i : kCifre) {
+        const char x = c[static_cast<std::size_t>(i)];
+        if (x < '0' || x > '9') {
+            return false;
+        }
+        cifre = cifre * 10 + static_cast<std::uint64_t>(x - '0');
+    }
+    k = lettere * 10'000'000 + cifre;
+    return NODREL1::Utf16(c.substr(15)) == Controllo(c.substr(0, 15));
+}
+
+void Spacca(std::uint64_t k, std::string& c) {
+    c.assign(15, ' ');
+    std::uint64_t cifre = k % 10'000'000;
+    std::uint64_t lettere = k / 10'000'000;
+    for (auto i = kCifre.rbegin(); i != kCifre.rend(); ++i) {
+        c[static_cast<std::size_t>(*i)] = static_cast<char>('0' + cifre % 10);
+        cifre /= 10;
+    }
+    for (auto i = kLettere.rbegin(); i != kLettere.rend(); ++i) {
+        c[static_cast<std::size_t>(*i)] = static_cast<char>('A' + lettere % 26);
+        lettere /= 26;
+    }
+    c += NODREL1::Utf8(Controllo(c));
+}
+
 void AggiungiNumero(std::string& out, std::uint64_t n) {
     do {
         const auto sette = static_cast<char>(n & 0x7F);
@@ -26,88 +137,400 @@ void AggiungiNumero(std::string& out, std::uint64_t n) {
     } while (n != 0);
 }
 
-void AggiungiTesto(std::string& out, std::string_view t) {
-    AggiungiNumero(out, t.size());
-    out += t;
-}
-
-// Reads back what Scrivi wrote.
-struct LetturaRiga {
-    const char* p;
-    std::uint64_t Numero() {
-        std::uint64_t n = 0;
-        for (int spostamento = 0;; spostamento += 7) {
-            const auto b = static_cast<unsigned char>(*p++);
-            n |= std::uint64_t{b & 0x7Fu} << spostamento;
-            if ((b & 0x80) == 0) {
-                return n;
-            }
+std::uint64_t LeggiNumero(const char*& p) {
+    std::uint64_t n = 0;
+    for (int spostamento = 0;; spostamento += 7) {
+        const auto b = static_cast<unsigned char>(*p++);
+        n |= std::uint64_t{b & 0x7Fu} << spostamento;
+        if ((b & 0x80) == 0) {
+            return n;
         }
     }
-    std::string_view Testo() {
-        const auto n = static_cast<std::size_t>(Numero());
-        const std::string_view t(p, n);
-        p += n;
-        return t;
-    }
-};
+}
+
+// The file held is as it was: its size and the time of its last writing. (Not the time of its
+// last change, which moving or replacing the file, a link less, also sets.)
+bool Stesso(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
 
 }  // namespace
+
+std::size_t ModelloElenco::Lotto::Byte() const {
+    std::size_t byte = righe.size() * 10 + duplicati.size() * 4 + calcolati.size() * 8 +
+                       celle.size() + semplici.size() + eccezioni.size() * sizeof(Eccezione);
+    for (const Motivo& m : motivi) {
+        byte += m.testo.size() + sizeof(Motivo);
+    }
+    return byte;
+}
+
+std::uint32_t ModelloElenco::Raccolta::NumeroMotivo(const VoceElenco& v) {
+    // Most reasons follow from the outcome alone, which is a key of a few bits; the others (a
+    // person's, the groups that differ) are looked up by their text.
+    const NODREL1::Esame& e = v.esame;
+    std::uint32_t chiave = 0;
+    if (v.rifiuto.empty() && v.differenze.empty() && v.note.empty() && e.posizione >= 0 &&
+        e.posizione < 256 && (!e.atteso || *e.atteso < 256)) {
+        chiave = 1u << 31 | static_cast<std::uint32_t>(e.difetto) |
+                 static_cast<std::uint32_t>(e.posizione) << 8 |
+                 static_cast<std::uint32_t>(e.atteso.value_or(0)) << 16 |
+                 static_cast<std::uint32_t>(e.numerico) << 24 |
+                 static_cast<std::uint32_t>(e.omocodico) << 25 |
+                 static_cast<std::uint32_t>(v.calcolato) << 26 |
+                 static_cast<std::uint32_t>(v.duplicatoDi != 0) << 27 |
+                 static_cast<std::uint32_t>(v.luogo) << 28;
+        if (chiave == ultimo_.first) {
+            return ultimo_.second;
+        }
+        const auto& recente = recenti_[(chiave * 0x9E3779B1u) >> 26];
+        if (recente.first == chiave) {
+            ultimo_ = recente;
+            return recente.second;
+        }
+    }
+    Motivo m{nodrel::Motivo(v)};
+    if (v.duplicatoDi != 0) {
+        const std::string numero = std::to_string(v.duplicatoDi);
+        const std::size_t p = m.testo.rfind("duplicato della riga " + numero);
+        if (p != std::string::npos) {
+            m.dove = p + std::string_view("duplicato della riga ").size();
+            m.testo.erase(m.dove, numero.size());
+        }
+    }
+    const std::uint32_t numero = NumeroMotivo(std::move(m));
+    if (chiave != 0) {
+        recenti_[(chiave * 0x9E3779B1u) >> 26] = ultimo_ = {chiave, numero};
+    }
+    return numero;
+}
+
+std::uint32_t ModelloElenco::Raccolta::NumeroMotivo(Motivo m) {
+    const auto [dove, nuovo] = motivi_.try_emplace(std::to_string(m.dove) + ':' + m.testo,
+                                                   static_cast<std::uint32_t>(motivi_.size()));
+    if (nuovo) {
+        lotto_.motivi.push_back(std::move(m));
+    }
+    return dove->second;
+}
+
+void ModelloElenco::Raccolta::Righe(std::string_view righe, std::uint64_t primo,
+                                    std::span<const std::uint64_t> posti) {
+    // Only the places here; what each line says the table reads, on its own thread, while this
+    // one goes on with the list.
+    Lotto& l = lotto_;
+    if (l.semplici.empty()) {
+        l.semplici.reserve(std::size_t{2} << 20);
+    }
+    l.semplici += righe;
+    for (std::size_t k = 0; k < posti.size(); ++k) {
+        const std::uint64_t riga = primo + k;
+        const std::uint64_t posto = posti[k];
+        const bool eccezione =
+            posto > kPostoMassimo || riga <= ultima_ || riga - ultima_ - 1 > kSaltoMassimo;
+        if (eccezione) {
+            l.eccezioni.push_back({l.righe.size(), posto, riga, 0, 0, {}});
+        }
+        l.righe.push_back((eccezione ? 0 : posto) | kDaLeggere << 40 |
+                          (eccezione ? kEccezione : riga - ultima_ - 1) << 44);
+        l.impronte.push_back(0);
+        ultima_ = riga;
+    }
+}
+
+void ModelloElenco::Raccolta::Aggiungi(const VoceElenco& v) {
+    Lotto& l = lotto_;
+    const Esito esito = !v.Corretto() ? Errato : v.nonCorrisponde ? NonCorrisponde : Corretto;
+    std::uint64_t posto = v.posto;
+    if (foglio_) {
+        posto = celle_ + l.celle.size();
+        AggiungiNumero(l.celle, v.celle.size());
+        for (std::string_view c : v.celle) {
+            AggiungiNumero(l.celle, c.size());
+            l.celle += c;
+        }
+    }
+    l.celleMassime = std::max(l.celleMassime, static_cast<int>(v.celle.size()));
+    Metti(posto, v.riga, esito, v.duplicatoDi != 0, v.calcolato, NumeroMotivo(v), v.duplicatoDi,
+          v.codice, Impronta(v.celle));
+}
+
+void ModelloElenco::Raccolta::Metti(std::uint64_t posto, std::uint64_t riga, Esito esito,
+                                    bool duplicato, bool calcolato, std::uint32_t motivo,
+                                    std::uint64_t duplicatoDi, std::string_view codice,
+                                    std::uint16_t impronta) {
+    Lotto& l = lotto_;
+    if (l.righe.empty()) {
+        // Room for a lot at once: 1 MiB, as the lots go.
+        l.righe.reserve(std::size_t{1} << 17);
+        l.impronte.reserve(std::size_t{1} << 17);
+    }
+    std::uint64_t compatto = kNessunCodice;
+    const bool impaccato = !calcolato || codice.empty() || Impacca(codice, compatto);
+    const bool eccezione = posto > kPostoMassimo || riga <= ultima_ ||
+                           riga - ultima_ - 1 > kSaltoMassimo || motivo > kMotivoMassimo ||
+                           duplicatoDi > UINT32_MAX || !impaccato;
+    if (eccezione) {
+        l.eccezioni.push_back({l.righe.size(), posto, riga, motivo, duplicatoDi,
+                               calcolato ? std::string(codice) : std::string()});
+    }
+    l.righe.push_back((eccezione ? 0 : posto) | std::uint64_t{esito} << 40 |
+                      std::uint64_t{duplicato} << 42 | std::uint64_t{calcolato} << 43 |
+                      (eccezione ? kEccezione : riga - ultima_ - 1) << 44 |
+                      (eccezione ? 0 : CampoMotivo(motivo)) << 48);
+    l.impronte.push_back(impronta);
+    if (duplicato) {
+        l.duplicati.push_back(eccezione ? 0 : static_cast<std::uint32_t>(duplicatoDi));
+    }
+    if (calcolato) {
+        l.calcolati.push_back(compatto);
+    }
+    ultima_ = riga;
+}
+
+void ModelloElenco::Lotto::Svuota() {
+    righe.clear();
+    impronte.clear();
+    duplicati.clear();
+    calcolati.clear();
+    eccezioni.clear();
+    motivi.clear();
+    celle.clear();
+    semplici.clear();
+}
+
+void ModelloElenco::Raccolta::Prendi(Lotto& vuoto) {
+    vuoto.Svuota();
+    std::swap(vuoto, lotto_);
+    lotto_.celleMassime = vuoto.celleMassime;
+    celle_ += vuoto.celle.size();
+}
+
+ModelloElenco::ModelloElenco(QObject* genitore) : QAbstractTableModel(genitore) {}
+
+ModelloElenco::~ModelloElenco() {
+    Chiudi();
+}
 
 std::string_view ModelloElenco::NomeEsito(Esito e) {
     return e == Corretto ? "CORRETTO" : e == Errato ? "ERRATO" : "NON CORRISPONDE";
 }
 
-void ModelloElenco::Scrivi(std::string& righe, const VoceElenco& v) {
-    std::string riga;
-    AggiungiNumero(riga, v.riga);
-    const Esito esito = !v.Corretto() ? Errato : v.nonCorrisponde ? NonCorrisponde : Corretto;
-    riga += static_cast<char>(esito | (v.duplicatoDi != 0 ? 4 : 0) | (v.calcolato ? 8 : 0));
-    AggiungiTesto(riga, v.codice);
-    AggiungiTesto(riga, Motivo(v));
-    const std::size_t celle = v.celle.size() > 1 ? v.celle.size() : 0;
-    AggiungiNumero(riga, celle);
-    for (std::size_t i = 0; i < celle; ++i) {
-        AggiungiTesto(riga, v.celle[i]);
-    }
-    AggiungiTesto(righe, riga);
+const ModelloElenco::Eccezione* ModelloElenco::Eccezionale(std::size_t i) const {
+    const auto e = std::lower_bound(eccezioni_.begin(), eccezioni_.end(), i,
+                                    [](const Eccezione& x, std::size_t j) { return x.indice < j; });
+    return e != eccezioni_.end() && e->indice == i ? &*e : nullptr;
 }
 
-ModelloElenco::Riga ModelloElenco::Leggi(std::uint64_t posto) const {
-    LetturaRiga l{Dati(posto)};
-    Riga r;
-    r.riga = l.Numero();
-    const auto segni = static_cast<unsigned char>(*l.p++);
-    r.esito = static_cast<Esito>(segni & 3);
-    r.duplicato = (segni & 4) != 0;
-    r.calcolato = (segni & 8) != 0;
-    r.codice = l.Testo();
-    r.motivo = l.Testo();
-    const auto celle = static_cast<std::size_t>(l.Numero());
-    r.celle.reserve(celle);
-    for (std::size_t i = 0; i < celle; ++i) {
-        r.celle.push_back(l.Testo());
-    }
-    return r;
+const ModelloElenco::Motivo& ModelloElenco::MotivoDi(std::uint32_t n) const {
+    return (n & kSemplici) != 0 ? motiviSemplici_[n & ~kSemplici] : motivi_[n];
 }
 
-bool ModelloElenco::Mostra(std::uint64_t posto) const {
-    if (!soloErrati_) {
-        return true;
+std::pair<ModelloElenco::Esito, std::uint32_t> ModelloElenco::Coda(std::string_view coda) {
+    // A few dozen tails at most, looked up by their length and their ends.
+    std::uint64_t inizio = 0;
+    std::uint64_t termine = 0;
+    const std::size_t otto = std::min<std::size_t>(8, coda.size());
+    std::memcpy(&inizio, coda.data(), otto);
+    std::memcpy(&termine, coda.data() + coda.size() - otto, otto);
+    std::uint64_t chiave =
+        (inizio * 0x9E3779B97F4A7C15u ^ termine ^ coda.size()) * 0xFF51AFD7ED558CCDu;
+    chiave = (chiave ^ chiave >> 29) * 0xC4CEB9FE1A85EC53u;
+    // Two places for each: a new one takes the second, the first moving there.
+    CodaLetta* c = &code_[(chiave >> 57) * 2];
+    if (c[0].testo != coda) {
+        if (c[1].testo == coda) {
+            return {c[1].esito, c[1].numero};
+        }
+        {
+            const std::string motivo(coda.substr(coda.find(';') + 1));
+            auto m = std::find_if(motiviSemplici_.begin(), motiviSemplici_.end(),
+                                  [&motivo](const Motivo& x) { return x.testo == motivo; });
+            if (m == motiviSemplici_.end()) {
+                motiviSemplici_.push_back({motivo});
+                m = std::prev(motiviSemplici_.end());
+            }
+            c[1] = std::move(c[0]);
+            c[0] = {std::string(coda), coda.starts_with("CORRETTO;") ? Corretto : Errato,
+                    kSemplici | static_cast<std::uint32_t>(m - motiviSemplici_.begin())};
+        }
     }
-    LetturaRiga l{Dati(posto)};
-    l.Numero();
-    return (static_cast<unsigned char>(*l.p) & 3) != Corretto;
+    return {c[0].esito, c[0].numero};
 }
 
-ModelloElenco::Riga ModelloElenco::Mostrata(std::size_t i) const {
+void ModelloElenco::SegnaCambiato(int errore) const {
+    if (cambiato_) {
+        return;
+    }
+    cambiato_ = true;
+    errore_ = errore;
+    for (Riga& v : viste_) {
+        v.indice_ = SIZE_MAX;
+    }
+    // Told after the view's painting, which is where a row is read.
+    auto* modello = const_cast<ModelloElenco*>(this);
+    QMetaObject::invokeMethod(
+        modello,
+        [modello] {
+            emit modello->Cambia();
+            if (modello->rowCount() > 0) {
+                emit modello->dataChanged(
+                    modello->index(0, 0),
+                    modello->index(modello->rowCount() - 1, modello->columnCount() - 1));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+std::string_view ModelloElenco::Byte(std::uint64_t posto) const {
+    if (cambiato_) {
+        return {};
+    }
+    if (file_ < 0) {
+        return posto <= testo_.size() ? std::string_view(testo_).substr(posto, Lettura::kByteRiga)
+                                      : std::string_view();
+    }
+    const std::uint64_t fine = inizio_ + finestra_.size();
+    if (posto >= inizio_ && posto <= fine && (posto + Lettura::kByteRiga <= fine || finale_)) {
+        return std::string_view(finestra_).substr(posto - inizio_, Lettura::kByteRiga);
+    }
+    // Read on in long stretches as the rows follow each other (a save, a sort), a row's bytes
+    // alone where they jump; and only while the file is as it was when its reading began.
+    struct stat ora {};
+    if (fstat(file_, &ora) != 0 || !Stesso(ora, stato_)) {
+        SegnaCambiato();
+        return {};
+    }
+    constexpr std::size_t kTratto = std::size_t{1} << 20;
+    const bool seguente = !finestra_.empty() && posto >= inizio_ && posto < fine + kTratto;
+    finestra_.resize(seguente ? kTratto : Lettura::kByteRiga);
+    std::size_t letti = 0;
+    while (letti < finestra_.size()) {
+        const ssize_t n = pread(file_, finestra_.data() + letti, finestra_.size() - letti,
+                                static_cast<off_t>(posto + letti));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            finestra_.clear();
+            SegnaCambiato(errno);
+            return {};
+        }
+        if (n == 0) {
+            break;
+        }
+        letti += static_cast<std::size_t>(n);
+    }
+    finale_ = letti < finestra_.size();
+    finestra_.resize(letti);
+    inizio_ = posto;
+    return std::string_view(finestra_).substr(0, Lettura::kByteRiga);
+}
+
+void ModelloElenco::Leggi(std::size_t i, Riga& r, bool testo) const {
+    // The row's number and its places among the duplicates and the composed codes, counted on
+    // from its block's first row.
+    const Blocco& blocco = blocchi_[i / kBlocco];
+    std::uint64_t riga = blocco.riga;
+    std::size_t duplicato = blocco.duplicati;
+    std::size_t calcolato = blocco.calcolati;
+    for (std::size_t j = i / kBlocco * kBlocco; j < i; ++j) {
+        const std::uint64_t d = righe_[j];
+        duplicato += Duplicato(d);
+        calcolato += Calcolato(d);
+        const std::uint64_t s = Salto(righe_[j + 1]);
+        riga = s == kEccezione ? Eccezionale(j + 1)->riga : riga + s + 1;
+    }
+    const std::uint64_t d = righe_[i];
+    const Eccezione* e = Salto(d) == kEccezione ? Eccezionale(i) : nullptr;
+    r.riga = riga;
+    r.esito = EsitoDi(d);
+    r.duplicato = Duplicato(d);
+    r.calcolato = Calcolato(d);
+    r.letta = true;
+    const Motivo& m = MotivoDi(e != nullptr ? e->motivo : NumeroMotivo(d));
+    r.motivo_ = m.testo;
+    if (r.duplicato && m.dove != std::string::npos) {
+        r.motivo_.insert(m.dove,
+                         std::to_string(e != nullptr ? e->duplicatoDi : duplicati_[duplicato]));
+    }
+    r.motivo = r.motivo_;
+    r.codice_.clear();
+    if (r.calcolato) {
+        if (e != nullptr) {
+            r.codice_ = e->codice;
+        } else if (calcolati_[calcolato] != kNessunCodice) {
+            Spacca(calcolati_[calcolato], r.codice_);
+        }
+    }
+    r.codice = r.codice_;
+    r.celle.clear();
+    r.indice_ = i;
+    if (!testo) {
+        return;
+    }
+    const std::uint64_t posto = e != nullptr ? e->posto : Posto(d);
+    if (foglio_) {
+        const auto f = std::upper_bound(fogli_.begin(), fogli_.end(), posto,
+                                        [](std::uint64_t p, const auto& x) { return p < x.first; });
+        const char* p = std::prev(f)->second.data() + (posto - std::prev(f)->first);
+        const auto celle = static_cast<std::size_t>(LeggiNumero(p));
+        r.testo_.clear();
+        std::vector<std::pair<std::size_t, std::size_t>> dove;
+        for (std::size_t k = 0; k < celle; ++k) {
+            const auto n = static_cast<std::size_t>(LeggiNumero(p));
+            dove.emplace_back(r.testo_.size(), n);
+            r.testo_.append(p, n);
+            p += n;
+        }
+        for (const auto& [da, n] : dove) {
+            r.celle.push_back(std::string_view(r.testo_).substr(da, n));
+        }
+    } else {
+        const std::string_view byte = Byte(posto);
+        if (byte.empty()) {
+            r.letta = false;
+            return;
+        }
+        Lettura::RigaDa(byte, conversione_, forma_.separatore, r.testo_);
+        LettoreRighe::Celle(r.testo_, forma_.separatore, r.pulito_, r.celle);
+        if (Impronta(r.celle) != impronte_[i]) {
+            SegnaCambiato();
+            r.celle.clear();
+            r.letta = false;
+            return;
+        }
+    }
+    if (!r.calcolato && forma_.codice >= 0 &&
+        static_cast<std::size_t>(forma_.codice) < r.celle.size()) {
+        r.codice = r.celle[static_cast<std::size_t>(forma_.codice)];
+    }
+    if (r.celle.size() <= 1) {
+        r.celle.clear();  // a list of codes alone
+    }
+}
+
+const ModelloElenco::Riga& ModelloElenco::Vista(std::size_t indice) const {
+    Riga& v = viste_[indice % kViste];
+    if (v.indice_ != indice) {
+        Leggi(indice, v, true);
+    }
+    return v;
+}
+
+bool ModelloElenco::Mostra(std::size_t i) const {
+    return !soloErrati_ || EsitoDi(righe_[i]) != Corretto;
+}
+
+std::size_t ModelloElenco::Indice(std::size_t i) const {
     const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
-    return Leggi(vista ? vista_[i] : tutte_[i]);
+    return vista ? vista_[i] : i;
 }
 
 std::size_t ModelloElenco::Mostrabili() const {
     const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
-    return vista ? vista_.size() : tutte_.size();
+    return vista ? vista_.size() : righe_.size();
 }
 
 int ModelloElenco::rowCount(const QModelIndex& genitore) const {
@@ -144,11 +567,13 @@ QVariant ModelloElenco::data(const QModelIndex& indice, int ruolo) const {
     if (ruolo != Qt::DisplayRole && ruolo != Qt::ForegroundRole && !suggerimento) {
         return {};
     }
-    const Riga r = Mostrata(static_cast<std::size_t>(indice.row()));
+    const std::size_t i = Indice(static_cast<std::size_t>(indice.row()));
     if (ruolo == Qt::ForegroundRole) {
-        return indice.column() == 2 && r.esito != Corretto ? QVariant(ColoreRgb(kColoreRossoScuro))
-                                                           : QVariant();
+        return indice.column() == 2 && EsitoDi(righe_[i]) != Corretto
+                   ? QVariant(ColoreRgb(kColoreRossoScuro))
+                   : QVariant();
     }
+    const Riga& r = Vista(i);
     switch (indice.column()) {
         case 0:
             return QVariant::fromValue(static_cast<qulonglong>(r.riga));
@@ -200,40 +625,106 @@ void ModelloElenco::Rifai() {
     if (!soloErrati_ && colonnaOrdine_ == 0 && ordine_ == Qt::AscendingOrder) {
         return;  // as the list came
     }
-    for (std::uint64_t posto : tutte_) {
-        if (Mostra(posto)) {
-            vista_.push_back(posto);
+    for (std::size_t i = 0; i < righe_.size(); ++i) {
+        if (Mostra(i)) {
+            vista_.push_back(static_cast<std::uint32_t>(i));
         }
     }
-    if (colonnaOrdine_ == 0 && ordine_ == Qt::AscendingOrder) {
-        return;
-    }
-    const int colonna = colonnaOrdine_;
-    const int propria = colonna >= 4 ? proprie_[static_cast<std::size_t>(colonna - 4)] : -1;
-    auto chiave = [&](std::uint64_t posto) {
-        const Riga r = Leggi(posto);
-        std::string_view testo;
-        if (colonna == 1) {
-            testo = r.codice;
-        } else if (colonna == 3) {
-            testo = r.motivo;
-        } else if (propria >= 0 && static_cast<std::size_t>(propria) < r.celle.size()) {
-            testo = r.celle[static_cast<std::size_t>(propria)];
+    // Each order ends with the rows' own, so descending is ascending backwards.
+    if (colonnaOrdine_ == 2) {
+        // The wrong ones first.
+        std::vector<std::uint64_t> chiavi;
+        chiavi.reserve(vista_.size());
+        for (std::uint32_t i : vista_) {
+            chiavi.push_back(std::uint64_t{2u - EsitoDi(righe_[i])} << 32 | i);
         }
-        // The text where it lies: the blocks stay as they are while the table sorts.
-        return std::make_tuple(colonna == 2 ? -int{r.esito} : 0, testo, r.riga);
+        std::sort(chiavi.begin(), chiavi.end());
+        for (std::size_t k = 0; k < chiavi.size(); ++k) {
+            vista_[k] = static_cast<std::uint32_t>(chiavi[k]);
+        }
+    } else if (colonnaOrdine_ != 0) {
+        OrdinaPerTesto(colonnaOrdine_);
+    }
+    if (ordine_ == Qt::DescendingOrder) {
+        std::reverse(vista_.begin(), vista_.end());
+    }
+}
+
+void ModelloElenco::OrdinaPerTesto(int colonna) {
+    // The rows are sorted by eight bytes of their text at a time: first by the first eight of
+    // each, read in the list's order; then those alike so far by the next eight, read again in
+    // the list's order, and so on. A text that ends sorts before those it begins.
+    struct Chiave {
+        std::uint64_t parte;
+        std::uint32_t resto;  // the bytes in this part of a text that ends in it; 9 if it goes on
+        std::uint32_t indice;
     };
-    // The keys once each, not once a comparison.
-    std::vector<std::pair<decltype(chiave(0)), std::uint64_t>> chiavi;
-    chiavi.reserve(vista_.size());
-    for (std::uint64_t posto : vista_) {
-        chiavi.emplace_back(chiave(posto), posto);
+    const int propria = colonna >= 4 ? proprie_[static_cast<std::size_t>(colonna - 4)] : -1;
+    Riga r;
+    auto parte = [&](std::uint32_t indice, std::size_t k, Chiave& c) {
+        Leggi(indice, r, colonna != 3);
+        const std::string_view t =
+            colonna == 1   ? r.codice
+            : colonna == 3 ? r.motivo
+            : propria >= 0 && static_cast<std::size_t>(propria) < r.celle.size()
+                ? r.celle[static_cast<std::size_t>(propria)]
+                : std::string_view();
+        const std::size_t da = 8 * k;
+        std::uint64_t p = 0;
+        for (std::size_t b = 0; b < 8; ++b) {
+            p = p << 8 | (da + b < t.size() ? static_cast<unsigned char>(t[da + b]) : 0u);
+        }
+        c.parte = p;
+        c.resto =
+            t.size() > da + 8 ? 9u : static_cast<std::uint32_t>(t.size() - std::min(t.size(), da));
+    };
+    const auto prima = [](const Chiave& a, const Chiave& b) {
+        return std::tie(a.parte, a.resto, a.indice) < std::tie(b.parte, b.resto, b.indice);
+    };
+    std::vector<Chiave> chiavi(vista_.size());
+    for (std::size_t k = 0; k < vista_.size(); ++k) {
+        chiavi[k].indice = vista_[k];
+        parte(vista_[k], 0, chiavi[k]);
     }
-    std::sort(chiavi.begin(), chiavi.end(), [this](const auto& a, const auto& b) {
-        return ordine_ == Qt::AscendingOrder ? a.first < b.first : b.first < a.first;
-    });
-    for (std::size_t i = 0; i < chiavi.size(); ++i) {
-        vista_[i] = chiavi[i].second;
+    std::sort(chiavi.begin(), chiavi.end(), prima);
+    // The stretches of texts alike so far that go on.
+    auto uguali = [&](std::size_t da, std::size_t a,
+                      std::vector<std::pair<std::size_t, std::size_t>>& tratti) {
+        for (std::size_t i = da; i < a;) {
+            std::size_t j = i + 1;
+            while (j < a && chiavi[j].parte == chiavi[i].parte &&
+                   chiavi[j].resto == chiavi[i].resto) {
+                ++j;
+            }
+            if (j - i > 1 && chiavi[i].resto == 9) {
+                tratti.emplace_back(i, j);
+            }
+            i = j;
+        }
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> tratti;
+    uguali(0, chiavi.size(), tratti);
+    for (std::size_t k = 1; !tratti.empty(); ++k) {
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> daLeggere;  // row, place in chiavi
+        for (const auto& [da, a] : tratti) {
+            for (std::size_t i = da; i < a; ++i) {
+                daLeggere.emplace_back(chiavi[i].indice, static_cast<std::uint32_t>(i));
+            }
+        }
+        std::sort(daLeggere.begin(), daLeggere.end());
+        for (const auto& [indice, dove] : daLeggere) {
+            parte(indice, k, chiavi[dove]);
+        }
+        std::vector<std::pair<std::size_t, std::size_t>> seguenti;
+        for (const auto& [da, a] : tratti) {
+            std::sort(chiavi.begin() + static_cast<std::ptrdiff_t>(da),
+                      chiavi.begin() + static_cast<std::ptrdiff_t>(a), prima);
+            uguali(da, a, seguenti);
+        }
+        tratti = std::move(seguenti);
+    }
+    for (std::size_t k = 0; k < chiavi.size(); ++k) {
+        vista_[k] = chiavi[k].indice;
     }
 }
 
@@ -248,76 +739,162 @@ void ModelloElenco::SoloErrati(bool solo) {
     endResetModel();
 }
 
+void ModelloElenco::Chiudi() {
+    if (file_ >= 0) {
+        ::close(file_);
+    }
+    file_ = -1;
+    stato_ = {};
+    testo_ = std::string();
+    foglio_ = true;
+    cambiato_ = false;
+    errore_ = 0;
+    finestra_ = std::string();
+    inizio_ = 0;
+    finale_ = false;
+    for (Riga& v : viste_) {
+        v.indice_ = SIZE_MAX;
+    }
+}
+
+void ModelloElenco::Leggibile(int file) {
+    Chiudi();
+    file_ = file;
+    fstat(file_, &stato_);
+    foglio_ = false;
+}
+
+void ModelloElenco::Leggibile(std::string testo) {
+    Chiudi();
+    testo_ = std::move(testo);
+    foglio_ = false;
+}
+
 void ModelloElenco::Svuota() {
     beginResetModel();
-    blocchi_.clear();
-    blocchi_.shrink_to_fit();
-    usato_ = kBlocco;
-    tutte_.clear();
-    tutte_.shrink_to_fit();
-    vista_.clear();
-    vista_.shrink_to_fit();
+    Chiudi();
+    righe_.clear();
+    impronte_.clear();
+    duplicati_.clear();
+    calcolati_.clear();
+    blocchi_ = {};
+    eccezioni_ = {};
+    motivi_ = {};
+    motiviSemplici_ = {};
+    code_ = {};
+    fogli_ = {};
+    ultima_ = 0;
+    vista_ = {};
     esposte_ = 0;
     colonnaOrdine_ = 0;
     ordine_ = Qt::AscendingOrder;
     forma_ = {};
     celle_ = 0;
+    conversione_ = Codifica::Tipo::Utf8;
     proprie_.clear();
     totali_ = {};
     endResetModel();
 }
 
-void ModelloElenco::ImpostaForma(const FormaElenco& forma, int celle) {
-    if (celle <= celle_ && !forma_.colonne.empty() == !forma.colonne.empty()) {
-        return;
-    }
-    beginResetModel();
-    forma_ = forma;
-    celle_ = std::max(celle_, celle);
-    proprie_.clear();
-    for (int j = 0; j < celle_; ++j) {
-        if (j != forma_.codice) {
-            proprie_.push_back(j);
+void ModelloElenco::Aggiungi(const Lotto& lotto) {
+    conversione_ = lotto.conversione;
+    if (lotto.celleMassime > celle_ || forma_.colonne.empty() != lotto.forma.colonne.empty()) {
+        beginResetModel();
+        forma_ = lotto.forma;
+        celle_ = std::max(celle_, lotto.celleMassime);
+        proprie_.clear();
+        for (int j = 0; j < celle_; ++j) {
+            if (j != forma_.codice) {
+                proprie_.push_back(j);
+            }
         }
+        endResetModel();
     }
-    endResetModel();
-}
-
-void ModelloElenco::Aggiungi(const std::string& righe) {
+    forma_ = lotto.forma;
+    motivi_.insert(motivi_.end(), lotto.motivi.begin(), lotto.motivi.end());
+    if (!lotto.celle.empty()) {
+        const std::uint64_t inizio =
+            fogli_.empty() ? 0 : fogli_.back().first + fogli_.back().second.size();
+        fogli_.emplace_back(inizio, lotto.celle);
+    }
     const bool vista = soloErrati_ || colonnaOrdine_ != 0 || ordine_ != Qt::AscendingOrder;
-    std::vector<std::uint64_t> nuove;
-    LetturaRiga l{righe.data()};
-    const char* fine = righe.data() + righe.size();
-    while (l.p < fine) {
-        const std::string_view riga = l.Testo();
-        if (usato_ + riga.size() > kBlocco) {
-            blocchi_.push_back(std::make_unique_for_overwrite<char[]>(kBlocco));
-            usato_ = 0;
+    std::size_t eccezione = 0, duplicato = 0, calcolato = 0;
+    const char* linea = lotto.semplici.data();
+    const char* const fine = linea + lotto.semplici.size();
+    constexpr std::uint32_t kSenzaNumero = ~std::uint32_t{0};
+    std::uint32_t giusto = kSenzaNumero;  // the reason's number of a right code's line
+    std::size_t cifre = 1;                // of a line's number
+    std::uint64_t dieci = 10;             // the first number with one more
+    for (std::size_t k = 0; k < lotto.righe.size(); ++k) {
+        const std::size_t i = righe_.size();
+        std::uint64_t d = lotto.righe[k];
+        std::uint16_t impronta = lotto.impronte[k];
+        std::uint64_t riga = ultima_ + Salto(d) + 1;
+        Eccezione* e = nullptr;
+        if (Salto(d) == kEccezione) {
+            eccezioni_.push_back(lotto.eccezioni[eccezione++]);
+            e = &eccezioni_.back();
+            e->indice = i;
+            riga = e->riga;
         }
-        const std::uint64_t posto = (blocchi_.size() - 1) * kBlocco + usato_;
-        std::memcpy(blocchi_.back().get() + usato_, riga.data(), riga.size());
-        usato_ += riga.size();
-        nuove.push_back(posto);
-        const Riga r = Leggi(posto);
+        if ((d >> 40 & 3) == kDaLeggere) {
+            // riga;codice;esito;motivo: the number is the row's, and its code the row's only
+            // cell; most lines end as a right code's does.
+            while (riga >= dieci) {
+                ++cifre;
+                dieci *= 10;
+            }
+            linea += cifre + 1;
+            const std::string_view codice(linea, NODREL1::kLunghezzaPersonale);
+            linea += NODREL1::kLunghezzaPersonale + 1;
+            std::pair<Esito, std::uint32_t> esito_numero;
+            constexpr std::string_view kGiusto = "CORRETTO;\n";
+            if (fine - linea >= static_cast<std::ptrdiff_t>(kGiusto.size()) &&
+                std::memcmp(linea, kGiusto.data(), kGiusto.size()) == 0) {
+                if (giusto == kSenzaNumero) {
+                    giusto = Coda(kGiusto.substr(0, kGiusto.size() - 1)).second;
+                }
+                esito_numero = {Corretto, giusto};
+                linea += kGiusto.size();
+            } else {
+                const auto* a = static_cast<const char*>(
+                    std::memchr(linea, '\n', static_cast<std::size_t>(fine - linea)));
+                esito_numero = Coda({linea, static_cast<std::size_t>(a - linea)});
+                linea = a + 1;
+            }
+            const auto [esito, numero] = esito_numero;
+            impronta = Impronta({&codice, 1});
+            d = (d & ~(std::uint64_t{3} << 40)) | std::uint64_t{esito} << 40;
+            if (e != nullptr) {
+                e->motivo = numero;
+            } else {
+                d |= CampoMotivo(numero) << 48;
+            }
+        }
+        if (i % kBlocco == 0) {
+            blocchi_.push_back({riga, static_cast<std::uint32_t>(duplicati_.size()),
+                                static_cast<std::uint32_t>(calcolati_.size())});
+        }
+        righe_.push_back(d);
+        impronte_.push_back(impronta);
+        if (Duplicato(d)) {
+            duplicati_.push_back(lotto.duplicati[duplicato++]);
+        }
+        if (Calcolato(d)) {
+            calcolati_.push_back(lotto.calcolati[calcolato++]);
+        }
+        ultima_ = riga;
+        const Esito esito = EsitoDi(d);
         ++totali_.codici;
-        if (r.esito == Corretto) {
-            ++totali_.corretti;
-        } else if (r.esito == Errato) {
-            ++totali_.errati;
-        } else {
-            ++totali_.nonCorrispondenti;
-        }
-        totali_.duplicati += r.duplicato;
-        totali_.calcolati += r.calcolato && r.esito != Errato;
-    }
-    std::vector<std::uint64_t> mostrate;
-    for (std::uint64_t posto : nuove) {
-        if (vista && Mostra(posto)) {
-            mostrate.push_back(posto);
+        totali_.corretti += esito == Corretto;
+        totali_.errati += esito == Errato;
+        totali_.nonCorrispondenti += esito == NonCorrisponde;
+        totali_.duplicati += Duplicato(d);
+        totali_.calcolati += Calcolato(d) && esito != Errato;
+        if (vista && Mostra(i)) {
+            vista_.push_back(static_cast<std::uint32_t>(i));
         }
     }
-    tutte_.insert(tutte_.end(), nuove.begin(), nuove.end());
-    vista_.insert(vista_.end(), mostrate.begin(), mostrate.end());
     // The view gets the new rows at once while it has less than a step; the rest as it scrolls.
     const std::size_t quante =
         esposte_ < kPasso ? std::min(kPasso, Mostrabili()) - esposte_ : std::size_t{0};
