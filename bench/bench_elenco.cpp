@@ -84,6 +84,47 @@ const fs::path& File(std::int64_t codici = kCodici) {
     return p;
 }
 
+// A million rows with people, as offices keep them: codice;cognome;nome;sesso;data;comune;
+// provincia, each code its person's, in four municipalities; with `codice` false the code column
+// is left empty, for composition.
+fs::path FilePersone(bool codice) {
+    fs::path& p = file[codice ? -1 : -2];
+    if (!p.empty()) {
+        return p;
+    }
+    p = fs::temp_directory_path() /
+        ("nodrel-bench-persone-" + std::string(codice ? "c" : "n") + std::to_string(getpid()) +
+         ".csv");
+    static constexpr const char* kLuoghi[][3] = {
+        {"ROMA", "RM", "H501"}, {"MILANO", "MI", "F205"}, {"NAPOLI", "NA", "F839"},
+        {"TORINO", "TO", "L219"}};
+    std::mt19937_64 caso(20261208);
+    std::string testo = "codice;cognome;nome;sesso;data;comune;provincia\n";
+    constexpr char kConsonanti[] = "BCDFGLMNPRSTVZ";
+    for (int n = 0; n < 1'000'000; ++n) {
+        const std::uint64_t x = caso();
+        char c[17] = {};
+        for (int i = 0; i < 6; ++i) {
+            c[i] = kConsonanti[(x >> (4 * i)) % 14];
+        }
+        const int anno = 1930 + static_cast<int>((x >> 24) % 70);
+        const int mese = 1 + static_cast<int>((x >> 32) % 12);
+        const int giorno = 1 + static_cast<int>((x >> 36) % 28);
+        const bool donna = (x >> 41) & 1;
+        const auto& luogo = kLuoghi[(x >> 42) % 4];
+        std::snprintf(c + 6, 11, "%02d%c%02d%s", anno % 100, "ABCDEHLMPRST"[mese - 1],
+                      giorno + (donna ? 40 : 0), luogo[2]);
+        c[15] = Controllo(c);
+        char riga[128];
+        std::snprintf(riga, sizeof riga, "%s;%.3s;%.3s;%c;%02d/%02d/%d;%s;%s\n",
+                      codice ? std::string(c, 16).c_str() : "", c, c + 3, donna ? 'F' : 'M',
+                      giorno, mese, anno, luogo[0], luogo[1]);
+        testo += riga;
+    }
+    std::ofstream(p, std::ios::binary) << testo;
+    return p;
+}
+
 void Rimuovi() {
     for (const auto& [codici, p] : file) {
         std::error_code ec;
@@ -199,6 +240,17 @@ BENCHMARK(Decodifica)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 
+// Rows with people: each code compared with its person, and each person composed.
+void VerificaPersone(benchmark::State& state) {
+    Esegui(state, {eseguibile, "--verifica", FilePersone(true).string()}, 1'000'000);
+}
+BENCHMARK(VerificaPersone)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void ComponiPersone(benchmark::State& state) {
+    Esegui(state, {eseguibile, "--componi", FilePersone(false).string()}, 1'000'000);
+}
+BENCHMARK(ComponiPersone)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void Cat(benchmark::State& state) {
     Esegui(state, {"cat", File().string()});
 }
@@ -249,6 +301,10 @@ int main(int argc, char** argv) {
          "Verifica/1000000/iterations:3/manual_time"},
         {"--decodifica / --verifica, 10 M codes", "Decodifica/10000000/iterations:3/manual_time",
          "Verifica/10000000/iterations:3/manual_time"},
+        {"--verifica 1 M rows with people / 1 M codes",
+         "VerificaPersone/iterations:3/manual_time", "Verifica/1000000/iterations:3/manual_time"},
+        {"--componi 1 M people / 1 M codes", "ComponiPersone/iterations:3/manual_time",
+         "Verifica/1000000/iterations:3/manual_time"},
         {"cat FILE | --verifica 10 M / 1 M codes", "VerificaPipe/10000000/iterations:3/manual_time",
          "VerificaPipe/1000000/iterations:3/manual_time"},
         {"cat FILE | --verifica 50 M / 10 M codes",
