@@ -210,6 +210,35 @@ TEST(Elenco, AListOfPeopleShowsItsColumnsAndFillsTheMainWindow) {
     EXPECT_TRUE(prova::Messaggi().isEmpty());
 }
 
+// A row chosen gives the main window a person that composes to the row's code: where the row
+// leaves the sex or the homonym open, its right code tells which.
+TEST(Elenco, AChosenRowComposesToItsOwnCode) {
+    nodrel::Form2* principale = prova::ApriPrincipale();
+    const struct {
+        const char* sesso;
+        const char* provincia;
+        const char* codice;
+    } casi[] = {{"", "", "MRN LCU 88B23 M261 U"},
+                {"", "", "MRN LCU 88B63 C337 E"},
+                {"M", "BG", "MRN LCU 88B23 C337 A"}};
+    for (const auto& c : casi) {
+        SCOPED_TRACE(c.codice);
+        nodrel::PersonaElenco p;
+        p.codice = QString::fromLatin1(c.codice).remove(u' ');
+        p.persona = true;
+        p.cognome = "Marino";
+        p.nome = "Luca";
+        p.sesso = c.sesso;
+        p.data = "23/02/1988";
+        p.luogo = "Castro";
+        p.provincia = c.provincia;
+        principale->ApplicaPersona(p);
+        prova::Menu(principale, "mncalcola");
+        EXPECT_EQ(principale->Text1->text(), c.codice);
+    }
+    EXPECT_TRUE(prova::Messaggi().isEmpty());
+}
+
 // The texts of the rows are read again from the file as it was checked: a row far down, a row
 // with a line end in its quotes, a sort by a column of the list, the save; a file replaced
 // keeps them, one written over is told and neither shown nor saved.

@@ -190,7 +190,7 @@ void Form4::Command1_Click() {
     dialogo.setAcceptMode(QFileDialog::AcceptOpen);
     dialogo.setFileMode(QFileDialog::ExistingFile);
     dialogo.setNameFilters(
-        {QStringLiteral("Elenchi di testo, CSV o fogli di calcolo (*.txt *.csv *.xlsx *.ods)"),
+        {QStringLiteral("Elenchi di testo, CSV o fogli di calcolo (*.txt *.csv *.xlsx *.xls *.ods *.fods)"),
          QStringLiteral("Tutti i file (*)")});
     if (EseguiDialogoFile(dialogo) == QDialog::Accepted && !dialogo.selectedFiles().isEmpty()) {
         VerificaFile(dialogo.selectedFiles().constFirst());

@@ -225,18 +225,38 @@ void Form2::VerificaElenchi(const QStringList& file) {
 void Form2::ApplicaPersona(const PersonaElenco& persona) {
     Text1->setText(persona.codice.trimmed().toUpper());
     if (persona.persona) {
+        // Where the row leaves the person open (no sex, a homonym without its province), its
+        // own right code tells: the fields then give that code back.
+        const NODREL1::Decodificato letto = NODREL1::Decodifica(
+            Text1->text().toStdU16String(), modulo.registro.get(), modulo.Oggi());
         Text2->setText(persona.cognome.trimmed().toUpper());
         Text3->setText(persona.nome.trimmed().toUpper());
-        Cbosesso->setCurrentIndex(
-            persona.sesso.trimmed().startsWith(u'F', Qt::CaseInsensitive) ? 1 : 0);
+        const QString sesso = persona.sesso.trimmed().toUpper();
+        const bool donna =
+            sesso == u"F" || sesso == u"FEMMINA" ||
+            (sesso != u"M" && sesso != u"MASCHIO" && letto.dati && letto.dati->donna);
+        Cbosesso->setCurrentIndex(donna ? 1 : 0);
         // A date as the field takes it, GG/MM/AAAA, from 1/2/1990 or a list's AAAA-MM-GG too.
         const QString data = persona.data.trimmed();
         const NODREL1::DataLetta letta =
             NODREL1::LeggiDataNascita(data.toStdU16String(), modulo.Oggi());
         Text7->setText(letta.Valida() ? QString::fromStdU16String(std::u16string(letta.Testo()))
                                       : data);
-        ImpostaLuogo(QString::fromStdU16String(NODREL1::NomeComune(persona.luogo.toStdU16String())),
-                     persona.provincia.trimmed().toUpper());
+        const std::u16string luogo = NODREL1::NomeComune(persona.luogo.toStdU16String());
+        const QString provincia = persona.provincia.trimmed().toUpper();
+        ImpostaLuogo(QString::fromStdU16String(luogo), provincia);
+        if (letto.dati && modulo.registro &&
+            Text8->text() != QString::fromStdU16String(letto.dati->catastale)) {
+            for (const NODREL1::Comune& c : modulo.registro->Omonimi(luogo)) {
+                if (c.codice == letto.dati->catastale &&
+                    (provincia.isEmpty() ||
+                     NODREL1::ConfrontaNomi(c.provincia, provincia.toStdU16String()) == 0)) {
+                    Text5->setText(QString::fromStdU16String(c.nome));
+                    MostraComune(c, true);
+                    break;
+                }
+            }
+        }
     }
     raise();
     activateWindow();
