@@ -304,7 +304,9 @@ struct Ripresa {
             riletti += static_cast<std::uint64_t>(r);
         }
         const std::size_t t = std::min(n - k, tenuti.size());
-        std::memcpy(b + k, tenuti.data(), t);
+        if (t > 0) {  // no copy had a block to keep: tenuti's bytes may be a null pointer
+            std::memcpy(b + k, tenuti.data(), t);
+        }
         tenuti.remove_prefix(t);
         k += t;
         if (k == n) {
