@@ -99,7 +99,7 @@ fs::path FilePersone(bool codice) {
         {"ROMA", "RM", "H501"}, {"MILANO", "MI", "F205"}, {"NAPOLI", "NA", "F839"},
         {"TORINO", "TO", "L219"}};
     std::mt19937_64 caso(20261208);
-    std::string testo = "codice;cognome;nome;sesso;data;comune;provincia\n";
+    std::string testo = "codice;cognome;nome;sesso;data di nascita;comune;provincia\n";
     constexpr char kConsonanti[] = "BCDFGLMNPRSTVZ";
     for (int n = 0; n < 1'000'000; ++n) {
         const std::uint64_t x = caso();

@@ -1,6 +1,7 @@
 #include "lists/giudice.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/esame.h"
 #include "engine/testo.h"
@@ -184,14 +185,20 @@ void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
     VoceElenco& v = r.voce;
     const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
     const std::u16string codice = Utf16(v.codice);
-    const NODREL1::Decodificato letto = NODREL1::Decodifica(codice, registro, oggi_);
-    if (!letto.dati) {
-        return;
-    }
-    const NODREL1::DatiCodice& dati = *letto.dati;
     auto presente = [&](ColonnaPersona c) { return forma.Colonna(c) >= 0; };
     auto pieno = [&](ColonnaPersona c) { return !v.Persona(c).empty(); };
     NODREL1::Persona p = PersonaDi(v);
+    const NODREL1::DataLetta nascita = NODREL1::LeggiDataNascita(p.data, oggi_);
+    bool data = pieno(ColonnaPersona::Data) && nascita.Valida();
+    // The code's own date stands in for a missing one, in the century its municipality had
+    // then, which asks the register; otherwise only the code's letters are read.
+    const std::optional<NODREL1::DatiCodice> letto =
+        data ? NODREL1::LeggiCodice(codice, oggi_)
+             : NODREL1::Decodifica(codice, registro, oggi_).dati;
+    if (!letto) {
+        return;
+    }
+    const NODREL1::DatiCodice& dati = *letto;
 
     const bool cognome = pieno(ColonnaPersona::Cognome);
     const bool nome = pieno(ColonnaPersona::Nome);
@@ -206,10 +213,8 @@ void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
         Nota(r.note, pieno(ColonnaPersona::Sesso) ? "sesso non valido" : "sesso mancante");
     }
     p.sesso = sesso.empty() ? (dati.donna ? u"F" : u"M") : sesso;
-    bool data = pieno(ColonnaPersona::Data);
-    if (data && !NODREL1::LeggiDataNascita(p.data, oggi_).Valida()) {
+    if (pieno(ColonnaPersona::Data) && !data) {
         Nota(r.note, "data di nascita non valida");
-        data = false;
     }
     if (!data) {
         p.data = dati.data;
@@ -229,7 +234,13 @@ void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
                 if (c.codice == dati.catastale &&
                     (p.provincia.empty() ||
                      NODREL1::ConfrontaNomi(c.provincia, p.provincia) == 0)) {
+                    const std::u16string_view g = nascita.Testo();
+                    const std::u16string giorno = data ? std::u16string(g.substr(6, 4)) + u"-" +
+                                                             std::u16string(g.substr(3, 2)) + u"-" +
+                                                             std::u16string(g.substr(0, 2))
+                                                       : std::u16string();
                     scelta.comune = &c;
+                    scelta.nonInVigore = data && !NODREL1::InVigore(*registro, c.codice, giorno);
                     break;
                 }
             }
@@ -245,13 +256,14 @@ void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
         p.luogo = proprio.nome;
         p.comune = &proprio;
     }
-    const NODREL1::Composizione c = NODREL1::Componi(p, luogo ? registro : nullptr, oggi_);
+    // The record is chosen: composing needs the register no more.
+    const NODREL1::Composizione c = NODREL1::Componi(p, nullptr, oggi_);
     if (c.rifiuto) {
         return;
     }
     if (luogo) {
         r.luogoGiudicato = true;
-        v.luogo = c.nonInVigore ? Luogo::NonInVigore : Luogo::Noto;
+        v.luogo = scelta.nonInVigore ? Luogo::NonInVigore : Luogo::Noto;
     }
     const bool sessoNoto = !sesso.empty() && presente(ColonnaPersona::Sesso);
     const bool confrontati[] = {cognome, nome, data || sessoNoto, luogo};
