@@ -230,6 +230,20 @@ DataLetta LeggiDataNascita(std::u16string_view testo, std::chrono::year_month_da
     return d;
 }
 
+std::u16string_view LeggiSesso(std::u16string_view testo) {
+    std::u16string s;
+    for (char16_t c : SenzaSpaziEsterni(testo)) {
+        s += c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+    }
+    if (s == u"M" || s == u"MASCHIO" || s == u"MASCHILE" || s == u"UOMO") {
+        return u"M";
+    }
+    if (s == u"F" || s == u"FEMMINA" || s == u"FEMMINILE" || s == u"DONNA") {
+        return u"F";
+    }
+    return {};
+}
+
 SceltaComune ScegliComune(const Registro& registro, std::u16string_view luogo,
                           std::u16string_view provincia, std::u16string_view data,
                           const Comune* scelto, std::chrono::year_month_day oggi) {

@@ -30,6 +30,10 @@ std::u16string AccentiComeApostrofi(std::u16string_view testo);
 // apostrophes, ASCII letters in capitals. "  Forlì " gives FORLI'.
 std::u16string NomeComune(std::u16string_view testo);
 
+// A sex as people write it, outer blanks aside and in either case: M or F, or the word
+// (MASCHIO, MASCHILE, UOMO; FEMMINA, FEMMINILE, DONNA). u"M" or u"F"; empty for anything else.
+std::u16string_view LeggiSesso(std::u16string_view testo);
+
 // A date of birth as people type it. Accepted, outer blanks aside: day, month and year separated
 // by "/", "." or "-" (1/2/1990, 01.02.1990, 01-02-1990), eight digits GGMMAAAA, AAAA-MM-GG as
 // spreadsheets write it, and any of these with two digits of the year (15/03/80, 150380), whose

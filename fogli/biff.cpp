@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "engine/testo.h"
 #include "fogli/biff.h"
 
 namespace nodrel::biff {
@@ -155,7 +156,7 @@ std::string Stringa(std::string_view r, std::size_t& i, bool biff8, std::size_t 
     std::string out;
     if (!biff8) {
         for (std::size_t k = 0; k < n && i < r.size(); ++k, ++i) {
-            xml::Utf8(static_cast<unsigned char>(r[i]), out);
+            NODREL1::AggiungiUtf8(out, static_cast<unsigned char>(r[i]));
         }
         return out;
     }
@@ -179,7 +180,7 @@ std::string Stringa(std::string_view r, std::size_t& i, bool biff8, std::size_t 
                 ++k;
             }
         }
-        xml::Utf8(c >= 0xD800 && c < 0xE000 ? 0xFFFD : c, out);
+        NODREL1::AggiungiUtf8(out, c >= 0xD800 && c < 0xE000 ? 0xFFFD : c);
     }
     return out;
 }

@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 
+#include "engine/testo.h"
 #include "fogli/interno.h"
 #include "fogli/xml.h"
 
@@ -93,7 +94,7 @@ void TogliEscape(std::string& testo, std::size_t da) {
             continue;
         }
         fatto.append(testo, i, p - i);
-        xml::Utf8(codice >= 0xD800 && codice <= 0xDFFF ? 0xFFFD : codice, fatto);
+        NODREL1::AggiungiUtf8(fatto, codice >= 0xD800 && codice <= 0xDFFF ? 0xFFFD : codice);
         i = p + 7;
     }
     fatto.append(testo, i);

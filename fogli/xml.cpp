@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "engine/testo.h"
+
 namespace nodrel::xml {
 
 namespace {
@@ -103,7 +105,7 @@ void Decodifica(std::string_view grezzo, std::string& out, bool attributo) {
             if (n == 0) {
                 out += '&';
             } else {
-                Utf8(punto, out);
+                NODREL1::AggiungiUtf8(out, punto);
                 grezzo.remove_prefix(n);
             }
         } else if (c == '\r') {
@@ -119,24 +121,6 @@ void Decodifica(std::string_view grezzo, std::string& out, bool attributo) {
 }
 
 }  // namespace
-
-void Utf8(char32_t c, std::string& out) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 void Decodifica(std::string_view grezzo, std::string& out) {
     Decodifica(grezzo, out, false);

@@ -121,9 +121,6 @@ void Decodifica(std::string_view grezzo, std::string& out);
 void DecodificaAttributo(std::string_view grezzo, std::string& out);
 std::string Decodificato(std::string_view grezzo);
 
-// The code point as UTF-8.
-void Utf8(char32_t c, std::string& out);
-
 // "prefix:name" from a prefix found by Prefisso, or the conventional one when there is none.
 std::string Qualificato(std::optional<std::string_view> prefisso, std::string_view solito,
                         std::string_view nome);

@@ -50,21 +50,6 @@ std::string_view Rifilata(std::string_view cella) {
     return cella;
 }
 
-// A sex as lists write it: M or F, or the word, in either case. Empty when it is none.
-std::u16string_view Sesso(std::string_view cella) {
-    std::string s;
-    for (char c : cella) {
-        s += static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    }
-    if (s == "M" || s == "MASCHIO" || s == "MASCHILE" || s == "UOMO") {
-        return u"M";
-    }
-    if (s == "F" || s == "FEMMINA" || s == "FEMMINILE" || s == "DONNA") {
-        return u"F";
-    }
-    return {};
-}
-
 // Why a person cannot be composed; an empty cell (or no such column) is told as missing, not
 // as wrong.
 std::string_view Rifiutato(const NODREL1::Rifiuto& r, const NODREL1::Persona& p) {
@@ -140,7 +125,7 @@ void Giudice::Componi(RigaGiudicata& r, const FormaElenco& forma) {
     VoceElenco& v = r.voce;
     const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
     NODREL1::Persona p = PersonaDi(v);
-    const std::u16string_view sesso = Sesso(v.Persona(ColonnaPersona::Sesso));
+    const std::u16string_view sesso = NODREL1::LeggiSesso(Utf16(v.Persona(ColonnaPersona::Sesso)));
     p.sesso = sesso.empty() ? u"M" : sesso;  // so that the other fields are judged first
     const NODREL1::Composizione c = NODREL1::Componi(p, registro, oggi_);
     v.calcolato = true;
@@ -208,7 +193,7 @@ void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
     if (!nome) {
         p.nome = u"X";
     }
-    std::u16string_view sesso = Sesso(v.Persona(ColonnaPersona::Sesso));
+    std::u16string_view sesso = NODREL1::LeggiSesso(Utf16(v.Persona(ColonnaPersona::Sesso)));
     if (presente(ColonnaPersona::Sesso) && sesso.empty()) {
         Nota(r.note, pieno(ColonnaPersona::Sesso) ? "sesso non valido" : "sesso mancante");
     }
@@ -291,7 +276,7 @@ NODREL1::Persona Giudice::PersonaDi(const VoceElenco& v) const {
     NODREL1::Persona p;
     p.cognome = Utf16(v.Persona(ColonnaPersona::Cognome));
     p.nome = Utf16(v.Persona(ColonnaPersona::Nome));
-    p.sesso = Sesso(v.Persona(ColonnaPersona::Sesso));
+    p.sesso = NODREL1::LeggiSesso(Utf16(v.Persona(ColonnaPersona::Sesso)));
     p.data = Utf16(v.Persona(ColonnaPersona::Data));
     p.luogo = Utf16(v.Persona(ColonnaPersona::Comune));
     p.provincia = Utf16(v.Persona(ColonnaPersona::Provincia));

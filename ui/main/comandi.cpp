@@ -231,10 +231,8 @@ void Form2::ApplicaPersona(const PersonaElenco& persona) {
             Text1->text().toStdU16String(), modulo.registro.get(), modulo.Oggi());
         Text2->setText(persona.cognome.trimmed().toUpper());
         Text3->setText(persona.nome.trimmed().toUpper());
-        const QString sesso = persona.sesso.trimmed().toUpper();
-        const bool donna =
-            sesso == u"F" || sesso == u"FEMMINA" ||
-            (sesso != u"M" && sesso != u"MASCHIO" && letto.dati && letto.dati->donna);
+        const std::u16string_view sesso = NODREL1::LeggiSesso(persona.sesso.toStdU16String());
+        const bool donna = sesso == u"F" || (sesso.empty() && letto.dati && letto.dati->donna);
         Cbosesso->setCurrentIndex(donna ? 1 : 0);
         // A date as the field takes it, GG/MM/AAAA, from 1/2/1990 or a list's AAAA-MM-GG too.
         const QString data = persona.data.trimmed();
