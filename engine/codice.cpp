@@ -52,27 +52,27 @@ bool Vocale(char16_t l) {
     return l == u'A' || l == u'E' || l == u'I' || l == u'O' || l == u'U';
 }
 
-}  // namespace
-
 // Only letters count, each as its ASCII base letter; everything else (blanks, apostrophes,
 // hyphens, digits, letters of other scripts) is skipped, so the words of a multi-word name
 // are read as one sequence. Fixed buffers: composition runs it on every call, so it allocates
-// nothing, and four consonants and three vowels are all any group can use.
-std::size_t GruppoLettere(std::u16string_view testo, bool nome, char16_t* gruppo) {
-    char16_t consonanti[4];
-    char16_t vocali[3];
+// nothing, and four consonants and three vowels are all any group can use. `lettere(c, f)`
+// calls f with each letter that the character c counts as.
+template <class Carattere, class Testo, class Lettere>
+std::size_t GruppoDi(const Testo& testo, bool nome, Carattere* gruppo, const Lettere& lettere) {
+    char consonanti[4];
+    char vocali[3];
     std::size_t nc = 0;
     std::size_t nv = 0;
-    for (const char16_t& c : testo) {
-        for (char16_t l : LettereDi(c)) {
+    for (const auto& c : testo) {
+        lettere(c, [&](char16_t l) {
             if (Vocale(l)) {
                 if (nv < 3) {
-                    vocali[nv++] = l;
+                    vocali[nv++] = static_cast<char>(l);
                 }
             } else if (nc < 4) {
-                consonanti[nc++] = l;
+                consonanti[nc++] = static_cast<char>(l);
             }
-        }
+        });
     }
     // A given name of more than three consonants drops its second.
     if (nome && nc == 4) {
@@ -82,18 +82,48 @@ std::size_t GruppoLettere(std::u16string_view testo, bool nome, char16_t* gruppo
     nc = std::min<std::size_t>(nc, 3);
     std::size_t n = 0;
     for (std::size_t i = 0; i < nc; ++i) {
-        gruppo[n++] = consonanti[i];
+        gruppo[n++] = static_cast<Carattere>(consonanti[i]);
     }
     // Fewer than three consonants: the vowels follow, then the filler X.
     for (std::size_t i = 0; i < nv && n < 3; ++i) {
-        gruppo[n++] = vocali[i];
+        gruppo[n++] = static_cast<Carattere>(vocali[i]);
     }
     // A text without a letter gives the filler alone, two characters.
     const std::size_t lunghezza = n == 0 ? 2 : 3;
     while (n < lunghezza) {
-        gruppo[n++] = u'X';
+        gruppo[n++] = static_cast<Carattere>('X');
     }
     return n;
+}
+
+}  // namespace
+
+std::size_t GruppoLettere(std::u16string_view testo, bool nome, char16_t* gruppo) {
+    return GruppoDi(testo, nome, gruppo, [](const char16_t& c, const auto& f) {
+        for (char16_t l : LettereDi(c)) {
+            f(l);
+        }
+    });
+}
+
+bool GruppoAscii(std::string_view testo, bool nome, char* tre) {
+    bool ascii = true;
+    bool lettera = false;
+    GruppoDi(testo, nome, tre, [&](char c, const auto& f) {
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c >= 'A' && c <= 'Z') {
+            lettera = true;
+            f(static_cast<char16_t>(c));
+        }
+    });
+    return ascii && lettera;
+}
+
+char CarattereControllo(const char* quindici) {
+    return static_cast<char>('A' + TotaleControllo(quindici, kLunghezzaPersonale - 1) % 26);
 }
 
 std::u16string CodiceCognome(const std::u16string& cognome) {

@@ -121,6 +121,13 @@ std::size_t LettereDecodificate(Gruppo gruppo, const char* tre);
 unsigned SecoloDecodificato(std::uint32_t comune, std::uint32_t data, const Registro* registro,
                             std::chrono::year_month_day oggi);
 
+// Composition from bytes, for a list's people by the million. The letter group of a surname
+// (or, with `nome`, of a given name) into `tre`, as composition reads it; false when the text
+// holds a byte past ASCII, which only the UTF-16 reading knows, or no letter at all.
+bool GruppoAscii(std::string_view testo, bool nome, char* tre);
+// The check character that the first fifteen characters, capitals and digits, call for.
+char CarattereControllo(const char* quindici);
+
 // Why a code is wrong, as a short Italian phrase ("mese non valido", "carattere di controllo
 // errato (atteso U)"); empty for a right code. The one text of it, for verification's message
 // and for the lists.

@@ -230,6 +230,46 @@ DataLetta LeggiDataNascita(std::u16string_view testo, std::chrono::year_month_da
     return d;
 }
 
+int DataNascitaAscii(std::string_view testo, std::chrono::year_month_day oggi) {
+    auto cifre = [&testo](std::size_t da, std::size_t n) {
+        int v = 0;
+        for (std::size_t i = da; i < da + n; ++i) {
+            if (testo[i] < '0' || testo[i] > '9') {
+                return -1;
+            }
+            v = v * 10 + (testo[i] - '0');
+        }
+        return v;
+    };
+    auto separatore = [&testo](std::size_t i) {
+        return testo[i] == '/' || testo[i] == '.' || testo[i] == '-';
+    };
+    int giorno = -1;
+    int mese = -1;
+    int anno = -1;
+    if (testo.size() == 10 && separatore(4) && separatore(7)) {
+        anno = cifre(0, 4);
+        mese = cifre(5, 2);
+        giorno = cifre(8, 2);
+    } else if (testo.size() >= 8 && testo.size() <= 10 && separatore(testo.size() - 5)) {
+        // The day and the month take one or two digits each.
+        const std::size_t fine = testo.size() - 5;
+        const std::size_t s = separatore(1) ? 1 : separatore(2) ? 2 : 0;
+        if (s != 0 && fine > s + 1 && fine - s - 1 <= 2) {
+            giorno = cifre(0, s);
+            mese = cifre(s + 1, fine - s - 1);
+            anno = cifre(fine + 1, 4);
+        }
+    }
+    using namespace std::chrono;
+    if (giorno < 1 || mese < 1 || mese > 12 || anno < 0) {
+        return 0;
+    }
+    const year_month_day data{year{anno}, month{static_cast<unsigned>(mese)},
+                              day{static_cast<unsigned>(giorno)}};
+    return data.ok() && data <= oggi ? anno * 10000 + mese * 100 + giorno : 0;
+}
+
 std::u16string_view LeggiSesso(std::u16string_view testo) {
     std::u16string s;
     for (char16_t c : SenzaSpaziEsterni(testo)) {

@@ -55,6 +55,12 @@ struct DataLetta {
 };
 DataLetta LeggiDataNascita(std::u16string_view testo, std::chrono::year_month_day oggi);
 
+// The commonest forms of a date of birth read from bytes, for a list's people by the million:
+// GG/MM/AAAA with any of the separators (a day or month of one digit too) and AAAA-MM-GG. The
+// date as AAAAMMGG where LeggiDataNascita accepts the text; 0 for any other text, which only
+// LeggiDataNascita can judge.
+int DataNascitaAscii(std::string_view testo, std::chrono::year_month_day oggi);
+
 // The municipality of a birth, from the name shown, the province given and the date of birth.
 struct SceltaComune {
     // The record the code carries; nullptr when no municipality has the name (a text that only

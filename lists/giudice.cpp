@@ -15,6 +15,11 @@ using NODREL1::Utf16;
 // A cell without the blanks of any kind around it (a no-break space copied after a code, a
 // byte-order mark): they are no part of what the clerk typed.
 std::string_view Rifilata(std::string_view cella) {
+    // Most cells start and end with a printable ASCII character.
+    const auto stampabile = [](char c) { return c > ' ' && c < '\x7F'; };
+    if (cella.empty() || (stampabile(cella.front()) && stampabile(cella.back()))) {
+        return cella;
+    }
     // The length of the blank that starts `t`, or 0.
     auto bianco = [](std::string_view t) -> std::size_t {
         const auto b = static_cast<unsigned char>(t[0]);
@@ -79,7 +84,8 @@ constexpr std::string_view kOmonimo = "comune omonimo: indicare la provincia";
 
 }  // namespace
 
-void Giudice::Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t riga) {
+void Giudice::Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t riga,
+                      bool confronta) {
     VoceElenco& v = r.voce;
     auto cella = [&r](int i) {
         return i >= 0 && static_cast<std::size_t>(i) < r.celle.size()
@@ -87,6 +93,7 @@ void Giudice::Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t 
                    : std::string_view();
     };
     r.codice = true;
+    r.diretto = false;
     r.omocodia = 0;
     r.luogoGiudicato = false;
     r.note.clear();
@@ -105,16 +112,33 @@ void Giudice::Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t 
         Componi(r, forma);
         return;
     }
-    const NODREL1::CodiceCompatto k = NODREL1::Compatta(v.codice);
-    v.esame = NODREL1::Esamina(k);
-    if (!v.esame.Corretto()) {
-        return;
+    // Sixteen capitals and digits are judged where they lie; anything else is compacted first.
+    const NODREL1::Giudizio giudizio =
+        v.codice.size() == NODREL1::kLunghezzaPersonale
+            ? NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(v.codice.data()),
+                                        r.chiave)
+            : NODREL1::Giudizio(static_cast<std::uint32_t>(NODREL1::Difetto::Carattere));
+    r.diretto = giudizio.Tipo() != NODREL1::Difetto::Carattere;
+    if (r.diretto) {
+        v.esame = giudizio.InEsame();
+        if (!v.esame.Corretto()) {
+            return;
+        }
+        if (v.esame.omocodico) {
+            r.omocodia = NODREL1::Omocodia(v.codice.data());
+        }
+    } else {
+        const NODREL1::CodiceCompatto k = NODREL1::Compatta(v.codice);
+        v.esame = NODREL1::Esamina(k);
+        if (!v.esame.Corretto()) {
+            return;
+        }
+        r.chiave = NODREL1::Chiave(k, v.esame.numerico);
+        if (v.esame.omocodico) {
+            r.omocodia = NODREL1::Omocodia(k.c.data());
+        }
     }
-    r.chiave = NODREL1::Chiave(k, v.esame.numerico);
-    if (v.esame.omocodico) {
-        r.omocodia = NODREL1::Omocodia(k.c.data());
-    }
-    if (forma.Persone() && !v.esame.numerico) {
+    if (confronta && forma.Persone() && !v.esame.numerico) {
         Confronta(r, forma);
     }
 }
@@ -124,6 +148,21 @@ void Giudice::Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t 
 void Giudice::Componi(RigaGiudicata& r, const FormaElenco& forma) {
     VoceElenco& v = r.voce;
     const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
+    char sedici[NODREL1::kLunghezzaPersonale];
+    bool luogo = false;
+    NODREL1::SceltaComune scelta;
+    if (registro != nullptr && Rapido(v, forma, *registro, nullptr, sedici, luogo, scelta)) {
+        r.calcolato.assign(sedici, std::size(sedici));
+        v.calcolato = true;
+        v.codice = r.calcolato;
+        v.esame =
+            NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(sedici), r.chiave)
+                .InEsame();
+        r.diretto = true;
+        r.luogoGiudicato = true;
+        v.luogo = scelta.nonInVigore ? Luogo::NonInVigore : Luogo::Noto;
+        return;
+    }
     NODREL1::Persona p = PersonaDi(v);
     const std::u16string_view sesso = NODREL1::LeggiSesso(Utf16(v.Persona(ColonnaPersona::Sesso)));
     p.sesso = sesso.empty() ? u"M" : sesso;  // so that the other fields are judged first
@@ -158,6 +197,7 @@ void Giudice::Componi(RigaGiudicata& r, const FormaElenco& forma) {
     const NODREL1::CodiceCompatto k = NODREL1::Compatta(v.codice);
     v.esame = NODREL1::Esamina(k);
     r.chiave = NODREL1::Chiave(k, false);
+    r.diretto = true;
     r.luogoGiudicato = true;
     v.luogo = c.nonInVigore ? Luogo::NonInVigore : Luogo::Noto;
 }
@@ -169,6 +209,20 @@ void Giudice::Componi(RigaGiudicata& r, const FormaElenco& forma) {
 void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
     VoceElenco& v = r.voce;
     const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
+    // Most rows hold their person's own code: composed from the bytes, it is found the same.
+    if (registro != nullptr && v.codice.size() == NODREL1::kLunghezzaPersonale) {
+        char sedici[NODREL1::kLunghezzaPersonale];
+        bool luogo = false;
+        NODREL1::SceltaComune scelta;
+        if (Rapido(v, forma, *registro, v.codice.data(), sedici, luogo, scelta) &&
+            v.codice == std::string_view(sedici, std::size(sedici))) {
+            r.luogoGiudicato = luogo;
+            if (luogo) {
+                v.luogo = scelta.nonInVigore ? Luogo::NonInVigore : Luogo::Noto;
+            }
+            return;
+        }
+    }
     const std::u16string codice = Utf16(v.codice);
     auto presente = [&](ColonnaPersona c) { return forma.Colonna(c) >= 0; };
     auto pieno = [&](ColonnaPersona c) { return !v.Persona(c).empty(); };
@@ -272,6 +326,67 @@ void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
     v.note = r.note;
 }
 
+bool Giudice::Rapido(const VoceElenco& v, const FormaElenco& forma,
+                     const NODREL1::Registro& registro, const char* codice, char* sedici,
+                     bool& luogo, NODREL1::SceltaComune& scelta) {
+    using C = ColonnaPersona;
+    // A name cell left empty, or a column the list lacks, gives the code's own letters.
+    const auto lettere = [codice](std::string_view cella, bool nome, char* tre) {
+        if (!cella.empty()) {
+            return NODREL1::GruppoAscii(cella, nome, tre);
+        }
+        if (codice == nullptr) {
+            return false;
+        }
+        std::copy_n(codice + (nome ? 3 : 0), 3, tre);
+        return true;
+    };
+    if (!lettere(v.Persona(C::Cognome), false, sedici) ||
+        !lettere(v.Persona(C::Nome), true, sedici + 3)) {
+        return false;
+    }
+    const int giorno = NODREL1::DataNascitaAscii(v.Persona(C::Data), oggi_);
+    if (giorno == 0) {
+        return false;
+    }
+    const std::string_view s = v.Persona(C::Sesso);
+    bool donna = false;
+    if (s.size() == 1 && (s[0] | 0x20) == 'f') {
+        donna = true;
+    } else if (s.size() == 1 && (s[0] | 0x20) == 'm') {
+        donna = false;
+    } else if (codice != nullptr && forma.Colonna(C::Sesso) < 0) {
+        donna = codice[9] >= '4';
+    } else {
+        return false;
+    }
+    const auto cifra = [](int n) { return static_cast<char>('0' + n % 10); };
+    const int anno = giorno / 10000;
+    const int mese = giorno / 100 % 100;
+    const int gg = giorno % 100 + (donna ? 40 : 0);
+    sedici[6] = cifra(anno / 10);
+    sedici[7] = cifra(anno);
+    sedici[8] = static_cast<char>(NODREL1::kLettereMese[static_cast<std::size_t>(mese - 1)]);
+    sedici[9] = cifra(gg / 10);
+    sedici[10] = cifra(gg);
+    const std::string_view comune = v.Persona(C::Comune);
+    luogo = !comune.empty();
+    if (luogo) {
+        scelta = scelte_.Scegli(registro, comune, v.Persona(C::Provincia), giorno, oggi_);
+        if (scelta.comune == nullptr || scelta.omonimo ||
+            !NODREL1::CodiceCatastale(scelta.comune->codice)) {
+            return false;
+        }
+        std::copy_n(scelta.comune->codice.begin(), 4, sedici + 11);
+    } else if (codice != nullptr) {
+        std::copy_n(codice + 11, 4, sedici + 11);
+    } else {
+        return false;
+    }
+    sedici[15] = NODREL1::CarattereControllo(sedici);
+    return true;
+}
+
 NODREL1::Persona Giudice::PersonaDi(const VoceElenco& v) const {
     NODREL1::Persona p;
     p.cognome = Utf16(v.Persona(ColonnaPersona::Cognome));
@@ -292,6 +407,7 @@ bool Giudice::GiudicaSemplice(const char* sedici, std::uint64_t riga, RigaGiudic
     VoceElenco& v = r.voce;
     v.esame = giudizio.InEsame();
     r.codice = true;
+    r.diretto = true;
     v.riga = riga;
     v.codice = {sedici, NODREL1::kLunghezzaPersonale};
     v.celle = {&v.codice, 1};

@@ -12,6 +12,7 @@
 
 #include "lists/forma.h"
 #include "lists/registro_atteso.h"
+#include "lists/scelte.h"
 #include "lists/voce.h"
 
 namespace nodrel {
@@ -20,6 +21,7 @@ namespace nodrel {
 struct RigaGiudicata {
     VoceElenco voce;
     bool codice = false;        // the row holds a code (or the person for one)
+    bool diretto = false;       // voce.codice is its sixteen characters as they stand
     std::uint64_t chiave = 0;   // of a right code (NODREL1::Chiave)
     std::uint8_t omocodia = 0;  // of a right code (NODREL1::Omocodia)
     std::string unito;          // its bytes, when they were gathered from two pieces
@@ -38,8 +40,11 @@ public:
     Giudice(RegistroAtteso* registro, std::chrono::year_month_day oggi)
         : registro_(registro), oggi_(oggi) {}
 
-    // Judges the cells of `r` (r.celle) as the row numbered `riga` laid out by `forma`.
-    void Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t riga);
+    // Judges the cells of `r` (r.celle) as the row numbered `riga` laid out by `forma`; with
+    // `confronta` false a right code is not compared with its person (a first reading, which
+    // needs only the codes).
+    void Giudica(RigaGiudicata& r, const FormaElenco& forma, std::uint64_t riga,
+                 bool confronta = true);
     // A row that is sixteen bytes and nothing else, judged where they lie; false when they are
     // not sixteen capitals and digits in their places, which only Giudica can tell.
     bool GiudicaSemplice(const char* sedici, std::uint64_t riga, RigaGiudicata& r) const;
@@ -48,9 +53,18 @@ private:
     void Componi(RigaGiudicata& r, const FormaElenco& forma);
     void Confronta(RigaGiudicata& r, const FormaElenco& forma);
     NODREL1::Persona PersonaDi(const VoceElenco& v) const;
+    // The code of the common person composed from the cells' bytes into `sedici`: ASCII names,
+    // a date in its commonest form, a sex of one letter, a municipality chosen without a homonym
+    // left open. A cell that is empty or has no column is taken from `codice` where one is given
+    // (the code the row holds), so that it differs nowhere. False when the row needs the full
+    // judging, which alone tells what is wrong or left untold; `luogo` tells whether the
+    // municipality is the cells' and `scelta` then is it.
+    bool Rapido(const VoceElenco& v, const FormaElenco& forma, const NODREL1::Registro& registro,
+                const char* codice, char* sedici, bool& luogo, NODREL1::SceltaComune& scelta);
 
     RegistroAtteso* registro_;
     std::chrono::year_month_day oggi_;
+    Scelte scelte_;
 };
 
 }  // namespace nodrel

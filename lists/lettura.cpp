@@ -291,7 +291,8 @@ void Lettura::GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r) {
     if (std::all_of(r.celle.begin(), r.celle.end(), [](auto c) { return c.empty(); })) {
         return;
     }
-    giudice_.Giudica(r, stato_.forma, riga.numero);
+    // The first of two readings marks the codes only: the person is compared in the second.
+    giudice_.Giudica(r, stato_.forma, riga.numero, duplicati_.Quale() != Duplicati::Passata::Prima);
 }
 
 void Lettura::Segna(const RigaGiudicata& r) {
@@ -299,10 +300,14 @@ void Lettura::Segna(const RigaGiudicata& r) {
         return;
     }
     // Marked by the code as a plain row would give it.
-    const NODREL1::CodiceCompatto k = NODREL1::Compatta(r.voce.codice);
     char sedici[n] = {};
-    for (std::size_t i = 0; i < k.n && i < n; ++i) {
-        sedici[i] = static_cast<char>(k.c[i]);
+    if (r.diretto) {
+        std::copy_n(r.voce.codice.data(), n, sedici);
+    } else {
+        const NODREL1::CodiceCompatto k = NODREL1::Compatta(r.voce.codice);
+        for (std::size_t i = 0; i < k.n && i < n; ++i) {
+            sedici[i] = static_cast<char>(k.c[i]);
+        }
     }
     const std::uint64_t impronta = ImprontaCodice(sedici);
     if (duplicati_.Filtro().Segna(impronta)) {

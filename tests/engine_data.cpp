@@ -5,6 +5,8 @@
 #include <string>
 
 #include "engine/nodrel1.h"
+#include "engine/persona.h"
+#include "engine/testo.h"
 
 namespace {
 
@@ -110,12 +112,23 @@ TEST(LeggiDataNascita, TheFormsPeopleTypeAndWhyADateIsRefused) {
         {u"", u"", "empty: no reason, the message says it is missing"},
         {u"   ", u"", "blanks only"},
     };
+    int letti = 0;
     for (const Caso& c : casi) {
         SCOPED_TRACE(c.perche);
         const NODREL1::DataLetta d = NODREL1::LeggiDataNascita(c.data, year{2024} / June / 15);
         EXPECT_EQ(d.Valida() ? std::u16string(d.Testo()) : d.motivo, c.atteso);
         EXPECT_EQ(ControllaData(c.data, year{2024} / June / 15), d.Valida());
+        // A list's reading of the commonest forms from bytes tells the same date or none.
+        const int ascii = NODREL1::DataNascitaAscii(NODREL1::Utf8(c.data), year{2024} / June / 15);
+        const std::u16string t(d.Testo());
+        EXPECT_EQ(ascii != 0 ? NODREL1::Utf16(std::to_string(ascii % 100 + 100).substr(1) + "/" +
+                                              std::to_string(ascii / 100 % 100 + 100).substr(1) +
+                                              "/" + std::to_string(ascii / 10000))
+                             : t,
+                  t);
+        letti += ascii != 0;
     }
+    EXPECT_EQ(letti, 7) << "the forms with separators and a year of four digits";
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "engine/nodrel1.h"
+#include "engine/persona.h"
 #include "engine/testo.h"
+#include "lists/scelte.h"
 #include "register/comuni.h"
 #include "register_support.h"
 
@@ -148,8 +150,19 @@ TEST_F(RegisterDecode, CompositionTakesTheMunicipalityOfTheBirthDate) {
         {u"SAN", u"", u"01/01/1980", u"", u""},  // only the beginning of names: refused
         {u"", u"RM", u"01/01/1980", u"H501", u""},
     };
+    // A list's rows choose once for each name and the records in force: one learnt for 1930
+    // must not answer for 1970.
+    nodrel::Scelte scelte;
     for (const auto& c : casi) {
         SCOPED_TRACE(NODREL1::Utf8(c.comune + u" " + c.data));
+        const int giorno = NODREL1::DataNascitaAscii(NODREL1::Utf8(c.data), kOggi);
+        if (c.scelto.empty() && giorno != 0) {
+            const NODREL1::SceltaComune& s = scelte.Scegli(
+                *registro, NODREL1::Utf8(c.comune), NODREL1::Utf8(c.provincia), giorno, kOggi);
+            EXPECT_EQ(s.comune != nullptr ? s.comune->codice : u"", c.atteso);
+            EXPECT_EQ(s.nonInVigore, c.avviso);
+            EXPECT_EQ(s.omonimo, c.omonimo);
+        }
         const NODREL1::Persona p{u"ROSSI",
                                  u"MARIO",
                                  u"M",
