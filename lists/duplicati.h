@@ -67,10 +67,11 @@ public:
         impronte_ = std::vector<std::uint64_t>();
         passata_ = Passata::Seconda;
     }
-    // The text changed before any row was handed: read once, with the table of every code.
-    void Ricomincia() {
+    // The text changed before any row was handed, or its rows are better read once: read
+    // once, with the table of every code (room for `codici`, or as the bytes foretold when 0).
+    void Ricomincia(std::uint64_t codici) {
         visti_.Svuota();
-        visti_.Riserva(previsti_);
+        visti_.Riserva(codici != 0 ? codici : previsti_);
         candidati_ = Candidati();
         passata_ = Passata::Unica;
     }

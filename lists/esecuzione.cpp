@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <semaphore>
+#include <stop_token>
 #include <thread>
 #include <vector>
 
@@ -166,20 +167,38 @@ EsitoEsecuzione DueLetture(std::FILE* in, off_t inizio, std::uint64_t byte, Lett
     lettura.PrimaLettura();
     lettura.Prevedi(byte);
     // The first reading hands no row; a file that fails in it is read once, as a pipe would be,
-    // and fails where it fails.
+    // and fails where it fails. Rows with people end it as soon as the layout tells them: the
+    // list is then read once, from the start.
     Nessuna nessuna;
     bool ripeti = false;
+    bool una = false;
+    std::stop_source basta;
+    const std::stop_callback inoltra(fermo, [&basta] { basta.request_stop(); });
     DalFlusso fonte{in};
     progressi.Inizia(byte);
     const int errore = LeggiInAnticipo(
-        fonte, true, fermo,
+        fonte, true, basta.get_token(),
         [&](std::string_view pezzo, std::uint64_t impronta) {
             lettura.Leggi(pezzo, nessuna, impronta);
             progressi.Avanza(pezzo.size(), prima);
+            if (lettura.UnaBasta()) {
+                una = true;
+                basta.request_stop();
+            }
         },
         ripeti);
     if (registro != nullptr) {
         registro->Prendi();  // its message, if any, before those of the reading
+    }
+    if (una) {
+        lettura.UnicaLettura();
+        std::clearerr(in);
+        if (fseeko(in, inizio, SEEK_SET) != 0 || ftello(in) != inizio) {
+            return Illeggibile(PercheSistema(errno));
+        }
+        progressi.letture = prima;
+        progressi.Inizia(byte);
+        return Consegna(fonte, false, lettura, destinazione, fermo, progressi, prima);
     }
     if (errore < 0) {
         return {EsitoEsecuzione::Tipo::Interrotto, {}, false};

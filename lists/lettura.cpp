@@ -58,6 +58,23 @@ void Lettura::SecondaLettura() {
     stato_ = Stato{};
 }
 
+void Lettura::UnicaLettura() {
+    // The rows met so far tell how many codes the text holds better than its bytes alone.
+    const std::uint64_t righe = stato_.lettore.Numero();
+    const std::uint64_t codici =
+        righe != 0 && stato_.letto != 0
+            ? static_cast<std::uint64_t>(static_cast<double>(previsti_) /
+                                         static_cast<double>(stato_.letto) *
+                                         static_cast<double>(righe)) +
+                  righe
+            : 0;
+    duplicati_.Ricomincia(codici);
+    impronte_ = std::vector<std::uint64_t>();
+    confrontati_ = 0;
+    cambiato_ = false;
+    stato_ = Stato{};
+}
+
 Luoghi& Lettura::Comuni() {
     if (!luoghi_) {
         const NODREL1::Registro* registro =
@@ -140,7 +157,7 @@ bool Lettura::Confronta(std::uint64_t impronta, bool fine) {
     }
     if (stato_.totali.codici == 0) {
         // No row handed yet: the text as it is now is read once, with the table of every code.
-        duplicati_.Ricomincia();
+        duplicati_.Ricomincia(0);
         impronte_ = std::vector<std::uint64_t>();
         return true;
     }

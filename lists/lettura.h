@@ -65,6 +65,14 @@ public:
     void PrimaLettura() { duplicati_.Prima(); }
     void SecondaLettura();
     bool Cambiato() const { return cambiato_; }
+    // Whether a first reading under way had better be the only one: its rows hold people, whose
+    // judging costs far more to make twice than their codes cost to keep in a table. The list
+    // is then read again from its first byte, once (UnicaLettura), in the same pieces or not.
+    bool UnaBasta() const {
+        return duplicati_.Quale() == Duplicati::Passata::Prima && stato_.deciso &&
+               stato_.forma.Persone() && !stato_.soloCodice;
+    }
+    void UnicaLettura();
 
     // Judges the rows that `pezzo` completes and hands each that holds a code to `destinazione`.
     void Leggi(std::string_view pezzo, Destinazione& destinazione);

@@ -1,6 +1,7 @@
 #include "lists/righe.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace nodrel {
 
@@ -17,6 +18,18 @@ std::size_t FineRiga(std::string_view t, char separatore, Stato& stato, std::siz
                      std::size_t massimo) {
     const char* p = t.data();
     const std::size_t n = t.size();
+    if (stato == Stato::Inizio || stato == Stato::Campo) {
+        // Most rows hold no quote: their first line end is theirs.
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', n));
+        const std::size_t k = lf != nullptr ? static_cast<std::size_t>(lf - p) : n;
+        if (std::memchr(p, '"', k) == nullptr) {
+            const auto* cr = static_cast<const char*>(std::memchr(p, '\r', k));
+            if (cr != nullptr || lf != nullptr) {
+                stato = Stato::Inizio;
+                return cr != nullptr ? static_cast<std::size_t>(cr - p) : k;
+            }
+        }
+    }
     for (std::size_t i = 0; i < n; ++i) {
         const char c = p[i];
         const bool fine = c == '\n' || c == '\r';

@@ -150,6 +150,32 @@ TEST(RigaDiComando, APipeGivesWhatItsFileGives) {
     }
     EXPECT_NE(Esegui("--verifica in.txt", elenco).out.find(";CORRETTO;duplicato della riga 2\n"),
               std::string::npos);
+    // People over more than the first piece of a reading, the first of them again at the end.
+    std::string persone = "cognome;nome;sesso;data di nascita;comune;provincia\n";
+    constexpr char kConsonanti[] = "BCDFGLMNPRSTVZ";
+    for (int i = 0; i < 30000; ++i) {
+        std::string nomi;
+        for (int v = i, k = 0; k < 6; ++k, v /= 14) {
+            nomi += kConsonanti[v % 14];
+        }
+        persone += nomi.substr(0, 3) + ";" + nomi.substr(3) + ";F;15/03/1980;ROMA;RM\n";
+    }
+    const std::size_t primo = persone.find('\n') + 1;
+    persone += persone.substr(primo, persone.find('\n', primo) + 1 - primo);
+    for (const auto& [compito, ultima] :
+         {std::pair{"--componi", "\n30002;BBB;BBB;F;15/03/1980;ROMA;RM;BBBBBB80C55H501N\n"},
+          std::pair{
+              "--verifica",
+              "\n30002;BBBBBB80C55H501N;CORRETTO;codice calcolato, duplicato della riga 2\n"}}) {
+        const Esito file = Esegui(compito + std::string(" in.txt"), persone);
+        EXPECT_TRUE(file.out.ends_with(ultima)) << file.out.substr(file.out.size() - 200);
+        for (const char* come : {"cat in.txt | %", "cat in.txt | TMPDIR=/manca %"}) {
+            SCOPED_TRACE(std::string(compito) + ", people, " + come);
+            const Esito e = Esegui(compito, persone, NODREL_ESEGUIBILE, come);
+            EXPECT_EQ(e.out, file.out);
+            EXPECT_EQ(e.err, file.err);
+        }
+    }
     fs::remove_all(Cartella());
 }
 
