@@ -18,7 +18,7 @@ std::size_t FineRiga(std::string_view t, char separatore, Stato& stato, std::siz
                      std::size_t massimo) {
     const char* p = t.data();
     const std::size_t n = t.size();
-    if (stato == Stato::Inizio || stato == Stato::Campo) {
+    if (n != 0 && (stato == Stato::Inizio || stato == Stato::Campo)) {
         // Most rows hold no quote: their first line end is theirs.
         const auto* lf = static_cast<const char*>(std::memchr(p, '\n', n));
         const std::size_t k = lf != nullptr ? static_cast<std::size_t>(lf - p) : n;
