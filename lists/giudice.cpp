@@ -151,7 +151,8 @@ void Giudice::Componi(RigaGiudicata& r, const FormaElenco& forma) {
     char sedici[NODREL1::kLunghezzaPersonale];
     bool luogo = false;
     NODREL1::SceltaComune scelta;
-    if (registro != nullptr && Rapido(v, forma, *registro, nullptr, sedici, luogo, scelta)) {
+    if (rapido_ && registro != nullptr &&
+        Rapido(v, forma, *registro, nullptr, sedici, luogo, scelta)) {
         r.calcolato.assign(sedici, std::size(sedici));
         v.calcolato = true;
         v.codice = r.calcolato;
@@ -210,7 +211,7 @@ void Giudice::Confronta(RigaGiudicata& r, const FormaElenco& forma) {
     VoceElenco& v = r.voce;
     const NODREL1::Registro* registro = registro_ != nullptr ? registro_->Prendi() : nullptr;
     // Most rows hold their person's own code: composed from the bytes, it is found the same.
-    if (registro != nullptr && v.codice.size() == NODREL1::kLunghezzaPersonale) {
+    if (rapido_ && registro != nullptr && v.codice.size() == NODREL1::kLunghezzaPersonale) {
         char sedici[NODREL1::kLunghezzaPersonale];
         bool luogo = false;
         NODREL1::SceltaComune scelta;
