@@ -119,6 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t n) {
     const std::string una = Verifica(testo, testo.size());
     fuzz::Esigi(Verifica(testo, taglio) == una, "the lines do not depend on how the text comes");
     fuzz::Esigi(Verifica(testo, taglio, true) == una, "reading twice finds the same duplicates");
+    fuzz::Esigi(Verifica(testo, taglio, false, true) == una, "two threads judge as one");
     fuzz::Esigi(Verifica(testo, taglio, true, true) == una, "two threads write the same lines");
     fuzz::Esigi(
         Verifica(testo, taglio, true, true, true) == Verifica(testo, taglio, false, false, true),

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <exception>
+#include <span>
 #include <utility>
 
 #include "engine/esame.h"
@@ -228,6 +230,12 @@ void Lettura::Scorri(std::string_view testo, Destinazione& destinazione) {
 void Lettura::Scorri(Destinazione& destinazione) {
     std::string_view testo = stato_.testo;
     const Duplicati::Passata passata = duplicati_.Quale();
+    if (!stato_.soloCodice && passata != Duplicati::Passata::Prima && impostazioni_.parallelo) {
+        if (Aiutante* aiutante = Aiuto()) {
+            Affianca(testo, destinazione, *aiutante);
+            return;
+        }
+    }
     for (;;) {
         const bool semplici = stato_.soloCodice && stato_.lettore.Libero() &&
                               stato_.lettore.Numero() >= stato_.forma.intestazione;
@@ -239,20 +247,13 @@ void Lettura::Scorri(Destinazione& destinazione) {
                    (destinazione.Code() != nullptr || destinazione.Decodifiche() != nullptr)) {
             ScriviSemplici(testo, destinazione);
         }
-        const std::size_t quante = Prepara(testo);
+        const std::size_t quante = Prepara(testo, stato_.lotto);
         if (passata == Duplicati::Passata::Prima) {
             for (std::size_t i = 0; i < quante; ++i) {
                 Segna(stato_.lotto[i]);
             }
         } else {
-            for (std::size_t i = 0; i < quante; ++i) {
-                Completa(stato_.lotto[i]);
-            }
-            for (std::size_t i = 0; i < quante; ++i) {
-                if (stato_.lotto[i].codice) {
-                    destinazione.Voce(stato_.lotto[i].voce);
-                }
-            }
+            Consegna(std::span(stato_.lotto).first(quante), destinazione);
         }
         if (quante < kLotto) {
             break;
@@ -260,11 +261,62 @@ void Lettura::Scorri(Destinazione& destinazione) {
     }
 }
 
-std::size_t Lettura::Prepara(std::string_view& pezzo) {
+void Lettura::Affianca(std::string_view& testo, Destinazione& destinazione, Aiutante& aiutante) {
+    // Short batches where runs are short, so that a few rows already take both threads.
+    const std::size_t lungo = std::clamp<std::size_t>(impostazioni_.minimo, 1, kLottoAffiancato);
+    for (auto& lotto : affiancati_) {
+        lotto.resize(lungo);
+    }
+    // The register is taken here, before both threads can ask for it.
+    Comuni();
+    std::size_t k = 0;
+    std::size_t quante = Prepara(testo, affiancati_[k]);
+    while (quante > 0) {
+        std::size_t prossime = 0;
+        std::exception_ptr errore;
+        aiutante.Insieme([&](std::size_t chi) {
+            if (chi == 0) {
+                Consegna(std::span(affiancati_[k]).first(quante), destinazione);
+            } else if (quante == lungo) {
+                try {
+                    prossime = Prepara(testo, affiancati_[1 - k]);
+                } catch (...) {
+                    errore = std::current_exception();
+                }
+            }
+        });
+        if (errore) {
+            std::rethrow_exception(errore);
+        }
+        k = 1 - k;
+        quante = prossime;
+    }
+}
+
+void Lettura::Consegna(std::span<RigaGiudicata> lotto, Destinazione& destinazione) {
+    for (std::size_t da = 0; da < lotto.size(); da += kLotto) {
+        const auto parte = lotto.subspan(da, std::min(kLotto, lotto.size() - da));
+        for (const RigaGiudicata& r : parte) {
+            if (r.codice && r.voce.esame.Corretto()) {
+                duplicati_.Anticipa(r.chiave);
+            }
+        }
+        for (RigaGiudicata& r : parte) {
+            Completa(r);
+        }
+        for (const RigaGiudicata& r : parte) {
+            if (r.codice) {
+                destinazione.Voce(r.voce);
+            }
+        }
+    }
+}
+
+std::size_t Lettura::Prepara(std::string_view& pezzo, std::span<RigaGiudicata> lotto) {
     LettoreRighe& lettore = stato_.lettore;
     std::size_t quante = 0;
-    while (quante < kLotto) {
-        RigaGiudicata& r = stato_.lotto[quante];
+    while (quante < lotto.size()) {
+        RigaGiudicata& r = lotto[quante];
         // The common row, sixteen characters and its end, is judged as it stands; only one
         // with a character no code may hold (a blank, a quote, a separator, lower case) needs
         // the full reading.
@@ -273,9 +325,6 @@ std::size_t Lettura::Prepara(std::string_view& pezzo) {
             giudice_.GiudicaSemplice(pezzo.data(), lettore.Numero() + 1, r)) {
             lettore.Prese(1);
             r.voce.posto = Byte(Qui(pezzo.data()));
-            if (r.voce.esame.Corretto()) {
-                duplicati_.Anticipa(r.chiave);
-            }
             pezzo.remove_prefix(n + 1 + (pezzo[n] == '\r'));
             ++quante;
             continue;
@@ -286,9 +335,6 @@ std::size_t Lettura::Prepara(std::string_view& pezzo) {
         }
         GiudicaRiga(riga, r);
         r.voce.posto = Byte(riga.posto);
-        if (r.codice && r.voce.esame.Corretto()) {
-            duplicati_.Anticipa(r.chiave);
-        }
         ++quante;
     }
     return quante;

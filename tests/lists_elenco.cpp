@@ -374,6 +374,9 @@ TEST(Elenco, FilesAsOfficesKeepThem) {
         EXPECT_EQ(Verifica(c.file), c.atteso);
         EXPECT_EQ(Verifica(c.file, 3), c.atteso);
         EXPECT_EQ(Verifica(c.file, 5, c.file), c.atteso);
+        // Rows that are not plain judged a batch ahead on the second thread, two in a batch.
+        EXPECT_EQ(Verifica(c.file, 5, std::nullopt, true), c.atteso);
+        EXPECT_EQ(Verifica(c.file, 4096, c.file, true), c.atteso);
     }
 }
 
