@@ -23,9 +23,22 @@ int Giorno(std::u16string_view iso) {
 
 }  // namespace
 
-const NODREL1::SceltaComune& Scelte::Scegli(const NODREL1::Registro& registro,
-                                            std::string_view comune, std::string_view provincia,
-                                            int giorno, std::chrono::year_month_day oggi) {
+Scelte::Voce& Scelte::Trova(std::string_view comune, std::string_view provincia,
+                            const NODREL1::Registro& registro) {
+    std::size_t somma = comune.size() * 7 + provincia.size();
+    for (const std::string_view t : {comune, provincia}) {
+        if (!t.empty()) {
+            somma = somma * 31 + static_cast<unsigned char>(t.front()) * 5 +
+                    static_cast<unsigned char>(t.back());
+        }
+    }
+    Recente& recente = recenti_[somma % kRecenti];
+    const std::string_view chiave = recente.chiave;
+    if (recente.voce != nullptr && chiave.size() == comune.size() + 1 + provincia.size() &&
+        chiave.starts_with(comune) && chiave.ends_with(provincia) &&
+        chiave[comune.size()] == '\0') {
+        return *recente.voce;
+    }
     chiave_.assign(comune);
     chiave_ += '\0';
     chiave_ += provincia;
@@ -33,6 +46,7 @@ const NODREL1::SceltaComune& Scelte::Scegli(const NODREL1::Registro& registro,
     if (voce == voci_.end()) {
         if (voci_.size() >= kMassimo) {
             voci_.clear();
+            recenti_ = {};
         }
         Voce nuova;
         const std::u16string nome = NODREL1::NomeComune(NODREL1::Utf16(comune));
@@ -42,7 +56,16 @@ const NODREL1::SceltaComune& Scelte::Scegli(const NODREL1::Registro& registro,
         }
         voce = voci_.emplace(chiave_, std::move(nuova)).first;
     }
-    Voce& v = voce->second;
+    // The map's values stay where they are as it grows.
+    recente.chiave = chiave_;
+    recente.voce = &voce->second;
+    return voce->second;
+}
+
+const NODREL1::SceltaComune& Scelte::Scegli(const NODREL1::Registro& registro,
+                                            std::string_view comune, std::string_view provincia,
+                                            int giorno, std::chrono::year_month_day oggi) {
+    Voce& v = Trova(comune, provincia, registro);
     // The choice reads only which of the name's records are in force that day; a name of more
     // records than a set can tell, or one whose dates cannot be read, is asked every time.
     std::uint64_t insieme = 0;
