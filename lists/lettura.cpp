@@ -23,6 +23,18 @@ bool UnCodice(std::string_view t) {
     return t.size() > n + 1 && (t[n] == '\n' || (t[n] == '\r' && t[n + 1] == '\n'));
 }
 
+// Asks the memory for all of a row judged, and the views of its cells, ahead of their use: a
+// batch is written on one core and read on the other, and its lines come together this way
+// rather than one at a time. `Scrittura` 1 for lines about to be written.
+template <int Scrittura>
+void Anticipa(const RigaGiudicata& r) {
+    const auto* p = reinterpret_cast<const char*>(&r);
+    for (std::size_t b = 0; b < sizeof r; b += 64) {
+        __builtin_prefetch(p + b, Scrittura);
+    }
+    __builtin_prefetch(r.celle.data(), Scrittura);
+}
+
 }  // namespace
 
 Lettura::Lettura(Impostazioni impostazioni)
@@ -296,7 +308,11 @@ void Lettura::Affianca(std::string_view& testo, Destinazione& destinazione, Aiut
 void Lettura::Consegna(std::span<RigaGiudicata> lotto, Destinazione& destinazione) {
     for (std::size_t da = 0; da < lotto.size(); da += kLotto) {
         const auto parte = lotto.subspan(da, std::min(kLotto, lotto.size() - da));
-        for (const RigaGiudicata& r : parte) {
+        for (std::size_t i = 0; i < parte.size(); ++i) {
+            if (i + 4 < parte.size()) {
+                Anticipa<0>(parte[i + 4]);
+            }
+            const RigaGiudicata& r = parte[i];
             if (r.codice && r.voce.esame.Corretto()) {
                 duplicati_.Anticipa(r.chiave);
             }
@@ -317,6 +333,9 @@ std::size_t Lettura::Prepara(std::string_view& pezzo, std::span<RigaGiudicata> l
     std::size_t quante = 0;
     while (quante < lotto.size()) {
         RigaGiudicata& r = lotto[quante];
+        if (quante + 4 < lotto.size()) {
+            Anticipa<1>(lotto[quante + 4]);
+        }
         // The common row, sixteen characters and its end, is judged as it stands; only one
         // with a character no code may hold (a blank, a quote, a separator, lower case) needs
         // the full reading.

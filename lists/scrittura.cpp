@@ -225,6 +225,26 @@ void ScriviVerifica(std::string& out, std::uint64_t numero, std::string_view cod
 }
 
 void ScriviComponi(std::string& out, const VoceElenco& voce) {
+    // Most lines of a list: plain cells and the code composed, which fit one line made in place.
+    std::size_t lunghezza = voce.codice.size();
+    bool semplici = voce.Corretto() && Semplice(voce.codice);
+    for (std::string_view campo : voce.persona) {
+        lunghezza += campo.size();
+        semplici = semplici && Semplice(campo);
+    }
+    if (semplici && lunghezza <= 200) {
+        Diretta riga;
+        riga.NumeroSeguente(voce.riga);
+        for (std::string_view campo : voce.persona) {
+            riga += ';';
+            riga += campo;
+        }
+        riga += ';';
+        riga += voce.codice;
+        riga += '\n';
+        out += riga.Vista();
+        return;
+    }
     AggiungiNumero(out, voce.riga);
     for (std::string_view campo : voce.persona) {
         out += ';';
