@@ -183,7 +183,8 @@ std::shared_ptr<const NODREL1::Registro> ApriRegistro(const std::u16string& perc
 
     // immutable=1: no locks, no journal, no -wal or -shm file; the register is never written.
     Db aperto;
-    const int rc = Apri(Uri(utf8), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, aperto);
+    const int rc =
+        Apri(Uri(utf8), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, aperto);
     if (rc != SQLITE_OK) {
         Fallisci(aperto.get(), rc, percorso);
     }
