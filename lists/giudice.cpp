@@ -12,14 +12,8 @@ namespace {
 
 using NODREL1::Utf16;
 
-// A cell without the blanks of any kind around it (a no-break space copied after a code, a
-// byte-order mark): they are no part of what the clerk typed.
-std::string_view Rifilata(std::string_view cella) {
-    // Most cells start and end with a printable ASCII character.
-    const auto stampabile = [](char c) { return c > ' ' && c < '\x7F'; };
-    if (cella.empty() || (stampabile(cella.front()) && stampabile(cella.back()))) {
-        return cella;
-    }
+// Rifilata for a cell that starts or ends with something other than printable ASCII.
+std::string_view RifilataAdagio(std::string_view cella) {
     // The length of the blank that starts `t`, or 0.
     auto bianco = [](std::string_view t) -> std::size_t {
         const auto b = static_cast<unsigned char>(t[0]);
@@ -53,6 +47,17 @@ std::string_view Rifilata(std::string_view cella) {
         cella.remove_suffix(cella.size() - k);
     }
     return cella;
+}
+
+// A cell without the blanks of any kind around it (a no-break space copied after a code, a
+// byte-order mark): they are no part of what the clerk typed.
+inline std::string_view Rifilata(std::string_view cella) {
+    // Most cells start and end with a printable ASCII character: told here, without a call.
+    const auto stampabile = [](char c) { return c > ' ' && c < '\x7F'; };
+    if (cella.empty() || (stampabile(cella.front()) && stampabile(cella.back()))) {
+        return cella;
+    }
+    return RifilataAdagio(cella);
 }
 
 // Why a person cannot be composed; an empty cell (or no such column) is told as missing, not

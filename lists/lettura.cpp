@@ -279,8 +279,10 @@ void Lettura::Affianca(std::string_view& testo, Destinazione& destinazione, Aiut
     for (auto& lotto : affiancati_) {
         lotto.resize(lungo);
     }
-    // The register is taken here, before both threads can ask for it.
-    Comuni();
+    // Both threads ask for the register only for a person's row: it is taken here first.
+    if (stato_.forma.Persone()) {
+        Comuni();
+    }
     std::size_t k = 0;
     std::size_t quante = Prepara(testo, affiancati_[k]);
     while (quante > 0) {
