@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <exception>
+#include <optional>
 #include <span>
 #include <utility>
 
@@ -276,27 +277,44 @@ void Lettura::Scorri(Destinazione& destinazione) {
 void Lettura::Affianca(std::string_view& testo, Destinazione& destinazione, Aiutante& aiutante) {
     // Short batches where runs are short, so that a few rows already take both threads.
     const std::size_t lungo = std::clamp<std::size_t>(impostazioni_.minimo, 1, kLottoAffiancato);
-    for (auto& lotto : affiancati_) {
-        lotto.resize(lungo);
+    for (std::size_t k = 0; k < 2; ++k) {
+        affiancati_[k].resize(lungo);
+        lette_[k].resize(lungo);
     }
-    // Both threads ask for the register only for a person's row: it is taken here first.
+    // Both threads ask for the register only for a person's rows: it is taken here first.
     if (stato_.forma.Persone()) {
         Comuni();
     }
+    if (!accanto_) {
+        accanto_.emplace(impostazioni_.registro, impostazioni_.oggi);
+    }
     std::size_t k = 0;
-    std::size_t quante = Prepara(testo, affiancati_[k]);
+    std::size_t quante = Trova(testo, affiancati_[k], lette_[k]);
+    libera_.store(0, std::memory_order_relaxed);
+    GiudicaLibere(std::span(affiancati_[k]).first(quante), lette_[k], *accanto_);
     while (quante > 0) {
+        // The helper takes the next batch off the text and judges it; this thread hands the
+        // batch before on, then judges what is left of the next.
         std::size_t prossime = 0;
         std::exception_ptr errore;
+        trovate_.store(SIZE_MAX, std::memory_order_relaxed);
+        libera_.store(0, std::memory_order_relaxed);
         aiutante.Insieme([&](std::size_t chi) {
             if (chi == 0) {
                 Consegna(std::span(affiancati_[k]).first(quante), destinazione);
-            } else if (quante == lungo) {
-                try {
-                    prossime = Prepara(testo, affiancati_[1 - k]);
-                } catch (...) {
-                    errore = std::current_exception();
+                if (const std::size_t n = trovate_.load(std::memory_order_acquire); n != SIZE_MAX) {
+                    GiudicaLibere(std::span(affiancati_[1 - k]).first(n), lette_[1 - k], *accanto_);
                 }
+                return;
+            }
+            try {
+                prossime = quante == lungo ? Trova(testo, affiancati_[1 - k], lette_[1 - k]) : 0;
+                trovate_.store(prossime, std::memory_order_release);
+                GiudicaLibere(std::span(affiancati_[1 - k]).first(prossime), lette_[1 - k],
+                              giudice_);
+            } catch (...) {
+                trovate_.store(0, std::memory_order_release);
+                errore = std::current_exception();
             }
         });
         if (errore) {
@@ -304,6 +322,43 @@ void Lettura::Affianca(std::string_view& testo, Destinazione& destinazione, Aiut
         }
         k = 1 - k;
         quante = prossime;
+    }
+}
+
+std::size_t Lettura::Trova(std::string_view& pezzo, std::span<RigaGiudicata> lotto,
+                           std::span<RigaLetta> lette) {
+    std::size_t quante = 0;
+    RigaLetta riga;
+    while (quante < lotto.size() && stato_.lettore.Prossima(pezzo, riga)) {
+        RigaGiudicata& r = lotto[quante];
+        if (riga.trattenuta) {
+            // The reader's own bytes change with the next piece.
+            r.unito.assign(riga.testo);
+            riga.testo = r.unito;
+            riga.trattenuta = false;
+        }
+        r.voce.posto = Byte(riga.posto);
+        lette[quante++] = riga;
+    }
+    return quante;
+}
+
+void Lettura::GiudicaLibere(std::span<RigaGiudicata> lotto, std::span<const RigaLetta> lette,
+                            Giudice& giudice) {
+    // A few rows at a time, so that the two threads seldom ask the counter at once.
+    const std::size_t passo = std::max<std::size_t>(1, lotto.size() / 16);
+    for (;;) {
+        const std::size_t da = libera_.fetch_add(passo, std::memory_order_relaxed);
+        if (da >= lotto.size()) {
+            return;
+        }
+        const std::size_t fino = std::min(da + passo, lotto.size());
+        for (std::size_t i = da; i < fino; ++i) {
+            if (i + 4 < fino) {
+                Anticipa<1>(lotto[i + 4]);
+            }
+            GiudicaRiga(lette[i], lotto[i], giudice);
+        }
     }
 }
 
@@ -361,7 +416,7 @@ std::size_t Lettura::Prepara(std::string_view& pezzo, std::span<RigaGiudicata> l
     return quante;
 }
 
-void Lettura::GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r) {
+void Lettura::GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r, Giudice& giudice) const {
     r.codice = false;
     std::string_view testo = riga.testo;
     if (riga.trattenuta) {
@@ -376,7 +431,7 @@ void Lettura::GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r) {
         return;
     }
     // The first of two readings marks the codes only: the person is compared in the second.
-    giudice_.Giudica(r, stato_.forma, riga.numero, duplicati_.Quale() != Duplicati::Passata::Prima);
+    giudice.Giudica(r, stato_.forma, riga.numero, duplicati_.Quale() != Duplicati::Passata::Prima);
 }
 
 void Lettura::Segna(const RigaGiudicata& r) {

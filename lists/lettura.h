@@ -8,6 +8,7 @@
 // rows.
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -137,12 +138,19 @@ private:
     void Scorri(Destinazione& destinazione);
     // Takes up to lotto.size() whole rows off the front of `testo` and judges them.
     std::size_t Prepara(std::string_view& testo, std::span<RigaGiudicata> lotto);
-    // The rows of `testo` that are not plain, judged on the helper thread a batch ahead of those
-    // this thread completes and hands on.
+    // The rows of `testo` that are not plain, taken off it on the helper thread a batch ahead
+    // of those this thread completes and hands on, and judged by whichever thread is free.
     void Affianca(std::string_view& testo, Destinazione& destinazione, Aiutante& aiutante);
+    // A batch for Affianca: up to lotto.size() whole rows taken off `testo`, not yet judged.
+    std::size_t Trova(std::string_view& testo, std::span<RigaGiudicata> lotto,
+                      std::span<RigaLetta> lette);
+    // Judges the rows of a batch that no thread has taken yet, a few at a time.
+    void GiudicaLibere(std::span<RigaGiudicata> lotto, std::span<const RigaLetta> lette,
+                       Giudice& giudice);
     // The rows of a batch judged: completed and handed on, in order.
     void Consegna(std::span<RigaGiudicata> lotto, Destinazione& destinazione);
-    void GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r);
+    void GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r) { GiudicaRiga(riga, r, giudice_); }
+    void GiudicaRiga(const RigaLetta& riga, RigaGiudicata& r, Giudice& giudice) const;
     // The first reading: the code of a row marked.
     void Segna(const RigaGiudicata& r);
     // What only the rows before it can tell: duplicates, counts; false when it holds no code.
@@ -168,7 +176,14 @@ private:
     std::vector<std::uint64_t> impronte_;  // of each piece of the first reading
     std::size_t confrontati_ = 0;          // the pieces of the second reading that matched
     bool cambiato_ = false;
-    std::array<std::vector<RigaGiudicata>, 2> affiancati_;  // Affianca's batches, in turn
+    // Affianca's batches, in turn, and the rows of each as taken off the text.
+    std::array<std::vector<RigaGiudicata>, 2> affiancati_;
+    std::array<std::vector<RigaLetta>, 2> lette_;
+    // The rows of the batch being judged: how many there are, once they are taken off the text
+    // (SIZE_MAX before), and the next that no thread has taken.
+    std::atomic<std::size_t> trovate_{0};
+    std::atomic<std::size_t> libera_{0};
+    std::optional<Giudice> accanto_;  // this thread's, while the helper judges with giudice_
     Stato stato_;
 };
 
