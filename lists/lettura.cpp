@@ -260,7 +260,7 @@ void Lettura::Scorri(Destinazione& destinazione) {
                    (destinazione.Code() != nullptr || destinazione.Decodifiche() != nullptr)) {
             ScriviSemplici(testo, destinazione);
         }
-        const std::size_t quante = Prepara(testo, stato_.lotto);
+        const std::size_t quante = Prepara(testo);
         if (passata == Duplicati::Passata::Prima) {
             for (std::size_t i = 0; i < quante; ++i) {
                 Segna(stato_.lotto[i]);
@@ -385,14 +385,11 @@ void Lettura::Consegna(std::span<RigaGiudicata> lotto, Destinazione& destinazion
     }
 }
 
-std::size_t Lettura::Prepara(std::string_view& pezzo, std::span<RigaGiudicata> lotto) {
+std::size_t Lettura::Prepara(std::string_view& pezzo) {
     LettoreRighe& lettore = stato_.lettore;
     std::size_t quante = 0;
-    while (quante < lotto.size()) {
-        RigaGiudicata& r = lotto[quante];
-        if (quante + 4 < lotto.size()) {
-            Anticipa<1>(lotto[quante + 4]);
-        }
+    while (quante < kLotto) {
+        RigaGiudicata& r = stato_.lotto[quante];
         // The common row, sixteen characters and its end, is judged as it stands; only one
         // with a character no code may hold (a blank, a quote, a separator, lower case) needs
         // the full reading.

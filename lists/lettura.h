@@ -136,8 +136,8 @@ private:
     bool Testa(std::string_view& testo, bool fine);
     void Scorri(std::string_view testo, Destinazione& destinazione);
     void Scorri(Destinazione& destinazione);
-    // Takes up to lotto.size() whole rows off the front of `testo` and judges them.
-    std::size_t Prepara(std::string_view& testo, std::span<RigaGiudicata> lotto);
+    // Takes up to kLotto whole rows off the front of `testo` and judges them.
+    std::size_t Prepara(std::string_view& testo);
     // The rows of `testo` that are not plain, taken off it on the helper thread a batch ahead
     // of those this thread completes and hands on, and judged by whichever thread is free.
     void Affianca(std::string_view& testo, Destinazione& destinazione, Aiutante& aiutante);
