@@ -40,6 +40,8 @@ public:
         }
         return filtro_;
     }
+    // Asks the memory for the place of a candidate's code ahead of its Candidato.
+    void AnticipaCandidato(std::uint64_t chiave) const { visti_.Anticipa(chiave); }
     void Candidato(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t impronta) {
         visti_.Registra(chiave, omocodia, 0);
         impronte_.push_back(impronta);

@@ -517,7 +517,20 @@ void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
         }
     };
     std::size_t da = 0;
-    for (const Parte::Rinviata& r : p.rinviate) {
+    // The table's places of the codes that may have come before are asked of the memory a few
+    // rows ahead: it is far larger than the caches, and each is looked up in turn.
+    constexpr std::size_t kAvanti = 8;
+    auto anticipa = [this, &p](std::size_t i) {
+        if (i < p.rinviate.size() && p.rinviate[i].giudicata && p.rinviate[i].giudizio.Corretto()) {
+            duplicati_.Anticipa(p.rinviate[i].chiave);
+        }
+    };
+    for (std::size_t i = 0; i < kAvanti; ++i) {
+        anticipa(i);
+    }
+    for (std::size_t i = 0; i < p.rinviate.size(); ++i) {
+        const Parte::Rinviata& r = p.rinviate[i];
+        anticipa(i + kAvanti);
         fino(r.riga);
         destinazione.Semplici(p.uscita.substr(da, r.posizione - da), numero, dove);
         dove.clear();
@@ -532,7 +545,9 @@ void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
             continue;
         }
         RigaGiudicata& riga = stato_.lotto[0];
-        GiudicaRiga({std::string_view(r.riga, n), r.numero, false}, riga);
+        if (!giudice_.GiudicaSemplice(r.riga, r.numero, riga)) {
+            GiudicaRiga({std::string_view(r.riga, n), r.numero, false}, riga);
+        }
         riga.voce.posto = Byte(Qui(r.riga));
         if (Completa(riga)) {
             destinazione.Voce(riga.voce);
@@ -546,9 +561,11 @@ void Lettura::Consegna(const Parte& p, Destinazione& destinazione) {
 }
 
 bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazione) {
-    std::uint64_t chiave = 0;
+    std::uint64_t chiave = r.chiave;
     const NODREL1::Giudizio giudizio =
-        NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(r.riga), chiave);
+        r.giudicata
+            ? r.giudizio
+            : NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(r.riga), chiave);
     if (giudizio.Tipo() == NODREL1::Difetto::Carattere) {
         return false;
     }
@@ -556,14 +573,18 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     const std::uint32_t comune = NODREL1::ComuneDellaChiave(chiave);
     const std::uint32_t data = NODREL1::DataDellaChiave(chiave);
     Luogo luogo = Luogo::Noto;
+    std::uint64_t prima = 0;
     if (giudizio.Corretto()) {
         // The table last, as nothing after it may send the row to the full reading: a code met
-        // for the first time is recorded on this row.
+        // for the first time is recorded on this row. One met before changes nothing there; a
+        // destination that keeps rows rather than text has its duplicates from the full reading.
         const std::uint8_t omocodia = giudizio.Omocodico() ? NODREL1::Omocodia(r.riga) : 0;
-        if (duplicati_.Vedi(chiave, omocodia, r.numero) != 0) {
+        prima = duplicati_.Vedi(chiave, omocodia, r.numero);
+        if (prima != 0 && destinazione.Posti()) {
             return false;
         }
         ++stato_.totali.corretti;
+        stato_.totali.duplicati += prima != 0;
         if (verifica != nullptr) {
             Luoghi& luoghi = Comuni();
             luoghi.Chiedi(comune);
@@ -577,9 +598,11 @@ bool Lettura::ScriviRinviata(const Parte::Rinviata& r, Destinazione& destinazion
     numero.Da(r.numero);
     std::string& riga = stato_.rinviata;
     if (verifica != nullptr) {
-        riga.resize(20 + CodeVerifica::kMassimo);
-        riga.resize(static_cast<std::size_t>(
-            verifica->Scrivi(numero.Scrivi(riga.data()), r.riga, giudizio, luogo) - riga.data()));
+        riga.resize(20 + CodeVerifica::kMassimoDuplicato);
+        char* o = numero.Scrivi(riga.data());
+        o = prima != 0 ? verifica->ScriviDuplicato(o, r.riga, giudizio, luogo, prima)
+                       : verifica->Scrivi(o, r.riga, giudizio, luogo);
+        riga.resize(static_cast<std::size_t>(o - riga.data()));
     } else {
         CodeDecodifica& decodifica = *destinazione.Decodifiche();
         if (giudizio.Corretto()) {

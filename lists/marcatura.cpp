@@ -106,7 +106,7 @@ std::uint64_t Marcatura::SegnaInParallelo(std::string_view& pezzo, Duplicati& du
         for (std::size_t i = 0; i < x.candidati.size(); i += kLotto) {
             const std::size_t fino = std::min(x.candidati.size(), i + kLotto);
             for (std::size_t j = i; j < fino; ++j) {
-                duplicati.Anticipa(x.candidati[j].chiave);
+                duplicati.AnticipaCandidato(x.candidati[j].chiave);
             }
             for (std::size_t j = i; j < fino; ++j) {
                 const Meta::Candidato& c = x.candidati[j];

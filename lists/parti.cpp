@@ -162,13 +162,18 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto, const Code& code) {
             ++p.righe;
             // Left to the reading's own thread: a code that may have come before, or what the
             // full reading must judge, or a municipality not yet asked.
+            const std::size_t posizione = static_cast<std::size_t>(o - inizio);
+            if (tenuti.Forse(impronte[k])) {
+                Parte::Rinviata& r = p.rinviate.emplace_back(posizione, riga, numero.Valore());
+                r.giudicata = true;
+                r.giudizio = NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga),
+                                                       r.chiave);
+                continue;
+            }
             std::uint32_t comune = 0;
             std::uint32_t data = 0;
-            const NODREL1::Giudizio giudizio =
-                tenuti.Forse(impronte[k])
-                    ? NODREL1::Giudizio(static_cast<std::uint32_t>(NODREL1::Difetto::Carattere))
-                    : NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga),
-                                                comune, data);
+            const NODREL1::Giudizio giudizio = NODREL1::GiudicaPersonale(
+                reinterpret_cast<const unsigned char*>(riga), comune, data);
             bool chiesto = true;
             if constexpr (kVerifica) {
                 chiesto = luoghi.Chiesto(comune);
@@ -177,7 +182,7 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto, const Code& code) {
             }
             if (giudizio.Tipo() == NODREL1::Difetto::Carattere ||
                 (giudizio.Corretto() && !chiesto)) {
-                p.rinviate.push_back({static_cast<std::size_t>(o - inizio), riga, numero.Valore()});
+                p.rinviate.emplace_back(posizione, riga, numero.Valore());
                 continue;
             }
             if (giudizio.Corretto()) {

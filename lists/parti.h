@@ -33,11 +33,15 @@ struct Parte {
     std::size_t capienza = 0;
     std::string_view uscita;  // what was written
     // A row left for the reading's own thread: where its line goes in `uscita`, its bytes and
-    // its number.
+    // its number; for a code that may have come before, its outcome and key, judged here so
+    // that the reading's own thread can ask the memory for its place in the table ahead.
     struct Rinviata {
         std::size_t posizione;
         const char* riga;
         std::uint64_t numero;
+        bool giudicata = false;
+        NODREL1::Giudizio giudizio{0};
+        std::uint64_t chiave = 0;
     };
     std::vector<Rinviata> rinviate;
     Riepilogo totali;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <charconv>
 #include <cstring>
 
 #include "engine/testo.h"
@@ -359,6 +360,27 @@ CodeVerifica::CodeVerifica() {
                 assert(riga.starts_with(kPrima) && riga.size() - kPrima.size() <= sizeof c.testo);
                 c.lunghezza = riga.size() - kPrima.size();
                 std::memcpy(c.testo, riga.data() + kPrima.size(), c.lunghezza);
+                if (d != Difetto::Nessuno) {
+                    continue;
+                }
+                // The same code met before on line 1: its tail either side of the number.
+                v.duplicatoDi = 1;
+                riga.clear();
+                ScriviVerifica(riga, v);
+                v.duplicatoDi = 0;
+                constexpr std::string_view kNota = "duplicato della riga 1";
+                const std::size_t dove = riga.find(kNota, kPrima.size());
+                assert(dove != std::string::npos);
+                const std::string_view prima = std::string_view(riga).substr(
+                    kPrima.size(), dove + kNota.size() - 1 - kPrima.size());
+                const std::string_view dopo = std::string_view(riga).substr(dove + kNota.size());
+                std::array<Coda, 2>& parti = duplicati_[(omocodico ? 3 : 0) + k];
+                for (std::size_t j = 0; j < 2; ++j) {
+                    const std::string_view t = j == 0 ? prima : dopo;
+                    assert(t.size() <= sizeof parti[j].testo);
+                    parti[j].lunghezza = t.size();
+                    std::memcpy(parti[j].testo, t.data(), t.size());
+                }
             }
         }
     }
@@ -373,6 +395,19 @@ char* CodeVerifica::Scrivi(char* o, const char* codice, NODREL1::Giudizio giudiz
     // Copied whole, a length the compiler knows.
     std::memcpy(o, c.testo, sizeof c.testo);
     return o + c.lunghezza;
+}
+
+char* CodeVerifica::ScriviDuplicato(char* o, const char* codice, NODREL1::Giudizio giudizio,
+                                    Luogo luogo, std::uint64_t prima) const {
+    const std::array<Coda, 2>& parti =
+        duplicati_[(giudizio.Omocodico() ? 3 : 0) + static_cast<std::size_t>(luogo)];
+    *o++ = ';';
+    std::memcpy(o, codice, NODREL1::kLunghezzaPersonale);
+    o += NODREL1::kLunghezzaPersonale;
+    std::memcpy(o, parti[0].testo, sizeof parti[0].testo);
+    o = std::to_chars(o + parti[0].lunghezza, o + parti[0].lunghezza + 20, prima).ptr;
+    std::memcpy(o, parti[1].testo, sizeof parti[1].testo);
+    return o + parti[1].lunghezza;
 }
 
 namespace {

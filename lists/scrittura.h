@@ -63,6 +63,12 @@ public:
     // Writes ";code;esito;motivo\n" at `o`, which has room for kMassimo bytes: a right code's
     // municipality `luogo`; where it ends.
     char* Scrivi(char* o, const char* codice, NODREL1::Giudizio giudizio, Luogo luogo) const;
+    // The most the line of a right code met before takes.
+    static constexpr std::size_t kMassimoDuplicato =
+        1 + NODREL1::kLunghezzaPersonale + 64 + 20 + 64;
+    // The same for a right code met first on line `prima`, with room for kMassimoDuplicato.
+    char* ScriviDuplicato(char* o, const char* codice, NODREL1::Giudizio giudizio, Luogo luogo,
+                          std::uint64_t prima) const;
 
 private:
     struct Coda {
@@ -79,6 +85,8 @@ private:
     static constexpr std::size_t kCode = 2 * kPerGruppo;
     static std::size_t Dove(NODREL1::Difetto difetto, bool omocodico, Luogo luogo, char16_t atteso);
     std::array<Coda, kCode> code_{};
+    // A right code's tail met before, by omocode and municipality: before the number and after.
+    std::array<std::array<Coda, 2>, 6> duplicati_{};
 };
 
 // What follows the code in decoding's line, written from the code's bytes and the register's

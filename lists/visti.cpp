@@ -535,6 +535,9 @@ std::uint64_t CodiciVisti::Registra(std::uint64_t chiave, std::uint8_t omocodia,
 void CodiciVisti::Anticipa(std::uint64_t chiave) const {
     // Most codes are plain ones. Asked here: a function that only asks the memory could be
     // dropped as doing nothing.
+    if (!presenti_.empty()) {
+        __builtin_prefetch(&presenti_[Presente(chiave) >> (64 - bitPresenti_)]);
+    }
     if (std::uint64_t x = 0; Numero(chiave, x)) {
         for (const void* p : piane_.Dove(Mescola(x))) {
             if (p != nullptr) {

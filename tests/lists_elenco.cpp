@@ -28,6 +28,9 @@ public:
 
 // Whether the last list read twice asked for its register, which comes late, in its first reading.
 bool registroNellaPrima = false;
+// Whether the destination asks for the places of the rows, as the list window does, or keeps
+// only their text.
+bool conPosti = true;
 
 // The CSV of a text handed over in pieces of `pezzo` bytes; the municipality H499 is unknown,
 // M261 was created in 1975, A001 changed its name in 1924, B001 was gone from 1928 to 1947. With
@@ -82,10 +85,11 @@ std::string Verifica(std::string_view testo, std::size_t pezzo = 1 << 20,
             UscitaCsv::Voce(v);
         }
         // The lines of plain rows, each of the row at its place, numbered on from `primo`.
-        bool Posti() const override { return true; }
+        bool Posti() const override { return conPosti; }
         void Semplici(std::string_view righe, std::uint64_t primo,
                       std::span<const std::uint64_t> posti) override {
-            for (std::size_t k = 0, da = 0; k < posti.size(); ++k, da = righe.find('\n', da) + 1) {
+            for (std::size_t k = 0, da = 0; conPosti && k < posti.size();
+                 ++k, da = righe.find('\n', da) + 1) {
                 std::string riga;
                 Lettura::RigaDa(testo_.substr(posti[k], Lettura::kByteRiga), elenco_.Conversione(),
                                 elenco_.Forma().separatore, riga);
@@ -207,10 +211,21 @@ TEST(Elenco, AFileReadTwice) {
         }
         misto += c + "\n";
     }
+    // Then each of them again, in another order: codes met before, of every kind.
+    std::string doppi = misto;
+    for (int k = 0; k < 6000; ++k) {
+        doppi += misto.substr(static_cast<std::size_t>(k * 7 % 6000 * 17), 17);
+    }
     for (const auto compito :
          {nodrel::UscitaCsv::Compito::Verifica, nodrel::UscitaCsv::Compito::Decodifica}) {
         EXPECT_EQ(Verifica(misto, 4096, misto, true, compito),
                   Verifica(misto, 1 << 20, std::nullopt, false, compito));
+        const std::string una = Verifica(doppi, 1 << 20, std::nullopt, false, compito);
+        for (const bool posti : {true, false}) {
+            conPosti = posti;
+            EXPECT_EQ(Verifica(doppi, 4096, doppi, true, compito), una) << posti;
+        }
+        conPosti = true;
     }
     // Runs broken by a line end of another length, or by a line the full reading must judge,
     // on either side of where two threads would cut them.
