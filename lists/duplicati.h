@@ -43,8 +43,11 @@ public:
     // Asks the memory for the place of a candidate's code ahead of its Candidato.
     void AnticipaCandidato(std::uint64_t chiave) const { visti_.Anticipa(chiave); }
     void Candidato(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t impronta) {
-        visti_.Registra(chiave, omocodia, 0);
-        impronte_.push_back(impronta);
+        // A code met again has its print kept already: the bitmap is as large as the codes
+        // that come more than once, not as the rows that bring them.
+        if (visti_.Aggiungi(chiave, omocodia)) {
+            impronte_.push_back(impronta);
+        }
     }
 
     // The reading proper, read once or for the second time: the row a right code came on first,

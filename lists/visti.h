@@ -20,6 +20,12 @@ class CodiciVisti {
 public:
     // The line the code came on first; 0 when it is new, and it is recorded as seen on `riga`.
     std::uint64_t Registra(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t riga);
+    // Records the code on no line yet: true when it was not recorded before.
+    bool Aggiungi(std::uint64_t chiave, std::uint8_t omocodia) {
+        const std::uint64_t prima = Usati();
+        Registra(chiave, omocodia, 0);
+        return Usati() != prima;
+    }
     // Asks the memory for the place of `chiave` ahead of its Registra.
     void Anticipa(std::uint64_t chiave) const;
     // Makes room for `quanti` codes at once, instead of growing step by step.
