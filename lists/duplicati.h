@@ -43,8 +43,8 @@ public:
     // Asks the memory for the place of a candidate's code ahead of its Candidato.
     void AnticipaCandidato(std::uint64_t chiave) const { visti_.Anticipa(chiave); }
     void Candidato(std::uint64_t chiave, std::uint8_t omocodia, std::uint64_t impronta) {
-        // A code met again has its print kept already: the bitmap is as large as the codes
-        // that come more than once, not as the rows that bring them.
+        // A code met again has its print kept already: the bitmap grows with the codes the
+        // filter flags, not with the rows that bring them again.
         if (visti_.Aggiungi(chiave, omocodia)) {
             impronte_.push_back(impronta);
         }
