@@ -164,10 +164,10 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto, const Code& code) {
             // full reading must judge, or a municipality not yet asked.
             const std::size_t posizione = static_cast<std::size_t>(o - inizio);
             if (tenuti.Forse(impronte[k])) {
-                Parte::Rinviata& r = p.rinviate.emplace_back(posizione, riga, numero.Valore());
-                r.giudicata = true;
-                r.giudizio = NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga),
-                                                       r.chiave);
+                std::uint64_t chiave = 0;
+                const NODREL1::Giudizio giudizio =
+                    NODREL1::GiudicaPersonale(reinterpret_cast<const unsigned char*>(riga), chiave);
+                p.rinviate.push_back({posizione, riga, numero.Valore(), true, giudizio, chiave});
                 continue;
             }
             std::uint32_t comune = 0;
@@ -182,7 +182,7 @@ void Parti::ScriviParte(Parte& p, const Contesto& contesto, const Code& code) {
             }
             if (giudizio.Tipo() == NODREL1::Difetto::Carattere ||
                 (giudizio.Corretto() && !chiesto)) {
-                p.rinviate.emplace_back(posizione, riga, numero.Valore());
+                p.rinviate.push_back({posizione, riga, numero.Valore()});
                 continue;
             }
             if (giudizio.Corretto()) {
