@@ -69,9 +69,7 @@ Corrispondenza VerificaCorrispondenza(const Persona& persona, std::u16string_vie
                                       const Registro* registro, std::chrono::year_month_day oggi) {
     const Composizione composta = Componi(persona, registro, oggi);
     if (composta.rifiuto) {
-        Corrispondenza c;
-        c.rifiuto = composta.rifiuto;
-        return c;
+        return {composta.rifiuto, {}, {}, {}};
     }
     return ConfrontaCodici(composta.codice, codice);
 }
